@@ -1,0 +1,2 @@
+#include <wx/app.h>
+int main() { return 0; }

@@ -1,0 +1,76 @@
+#ifndef TESK_VUMO_FORMS_IMAGE_FORM_H
+#define TESK_VUMO_FORMS_IMAGE_FORM_H
+
+#include <memory>
+
+#include <wx/menu.h>
+#include <wx/panel.h>
+#include <wx/scrolbar.h>
+#include <wx/textctrl.h>
+
+namespace tesk_vumo {
+
+/// Form of Image: creates the drawing surface, the scroll bars, the
+/// read-outs and the popup menu, and routes their events to the virtual
+/// handlers below, which Image overrides. Menu commands reach the form
+/// itself (the window that pops the menu up) with the ids below.
+class ImageForm : public wxPanel
+{
+public:
+    enum MenuId
+    {
+        ID_ZOOM_FIT_PAGE = wxID_HIGHEST + 1,
+        ID_ZOOM_FIT_WIDTH,
+        ID_ZOOM_FIT_HEIGHT,
+        ID_ZOOM_NONE,
+        ID_ROTATION_NONE,
+        ID_ROTATION_CW90,
+        ID_ROTATION_180,
+        ID_ROTATION_CCW90,
+        ID_SHOW_MIDDLE_LINES,
+        ID_HIDE_MIDDLE_LINES,
+        ID_SHOW_FOLLOWING_LINES,
+        ID_HIDE_FOLLOWING_LINES,
+        ID_LOAD_IMAGE,
+        ID_SAVE_CURRENT_VIEW,
+        ID_SAVE_GRAYSCALE,
+    };
+
+    ImageForm(wxWindow* parent, const wxSize& size = wxSize(640, 480));
+    ~ImageForm() override;
+
+    wxPanel* ui_image; ///< drawing surface
+    wxScrollBar* ui_scroll_bar_horizontal;
+    wxScrollBar* ui_scroll_bar_vertical;
+    wxTextCtrl* ui_x;
+    wxTextCtrl* ui_y;
+    wxTextCtrl* ui_rgb;
+    wxTextCtrl* ui_width;
+    wxTextCtrl* ui_height;
+    wxMenu* ui_poup_menu; ///< owned by the form
+
+    virtual void on_load_image(wxCommandEvent&) {}
+    virtual void on_save_current_view(wxCommandEvent&) {}
+    virtual void on_save_grayscale(wxCommandEvent&) {}
+    virtual void on_show_middle_lines(wxCommandEvent&) {}
+    virtual void on_hide_middle_lines(wxCommandEvent&) {}
+    virtual void on_show_following_lines(wxCommandEvent&) {}
+    virtual void on_hide_following_lines(wxCommandEvent&) {}
+    virtual void on_zoom_none(wxCommandEvent&) {}
+    virtual void on_zoom_fit_width(wxCommandEvent&) {}
+    virtual void on_zoom_fit_height(wxCommandEvent&) {}
+    virtual void on_zoom_fit_page(wxCommandEvent&) {}
+    virtual void on_rotation_none(wxCommandEvent&) {}
+    virtual void on_rotation_cw90(wxCommandEvent&) {}
+    virtual void on_rotation_180(wxCommandEvent&) {}
+    virtual void on_rotation_ccw90(wxCommandEvent&) {}
+    virtual void on_mouse_right_down(wxMouseEvent&) {}
+    virtual void on_mouse_wheel(wxMouseEvent&) {}
+    virtual void on_mouse_motion(wxMouseEvent&) {}
+    virtual void on_start_dragging(wxMouseEvent&) {}
+    virtual void on_mouse_wheel_scroll(wxMouseEvent&) {}
+};
+
+} // namespace tesk_vumo
+
+#endif

@@ -1,0 +1,36 @@
+#ifndef TESK_VUMO_FORMS_IMAGE_PANEL_ASSIST_FORM_H
+#define TESK_VUMO_FORMS_IMAGE_PANEL_ASSIST_FORM_H
+
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/frame.h>
+#include <wx/textctrl.h>
+
+namespace tesk_vumo {
+
+/// Form of ImagePanelAssist: a small floating window over its ImagePanel
+/// with the zoom and rotation choices, the zoom-rate and angle inputs and
+/// the load and save commands; routes their events and its close request to
+/// the virtual handlers below.
+class ImagePanelAssistForm : public wxFrame
+{
+public:
+    explicit ImagePanelAssistForm(wxWindow* parent);
+
+    wxChoice* ui_zoom_mode; ///< same items as the docked choice
+    wxChoice* ui_angle;     ///< same items as the docked choice
+    wxTextCtrl* ui_zoom_rate;
+    wxTextCtrl* ui_angle_degree;
+    wxButton* ui_button_load;
+    wxButton* ui_button_save;
+
+    virtual void on_change_zoom_mode(wxCommandEvent&) {}
+    virtual void on_change_rotation(wxCommandEvent&) {}
+    virtual void on_load_image(wxCommandEvent&) {}
+    virtual void on_save_image(wxCommandEvent&) {}
+    virtual void on_close(wxCloseEvent& event) { event.Skip(); }
+};
+
+} // namespace tesk_vumo
+
+#endif

@@ -1,0 +1,55 @@
+#ifndef TESK_VUMO_FORMS_IMAGE_PANEL_FORM_H
+#define TESK_VUMO_FORMS_IMAGE_PANEL_FORM_H
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/panel.h>
+#include <wx/scrolbar.h>
+#include <wx/textctrl.h>
+
+namespace tesk_vumo {
+
+/// Form of ImagePanel: creates the drawing surface, the scroll bars and the
+/// docked assist bar, and routes their events to the virtual handlers below,
+/// which ImagePanel overrides. The handlers of the form itself do nothing.
+class ImagePanelForm : public wxPanel
+{
+public:
+    ImagePanelForm(wxWindow* parent, const wxSize& size = wxSize(640, 480));
+
+    wxPanel* ui_image;                  ///< drawing surface
+    wxScrollBar* ui_scroll_bar_horizontal;
+    wxScrollBar* ui_scroll_bar_vertical;
+    wxPanel* ui_panel_assist;           ///< the docked assist bar
+    wxChoice* ui_zoom_mode;             ///< item i is ZoomMode of value i
+    wxChoice* ui_angle;                 ///< item i is Rotation of value i
+    wxCheckBox* ui_checkbox_middle_lines;
+    wxCheckBox* ui_checkbox_follow_lines;
+    wxTextCtrl* ui_x;
+    wxTextCtrl* ui_y;
+    wxTextCtrl* ui_rgb;
+    wxTextCtrl* ui_width;
+    wxTextCtrl* ui_height;
+    wxButton* ui_button_load;
+    wxButton* ui_button_save;
+    wxButton* ui_button_close_assist;
+
+    virtual void on_change_zoom_mode(wxCommandEvent&) {}
+    virtual void on_change_rotation(wxCommandEvent&) {}
+    virtual void on_show_middle_lines(wxCommandEvent&) {}
+    virtual void on_show_following_lines(wxCommandEvent&) {}
+    virtual void on_load_image(wxCommandEvent&) {}
+    virtual void on_save_image(wxCommandEvent&) {}
+    virtual void on_close_assist_bar(wxCommandEvent&) {}
+    virtual void on_mouse_wheel(wxMouseEvent&) {}
+    virtual void on_mouse_motion(wxMouseEvent&) {}
+    virtual void on_start_dragging(wxMouseEvent&) {}
+    virtual void on_mouse_wheel_scroll(wxMouseEvent&) {}
+    /// Called by the derived widget's destructor, before any window dies.
+    virtual void on_going_to_destroy() {}
+};
+
+} // namespace tesk_vumo
+
+#endif

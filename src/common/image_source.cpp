@@ -1,0 +1,107 @@
+#include "tesk_vumo/common/image_source.h"
+
+#include "tesk_vumo/common/errors.h"
+#include "tesk_vumo/forms/i18n.h"
+
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <vector>
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+namespace tesk_vumo {
+
+cv::Mat decode_image_file(const std::filesystem::path& path)
+{
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec))
+        return {};
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return {};
+    std::vector<uchar> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad() || bytes.empty())
+        return {};
+    cv::Mat image;
+    try {
+        const cv::Mat bgr = cv::imdecode(bytes, cv::IMREAD_COLOR);
+        if (bgr.empty() || bgr.type() != CV_8UC3)
+            return {};
+        cv::cvtColor(bgr, image, cv::COLOR_BGR2RGB);
+    } catch (const cv::Exception&) {
+        // The codecs throw on some malformed headers (e.g. a declared size
+        // beyond their limits); to the caller that is just an unreadable file.
+        return {};
+    }
+    return image;
+}
+
+std::string read_failure_message(SourceMessages wording, const std::string& path_text)
+{
+    if (wording == SourceMessages::ContextViewer) {
+        const wxString text = i18n::gettext(wxString::FromUTF8(
+            "加载图片文件失败，请检查路径中是否有不受支持的字符。"));
+        return std::string(text.utf8_str()) + "[" + path_text + "]";
+    }
+    return "Load Image File [" + path_text + "] Failed.";
+}
+
+std::string unsupported_type_message(SourceMessages wording, const std::string& type_text)
+{
+    const char* prefix = wording == SourceMessages::ContextViewer
+                             ? "不受支持的参数类型。 Expect [str, numpy.ndarray], got "
+                             : "Unsupported image type. Expect [str, numpy.ndarray], got ";
+    return prefix + type_text;
+}
+
+cv::Mat read_source_file(const std::filesystem::path& path, const std::string& path_text,
+                         SourceMessages wording)
+{
+    cv::Mat image = decode_image_file(path);
+    if (image.empty())
+        throw AssertionError(read_failure_message(wording, path_text));
+    return image;
+}
+
+namespace {
+std::string describe(const cv::Mat& value)
+{
+    if (value.empty())
+        return "an empty array";
+    if (value.dims > 2)
+        return "an array of " + std::to_string(value.dims + 1) + " dimensions";
+    std::string text = "an array of " + std::to_string(value.channels()) + " channel(s) of ";
+    switch (value.depth()) {
+    case CV_8U: text += "8-bit unsigned"; break;
+    case CV_8S: text += "8-bit signed"; break;
+    case CV_16U: text += "16-bit unsigned"; break;
+    case CV_16S: text += "16-bit signed"; break;
+    case CV_32S: text += "32-bit signed"; break;
+    case CV_32F: text += "32-bit float"; break;
+    case CV_64F: text += "64-bit float"; break;
+    default: text += "unknown"; break;
+    }
+    return text + " samples (only 8-bit unsigned samples with 1 or 3 channels can be shown)";
+}
+} // namespace
+
+cv::Mat accept_source_array(const cv::Mat& value, SourceMessages wording)
+{
+    if (value.empty() || value.dims > 2 || value.depth() != CV_8U
+        || (value.channels() != 1 && value.channels() != 3))
+        throw TypeError(unsupported_type_message(wording, describe(value)));
+    if (value.channels() == 3)
+        return value;
+    cv::Mat rgb;
+    cv::cvtColor(value, rgb, cv::COLOR_GRAY2RGB);
+    return rgb;
+}
+
+bool keeps_scroll_position(const cv::Mat& stored, const cv::Mat& incoming)
+{
+    return !stored.empty() && stored.cols == incoming.cols && stored.rows == incoming.rows;
+}
+
+} // namespace tesk_vumo

@@ -1,0 +1,192 @@
+#include "tesk_vumo/common/view_geometry.h"
+
+#include "tesk_vumo/common/errors.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include <opencv2/core.hpp>
+
+namespace tesk_vumo::geometry {
+
+int floor_div(int a, int b)
+{
+    int q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0)))
+        --q;
+    return q;
+}
+
+int scaled_extent(int a, int b, int c)
+{
+    const long long product = static_cast<long long>(a) * b;
+    return static_cast<int>(std::trunc(static_cast<double>(product) / c));
+}
+
+cv::Size rotated_size(cv::Size image, Rotation rotation)
+{
+    if (rotation == Rotation::ClockWise90 || rotation == Rotation::CounterClockWise90)
+        return {image.height, image.width};
+    return image;
+}
+
+void rotate(const cv::Mat& src, cv::Mat& dst, Rotation rotation)
+{
+    switch (rotation) {
+    case Rotation::ClockWise90: cv::rotate(src, dst, cv::ROTATE_90_CLOCKWISE); break;
+    case Rotation::Double90: cv::rotate(src, dst, cv::ROTATE_180); break;
+    case Rotation::CounterClockWise90: cv::rotate(src, dst, cv::ROTATE_90_COUNTERCLOCKWISE); break;
+    default: src.copyTo(dst); break;
+    }
+}
+
+namespace {
+[[noreturn]] void cannot_fit(cv::Size image, cv::Size surface)
+{
+    throw ValueError("Cannot fit a " + std::to_string(image.width) + "x" + std::to_string(image.height)
+                     + " image to a " + std::to_string(surface.width) + "x"
+                     + std::to_string(surface.height) + " surface");
+}
+} // namespace
+
+cv::Size fitted_size(ZoomMode mode, cv::Size image, cv::Size surface)
+{
+    cv::Size result;
+    switch (mode) {
+    case ZoomMode::NoZoom: return image;
+    case ZoomMode::FitPage:
+        if (surface.height <= 0 || image.height <= 0 || image.width <= 0)
+            cannot_fit(image, surface);
+        if (static_cast<double>(surface.width) / surface.height
+            > static_cast<double>(image.width) / image.height)
+            result = {scaled_extent(image.width, surface.height, image.height), surface.height};
+        else
+            result = {surface.width, scaled_extent(image.height, surface.width, image.width)};
+        break;
+    case ZoomMode::FitWidth:
+        if (image.width <= 0)
+            cannot_fit(image, surface);
+        result = {surface.width, scaled_extent(image.height, surface.width, image.width)};
+        break;
+    case ZoomMode::FitHeight:
+        if (image.height <= 0)
+            cannot_fit(image, surface);
+        result = {scaled_extent(image.width, surface.height, image.height), surface.height};
+        break;
+    default: throw ValueError(std::string("Unsupported Zoom Mode: ") + name(mode));
+    }
+    if (result.width <= 0 || result.height <= 0)
+        cannot_fit(image, surface);
+    return result;
+}
+
+ScrollBarSetup scroll_bar_setup(int position, int surface_extent, int image_extent)
+{
+    const int thumb = surface_extent < image_extent ? surface_extent : image_extent;
+    return {position, thumb, image_extent, thumb - 1};
+}
+
+VisibleRegion visible_region(cv::Size image, cv::Size client, int subx, int suby)
+{
+    VisibleRegion region{};
+    region.width = client.width;
+    region.height = client.height;
+    if (client.width >= image.width) {
+        region.x = floor_div(client.width - image.width, 2);
+        region.width = image.width;
+    }
+    if (client.height >= image.height) {
+        region.y = floor_div(client.height - image.height, 2);
+        region.height = image.height;
+    }
+    region.source = clip_to_image(cv::Rect(subx, suby, std::max(region.width, 0), std::max(region.height, 0)),
+                                  image);
+    return region;
+}
+
+cv::Point centred_origin(cv::Size image, cv::Size client)
+{
+    return {floor_div(client.width - image.width, 2), floor_div(client.height - image.height, 2)};
+}
+
+int wheel_sign(int rotation)
+{
+    return rotation > 0 ? 1 : (rotation < 0 ? -1 : 0);
+}
+
+bool wheel_moves_horizontal(cv::Point pointer, cv::Size client)
+{
+    return client.height - pointer.y <= client.width - pointer.x;
+}
+
+int scrolled_position(int position, int sign, int count, int range, int thumb_size)
+{
+    const long long wanted = static_cast<long long>(position) - static_cast<long long>(sign) * count;
+    const long long max_pos = static_cast<long long>(range) - thumb_size;
+    if (wanted < 0)
+        return 0;
+    if (wanted > max_pos)
+        return static_cast<int>(max_pos);
+    return static_cast<int>(wanted);
+}
+
+cv::Point image_position(cv::Point pointer, cv::Rect image_rect, int subx, int suby)
+{
+    if (pointer.x < image_rect.x || pointer.y < image_rect.y
+        || pointer.x > image_rect.x + image_rect.width - 1 || pointer.y > image_rect.y + image_rect.height - 1)
+        return {-1, -1};
+    return {pointer.x + subx - image_rect.x, pointer.y + suby - image_rect.y};
+}
+
+cv::Size drag_size(cv::Point anchor, cv::Point pointer)
+{
+    return {pointer.x - anchor.x + 1, pointer.y - anchor.y + 1};
+}
+
+std::array<int, 4> normalised_selection(int x, int y, int width, int height)
+{
+    const long long l = x, t = y, r = static_cast<long long>(x) + width - 1,
+                    b = static_cast<long long>(y) + height - 1;
+    std::array<int, 4> out{};
+    if (l > r) {
+        out[2] = static_cast<int>(l - r - 1);
+        out[0] = static_cast<int>(r + 1);
+    } else {
+        out[2] = static_cast<int>(r - l + 1);
+        out[0] = x;
+    }
+    if (t > b) {
+        out[3] = static_cast<int>(t - b - 1);
+        out[1] = static_cast<int>(b + 1);
+    } else {
+        out[3] = static_cast<int>(b - t + 1);
+        out[1] = y;
+    }
+    return out;
+}
+
+cv::Rect clip_to_image(cv::Rect rect, cv::Size image)
+{
+    const long long x0 = std::max<long long>(rect.x, 0);
+    const long long y0 = std::max<long long>(rect.y, 0);
+    const long long x1 = std::min<long long>(static_cast<long long>(rect.x) + rect.width, image.width);
+    const long long y1 = std::min<long long>(static_cast<long long>(rect.y) + rect.height, image.height);
+    if (x1 <= x0 || y1 <= y0) {
+        // Keep an empty region anchored where it starts, when that is inside.
+        const int ax = static_cast<int>(std::min<long long>(x0, image.width));
+        const int ay = static_cast<int>(std::min<long long>(y0, image.height));
+        return {ax, ay, static_cast<int>(std::max<long long>(x1 - x0, 0)),
+                static_cast<int>(std::max<long long>(y1 - y0, 0))};
+    }
+    return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0)};
+}
+
+std::array<int, 2> middle_lines(int extent, int& count)
+{
+    const int first = extent / 2;
+    count = (extent % 2 != 0) ? 2 : 1;
+    return {first, first + 1};
+}
+
+} // namespace tesk_vumo::geometry

@@ -1,0 +1,84 @@
+#include "tesk_vumo/forms/image_form.h"
+
+#include "form_parts.h"
+#include "tesk_vumo/forms/event_guard.h"
+
+#include <wx/sizer.h>
+#include <wx/wrapsizer.h>
+
+namespace tesk_vumo {
+
+namespace {
+wxString utf8(const char* text) { return wxString::FromUTF8(text); }
+} // namespace
+
+ImageForm::ImageForm(wxWindow* parent, const wxSize& size)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, size, wxTAB_TRAVERSAL)
+{
+    auto* main = new wxBoxSizer(wxVERTICAL);
+    main->Add(form_parts::create_viewport(this, ui_image, ui_scroll_bar_horizontal, ui_scroll_bar_vertical),
+              1, wxEXPAND);
+    auto* readouts = new wxWrapSizer(wxHORIZONTAL);
+    form_parts::create_readouts(this, readouts, ui_x, ui_y, ui_rgb, ui_width, ui_height);
+    main->Add(readouts, 0, wxEXPAND | wxTOP | wxBOTTOM, 2);
+    SetSizer(main);
+    Layout();
+
+    ui_poup_menu = new wxMenu;
+    auto* zoom = new wxMenu;
+    zoom->Append(ID_ZOOM_FIT_PAGE, utf8("适应页面"));
+    zoom->Append(ID_ZOOM_FIT_WIDTH, utf8("适应宽度"));
+    zoom->Append(ID_ZOOM_FIT_HEIGHT, utf8("适应高度"));
+    zoom->Append(ID_ZOOM_NONE, utf8("原始大小"));
+    ui_poup_menu->AppendSubMenu(zoom, utf8("缩放"));
+    auto* rotation = new wxMenu;
+    rotation->Append(ID_ROTATION_NONE, utf8("不旋转"));
+    rotation->Append(ID_ROTATION_CW90, utf8("顺时针旋转90°"));
+    rotation->Append(ID_ROTATION_180, utf8("旋转180°"));
+    rotation->Append(ID_ROTATION_CCW90, utf8("逆时针旋转90°"));
+    ui_poup_menu->AppendSubMenu(rotation, utf8("旋转"));
+    ui_poup_menu->AppendSeparator();
+    ui_poup_menu->Append(ID_SHOW_MIDDLE_LINES, utf8("显示中心线"));
+    ui_poup_menu->Append(ID_HIDE_MIDDLE_LINES, utf8("隐藏中心线"));
+    ui_poup_menu->Append(ID_SHOW_FOLLOWING_LINES, utf8("显示跟随线"));
+    ui_poup_menu->Append(ID_HIDE_FOLLOWING_LINES, utf8("隐藏跟随线"));
+    ui_poup_menu->AppendSeparator();
+    ui_poup_menu->Append(ID_LOAD_IMAGE, utf8("加载图片..."));
+    ui_poup_menu->Append(ID_SAVE_CURRENT_VIEW, utf8("保存当前视图..."));
+    ui_poup_menu->Append(ID_SAVE_GRAYSCALE, utf8("保存灰度图..."));
+
+    const std::pair<int, void (ImageForm::*)(wxCommandEvent&)> commands[] = {
+        {ID_ZOOM_FIT_PAGE, &ImageForm::on_zoom_fit_page},
+        {ID_ZOOM_FIT_WIDTH, &ImageForm::on_zoom_fit_width},
+        {ID_ZOOM_FIT_HEIGHT, &ImageForm::on_zoom_fit_height},
+        {ID_ZOOM_NONE, &ImageForm::on_zoom_none},
+        {ID_ROTATION_NONE, &ImageForm::on_rotation_none},
+        {ID_ROTATION_CW90, &ImageForm::on_rotation_cw90},
+        {ID_ROTATION_180, &ImageForm::on_rotation_180},
+        {ID_ROTATION_CCW90, &ImageForm::on_rotation_ccw90},
+        {ID_SHOW_MIDDLE_LINES, &ImageForm::on_show_middle_lines},
+        {ID_HIDE_MIDDLE_LINES, &ImageForm::on_hide_middle_lines},
+        {ID_SHOW_FOLLOWING_LINES, &ImageForm::on_show_following_lines},
+        {ID_HIDE_FOLLOWING_LINES, &ImageForm::on_hide_following_lines},
+        {ID_LOAD_IMAGE, &ImageForm::on_load_image},
+        {ID_SAVE_CURRENT_VIEW, &ImageForm::on_save_current_view},
+        {ID_SAVE_GRAYSCALE, &ImageForm::on_save_grayscale},
+    };
+    for (const auto& [id, handler] : commands)
+        Bind(wxEVT_MENU, guarded(this, handler), id);
+
+    form_parts::route_viewport_mouse(this);
+    // The press is passed on afterwards: on GTK the context-menu event is
+    // only generated for a right press that no handler consumed.
+    ui_image->Bind(wxEVT_RIGHT_DOWN, [this](wxMouseEvent& event) {
+        guarded(this, &ImageForm::on_mouse_right_down)(event);
+        event.Skip();
+    });
+}
+
+ImageForm::~ImageForm()
+{
+    delete ui_poup_menu;
+}
+
+} // namespace tesk_vumo

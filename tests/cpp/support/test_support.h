@@ -1,0 +1,62 @@
+#ifndef TESK_VUMO_TESTS_TEST_SUPPORT_H
+#define TESK_VUMO_TESTS_TEST_SUPPORT_H
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <opencv2/core.hpp>
+#include <wx/bitmap.h>
+#include <wx/colour.h>
+#include <wx/frame.h>
+#include <wx/image.h>
+
+namespace tesk_vumo::testing {
+
+/// Pumps the toolkit until @p condition holds or @p timeout_ms passes;
+/// returns whether it held.
+bool wait_until(const std::function<bool()>& condition, int timeout_ms = 3000);
+
+/// Runs pending events and idle handling a few times (after Destroy, Show).
+void pump();
+
+/// A shown top-level frame for one test, of client size @p client_size,
+/// destroyed (and pumped) in TearDown.
+class FrameTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    wxFrame* frame = nullptr;
+    wxSize client_size{800, 600};
+};
+
+/// Pixel of @p bitmap at (x, y).
+wxColour pixel(const wxBitmap& bitmap, int x, int y);
+wxColour pixel(const wxImage& image, int x, int y);
+
+/// True when @p a and @p b differ by at most @p tolerance in every channel.
+bool near(const wxColour& a, const wxColour& b, int tolerance = 0);
+
+/// A w x h RGB image filled with @p rgb.
+cv::Mat solid(int width, int height, cv::Vec3b rgb);
+
+/// A w x h RGB image whose pixel (r, c) is (c % 256, r % 256, (r + c) % 256).
+cv::Mat gradient(int width, int height);
+
+/// A fresh temporary directory, removed at process exit.
+std::filesystem::path temp_dir();
+
+/// Writes @p rgb (R, G, B order) to @p path in the format of its extension.
+void write_rgb(const std::filesystem::path& path, const cv::Mat& rgb);
+
+/// Reads @p path back as R, G, B (3 channels) or gray (IMREAD_UNCHANGED for 1 channel).
+cv::Mat read_rgb(const std::filesystem::path& path);
+
+/// The file's bytes.
+std::string file_bytes(const std::filesystem::path& path);
+
+} // namespace tesk_vumo::testing
+
+#endif
