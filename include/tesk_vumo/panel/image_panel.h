@@ -1,0 +1,43 @@
+#ifndef TESK_VUMO_PANEL_IMAGE_PANEL_H
+#define TESK_VUMO_PANEL_IMAGE_PANEL_H
+
+#include "tesk_vumo/panel/viewer_core.h"
+
+namespace tesk_vumo {
+
+/// The full viewer: an image scaled by a zoom mode, turned in quarter
+/// turns, scrolled with scroll bars and the wheel, with guide lines, a
+/// pointer read-out and a rubber-band selection, driven from a docked
+/// assist bar (zoom and rotation choices, guide-line check boxes, read-outs,
+/// load and save). See ViewerCore for the viewing behaviour.
+class ImagePanel : public ViewerCore<ImagePanelForm>
+{
+public:
+    using ZoomMode = tesk_vumo::ZoomMode;
+    using Rotation = tesk_vumo::Rotation;
+
+    explicit ImagePanel(wxWindow* parent, const wxSize& size = wxSize(640, 480));
+    ~ImagePanel() override;
+
+    /// Checks or unchecks the middle-lines box without an event; the lines
+    /// show at the next redraw.
+    void enable_middle_lines(bool enabled = true);
+    void disable_middle_lines() { enable_middle_lines(false); }
+
+    /// Docked choices: apply the chosen item's mode or rotation. An item
+    /// the fitting rejects (ZoomAny) leaves the picture as it was.
+    void on_change_zoom_mode(wxCommandEvent& event) override;
+    void on_change_rotation(wxCommandEvent& event) override;
+    /// Guide-line check boxes: redraw at once.
+    void on_show_middle_lines(wxCommandEvent& event) override;
+    void on_show_following_lines(wxCommandEvent& event) override;
+
+protected:
+    bool middle_lines_shown() const override { return ui_checkbox_middle_lines->IsChecked(); }
+    bool following_lines_shown() const override { return ui_checkbox_follow_lines->IsChecked(); }
+    void show_zoom_mode(ZoomMode mode) override { ui_zoom_mode->SetSelection(static_cast<int>(mode)); }
+};
+
+} // namespace tesk_vumo
+
+#endif

@@ -1,0 +1,207 @@
+#ifndef TESK_VUMO_PANEL_VIEWER_CORE_H
+#define TESK_VUMO_PANEL_VIEWER_CORE_H
+
+#include <any>
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include <opencv2/core.hpp>
+#include <wx/bitmap.h>
+#include <wx/colour.h>
+#include <wx/gdicmn.h>
+#include <wx/scrolbar.h>
+
+#include "tesk_vumo/common/image_source.h"
+#include "tesk_vumo/common/rotation.h"
+#include "tesk_vumo/common/zoom_mode.h"
+#include "tesk_vumo/forms/image_form.h"
+#include "tesk_vumo/forms/image_panel_form.h"
+
+namespace tesk_vumo {
+
+/// The viewing core shared by ImagePanel and Image, built on their form
+/// @p Form (which supplies ui_image, the scroll bars and the read-outs):
+/// source image, zoom and rotation, fitting, scrolling, the off-screen
+/// buffer and its composition, guide lines, pointer read-out and selection.
+///
+/// Coordinates: control coordinates are pixels of ui_image's client area
+/// (origin top-left, x right, y down); displayed-image coordinates are
+/// column and row of image_being_shown(), the source after rotation and
+/// zoom. One scroll unit is one displayed pixel; each thumb position is the
+/// first visible column (row). Images are 8-bit R, G, B; an empty cv::Mat
+/// stands for "no image".
+///
+/// What differs between the two viewers is a small seam of virtual calls:
+/// whether each kind of guide line is shown, how a zoom change is reflected
+/// in the viewer's own controls, and the wording of source errors.
+template <class Form>
+class ViewerCore : public Form
+{
+public:
+    ViewerCore(wxWindow* parent, const wxSize& size, SourceMessages wording);
+
+    // ---- source image
+    /// The stored image, shared with the caller when it was set from a
+    /// 3-channel array; empty when none.
+    const cv::Mat& source_image() const { return source_image_; }
+    /// Stores a pixel array (gray becomes RGB; 3 channels are shared) and
+    /// refits, keeping the scroll position when the size is unchanged.
+    /// Throws TypeError for arrays that cannot be shown.
+    void set_source_image(const cv::Mat& image);
+    /// Reads an image file (any characters in the path) and refits. Throws
+    /// AssertionError when it cannot be read; nothing changes then.
+    void set_source_image(const std::filesystem::path& path);
+    void set_source_image(const std::string& path) { set_source_image(std::filesystem::path(path)); }
+    void set_source_image(const char* path) { set_source_image(std::filesystem::path(path)); }
+    /// Like the path overload, with @p path_text naming the file in the error.
+    void set_source_image(const std::filesystem::path& path, const std::string& path_text);
+    /// Clears the source and makes a fresh buffer; the displayed image, the
+    /// scroll bars and the selection stay; nothing is redrawn.
+    void set_source_image(std::nullopt_t);
+
+    // ---- zoom and rotation
+    ZoomMode zoom_mode() const { return zoom_mode_; }
+    /// Stores the mode and refits (scroll positions back to 0). ZoomAny is
+    /// stored, then the fitting throws ValueError "Unsupported Zoom Mode:
+    /// ZoomAny" and the previous picture stays.
+    void set_zoom_mode(ZoomMode mode);
+    Rotation rotation() const { return rotation_; }
+    /// Stores the rotation and refits; DegreeAny shows the image unturned.
+    void set_rotation(Rotation rotation);
+
+    // ---- appearance and host data
+    const wxColour& middle_line_color() const { return middle_line_color_; }
+    void set_middle_line_color(const wxColour& colour) { middle_line_color_ = colour; }
+    const wxColour& following_line_color() const { return following_line_color_; }
+    void set_following_line_color(const wxColour& colour) { following_line_color_ = colour; }
+    const std::any& user_data() const { return user_data_; }
+    void set_user_data(std::any value) { user_data_ = std::move(value); }
+
+    // ---- selection switch
+    bool selecting_enabled() const { return selecting_enabled_; }
+    /// Switching off also resets the selection to (0, 0, 0, 0) and redraws,
+    /// and keeps the user from starting new selections until switched on.
+    void enable_selecting(bool enable = true);
+    void disable_selecting() { enable_selecting(false); }
+
+    // ---- state read by hosts and tests
+    /// The displayed image (source turned and scaled); empty before the first fitting.
+    const cv::Mat& image_being_shown() const { return image_being_shown_; }
+    /// Off-screen picture of ui_image's client size; invalid until that had a positive size.
+    const wxBitmap& buffer() const { return buffer_; }
+    /// Control rectangle covered by the visible region at the last redraw.
+    const wxRect& image_rect() const { return image_rect_; }
+    /// Selection in displayed-image coordinates as stored (width and height
+    /// may be zero or negative); position (-1, -1) means none.
+    const wxRect& selection_rect() const { return selection_rect_; }
+    /// Last pointer position in control coordinates; (0, 0) before any.
+    wxPoint mouse_position_in_panel() const { return mouse_position_.value_or(wxPoint(0, 0)); }
+
+    /// How often the viewer has rebuilt its displayed image and recomposed
+    /// its picture since construction.
+    unsigned long fitting_count() const { return fitting_count_; }
+    unsigned long redraw_count() const { return redraw_count_; }
+
+    // ---- geometry
+    /// Makes a new buffer when ui_image's client size is positive and the
+    /// buffer is missing, of another size, or there is no image; then refits.
+    void init_buffer();
+    /// Rebuilds the displayed image from the source, the rotation, the zoom
+    /// mode and ui_image's outer size; sets up both scroll bars (positions
+    /// kept when @p keep_scroll_pos, else 0), clears the selection and
+    /// redraws. Does nothing without a source. Throws ValueError (ZoomAny, or
+    /// a fit mode without a scale) before anything has changed.
+    void fitting(bool keep_scroll_pos = false);
+
+    /// The visible part of the displayed image and where it goes.
+    struct SubImage
+    {
+        cv::Mat image; ///< a view into image_being_shown(), empty when nothing is shown
+        int x_in_ctrl_region;
+        int y_in_ctrl_region;
+        int w;
+        int h;
+    };
+    SubImage get_sub_image_to_draw() const;
+
+    /// Moves @p ui by -sign * count_per_action positions, clamped to
+    /// [0, range - thumb]; redraws only when the position changed.
+    void do_scroll(wxScrollBar* ui, int sign, int count_per_action);
+
+    // ---- rendering
+    /// Composes background, visible image, selection outline, following
+    /// lines and middle lines into buffer() and shows it at once. Does
+    /// nothing while no image is displayed.
+    void draw_image();
+
+    // ---- pointer and selection
+    /// The pointer's position in the displayed image, or (-1, -1) when it is
+    /// outside the image or nothing is shown.
+    wxPoint get_mouse_image_position() const;
+    /// Writes the selection's stored width and height to ui_width, ui_height.
+    void update_selection_rect_info();
+    /// The selection with non-negative width and height, [x, y, w, h].
+    std::array<int, 4> get_selection_rect() const;
+    /// Sets the selection exactly as given (no check) and redraws; the
+    /// read-outs keep their text.
+    void set_selection_rect(const std::array<int, 4>& rect);
+    /// Columns and rows of image_being_shown() under the normalised selection,
+    /// cut at the image's edges; nullopt when there is no selection or its
+    /// size is (0, 0).
+    std::optional<cv::Rect> selection_image_region() const;
+    /// The pixels of that region, sharing memory with image_being_shown()
+    /// (an empty Mat for a region of zero width or height); nullopt as above.
+    std::optional<cv::Mat> get_selection_image() const;
+
+    // ---- handlers
+    void on_size(wxSizeEvent& event);
+    void on_paint(wxPaintEvent& event);
+    void on_scroll(wxScrollEvent& event);
+    void on_mouse_wheel(wxMouseEvent& event) override;
+    void on_mouse_wheel_scroll(wxMouseEvent& event) override;
+    void on_mouse_motion(wxMouseEvent& event) override;
+    void on_start_dragging(wxMouseEvent& event) override;
+
+protected:
+    /// Whether the middle (centre) guide lines are drawn.
+    virtual bool middle_lines_shown() const = 0;
+    /// Whether the following (pointer) guide lines are drawn.
+    virtual bool following_lines_shown() const = 0;
+    /// Called by set_zoom_mode before the mode is applied, for a viewer
+    /// that shows the mode in a control of its own.
+    virtual void show_zoom_mode(ZoomMode) {}
+
+    /// Stores the mode and refits, without touching any control.
+    void do_set_zoom_mode(ZoomMode mode);
+    void update_mouse_position_in_panel(const wxMouseEvent& event);
+
+private:
+    void store(const cv::Mat& image);
+    void draw_middle_lines(wxDC& dc, const SubImage& region, int subx, int suby, const wxSize& client);
+
+    SourceMessages wording_;
+    cv::Mat source_image_;
+    cv::Mat image_being_shown_;
+    cv::Mat rotated_; // working image of the fitting, reused across fittings
+    ZoomMode zoom_mode_ = ZoomMode::FitPage;
+    Rotation rotation_ = Rotation::NoRotation;
+    wxBitmap buffer_;
+    wxRect image_rect_{0, 0, 0, 0};
+    wxRect selection_rect_{0, 0, 0, 0};
+    bool selecting_enabled_ = true;
+    std::optional<wxPoint> mouse_position_;
+    wxColour middle_line_color_{0, 0, 255};
+    wxColour following_line_color_{128, 128, 128};
+    std::any user_data_;
+    unsigned long fitting_count_ = 0;
+    unsigned long redraw_count_ = 0;
+};
+
+extern template class ViewerCore<ImagePanelForm>;
+extern template class ViewerCore<ImageForm>;
+
+} // namespace tesk_vumo
+
+#endif

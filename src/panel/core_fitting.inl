@@ -1,0 +1,131 @@
+// Fitting, the visible region and scrolling of the viewing core. Included
+// by viewer_core.cpp.
+
+namespace tesk_vumo {
+
+template <class Form>
+void ViewerCore<Form>::init_buffer()
+{
+    const wxSize client = this->ui_image->GetClientSize();
+    if (client.x <= 0 || client.y <= 0)
+        return;
+    if (buffer_.IsOk() && !source_image_.empty() && buffer_.GetSize() == client)
+        return;
+    wxBitmap previous = buffer_;
+    buffer_ = wxBitmap(client.x, client.y);
+    try {
+        fitting();
+    } catch (...) {
+        // Keep showing the previous picture; the next size event retries.
+        buffer_ = previous;
+        throw;
+    }
+}
+
+template <class Form>
+void ViewerCore<Form>::fitting(bool keep_scroll_pos)
+{
+    if (source_image_.empty())
+        return;
+    const int h_scroll_pos = keep_scroll_pos ? this->ui_scroll_bar_horizontal->GetThumbPosition() : 0;
+    const int v_scroll_pos = keep_scroll_pos ? this->ui_scroll_bar_vertical->GetThumbPosition() : 0;
+    const wxSize surface = this->ui_image->GetSize();
+    const cv::Size rotated_size = geometry::rotated_size(source_image_.size(), rotation_);
+    const cv::Size shown_size = geometry::fitted_size(zoom_mode_, rotated_size, {surface.x, surface.y});
+
+    // The displayed image is always a new image of the viewer's own: the
+    // source may be the caller's array.
+    cv::Mat shown;
+    const bool turned = rotation_ == Rotation::ClockWise90 || rotation_ == Rotation::Double90
+                        || rotation_ == Rotation::CounterClockWise90;
+    if (!turned && shown_size == rotated_size) {
+        shown = source_image_.clone();
+    } else if (!turned) {
+        cv::resize(source_image_, shown, shown_size);
+    } else if (shown_size == rotated_size) {
+        geometry::rotate(source_image_, shown, rotation_);
+    } else {
+        geometry::rotate(source_image_, rotated_, rotation_);
+        cv::resize(rotated_, shown, shown_size);
+    }
+
+    const auto h = geometry::scroll_bar_setup(h_scroll_pos, surface.x, shown.cols);
+    const auto v = geometry::scroll_bar_setup(v_scroll_pos, surface.y, shown.rows);
+    this->ui_scroll_bar_horizontal->SetScrollbar(h.position, h.thumb_size, h.range, h.page_size,
+                                                 !keep_scroll_pos);
+    this->ui_scroll_bar_vertical->SetScrollbar(v.position, v.thumb_size, v.range, v.page_size,
+                                               !keep_scroll_pos);
+    image_being_shown_ = std::move(shown);
+    ++fitting_count_;
+
+    selection_rect_ = wxRect(-1, -1, 0, 0);
+    update_selection_rect_info();
+    draw_image();
+}
+
+template <class Form>
+typename ViewerCore<Form>::SubImage ViewerCore<Form>::get_sub_image_to_draw() const
+{
+    if (image_being_shown_.empty())
+        return {cv::Mat(), -1, -1, 0, 0};
+    const wxSize client = this->ui_image->GetClientSize();
+    const auto region = geometry::visible_region(image_being_shown_.size(), {client.x, client.y},
+                                                 this->ui_scroll_bar_horizontal->GetThumbPosition(),
+                                                 this->ui_scroll_bar_vertical->GetThumbPosition());
+    cv::Mat view = region.source.area() > 0 ? image_being_shown_(region.source) : cv::Mat();
+    return {view, region.x, region.y, region.width, region.height};
+}
+
+template <class Form>
+void ViewerCore<Form>::do_scroll(wxScrollBar* ui, int sign, int count_per_action)
+{
+    if (!ui)
+        return;
+    const int new_pos = geometry::scrolled_position(ui->GetThumbPosition(), sign, count_per_action,
+                                                    ui->GetRange(), ui->GetThumbSize());
+    if (new_pos != ui->GetThumbPosition()) {
+        ui->SetThumbPosition(new_pos);
+        draw_image();
+    }
+}
+
+template <class Form>
+void ViewerCore<Form>::on_size(wxSizeEvent& event)
+{
+    event.Skip(true);
+    try {
+        init_buffer();
+    } catch (const Error& error) {
+        // The previous picture, scroll bars and selection stay in place.
+        report_handler_error(error);
+    }
+}
+
+template <class Form>
+void ViewerCore<Form>::on_scroll(wxScrollEvent&)
+{
+    draw_image();
+}
+
+template <class Form>
+void ViewerCore<Form>::on_mouse_wheel(wxMouseEvent& event)
+{
+    const int sign = geometry::wheel_sign(event.GetWheelRotation());
+    const wxPoint at = event.GetPosition();
+    const wxSize client = this->ui_image->GetClientSize();
+    wxScrollBar* bar = geometry::wheel_moves_horizontal({at.x, at.y}, {client.x, client.y})
+                           ? this->ui_scroll_bar_horizontal
+                           : this->ui_scroll_bar_vertical;
+    do_scroll(bar, sign, 10);
+}
+
+template <class Form>
+void ViewerCore<Form>::on_mouse_wheel_scroll(wxMouseEvent& event)
+{
+    auto* bar = dynamic_cast<wxScrollBar*>(event.GetEventObject());
+    if (!bar)
+        return;
+    do_scroll(bar, geometry::wheel_sign(event.GetWheelRotation()), 1);
+}
+
+} // namespace tesk_vumo

@@ -1,0 +1,123 @@
+// Pointer read-out and selection of the viewing core. Included by
+// viewer_core.cpp.
+
+namespace tesk_vumo {
+
+namespace {
+// Writing an unchanged text would still make GTK relayout the control.
+void set_text(wxTextCtrl* control, const wxString& text)
+{
+    if (control->GetValue() != text)
+        control->SetValue(text);
+}
+} // namespace
+
+template <class Form>
+void ViewerCore<Form>::update_mouse_position_in_panel(const wxMouseEvent& event)
+{
+    // ui_image's client DC has no mapping: logical and device positions agree.
+    mouse_position_ = event.GetPosition();
+}
+
+template <class Form>
+wxPoint ViewerCore<Form>::get_mouse_image_position() const
+{
+    if (source_image_.empty() || image_being_shown_.empty())
+        return {-1, -1};
+    const wxPoint mouse = mouse_position_in_panel();
+    const cv::Point at = geometry::image_position(
+        {mouse.x, mouse.y}, {image_rect_.x, image_rect_.y, image_rect_.width, image_rect_.height},
+        this->ui_scroll_bar_horizontal->GetThumbPosition(), this->ui_scroll_bar_vertical->GetThumbPosition());
+    return {at.x, at.y};
+}
+
+template <class Form>
+void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
+{
+    update_mouse_position_in_panel(event);
+    const wxPoint at = get_mouse_image_position();
+    if (at.x < 0 || at.y < 0)
+        return;
+    // The visible region can stop short of image_rect only while the scroll
+    // positions are out of step with the image; never read outside it.
+    if (at.x >= image_being_shown_.cols || at.y >= image_being_shown_.rows)
+        return;
+    set_text(this->ui_x, wxString::Format("%d", at.x));
+    set_text(this->ui_y, wxString::Format("%d", at.y));
+    const cv::Vec3b rgb = image_being_shown_.template at<cv::Vec3b>(at.y, at.x);
+    set_text(this->ui_rgb, wxString::Format("%d, %d, %d", rgb[0], rgb[1], rgb[2]));
+    if (event.Dragging() && selection_rect_.GetPosition() != wxPoint(-1, -1)) {
+        const cv::Size size = geometry::drag_size({selection_rect_.x, selection_rect_.y}, {at.x, at.y});
+        selection_rect_.SetSize(wxSize(size.width, size.height));
+        draw_image();
+    } else if (following_lines_shown()) {
+        draw_image();
+    }
+    update_selection_rect_info();
+}
+
+template <class Form>
+void ViewerCore<Form>::on_start_dragging(wxMouseEvent& event)
+{
+    update_mouse_position_in_panel(event);
+    if (!selecting_enabled_)
+        return;
+    const bool had_selection = selection_rect_.GetPosition() != wxPoint(-1, -1);
+    if (had_selection)
+        selection_rect_ = wxRect(-1, -1, 0, 0);
+    const wxPoint at = get_mouse_image_position();
+    if (at == wxPoint(-1, -1)) {
+        // Show at once that the old selection is gone.
+        if (had_selection) {
+            update_selection_rect_info();
+            draw_image();
+        }
+        return;
+    }
+    selection_rect_ = wxRect(at.x, at.y, 0, 0);
+    update_selection_rect_info();
+    draw_image();
+}
+
+template <class Form>
+void ViewerCore<Form>::update_selection_rect_info()
+{
+    set_text(this->ui_width, wxString::Format("%d", selection_rect_.width));
+    set_text(this->ui_height, wxString::Format("%d", selection_rect_.height));
+}
+
+template <class Form>
+std::array<int, 4> ViewerCore<Form>::get_selection_rect() const
+{
+    return geometry::normalised_selection(selection_rect_.x, selection_rect_.y, selection_rect_.width,
+                                          selection_rect_.height);
+}
+
+template <class Form>
+void ViewerCore<Form>::set_selection_rect(const std::array<int, 4>& rect)
+{
+    selection_rect_ = wxRect(rect[0], rect[1], rect[2], rect[3]);
+    draw_image();
+}
+
+template <class Form>
+std::optional<cv::Rect> ViewerCore<Form>::selection_image_region() const
+{
+    const auto [x, y, w, h] = get_selection_rect();
+    if ((x == -1 && y == -1) || (w == 0 && h == 0) || image_being_shown_.empty())
+        return std::nullopt;
+    return geometry::clip_to_image({x, y, w, h}, image_being_shown_.size());
+}
+
+template <class Form>
+std::optional<cv::Mat> ViewerCore<Form>::get_selection_image() const
+{
+    const auto region = selection_image_region();
+    if (!region)
+        return std::nullopt;
+    if (region->area() == 0)
+        return cv::Mat();
+    return image_being_shown_(*region);
+}
+
+} // namespace tesk_vumo

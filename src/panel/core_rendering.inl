@@ -1,0 +1,81 @@
+// Composition of the picture and painting of the viewing core. Included by
+// viewer_core.cpp.
+
+namespace tesk_vumo {
+
+namespace {
+wxPen dashed_pen(const wxColour& colour)
+{
+    return wxPen(colour, 1, wxPENSTYLE_SHORT_DASH);
+}
+} // namespace
+
+template <class Form>
+void ViewerCore<Form>::draw_image()
+{
+    const SubImage region = get_sub_image_to_draw();
+    if (image_being_shown_.empty() || !buffer_.IsOk())
+        return;
+    ++redraw_count_;
+    const int subx = this->ui_scroll_bar_horizontal->GetThumbPosition();
+    const int suby = this->ui_scroll_bar_vertical->GetThumbPosition();
+    const wxSize client = this->ui_image->GetClientSize();
+
+    wxClientDC client_dc(this->ui_image);
+    wxBufferedDC dc(&client_dc, buffer_);
+    dc.SetBackground(wxBrush(this->ui_image->GetBackgroundColour()));
+    dc.Clear();
+    if (!region.image.empty())
+        dc.DrawBitmap(bitmap_from_rgb(region.image), region.x_in_ctrl_region, region.y_in_ctrl_region, false);
+
+    dc.SetPen(dashed_pen(wxColour(255, 0, 0)));
+    dc.SetBrush(wxBrush(wxColour(0, 0, 0), wxBRUSHSTYLE_TRANSPARENT));
+    dc.DrawRectangle(selection_rect_.x + region.x_in_ctrl_region - subx,
+                     selection_rect_.y + region.y_in_ctrl_region - suby, selection_rect_.width,
+                     selection_rect_.height);
+
+    image_rect_ = wxRect(region.x_in_ctrl_region, region.y_in_ctrl_region, region.w, region.h);
+
+    if (following_lines_shown()) {
+        const wxPoint mouse = mouse_position_in_panel();
+        if (mouse.x >= 0 && mouse.y >= 0) {
+            dc.SetPen(dashed_pen(following_line_color_));
+            dc.DrawLine(mouse.x, 0, mouse.x, client.y);
+            dc.DrawLine(0, mouse.y, client.x, mouse.y);
+        }
+    }
+    if (middle_lines_shown())
+        draw_middle_lines(dc, region, subx, suby, client);
+}
+
+template <class Form>
+void ViewerCore<Form>::draw_middle_lines(wxDC& dc, const SubImage& region, int subx, int suby,
+                                         const wxSize& client)
+{
+    dc.SetPen(dashed_pen(middle_line_color_));
+    int columns = 0, rows = 0;
+    const auto xs = geometry::middle_lines(image_being_shown_.cols, columns);
+    const auto ys = geometry::middle_lines(image_being_shown_.rows, rows);
+    for (int i = 0; i < columns; ++i)
+        if (subx <= xs[i] && xs[i] < subx + region.w) {
+            const int line_x = xs[i] - subx + region.x_in_ctrl_region;
+            dc.DrawLine(line_x, 0, line_x, client.y);
+        }
+    for (int i = 0; i < rows; ++i)
+        if (suby <= ys[i] && ys[i] < suby + region.h) {
+            const int line_y = ys[i] - suby + region.y_in_ctrl_region;
+            dc.DrawLine(0, line_y, client.x, line_y);
+        }
+}
+
+template <class Form>
+void ViewerCore<Form>::on_paint(wxPaintEvent&)
+{
+    if (!buffer_.IsOk()) {
+        wxPaintDC dc(this->ui_image);
+        return;
+    }
+    wxBufferedPaintDC dc(this->ui_image, buffer_);
+}
+
+} // namespace tesk_vumo

@@ -1,0 +1,94 @@
+// State and properties of the viewing core. Included by viewer_core.cpp.
+
+namespace tesk_vumo {
+
+template <class Form>
+ViewerCore<Form>::ViewerCore(wxWindow* parent, const wxSize& size, SourceMessages wording)
+    : Form(parent, size), wording_(wording)
+{
+    this->ui_image->Bind(wxEVT_PAINT, guarded(this, &ViewerCore::on_paint));
+    this->ui_image->Bind(wxEVT_SIZE, guarded(this, &ViewerCore::on_size));
+    for (wxScrollBar* bar : {this->ui_scroll_bar_vertical, this->ui_scroll_bar_horizontal})
+        for (wxEventType type : {wxEVT_SCROLL_TOP, wxEVT_SCROLL_BOTTOM, wxEVT_SCROLL_LINEUP,
+                                 wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_PAGEUP, wxEVT_SCROLL_PAGEDOWN,
+                                 wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_THUMBRELEASE, wxEVT_SCROLL_CHANGED})
+            bar->Bind(wxEventTypeTag<wxScrollEvent>(type), guarded(this, &ViewerCore::on_scroll));
+    // A fresh bar has no thumb that covers it; show an empty one until the first fitting.
+    this->ui_scroll_bar_horizontal->SetScrollbar(0, 0, 0, 0);
+    this->ui_scroll_bar_vertical->SetScrollbar(0, 0, 0, 0);
+    init_buffer();
+}
+
+template <class Form>
+void ViewerCore<Form>::set_source_image(const cv::Mat& image)
+{
+    store(accept_source_array(image, wording_));
+}
+
+template <class Form>
+void ViewerCore<Form>::set_source_image(const std::filesystem::path& path)
+{
+    set_source_image(path, path.string());
+}
+
+template <class Form>
+void ViewerCore<Form>::set_source_image(const std::filesystem::path& path, const std::string& path_text)
+{
+    store(read_source_file(path, path_text, wording_));
+}
+
+template <class Form>
+void ViewerCore<Form>::set_source_image(std::nullopt_t)
+{
+    source_image_ = cv::Mat();
+    init_buffer();
+}
+
+template <class Form>
+void ViewerCore<Form>::store(const cv::Mat& image)
+{
+    const bool keep_scroll_pos = keeps_scroll_position(source_image_, image);
+    cv::Mat previous = source_image_;
+    source_image_ = image;
+    try {
+        fitting(keep_scroll_pos);
+    } catch (...) {
+        // A failed fitting (e.g. under ZoomAny) must not leave the new image
+        // stored behind a picture of the old one.
+        source_image_ = previous;
+        throw;
+    }
+}
+
+template <class Form>
+void ViewerCore<Form>::set_zoom_mode(ZoomMode mode)
+{
+    show_zoom_mode(mode);
+    do_set_zoom_mode(mode);
+}
+
+template <class Form>
+void ViewerCore<Form>::do_set_zoom_mode(ZoomMode mode)
+{
+    zoom_mode_ = mode;
+    fitting();
+}
+
+template <class Form>
+void ViewerCore<Form>::set_rotation(Rotation rotation)
+{
+    rotation_ = rotation;
+    fitting();
+}
+
+template <class Form>
+void ViewerCore<Form>::enable_selecting(bool enable)
+{
+    selecting_enabled_ = enable;
+    if (!enable) {
+        selection_rect_ = wxRect(0, 0, 0, 0);
+        draw_image();
+    }
+}
+
+} // namespace tesk_vumo
