@@ -1,0 +1,72 @@
+#include "view_files.h"
+
+#include "tesk_vumo/common/image_writer.h"
+#include "tesk_vumo/common/user_interaction.h"
+#include "tesk_vumo/common/view_geometry.h"
+#include "tesk_vumo/forms/i18n.h"
+
+#include <opencv2/imgproc.hpp>
+#include <wx/filedlg.h>
+#include <wx/msgdlg.h>
+
+namespace tesk_vumo::view_files {
+
+const char* const image_wildcard = "Image files (*.png;*.jpg;*.jpeg;*.bmp)|*.png;*.jpg;*.jpeg;*.bmp";
+
+namespace {
+wxString translated(const char* utf8)
+{
+    return i18n::gettext(wxString::FromUTF8(utf8));
+}
+
+std::filesystem::path to_path(const wxString& text)
+{
+    return std::filesystem::path(static_cast<const char*>(text.fn_str()));
+}
+} // namespace
+
+std::optional<std::filesystem::path> ask_load_path(wxWindow* parent)
+{
+    FileDialogRequest request;
+    request.parent = parent;
+    request.message = translated("请选择需要加载的图片文件名");
+    request.wildcard = image_wildcard;
+    request.style = wxFD_OPEN;
+    const auto chosen = user_interaction().ask_path(request);
+    if (!chosen)
+        return std::nullopt;
+    return to_path(*chosen);
+}
+
+cv::Mat image_to_save(const cv::Mat& shown, const wxRect& selection, bool grayscale)
+{
+    cv::Mat part = shown;
+    if (selection.x >= 0 && selection.y >= 0 && selection.width > 0 && selection.height > 0) {
+        const cv::Rect region = geometry::clip_to_image(
+            {selection.x, selection.y, selection.width, selection.height}, shown.size());
+        if (region.area() > 0)
+            part = shown(region);
+    }
+    cv::Mat samples;
+    cv::cvtColor(part, samples, grayscale ? cv::COLOR_RGB2GRAY : cv::COLOR_RGB2BGR);
+    return samples;
+}
+
+void save_with_dialog(wxWindow* parent, const cv::Mat& samples, long dialog_style)
+{
+    FileDialogRequest request;
+    request.parent = parent;
+    request.message = translated("请给保存的文件指定路径、名称");
+    request.default_file = "image.png";
+    request.wildcard = image_wildcard;
+    request.style = dialog_style;
+    const auto chosen = user_interaction().ask_path(request);
+    if (!chosen)
+        return;
+    if (write_image_file(to_path(*chosen), samples))
+        user_interaction().show_message(translated("保存图片成功"), translated("信息"), wxOK | wxICON_INFORMATION);
+    else
+        user_interaction().show_message(translated("保存图片失败"), translated("错误"), wxOK | wxICON_ERROR);
+}
+
+} // namespace tesk_vumo::view_files

@@ -1,0 +1,35 @@
+#ifndef TESK_VUMO_SRC_PANEL_VIEW_FILES_H
+#define TESK_VUMO_SRC_PANEL_VIEW_FILES_H
+
+// The file commands both full viewers share: the load dialog, the pixels a
+// save writes, and the save dialog with its outcome box.
+
+#include <filesystem>
+#include <optional>
+
+#include <opencv2/core.hpp>
+#include <wx/gdicmn.h>
+
+class wxWindow;
+
+namespace tesk_vumo::view_files {
+
+/// Filter of both file dialogs.
+extern const char* const image_wildcard;
+
+/// Shows the load dialog over @p parent; the chosen file, or nullopt when
+/// the user cancelled.
+std::optional<std::filesystem::path> ask_load_path(wxWindow* parent);
+
+/// The samples a save writes: the selected part of @p shown when
+/// @p selection has x, y >= 0 and width, height > 0 (cut at the far edges),
+/// else the whole of @p shown; in B, G, R order, or one gray channel.
+cv::Mat image_to_save(const cv::Mat& shown, const wxRect& selection, bool grayscale);
+
+/// Shows the save dialog over @p parent with @p dialog_style; when a path is
+/// chosen, writes @p samples there and reports the outcome in a message box.
+void save_with_dialog(wxWindow* parent, const cv::Mat& samples, long dialog_style);
+
+} // namespace tesk_vumo::view_files
+
+#endif
