@@ -1,0 +1,189 @@
+#include "tesk_vumo/common/errors.h"
+#include "tesk_vumo/common/image_source.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <opencv2/imgcodecs.hpp>
+
+using namespace tesk_vumo;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const standard_type_prefix = "Unsupported image type. Expect [str, numpy.ndarray], got ";
+
+fs::path scratch_dir()
+{
+    static const fs::path dir = [] {
+        std::string pattern = (fs::temp_directory_path() / "tesk_vumo_unit_XXXXXX").string();
+        const fs::path made = mkdtemp(pattern.data());
+        static const fs::path keep = made;
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(keep, ec);
+        });
+        return made;
+    }();
+    return dir;
+}
+
+void write_bytes(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+/// PNG bytes of @p bgr (OpenCV's own channel order).
+std::string png_of(const cv::Mat& bgr)
+{
+    std::vector<uchar> bytes;
+    cv::imencode(".png", bgr, bytes);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+cv::Vec3b at(const cv::Mat& rgb, int row, int col) { return rgb.at<cv::Vec3b>(row, col); }
+
+} // namespace
+
+TEST(AcceptSourceArray, GrayBecomesThreeEqualChannelsInANewArray)
+{
+    cv::Mat gray(6, 8, CV_8UC1);
+    for (int r = 0; r < gray.rows; ++r)
+        for (int c = 0; c < gray.cols; ++c)
+            gray.at<uchar>(r, c) = static_cast<uchar>(r * 30 + c);
+
+    const cv::Mat rgb = accept_source_array(gray, SourceMessages::Standard);
+    ASSERT_EQ(rgb.type(), CV_8UC3);
+    ASSERT_EQ(rgb.size(), gray.size());
+    EXPECT_NE(rgb.data, gray.data);
+    for (int r = 0; r < gray.rows; ++r)
+        for (int c = 0; c < gray.cols; ++c) {
+            const uchar v = gray.at<uchar>(r, c);
+            EXPECT_EQ(at(rgb, r, c), cv::Vec3b(v, v, v)) << "at row " << r << ", column " << c;
+        }
+}
+
+TEST(AcceptSourceArray, ThreeChannelArrayIsSharedNotCopied)
+{
+    cv::Mat rgb(4, 5, CV_8UC3, cv::Scalar(1, 2, 3));
+    const cv::Mat stored = accept_source_array(rgb, SourceMessages::Standard);
+    EXPECT_EQ(stored.data, rgb.data);
+    rgb.at<cv::Vec3b>(0, 0) = cv::Vec3b(9, 9, 9);
+    EXPECT_EQ(at(stored, 0, 0), cv::Vec3b(9, 9, 9)) << "the caller's later writes are seen";
+}
+
+TEST(AcceptSourceArray, RejectsWhatNoViewerCanShow)
+{
+    const int sizes[] = {4, 5, 3};
+    const std::pair<const char*, cv::Mat> cases[] = {
+        {"16-bit samples", cv::Mat(4, 5, CV_16UC3, cv::Scalar::all(0))},
+        {"four channels", cv::Mat(4, 5, CV_8UC4, cv::Scalar::all(0))},
+        {"two channels", cv::Mat(4, 5, CV_8UC2, cv::Scalar::all(0))},
+        {"float gray", cv::Mat(4, 5, CV_32FC1, cv::Scalar::all(0))},
+        {"empty", cv::Mat()},
+        {"three dimensions", cv::Mat(3, sizes, CV_8UC1, cv::Scalar::all(0))},
+    };
+    for (const auto& [what, value] : cases) {
+        try {
+            accept_source_array(value, SourceMessages::Standard);
+            ADD_FAILURE() << "accepted an array of " << what;
+        } catch (const TypeError& error) {
+            EXPECT_EQ(std::string(error.what()).rfind(standard_type_prefix, 0), 0u)
+                << "for an array of " << what << ": " << error.what();
+        }
+    }
+}
+
+TEST(AcceptSourceArray, ContextViewerWordingOfTheTypeError)
+{
+    try {
+        accept_source_array(cv::Mat(), SourceMessages::ContextViewer);
+        FAIL() << "accepted an empty array";
+    } catch (const TypeError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("不受支持的参数类型。 Expect [str, numpy.ndarray], got ", 0), 0u)
+            << error.what();
+    }
+}
+
+TEST(ReadSourceFile, UnreadableFilesFailWithThePathInTheMessage)
+{
+    const fs::path dir = scratch_dir() / "unreadable";
+    fs::create_directories(dir);
+    const std::string png = png_of(cv::Mat(40, 60, CV_8UC3, cv::Scalar(10, 20, 30)));
+    write_bytes(dir / "notes.png", "this is not an image\n");
+    write_bytes(dir / "truncated.png", png.substr(0, png.size() / 2));
+    write_bytes(dir / "empty.png", "");
+
+    const fs::path cases[] = {
+        dir / "missing.png", dir / "notes.png", dir / "truncated.png", dir / "empty.png", dir, fs::path(),
+    };
+    for (const fs::path& path : cases) {
+        try {
+            read_source_file(path, path.string(), SourceMessages::Standard);
+            ADD_FAILURE() << "read " << path;
+        } catch (const AssertionError& error) {
+            EXPECT_EQ(std::string(error.what()), "Load Image File [" + path.string() + "] Failed.");
+        }
+    }
+}
+
+TEST(ReadSourceFile, ContextViewerMessageEndsWithThePath)
+{
+    const fs::path path = scratch_dir() / "missing.png";
+    try {
+        read_source_file(path, path.string(), SourceMessages::ContextViewer);
+        FAIL() << "read " << path;
+    } catch (const AssertionError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "加载图片文件失败，请检查路径中是否有不受支持的字符。[" + path.string() + "]");
+    }
+}
+
+TEST(ReadSourceFile, DecodesInRedGreenBlueOrder)
+{
+    // Written by another encoder than OpenCV, so that a swap on both sides
+    // cannot cancel out.
+    const fs::path path = fs::path(TESK_VUMO_TEST_DATA_DIR) / "red_8x6.png";
+    const cv::Mat image = read_source_file(path, path.string(), SourceMessages::Standard);
+    ASSERT_EQ(image.type(), CV_8UC3);
+    ASSERT_EQ(image.size(), cv::Size(8, 6));
+    EXPECT_EQ(at(image, 0, 0), cv::Vec3b(255, 0, 0));
+    EXPECT_EQ(at(image, 5, 7), cv::Vec3b(255, 0, 0));
+}
+
+TEST(ReadSourceFile, PathsWithChineseCharacters)
+{
+    const fs::path dir = scratch_dir() / fs::u8path("目录");
+    fs::create_directories(dir);
+    const fs::path path = dir / fs::u8path("图片.png");
+    cv::Mat bgr(30, 20, CV_8UC3, cv::Scalar(0, 0, 0));
+    bgr(cv::Rect(0, 0, 20, 15)).setTo(cv::Scalar(255, 0, 0)); // blue top half
+    write_bytes(path, png_of(bgr));
+
+    const cv::Mat image = read_source_file(path, path.string(), SourceMessages::Standard);
+    ASSERT_EQ(image.size(), cv::Size(20, 30));
+    EXPECT_EQ(at(image, 0, 0), cv::Vec3b(0, 0, 255));
+    EXPECT_EQ(at(image, 29, 19), cv::Vec3b(0, 0, 0));
+}
+
+TEST(ReadSourceFile, GrayFilesComeBackWithThreeChannels)
+{
+    const fs::path path = scratch_dir() / "gray.png";
+    write_bytes(path, png_of(cv::Mat(3, 4, CV_8UC1, cv::Scalar(77))));
+    const cv::Mat image = read_source_file(path, path.string(), SourceMessages::Standard);
+    ASSERT_EQ(image.type(), CV_8UC3);
+    EXPECT_EQ(at(image, 2, 3), cv::Vec3b(77, 77, 77));
+}
+
+TEST(KeepsScrollPosition, OnlyForAnImageOfTheSameSize)
+{
+    const cv::Mat stored(600, 800, CV_8UC3);
+    EXPECT_TRUE(keeps_scroll_position(stored, cv::Mat(600, 800, CV_8UC3)));
+    EXPECT_FALSE(keeps_scroll_position(stored, cv::Mat(800, 600, CV_8UC3)));
+    EXPECT_FALSE(keeps_scroll_position(stored, cv::Mat(600, 801, CV_8UC3)));
+    EXPECT_FALSE(keeps_scroll_position(cv::Mat(), cv::Mat(600, 800, CV_8UC3)));
+}
