@@ -1,0 +1,78 @@
+#ifndef TESK_VUMO_VIEWER_IMAGE_H
+#define TESK_VUMO_VIEWER_IMAGE_H
+
+#include <optional>
+
+#include <wx/event.h>
+
+#include "tesk_vumo/panel/viewer_core.h"
+
+namespace tesk_vumo {
+
+/// The full viewer driven from a right-click popup menu instead of an
+/// assist bar: zoom modes, quarter turns, centre and pointer guide lines on
+/// and off, loading a file and saving the current view in colour or gray.
+/// See ViewerCore for the viewing behaviour. Source errors use this
+/// viewer's own wording (translated read failure).
+class Image : public ViewerCore<ImageForm>
+{
+public:
+    explicit Image(wxWindow* parent, const wxSize& size = wxSize(640, 480));
+
+    /// Whether the centre (middle) guide lines are drawn; false at first.
+    /// Setting it takes effect at the next redraw.
+    bool middle_line_enabled() const { return middle_line_enabled_; }
+    void set_middle_line_enabled(bool enabled) { middle_line_enabled_ = enabled; }
+    /// Whether the pointer (following) guide lines are drawn and follow the
+    /// pointer; false at first.
+    bool following_line_enabled() const { return following_line_enabled_; }
+    void set_following_line_enabled(bool enabled) { following_line_enabled_ = enabled; }
+
+    /// Where the next popup menu opens (ui_image's coordinates of the last
+    /// right press), nullopt when no press is pending.
+    const std::optional<wxPoint>& popup_menu_position() const { return popup_menu_position_; }
+
+    void on_mouse_right_down(wxMouseEvent& event) override;
+    /// Opens the popup menu at the pending press position, or at the
+    /// event's own (screen) position converted to client coordinates.
+    void on_popup_menu(wxContextMenuEvent& event);
+
+    void on_zoom_none(wxCommandEvent& event) override;
+    void on_zoom_fit_width(wxCommandEvent& event) override;
+    void on_zoom_fit_height(wxCommandEvent& event) override;
+    void on_zoom_fit_page(wxCommandEvent& event) override;
+    void on_rotation_none(wxCommandEvent& event) override;
+    void on_rotation_cw90(wxCommandEvent& event) override;
+    void on_rotation_180(wxCommandEvent& event) override;
+    void on_rotation_ccw90(wxCommandEvent& event) override;
+    void on_show_middle_lines(wxCommandEvent& event) override;
+    void on_hide_middle_lines(wxCommandEvent& event) override;
+    void on_show_following_lines(wxCommandEvent& event) override;
+    void on_hide_following_lines(wxCommandEvent& event) override;
+
+    /// Asks for a file and sets it as the source; a file that cannot be read
+    /// leaves the previous image and is reported in an error box.
+    void on_load_image(wxCommandEvent& event) override;
+    /// Saves the view (or the selected part) in colour, respectively as one
+    /// gray channel, to a file chosen in a dialog that asks before replacing
+    /// a file; the outcome is reported in a message box.
+    void on_save_current_view(wxCommandEvent& event) override;
+    void on_save_grayscale(wxCommandEvent& event) override;
+
+protected:
+    bool middle_lines_shown() const override { return middle_line_enabled_; }
+    bool following_lines_shown() const override { return following_line_enabled_; }
+
+private:
+    cv::Mat get_image_to_save(bool grayscale) const;
+    void save_current_view(bool grayscale);
+    void set_lines(bool& flag, bool shown);
+
+    bool middle_line_enabled_ = false;
+    bool following_line_enabled_ = false;
+    std::optional<wxPoint> popup_menu_position_;
+};
+
+} // namespace tesk_vumo
+
+#endif

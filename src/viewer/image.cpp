@@ -1,0 +1,96 @@
+#include "tesk_vumo/viewer/image.h"
+
+#include "tesk_vumo/common/user_interaction.h"
+#include "tesk_vumo/forms/event_guard.h"
+
+namespace tesk_vumo {
+
+Image::Image(wxWindow* parent, const wxSize& size)
+    : ViewerCore<ImageForm>(parent, size, SourceMessages::ContextViewer)
+{
+    Bind(wxEVT_CONTEXT_MENU, guarded(this, &Image::on_popup_menu));
+}
+
+void Image::on_mouse_right_down(wxMouseEvent& event)
+{
+    popup_menu_position_ = event.GetPosition();
+}
+
+void Image::on_popup_menu(wxContextMenuEvent& event)
+{
+    const wxPoint position = popup_menu_position_ ? *popup_menu_position_ : ScreenToClient(event.GetPosition());
+    struct ClearAfterwards
+    {
+        std::optional<wxPoint>& position;
+        ~ClearAfterwards() { position.reset(); }
+    } clear{popup_menu_position_};
+    user_interaction().popup_menu(this, ui_poup_menu, position);
+}
+
+void Image::on_zoom_none(wxCommandEvent&)
+{
+    run_guarded([this] { set_zoom_mode(ZoomMode::NoZoom); });
+}
+
+void Image::on_zoom_fit_width(wxCommandEvent&)
+{
+    run_guarded([this] { set_zoom_mode(ZoomMode::FitWidth); });
+}
+
+void Image::on_zoom_fit_height(wxCommandEvent&)
+{
+    run_guarded([this] { set_zoom_mode(ZoomMode::FitHeight); });
+}
+
+void Image::on_zoom_fit_page(wxCommandEvent&)
+{
+    run_guarded([this] { set_zoom_mode(ZoomMode::FitPage); });
+}
+
+void Image::on_rotation_none(wxCommandEvent&)
+{
+    run_guarded([this] { set_rotation(Rotation::NoRotation); });
+}
+
+void Image::on_rotation_cw90(wxCommandEvent&)
+{
+    run_guarded([this] { set_rotation(Rotation::ClockWise90); });
+}
+
+void Image::on_rotation_180(wxCommandEvent&)
+{
+    run_guarded([this] { set_rotation(Rotation::Double90); });
+}
+
+void Image::on_rotation_ccw90(wxCommandEvent&)
+{
+    run_guarded([this] { set_rotation(Rotation::CounterClockWise90); });
+}
+
+void Image::set_lines(bool& flag, bool shown)
+{
+    flag = shown;
+    draw_image();
+}
+
+void Image::on_show_middle_lines(wxCommandEvent&)
+{
+    set_lines(middle_line_enabled_, true);
+}
+
+void Image::on_hide_middle_lines(wxCommandEvent&)
+{
+    set_lines(middle_line_enabled_, false);
+}
+
+void Image::on_show_following_lines(wxCommandEvent&)
+{
+    set_lines(following_line_enabled_, true);
+}
+
+void Image::on_hide_following_lines(wxCommandEvent&)
+{
+    set_lines(following_line_enabled_, false);
+}
+
+} // namespace tesk_vumo

@@ -1,0 +1,50 @@
+#include "tesk_vumo/viewer/image.h"
+
+#include "../panel/view_files.h"
+#include "tesk_vumo/common/errors.h"
+#include "tesk_vumo/common/user_interaction.h"
+#include "tesk_vumo/forms/i18n.h"
+
+#include <wx/filedlg.h>
+#include <wx/msgdlg.h>
+
+namespace tesk_vumo {
+
+void Image::on_load_image(wxCommandEvent&)
+{
+    const auto path = view_files::ask_load_path(this);
+    if (!path)
+        return;
+    try {
+        set_source_image(*path);
+    } catch (const AssertionError& error) {
+        // The previous image stays; the user still has to learn why nothing changed.
+        user_interaction().show_message(wxString::FromUTF8(error.what()),
+                                        i18n::gettext(wxString::FromUTF8("错误")), wxOK | wxICON_ERROR);
+    }
+}
+
+cv::Mat Image::get_image_to_save(bool grayscale) const
+{
+    return view_files::image_to_save(image_being_shown(), selection_rect(), grayscale);
+}
+
+void Image::save_current_view(bool grayscale)
+{
+    if (image_being_shown().empty())
+        return;
+    const cv::Mat samples = get_image_to_save(grayscale);
+    view_files::save_with_dialog(this, samples, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+}
+
+void Image::on_save_current_view(wxCommandEvent&)
+{
+    save_current_view(false);
+}
+
+void Image::on_save_grayscale(wxCommandEvent&)
+{
+    save_current_view(true);
+}
+
+} // namespace tesk_vumo
