@@ -1,0 +1,399 @@
+#include "tesk_vumo/viewer/image.h"
+
+#include "scripted_interaction.h"
+#include "test_support.h"
+#include "tesk_vumo/common/errors.h"
+
+#include <fstream>
+
+#include <opencv2/imgproc.hpp>
+#include <wx/filedlg.h>
+#include <wx/msgdlg.h>
+#include <wx/sizer.h>
+
+using namespace tesk_vumo;
+using namespace tesk_vumo::testing;
+
+namespace {
+
+class ImageViewerTest : public FrameTest
+{
+protected:
+    void SetUp() override
+    {
+        client_size = wxSize(500, 400);
+        FrameTest::SetUp();
+        viewer = add_viewer();
+    }
+
+    /// A viewer filling @p host (the test's frame by default).
+    Image* add_viewer(wxFrame* host = nullptr)
+    {
+        host = host ? host : frame;
+        auto* image = new Image(host);
+        host->SetSizer(new wxBoxSizer(wxHORIZONTAL));
+        host->GetSizer()->Add(image, 1, wxEXPAND);
+        host->Layout();
+        pump();
+        return image;
+    }
+
+    /// A second shown frame of the same client size, destroyed with the test.
+    wxFrame* second_frame()
+    {
+        auto* other = new wxFrame(nullptr, wxID_ANY, "reference", wxPoint(0, 0));
+        other->SetClientSize(client_size);
+        other->Show();
+        extra_frames.push_back(other);
+        return other;
+    }
+
+    void TearDown() override
+    {
+        for (wxFrame* other : extra_frames)
+            other->Destroy();
+        FrameTest::TearDown();
+    }
+
+    std::vector<wxFrame*> extra_frames;
+
+    void menu(int id)
+    {
+        wxCommandEvent event(wxEVT_MENU, id);
+        event.SetEventObject(viewer);
+        viewer->GetEventHandler()->ProcessEvent(event);
+    }
+
+    void mouse(wxEventType type, wxPoint at, bool left_down = false)
+    {
+        wxMouseEvent event(type);
+        event.SetPosition(at);
+        event.SetLeftDown(left_down);
+        event.SetEventObject(viewer->ui_image);
+        viewer->ui_image->GetEventHandler()->ProcessEvent(event);
+    }
+
+    wxImage picture() const { return viewer->buffer().ConvertToImage(); }
+
+    // Counts pixels of a column (x fixed) or row (y fixed) whose colour is near @p colour.
+    int count_column(const wxImage& image, int x, const wxColour& colour) const
+    {
+        int n = 0;
+        for (int y = 0; y < image.GetHeight(); ++y)
+            n += near(pixel(image, x, y), colour, 60);
+        return n;
+    }
+
+    Image* viewer = nullptr;
+};
+
+const wxColour blue(0, 0, 255);
+const wxColour grey(128, 128, 128);
+
+TEST_F(ImageViewerTest, MenuZoomAndRotationRefitLikeTheProperties)
+{
+    auto* reference = add_viewer(second_frame());
+    ASSERT_EQ(viewer->ui_image->GetSize(), reference->ui_image->GetSize());
+    const cv::Mat source = gradient(300, 200);
+    viewer->set_source_image(source);
+    reference->set_source_image(source);
+
+    const std::pair<int, std::function<void()>> cases[] = {
+        {ImageForm::ID_ZOOM_NONE, [&] { reference->set_zoom_mode(ZoomMode::NoZoom); }},
+        {ImageForm::ID_ZOOM_FIT_WIDTH, [&] { reference->set_zoom_mode(ZoomMode::FitWidth); }},
+        {ImageForm::ID_ZOOM_FIT_HEIGHT, [&] { reference->set_zoom_mode(ZoomMode::FitHeight); }},
+        {ImageForm::ID_ROTATION_CW90, [&] { reference->set_rotation(Rotation::ClockWise90); }},
+        {ImageForm::ID_ROTATION_180, [&] { reference->set_rotation(Rotation::Double90); }},
+        {ImageForm::ID_ROTATION_CCW90, [&] { reference->set_rotation(Rotation::CounterClockWise90); }},
+        {ImageForm::ID_ROTATION_NONE, [&] { reference->set_rotation(Rotation::NoRotation); }},
+        {ImageForm::ID_ZOOM_FIT_PAGE, [&] { reference->set_zoom_mode(ZoomMode::FitPage); }},
+    };
+    for (const auto& [id, same_by_property] : cases) {
+        viewer->ui_scroll_bar_vertical->SetThumbPosition(5);
+        viewer->set_selection_rect({1, 1, 4, 4});
+        const auto fittings = viewer->fitting_count();
+        menu(id);
+        same_by_property();
+        EXPECT_EQ(viewer->fitting_count(), fittings + 1) << "menu id " << id;
+        EXPECT_EQ(viewer->zoom_mode(), reference->zoom_mode()) << "menu id " << id;
+        EXPECT_EQ(viewer->rotation(), reference->rotation()) << "menu id " << id;
+        const cv::Mat a = viewer->image_being_shown(), b = reference->image_being_shown();
+        ASSERT_EQ(a.size(), b.size()) << "menu id " << id;
+        EXPECT_EQ(cv::norm(a, b, cv::NORM_INF), 0) << "menu id " << id;
+        EXPECT_EQ(viewer->ui_scroll_bar_vertical->GetThumbPosition(), 0) << "menu id " << id;
+        EXPECT_EQ(viewer->selection_rect(), wxRect(-1, -1, 0, 0)) << "menu id " << id;
+    }
+}
+
+TEST_F(ImageViewerTest, GuideLinesShowAndHideAtOnce)
+{
+    // A dark image so the dashed lines stand out; even width 200 puts the
+    // vertical middle line at image column 100.
+    viewer->set_zoom_mode(ZoomMode::NoZoom);
+    viewer->set_source_image(solid(200, 100, cv::Vec3b(0, 0, 0)));
+    const int middle_x = viewer->image_rect().x + 100;
+    EXPECT_FALSE(viewer->middle_line_enabled());
+    EXPECT_FALSE(viewer->following_line_enabled());
+    EXPECT_EQ(count_column(picture(), middle_x, blue), 0) << "a new viewer draws no guide lines";
+
+    const auto redraws = viewer->redraw_count();
+    menu(ImageForm::ID_SHOW_MIDDLE_LINES);
+    EXPECT_EQ(viewer->redraw_count(), redraws + 1);
+    EXPECT_GT(count_column(picture(), middle_x, blue), 20);
+    menu(ImageForm::ID_HIDE_MIDDLE_LINES);
+    EXPECT_EQ(count_column(picture(), middle_x, blue), 0);
+
+    mouse(wxEVT_MOTION, wxPoint(40, 30));
+    menu(ImageForm::ID_SHOW_FOLLOWING_LINES);
+    EXPECT_GT(count_column(picture(), 40, grey), 20);
+    menu(ImageForm::ID_HIDE_FOLLOWING_LINES);
+    EXPECT_EQ(count_column(picture(), 40, grey), 0);
+}
+
+TEST_F(ImageViewerTest, PointerMotionRedrawsOnlyForFollowingLinesOrDragging)
+{
+    viewer->set_zoom_mode(ZoomMode::NoZoom);
+    viewer->set_source_image(gradient(200, 100));
+    const wxPoint origin = viewer->image_rect().GetPosition();
+    auto redraws = viewer->redraw_count();
+    mouse(wxEVT_MOTION, origin + wxPoint(7, 3));
+    EXPECT_EQ(viewer->redraw_count(), redraws);
+    EXPECT_EQ(viewer->ui_x->GetValue(), "7");
+    EXPECT_EQ(viewer->ui_y->GetValue(), "3");
+    EXPECT_EQ(viewer->ui_rgb->GetValue(), "7, 3, 10");
+
+    viewer->set_following_line_enabled(true);
+    mouse(wxEVT_MOTION, origin + wxPoint(8, 3));
+    mouse(wxEVT_MOTION, origin + wxPoint(9, 3));
+    EXPECT_EQ(viewer->redraw_count(), redraws + 2);
+    EXPECT_GT(count_column(picture(), origin.x + 9, grey), 20) << "the lines follow the pointer";
+
+    viewer->set_following_line_enabled(false);
+    mouse(wxEVT_LEFT_DOWN, origin + wxPoint(10, 10));
+    redraws = viewer->redraw_count();
+    mouse(wxEVT_MOTION, origin + wxPoint(14, 12), true);
+    EXPECT_EQ(viewer->redraw_count(), redraws + 1);
+    EXPECT_EQ(viewer->ui_width->GetValue(), "5");
+    EXPECT_EQ(viewer->ui_height->GetValue(), "3");
+}
+
+TEST_F(ImageViewerTest, PopupOpensAtThePressOrTheKeyboardPosition)
+{
+    ScriptedInteractionScope scope;
+    std::optional<wxPoint> pending_during_popup;
+    scope.script->on_popup = [&] { pending_during_popup = viewer->popup_menu_position(); };
+
+    wxMouseEvent press(wxEVT_RIGHT_DOWN);
+    press.SetPosition(wxPoint(30, 40));
+    press.SetEventObject(viewer->ui_image);
+    viewer->ui_image->GetEventHandler()->ProcessEvent(press);
+    EXPECT_EQ(viewer->popup_menu_position(), wxPoint(30, 40));
+
+    wxContextMenuEvent from_press(wxEVT_CONTEXT_MENU, viewer->GetId(), wxPoint(900, 900));
+    from_press.SetEventObject(viewer);
+    viewer->GetEventHandler()->ProcessEvent(from_press);
+    ASSERT_EQ(scope.script->popups.size(), 1u);
+    EXPECT_EQ(scope.script->popups[0].position, wxPoint(30, 40));
+    EXPECT_EQ(scope.script->popups[0].menu, viewer->ui_poup_menu);
+    EXPECT_EQ(scope.script->popups[0].window, viewer);
+    EXPECT_EQ(pending_during_popup, wxPoint(30, 40)) << "cleared only after the menu closed";
+    EXPECT_FALSE(viewer->popup_menu_position());
+
+    const wxPoint screen = viewer->ClientToScreen(wxPoint(12, 34));
+    wxContextMenuEvent from_keyboard(wxEVT_CONTEXT_MENU, viewer->GetId(), screen);
+    from_keyboard.SetEventObject(viewer);
+    viewer->GetEventHandler()->ProcessEvent(from_keyboard);
+    ASSERT_EQ(scope.script->popups.size(), 2u);
+    EXPECT_EQ(scope.script->popups[1].position, wxPoint(12, 34));
+    EXPECT_FALSE(viewer->popup_menu_position());
+}
+
+TEST_F(ImageViewerTest, ColourFileShowsTheSameColoursAsItsRgbPixels)
+{
+    const auto path = temp_dir() / "colours.png";
+    const cv::Mat rgb = gradient(64, 48);
+    write_rgb(path, rgb);
+    viewer->set_source_image(path);
+    EXPECT_EQ(cv::norm(viewer->source_image(), rgb, cv::NORM_INF), 0);
+
+    const cv::Mat shown_from_file = viewer->image_being_shown().clone();
+    viewer->set_source_image(rgb);
+    EXPECT_EQ(cv::norm(viewer->image_being_shown(), shown_from_file, cv::NORM_INF), 0);
+}
+
+TEST_F(ImageViewerTest, UnreadableFileRaisesTheTranslatedMessageAndKeepsTheImage)
+{
+    viewer->set_source_image(solid(40, 30, cv::Vec3b(1, 2, 3)));
+    const cv::Mat shown = viewer->image_being_shown();
+    const auto missing = (temp_dir() / "missing.png").string();
+    try {
+        viewer->set_source_image(missing);
+        FAIL() << "no error for " << missing;
+    } catch (const AssertionError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "加载图片文件失败，请检查路径中是否有不受支持的字符。[" + missing + "]");
+    }
+    EXPECT_EQ(viewer->image_being_shown().data, shown.data);
+    EXPECT_EQ(viewer->source_image().at<cv::Vec3b>(0, 0), cv::Vec3b(1, 2, 3));
+
+    try {
+        viewer->set_source_image(cv::Mat(4, 4, CV_16UC3));
+        FAIL() << "16-bit array accepted";
+    } catch (const TypeError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("不受支持的参数类型。 Expect [str, numpy.ndarray], got ", 0), 0u)
+            << error.what();
+    }
+}
+
+TEST_F(ImageViewerTest, LoadFromTheMenu)
+{
+    ScriptedInteractionScope scope;
+    viewer->set_source_image(solid(40, 30, cv::Vec3b(1, 2, 3)));
+
+    scope.script->paths = {std::nullopt};
+    menu(ImageForm::ID_LOAD_IMAGE);
+    ASSERT_EQ(scope.script->file_dialogs.size(), 1u);
+    const FileDialogRequest& request = scope.script->file_dialogs[0];
+    EXPECT_EQ(request.parent, viewer);
+    EXPECT_EQ(request.message, wxString::FromUTF8("请选择需要加载的图片文件名"));
+    EXPECT_EQ(request.wildcard, "Image files (*.png;*.jpg;*.jpeg;*.bmp)|*.png;*.jpg;*.jpeg;*.bmp");
+    EXPECT_EQ(request.style, wxFD_OPEN);
+    EXPECT_EQ(viewer->source_image().at<cv::Vec3b>(0, 0), cv::Vec3b(1, 2, 3));
+
+    const auto red = temp_dir() / "红色.png";
+    write_rgb(red, solid(20, 10, cv::Vec3b(255, 0, 0)));
+    scope.script->paths = {wxString::FromUTF8(red.string())};
+    menu(ImageForm::ID_LOAD_IMAGE);
+    EXPECT_EQ(viewer->source_image().size(), cv::Size(20, 10));
+    EXPECT_EQ(viewer->source_image().at<cv::Vec3b>(5, 5), cv::Vec3b(255, 0, 0));
+    EXPECT_TRUE(scope.script->messages.empty());
+
+    const auto broken = temp_dir() / "broken.png";
+    std::ofstream(broken) << "not an image";
+    scope.script->paths = {wxString(broken.string())};
+    menu(ImageForm::ID_LOAD_IMAGE);
+    EXPECT_EQ(viewer->source_image().size(), cv::Size(20, 10)) << "previous image kept";
+    ASSERT_EQ(scope.script->messages.size(), 1u);
+    EXPECT_EQ(scope.script->messages[0].text,
+              wxString::FromUTF8("加载图片文件失败，请检查路径中是否有不受支持的字符。[") + broken.string() + "]");
+    EXPECT_EQ(scope.script->messages[0].caption, wxString::FromUTF8("错误"));
+    EXPECT_EQ(scope.script->messages[0].style, wxOK | wxICON_ERROR);
+}
+
+class ImageSaveTest : public ImageViewerTest
+{
+protected:
+    void SetUp() override
+    {
+        ImageViewerTest::SetUp();
+        viewer->set_zoom_mode(ZoomMode::NoZoom);
+        source = gradient(300, 200);
+        viewer->set_source_image(source);
+        folder = temp_dir();
+    }
+
+    std::filesystem::path save(int id, const std::string& name)
+    {
+        const auto path = folder / name;
+        scope.script->paths = {wxString::FromUTF8(path.string())};
+        menu(id);
+        return path;
+    }
+
+    ScriptedInteractionScope scope;
+    cv::Mat source;
+    std::filesystem::path folder;
+};
+
+TEST_F(ImageSaveTest, ColourSaveWritesTheDisplayedView)
+{
+    viewer->set_rotation(Rotation::ClockWise90);
+    const auto path = save(ImageForm::ID_SAVE_CURRENT_VIEW, "view.png");
+    const cv::Mat written = read_rgb(path);
+    ASSERT_EQ(written.size(), cv::Size(200, 300)) << "rotated, displayed size";
+    EXPECT_EQ(cv::norm(written, viewer->image_being_shown(), cv::NORM_INF), 0);
+
+    ASSERT_EQ(scope.script->file_dialogs.size(), 1u);
+    const FileDialogRequest& request = scope.script->file_dialogs[0];
+    EXPECT_EQ(request.message, wxString::FromUTF8("请给保存的文件指定路径、名称"));
+    EXPECT_EQ(request.default_file, "image.png");
+    EXPECT_EQ(request.default_dir, "");
+    EXPECT_EQ(request.style, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    ASSERT_EQ(scope.script->messages.size(), 1u);
+    EXPECT_EQ(scope.script->messages[0].text, wxString::FromUTF8("保存图片成功"));
+    EXPECT_EQ(scope.script->messages[0].caption, wxString::FromUTF8("信息"));
+    EXPECT_EQ(scope.script->messages[0].style, wxOK | wxICON_INFORMATION);
+}
+
+TEST_F(ImageSaveTest, SelectionDecidesWhatIsWritten)
+{
+    struct Case
+    {
+        std::array<int, 4> selection;
+        cv::Rect expected;
+    };
+    const Case cases[] = {
+        {{100, 50, 20, 10}, {100, 50, 20, 10}},
+        {{290, 195, 30, 30}, {290, 195, 10, 5}},  // cut at the far edges
+        {{100, 50, 0, 10}, {0, 0, 300, 200}},     // zero width: whole view
+        {{100, 50, -30, -20}, {0, 0, 300, 200}},  // dragged up-left: whole view
+        {{-1, -1, 0, 0}, {0, 0, 300, 200}},       // no selection
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        viewer->set_selection_rect(c.selection);
+        const auto path = save(ImageForm::ID_SAVE_CURRENT_VIEW, "part" + std::to_string(n++) + ".png");
+        const cv::Mat written = read_rgb(path);
+        ASSERT_EQ(written.size(), c.expected.size()) << "selection " << c.selection[0] << "," << c.selection[1]
+                                                     << "," << c.selection[2] << "," << c.selection[3];
+        EXPECT_EQ(cv::norm(written, source(c.expected), cv::NORM_INF), 0);
+    }
+}
+
+TEST_F(ImageSaveTest, GrayscaleSaveWritesOneChannel)
+{
+    viewer->set_selection_rect({10, 20, 50, 40});
+    const auto path = save(ImageForm::ID_SAVE_GRAYSCALE, "gray.png");
+    const cv::Mat written = read_rgb(path);
+    ASSERT_EQ(written.channels(), 1);
+    cv::Mat expected;
+    cv::cvtColor(source(cv::Rect(10, 20, 50, 40)), expected, cv::COLOR_RGB2GRAY);
+    EXPECT_EQ(cv::norm(written, expected, cv::NORM_INF), 0);
+}
+
+TEST_F(ImageSaveTest, CancelOrNoImageWritesNothing)
+{
+    scope.script->paths = {std::nullopt};
+    menu(ImageForm::ID_SAVE_CURRENT_VIEW);
+    EXPECT_EQ(scope.script->file_dialogs.size(), 1u);
+    EXPECT_TRUE(scope.script->messages.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+
+    auto* empty = add_viewer(second_frame());
+    wxCommandEvent event(wxEVT_MENU, ImageForm::ID_SAVE_GRAYSCALE);
+    empty->GetEventHandler()->ProcessEvent(event);
+    EXPECT_EQ(scope.script->file_dialogs.size(), 1u) << "no dialog without an image";
+}
+
+TEST_F(ImageSaveTest, FailedWriteKeepsTheExistingFile)
+{
+    const auto existing = folder / "keep.png";
+    write_rgb(existing, solid(5, 5, cv::Vec3b(9, 9, 9)));
+    const std::string before = file_bytes(existing);
+
+    for (const std::string& name : {"keep.xyz", "keep.png/inside.png"}) {
+        scope.script->messages.clear();
+        save(ImageForm::ID_SAVE_CURRENT_VIEW, name);
+        ASSERT_EQ(scope.script->messages.size(), 1u) << name;
+        EXPECT_EQ(scope.script->messages[0].text, wxString::FromUTF8("保存图片失败")) << name;
+        EXPECT_EQ(scope.script->messages[0].caption, wxString::FromUTF8("错误"));
+        EXPECT_EQ(scope.script->messages[0].style, wxOK | wxICON_ERROR);
+    }
+    EXPECT_EQ(file_bytes(existing), before);
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++entries;
+    EXPECT_EQ(entries, 1) << "no temporary file left behind";
+}
+
+} // namespace
