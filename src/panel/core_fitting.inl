@@ -57,6 +57,11 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
                                                !keep_scroll_pos);
     image_being_shown_ = std::move(shown);
     ++fitting_count_;
+    // A resize whose fitting failed (ZoomAny) kept the old buffer to keep the
+    // old picture; the first fitting that succeeds catches up with the surface.
+    const wxSize client = this->ui_image->GetClientSize();
+    if (buffer_.IsOk() && client.x > 0 && client.y > 0 && buffer_.GetSize() != client)
+        buffer_ = wxBitmap(client.x, client.y);
 
     selection_rect_ = wxRect(-1, -1, 0, 0);
     update_selection_rect_info();
