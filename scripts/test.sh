@@ -1,10 +1,18 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test (C++ through CTest, Python through
-# pytest) under a virtual X display.
+# pytest) under a virtual X display, then the C++ tests again in a build
+# with AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh
 build_dir=${TESK_VUMO_BUILD_DIR:-build}
-# One display for all: the GUI tests run one after another, never in parallel.
-xvfb-run -a -s '-screen 0 1600x1200x24' ctest --test-dir "$build_dir" --output-on-failure
+asan_dir=${TESK_VUMO_ASAN_BUILD_DIR:-build-asan}
+TESK_VUMO_BUILD_DIR=$asan_dir bash scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DTESK_VUMO_SANITIZE=ON \
+  -DTESK_VUMO_BUILD_PYTHON=OFF -DTESK_VUMO_BUILD_DEMO=OFF
+
+# One display per run: the GUI tests run one after another, never in parallel.
+status=0
+xvfb-run -a -s '-screen 0 1600x1200x24' ctest --test-dir "$build_dir" --output-on-failure || status=1
+xvfb-run -a -s '-screen 0 1600x1200x24' bash tests/sanitizer/run.sh "$asan_dir" || status=1
+exit $status
