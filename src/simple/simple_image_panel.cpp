@@ -9,6 +9,7 @@
 #include <opencv2/imgproc.hpp>
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
+#include <wx/dcmemory.h>
 
 namespace tesk_vumo {
 
@@ -55,6 +56,14 @@ void SimpleImagePanel::init_buffer()
         return;
     if (!buffer_.IsOk() || source_image_.empty() || buffer_.GetSize() != client) {
         buffer_ = wxBitmap(client.x, client.y);
+        {
+            // A new bitmap holds whatever memory it was given (on GTK even
+            // pieces of earlier pictures), and without an image nothing else
+            // draws into it before the next paint shows it.
+            wxMemoryDC dc(buffer_);
+            dc.SetBackground(wxBrush(GetBackgroundColour()));
+            dc.Clear();
+        }
         fitting();
     }
 }
