@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config gettext
   libwxgtk3.2-dev
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
   python3 python3-dev python3-numpy python3-pytest python3-wxgtk4.0

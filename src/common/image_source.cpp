@@ -41,8 +41,7 @@ cv::Mat decode_image_file(const std::filesystem::path& path)
 std::string read_failure_message(SourceMessages wording, const std::string& path_text)
 {
     if (wording == SourceMessages::ContextViewer) {
-        const wxString text = i18n::gettext(wxString::FromUTF8(
-            "加载图片文件失败，请检查路径中是否有不受支持的字符。"));
+        const wxString text = i18n::tr("加载图片文件失败，请检查路径中是否有不受支持的字符。");
         return std::string(text.utf8_str()) + "[" + path_text + "]";
     }
     return "Load Image File [" + path_text + "] Failed.";

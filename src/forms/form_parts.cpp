@@ -1,4 +1,5 @@
 #include "form_parts.h"
+#include "tesk_vumo/forms/i18n.h"
 
 #include <wx/stattext.h>
 
@@ -8,7 +9,7 @@ wxArrayString zoom_mode_labels()
 {
     wxArrayString labels;
     for (const char* text : {"适应页面", "适应宽度", "适应高度", "原始大小", "任意缩放"})
-        labels.Add(wxString::FromUTF8(text));
+        labels.Add(i18n::tr(text));
     return labels;
 }
 
@@ -16,7 +17,7 @@ wxArrayString rotation_labels()
 {
     wxArrayString labels;
     for (const char* text : {"不旋转", "顺时针90°", "旋转180°", "逆时针90°", "任意角度"})
-        labels.Add(wxString::FromUTF8(text));
+        labels.Add(i18n::tr(text));
     return labels;
 }
 
@@ -43,7 +44,7 @@ void create_readouts(wxWindow* owner, wxSizer* sizer, wxTextCtrl*& x, wxTextCtrl
                      wxTextCtrl*& rgb, wxTextCtrl*& width, wxTextCtrl*& height)
 {
     auto add = [&](const char* label, int chars) {
-        sizer->Add(new wxStaticText(owner, wxID_ANY, wxString::FromUTF8(label)), 0,
+        sizer->Add(new wxStaticText(owner, wxID_ANY, i18n::tr(label)), 0,
                    wxALIGN_CENTER_VERTICAL | wxLEFT, 6);
         auto* text = new wxTextCtrl(owner, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                                     wxTE_READONLY);

@@ -1,16 +1,13 @@
 #include "tesk_vumo/forms/image_form.h"
 
 #include "form_parts.h"
+#include "tesk_vumo/forms/i18n.h"
 #include "tesk_vumo/forms/event_guard.h"
 
 #include <wx/sizer.h>
 #include <wx/wrapsizer.h>
 
 namespace tesk_vumo {
-
-namespace {
-wxString utf8(const char* text) { return wxString::FromUTF8(text); }
-} // namespace
 
 ImageForm::ImageForm(wxWindow* parent, const wxSize& size)
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, size, wxTAB_TRAVERSAL)
@@ -26,26 +23,26 @@ ImageForm::ImageForm(wxWindow* parent, const wxSize& size)
 
     ui_poup_menu = new wxMenu;
     auto* zoom = new wxMenu;
-    zoom->Append(ID_ZOOM_FIT_PAGE, utf8("适应页面"));
-    zoom->Append(ID_ZOOM_FIT_WIDTH, utf8("适应宽度"));
-    zoom->Append(ID_ZOOM_FIT_HEIGHT, utf8("适应高度"));
-    zoom->Append(ID_ZOOM_NONE, utf8("原始大小"));
-    ui_poup_menu->AppendSubMenu(zoom, utf8("缩放"));
+    zoom->Append(ID_ZOOM_FIT_PAGE, i18n::tr("适应页面"));
+    zoom->Append(ID_ZOOM_FIT_WIDTH, i18n::tr("适应宽度"));
+    zoom->Append(ID_ZOOM_FIT_HEIGHT, i18n::tr("适应高度"));
+    zoom->Append(ID_ZOOM_NONE, i18n::tr("原始大小"));
+    ui_poup_menu->AppendSubMenu(zoom, i18n::tr("缩放"));
     auto* rotation = new wxMenu;
-    rotation->Append(ID_ROTATION_NONE, utf8("不旋转"));
-    rotation->Append(ID_ROTATION_CW90, utf8("顺时针旋转90°"));
-    rotation->Append(ID_ROTATION_180, utf8("旋转180°"));
-    rotation->Append(ID_ROTATION_CCW90, utf8("逆时针旋转90°"));
-    ui_poup_menu->AppendSubMenu(rotation, utf8("旋转"));
+    rotation->Append(ID_ROTATION_NONE, i18n::tr("不旋转"));
+    rotation->Append(ID_ROTATION_CW90, i18n::tr("顺时针旋转90°"));
+    rotation->Append(ID_ROTATION_180, i18n::tr("旋转180°"));
+    rotation->Append(ID_ROTATION_CCW90, i18n::tr("逆时针旋转90°"));
+    ui_poup_menu->AppendSubMenu(rotation, i18n::tr("旋转"));
     ui_poup_menu->AppendSeparator();
-    ui_poup_menu->Append(ID_SHOW_MIDDLE_LINES, utf8("显示中心线"));
-    ui_poup_menu->Append(ID_HIDE_MIDDLE_LINES, utf8("隐藏中心线"));
-    ui_poup_menu->Append(ID_SHOW_FOLLOWING_LINES, utf8("显示跟随线"));
-    ui_poup_menu->Append(ID_HIDE_FOLLOWING_LINES, utf8("隐藏跟随线"));
+    ui_poup_menu->Append(ID_SHOW_MIDDLE_LINES, i18n::tr("显示中心线"));
+    ui_poup_menu->Append(ID_HIDE_MIDDLE_LINES, i18n::tr("隐藏中心线"));
+    ui_poup_menu->Append(ID_SHOW_FOLLOWING_LINES, i18n::tr("显示跟随线"));
+    ui_poup_menu->Append(ID_HIDE_FOLLOWING_LINES, i18n::tr("隐藏跟随线"));
     ui_poup_menu->AppendSeparator();
-    ui_poup_menu->Append(ID_LOAD_IMAGE, utf8("加载图片..."));
-    ui_poup_menu->Append(ID_SAVE_CURRENT_VIEW, utf8("保存当前视图..."));
-    ui_poup_menu->Append(ID_SAVE_GRAYSCALE, utf8("保存灰度图..."));
+    ui_poup_menu->Append(ID_LOAD_IMAGE, i18n::tr("加载图片..."));
+    ui_poup_menu->Append(ID_SAVE_CURRENT_VIEW, i18n::tr("保存当前视图..."));
+    ui_poup_menu->Append(ID_SAVE_GRAYSCALE, i18n::tr("保存灰度图..."));
 
     const std::pair<int, void (ImageForm::*)(wxCommandEvent&)> commands[] = {
         {ID_ZOOM_FIT_PAGE, &ImageForm::on_zoom_fit_page},

@@ -1,6 +1,7 @@
 #include "tesk_vumo/forms/image_panel_assist_form.h"
 
 #include "form_parts.h"
+#include "tesk_vumo/forms/i18n.h"
 #include "tesk_vumo/forms/event_guard.h"
 
 #include <wx/panel.h>
@@ -10,13 +11,13 @@
 namespace tesk_vumo {
 
 ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent)
-    : wxFrame(parent, wxID_ANY, wxString::FromUTF8("图像辅助工具"), wxDefaultPosition, wxDefaultSize,
+    : wxFrame(parent, wxID_ANY, i18n::tr("图像辅助工具"), wxDefaultPosition, wxDefaultSize,
               wxCAPTION | wxCLOSE_BOX | wxSYSTEM_MENU | wxFRAME_TOOL_WINDOW | wxFRAME_FLOAT_ON_PARENT)
 {
     auto* panel = new wxPanel(this);
     auto* grid = new wxFlexGridSizer(2, 4, 4);
     auto label = [&](const char* text) {
-        grid->Add(new wxStaticText(panel, wxID_ANY, wxString::FromUTF8(text)), 0, wxALIGN_CENTER_VERTICAL);
+        grid->Add(new wxStaticText(panel, wxID_ANY, i18n::tr(text)), 0, wxALIGN_CENTER_VERTICAL);
     };
     label("缩放");
     ui_zoom_mode = new wxChoice(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize,
@@ -33,8 +34,8 @@ ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent)
     grid->Add(ui_angle_degree, 0, wxEXPAND);
 
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-    ui_button_load = new wxButton(panel, wxID_ANY, wxString::FromUTF8("加载"));
-    ui_button_save = new wxButton(panel, wxID_ANY, wxString::FromUTF8("保存"));
+    ui_button_load = new wxButton(panel, wxID_ANY, i18n::tr("加载"));
+    ui_button_save = new wxButton(panel, wxID_ANY, i18n::tr("保存"));
     buttons->Add(ui_button_load, 1, wxRIGHT, 4);
     buttons->Add(ui_button_save, 1);
 

@@ -1,6 +1,7 @@
 #include "tesk_vumo/forms/image_panel_form.h"
 
 #include "form_parts.h"
+#include "tesk_vumo/forms/i18n.h"
 #include "tesk_vumo/forms/event_guard.h"
 
 #include <wx/sizer.h>
@@ -23,20 +24,20 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, const wxSize& size)
     ui_angle = new wxChoice(ui_panel_assist, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                             form_parts::rotation_labels());
     ui_angle->SetSelection(0);
-    ui_checkbox_middle_lines = new wxCheckBox(ui_panel_assist, wxID_ANY, wxString::FromUTF8("中心线"));
-    ui_checkbox_follow_lines = new wxCheckBox(ui_panel_assist, wxID_ANY, wxString::FromUTF8("跟随线"));
+    ui_checkbox_middle_lines = new wxCheckBox(ui_panel_assist, wxID_ANY, i18n::tr("中心线"));
+    ui_checkbox_follow_lines = new wxCheckBox(ui_panel_assist, wxID_ANY, i18n::tr("跟随线"));
     bar->Add(ui_zoom_mode, 0, wxALIGN_CENTER_VERTICAL | wxALL, 2);
     bar->Add(ui_angle, 0, wxALIGN_CENTER_VERTICAL | wxALL, 2);
     bar->Add(ui_checkbox_middle_lines, 0, wxALIGN_CENTER_VERTICAL | wxALL, 2);
     bar->Add(ui_checkbox_follow_lines, 0, wxALIGN_CENTER_VERTICAL | wxALL, 2);
     form_parts::create_readouts(ui_panel_assist, bar, ui_x, ui_y, ui_rgb, ui_width, ui_height);
-    ui_button_load = new wxButton(ui_panel_assist, wxID_ANY, wxString::FromUTF8("加载"),
+    ui_button_load = new wxButton(ui_panel_assist, wxID_ANY, i18n::tr("加载"),
                                   wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
-    ui_button_save = new wxButton(ui_panel_assist, wxID_ANY, wxString::FromUTF8("保存"),
+    ui_button_save = new wxButton(ui_panel_assist, wxID_ANY, i18n::tr("保存"),
                                   wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
-    ui_button_close_assist = new wxButton(ui_panel_assist, wxID_ANY, wxString::FromUTF8("×"),
+    ui_button_close_assist = new wxButton(ui_panel_assist, wxID_ANY, i18n::tr("×"),
                                           wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
-    ui_button_close_assist->SetToolTip(wxString::FromUTF8("关闭工具栏"));
+    ui_button_close_assist->SetToolTip(i18n::tr("关闭工具栏"));
     bar->Add(ui_button_load, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 6);
     bar->Add(ui_button_save, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
     bar->Add(ui_button_close_assist, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);

@@ -1,9 +1,7 @@
 #include "tesk_vumo/forms/event_guard.h"
-#include "tesk_vumo/forms/i18n.h"
 #include "tesk_vumo/forms/window_fit_layout.h"
 
 #include <wx/log.h>
-#include <wx/translation.h>
 #include <wx/window.h>
 
 namespace tesk_vumo {
@@ -24,11 +22,6 @@ void window_fit_layout(wxWindow* window, bool center)
     window->Refresh();
     if (center)
         window->Centre();
-}
-
-wxString i18n::gettext(const wxString& text)
-{
-    return wxGetTranslation(text, domain);
 }
 
 } // namespace tesk_vumo

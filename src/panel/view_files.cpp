@@ -14,11 +14,6 @@ namespace tesk_vumo::view_files {
 const char* const image_wildcard = "Image files (*.png;*.jpg;*.jpeg;*.bmp)|*.png;*.jpg;*.jpeg;*.bmp";
 
 namespace {
-wxString translated(const char* utf8)
-{
-    return i18n::gettext(wxString::FromUTF8(utf8));
-}
-
 std::filesystem::path to_path(const wxString& text)
 {
     return std::filesystem::path(static_cast<const char*>(text.fn_str()));
@@ -29,7 +24,7 @@ std::optional<std::filesystem::path> ask_load_path(wxWindow* parent)
 {
     FileDialogRequest request;
     request.parent = parent;
-    request.message = translated("请选择需要加载的图片文件名");
+    request.message = i18n::tr("请选择需要加载的图片文件名");
     request.wildcard = image_wildcard;
     request.style = wxFD_OPEN;
     const auto chosen = user_interaction().ask_path(request);
@@ -56,7 +51,7 @@ void save_with_dialog(wxWindow* parent, const cv::Mat& samples, long dialog_styl
 {
     FileDialogRequest request;
     request.parent = parent;
-    request.message = translated("请给保存的文件指定路径、名称");
+    request.message = i18n::tr("请给保存的文件指定路径、名称");
     request.default_file = "image.png";
     request.wildcard = image_wildcard;
     request.style = dialog_style;
@@ -64,9 +59,9 @@ void save_with_dialog(wxWindow* parent, const cv::Mat& samples, long dialog_styl
     if (!chosen)
         return;
     if (write_image_file(to_path(*chosen), samples))
-        user_interaction().show_message(translated("保存图片成功"), translated("信息"), wxOK | wxICON_INFORMATION);
+        user_interaction().show_message(i18n::tr("保存图片成功"), i18n::tr("信息"), wxOK | wxICON_INFORMATION);
     else
-        user_interaction().show_message(translated("保存图片失败"), translated("错误"), wxOK | wxICON_ERROR);
+        user_interaction().show_message(i18n::tr("保存图片失败"), i18n::tr("错误"), wxOK | wxICON_ERROR);
 }
 
 } // namespace tesk_vumo::view_files

@@ -20,7 +20,7 @@ void Image::on_load_image(wxCommandEvent&)
     } catch (const AssertionError& error) {
         // The previous image stays; the user still has to learn why nothing changed.
         user_interaction().show_message(wxString::FromUTF8(error.what()),
-                                        i18n::gettext(wxString::FromUTF8("错误")), wxOK | wxICON_ERROR);
+                                        i18n::tr("错误"), wxOK | wxICON_ERROR);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "scripted_interaction.h"
 #include "test_support.h"
 #include "tesk_vumo/common/errors.h"
+#include "tesk_vumo/forms/i18n.h"
 
 #include <fstream>
 
@@ -394,6 +395,25 @@ TEST_F(ImageSaveTest, FailedWriteKeepsTheExistingFile)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
         ++entries;
     EXPECT_EQ(entries, 1) << "no temporary file left behind";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ImageSaveTest, SaveBoxSpeaksTheChosenLanguage)
+{
+    ASSERT_TRUE(i18n::set_language("en"));
+    save(ImageForm::ID_SAVE_CURRENT_VIEW, "english.png");
+    i18n::set_language("");
+    ASSERT_EQ(scope.script->messages.size(), 1u);
+    EXPECT_EQ(scope.script->messages[0].text, "The image was saved.");
+    EXPECT_EQ(scope.script->messages[0].caption, "Information");
+    ASSERT_EQ(scope.script->file_dialogs.size(), 1u);
+    EXPECT_EQ(scope.script->file_dialogs[0].message, "Choose the path and name of the file to save");
+    EXPECT_EQ(scope.script->file_dialogs[0].wildcard,
+              "Image files (*.png;*.jpg;*.jpeg;*.bmp)|*.png;*.jpg;*.jpeg;*.bmp")
+        << "filters are not translated";
 }
 
 } // namespace
