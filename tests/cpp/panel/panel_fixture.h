@@ -4,6 +4,7 @@
 // An ImagePanel filling a shown frame, with helpers that drive it through
 // the events its controls receive and read back what it shows.
 
+#include <cstdlib>
 #include <ostream>
 #include <string>
 
@@ -39,14 +40,22 @@ inline std::string str(const wxRect& r)
            + std::to_string(r.height) + ")";
 }
 
-/// How many pixels of @p area in @p image are within @p tolerance of @p colour.
+/// How many pixels of @p area (clipped to @p image) are within @p tolerance of @p colour.
 inline int count_near(const wxImage& image, const wxRect& area, const wxColour& colour, int tolerance = 40)
 {
+    const wxRect clipped = area.Intersect(wxRect(0, 0, image.GetWidth(), image.GetHeight()));
+    if (clipped.width <= 0 || clipped.height <= 0)
+        return 0;
+    const unsigned char* data = image.GetData();
+    const int want[3] = {colour.Red(), colour.Green(), colour.Blue()};
     int count = 0;
-    for (int y = area.y; y < area.y + area.height; ++y)
-        for (int x = area.x; x < area.x + area.width; ++x)
-            if (near(pixel(image, x, y), colour, tolerance))
+    for (int y = clipped.y; y < clipped.y + clipped.height; ++y)
+        for (int x = clipped.x; x < clipped.x + clipped.width; ++x) {
+            const unsigned char* p = data + (static_cast<size_t>(y) * image.GetWidth() + x) * 3;
+            if (std::abs(p[0] - want[0]) <= tolerance && std::abs(p[1] - want[1]) <= tolerance
+                && std::abs(p[2] - want[2]) <= tolerance)
                 ++count;
+        }
     return count;
 }
 
