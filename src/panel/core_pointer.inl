@@ -46,7 +46,9 @@ void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
     set_text(this->ui_y, wxString::Format("%d", at.y));
     const cv::Vec3b rgb = image_being_shown_.template at<cv::Vec3b>(at.y, at.x);
     set_text(this->ui_rgb, wxString::Format("%d, %d, %d", rgb[0], rgb[1], rgb[2]));
-    if (event.Dragging() && selection_rect_.GetPosition() != wxPoint(-1, -1)) {
+    // While selecting is off the reset selection sits at (0, 0), which is not
+    // "no selection": a drag must not grow it.
+    if (event.Dragging() && selecting_enabled_ && selection_rect_.GetPosition() != wxPoint(-1, -1)) {
         const cv::Size size = geometry::drag_size({selection_rect_.x, selection_rect_.y}, {at.x, at.y});
         selection_rect_.SetSize(wxSize(size.width, size.height));
         draw_image();

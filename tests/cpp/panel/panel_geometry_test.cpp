@@ -192,7 +192,11 @@ TEST_F(PanelGeometry, OnlyASameSizedImageKeepsTheScrollPosition)
         ASSERT_EQ(hbar()->GetThumbPosition(), 100);
         const unsigned long before = panel->fitting_count();
         refit();
-        EXPECT_EQ(panel->fitting_count(), before + 1);
+        // The frame may pass through intermediate sizes while it is resized.
+        if (what == "resize")
+            EXPECT_GT(panel->fitting_count(), before);
+        else
+            EXPECT_EQ(panel->fitting_count(), before + 1);
         EXPECT_EQ(hbar()->GetThumbPosition(), 0);
         EXPECT_EQ(vbar()->GetThumbPosition(), 0);
         const cv::Vec3b first = panel->image_being_shown().at<cv::Vec3b>(0, 0);

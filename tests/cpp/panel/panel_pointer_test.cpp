@@ -1,0 +1,299 @@
+// ImagePanel's pointer read-outs and rubber-band selection, driven by mouse
+// events sent to the drawing surface.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "panel_fixture.h"
+
+using namespace tesk_vumo;
+using namespace tesk_vumo::testing;
+
+namespace {
+
+const wxColour red(255, 0, 0);
+
+std::string str(const std::array<int, 4>& r)
+{
+    return "{" + std::to_string(r[0]) + ", " + std::to_string(r[1]) + ", " + std::to_string(r[2]) + ", "
+           + std::to_string(r[3]) + "}";
+}
+
+class PanelPointer : public PanelTest
+{
+protected:
+    void SetUp() override
+    {
+        PanelTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(set_surface(400, 400));
+        panel->set_zoom_mode(ZoomMode::NoZoom);
+    }
+
+    /// Shows a 40x30 gradient, drawn at control (180, 185).
+    void show_small()
+    {
+        panel->set_source_image(gradient(40, 30));
+        ASSERT_EQ(panel->image_rect(), wxRect(180, 185, 40, 30));
+    }
+
+    /// Control position of displayed pixel (x, y) while unscrolled.
+    wxPoint at(int x, int y) const { return panel->image_rect().GetTopLeft() + wxPoint(x, y); }
+    void move_to(wxPoint p) { move(p.x, p.y); }
+    void press_at(wxPoint p) { press(p.x, p.y); }
+    void drag_to(wxPoint p) { drag(p.x, p.y); }
+    void release_at(wxPoint p) { release(p.x, p.y); }
+
+    std::string readouts() const
+    {
+        return std::string(panel->ui_x->GetValue().utf8_str()) + " | " + panel->ui_y->GetValue().utf8_str().data()
+               + " | " + panel->ui_rgb->GetValue().utf8_str().data() + " | "
+               + panel->ui_width->GetValue().utf8_str().data() + " | " + panel->ui_height->GetValue().utf8_str().data();
+    }
+
+    int red_pixels() const { return count_near(shown(), wxRect(0, 0, 400, 400), red); }
+};
+
+} // namespace
+
+TEST_F(PanelPointer, ReadOutsShowThePixelUnderThePointer)
+{
+    cv::Mat image = solid(40, 30, {1, 2, 3});
+    image.at<cv::Vec3b>(3, 7) = {12, 34, 56};
+    panel->set_source_image(image);
+    const unsigned long redraws = panel->redraw_count();
+
+    move_to(at(7, 3));
+    EXPECT_EQ(readouts(), "7 | 3 | 12, 34, 56 | 0 | 0");
+    EXPECT_EQ(panel->get_mouse_image_position(), wxPoint(7, 3));
+    move_to(at(39, 29)); // the last drawn column and row are inside
+    EXPECT_EQ(readouts(), "39 | 29 | 1, 2, 3 | 0 | 0");
+
+    for (const wxPoint outside : {at(40, 29), at(39, 30), at(-1, 0), at(0, -1)}) {
+        SCOPED_TRACE("control " + std::to_string(outside.x) + ", " + std::to_string(outside.y));
+        move_to(outside);
+        EXPECT_EQ(panel->mouse_position_in_panel(), outside);
+        EXPECT_EQ(panel->get_mouse_image_position(), wxPoint(-1, -1));
+        EXPECT_EQ(readouts(), "39 | 29 | 1, 2, 3 | 0 | 0");
+    }
+    EXPECT_EQ(panel->redraw_count(), redraws) << "no drag and no following lines: nothing to redraw";
+
+    // Scrolled, control coordinates map through the thumb positions.
+    panel->set_source_image(gradient(800, 600));
+    scroll_to(hbar(), 30);
+    scroll_to(vbar(), 20);
+    move(5, 7);
+    EXPECT_EQ(readouts(), "35 | 27 | 35, 27, 62 | 0 | 0");
+}
+
+TEST_F(PanelPointer, UnmovedPointerIsAtTheControlOrigin)
+{
+    panel->set_source_image(gradient(800, 600));
+    scroll_to(hbar(), 30);
+    scroll_to(vbar(), 20);
+    EXPECT_EQ(panel->mouse_position_in_panel(), wxPoint(0, 0));
+    EXPECT_EQ(panel->get_mouse_image_position(), wxPoint(30, 20));
+
+    ASSERT_NO_FATAL_FAILURE(show_small());
+    EXPECT_EQ(panel->get_mouse_image_position(), wxPoint(-1, -1));
+}
+
+TEST_F(PanelPointer, DraggingFromAnAnchorSizesTheSelection)
+{
+    ASSERT_NO_FATAL_FAILURE(show_small());
+    struct Case
+    {
+        wxPoint to;
+        const char* width;
+        const char* height;
+        std::array<int, 4> normalised;
+    };
+    const Case cases[] = {
+        {{14, 12}, "5", "3", {10, 10, 5, 3}},
+        {{6, 10}, "-3", "1", {7, 10, 3, 1}}, // neither the anchor nor the pointer column
+        {{10, 10}, "1", "1", {10, 10, 1, 1}},
+        {{8, 7}, "-1", "-2", {9, 8, 1, 2}},
+        {{9, 10}, "0", "1", {10, 10, 0, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("anchor (10, 10) dragged to (" + std::to_string(c.to.x) + ", " + std::to_string(c.to.y) + ")");
+        const unsigned long redraws = panel->redraw_count();
+        press_at(at(10, 10));
+        drag_to(at(c.to.x, c.to.y));
+        release_at(at(c.to.x, c.to.y));
+        EXPECT_EQ(panel->redraw_count(), redraws + 2);
+        EXPECT_EQ(panel->ui_width->GetValue(), c.width);
+        EXPECT_EQ(panel->ui_height->GetValue(), c.height);
+        EXPECT_EQ(panel->selection_rect().GetTopLeft(), wxPoint(10, 10));
+        EXPECT_EQ(panel->get_selection_rect(), c.normalised) << str(panel->get_selection_rect());
+        const std::optional<cv::Mat> pixels = panel->get_selection_image();
+        ASSERT_TRUE(pixels.has_value());
+        const auto [x, y, w, h] = c.normalised;
+        if (w == 0) {
+            EXPECT_TRUE(pixels->empty());
+            continue;
+        }
+        if (w * h > 1) // a 1x1 outline may rasterise to nothing
+            EXPECT_GT(red_pixels(), 0);
+        ASSERT_EQ(pixels->cols, w);
+        ASSERT_EQ(pixels->rows, h);
+        // A view into the displayed image, not a copy.
+        EXPECT_EQ(pixels->data, panel->image_being_shown().ptr(y) + x * 3);
+        EXPECT_EQ(pixels->at<cv::Vec3b>(h - 1, w - 1), cv::Vec3b(x + w - 1, y + h - 1, x + w + y + h - 2));
+    }
+}
+
+TEST_F(PanelPointer, PressWithoutMotionAnchorsAnEmptySelection)
+{
+    ASSERT_NO_FATAL_FAILURE(show_small());
+    press_at(at(10, 10));
+    release_at(at(10, 10));
+    EXPECT_EQ(panel->selection_rect(), wxRect(10, 10, 0, 0));
+    EXPECT_EQ(panel->get_selection_rect(), (std::array<int, 4>{10, 10, 0, 0}));
+    EXPECT_FALSE(panel->get_selection_image().has_value());
+    EXPECT_EQ(panel->ui_width->GetValue(), "0");
+    EXPECT_EQ(panel->ui_height->GetValue(), "0");
+}
+
+TEST_F(PanelPointer, OnlyADragThatStartsInsideTheImageSelects)
+{
+    ASSERT_NO_FATAL_FAILURE(show_small());
+
+    // Leaving the image stops the selection from changing until the pointer returns.
+    press_at(at(10, 10));
+    drag_to(at(20, 20));
+    drag_to(at(50, 20));
+    EXPECT_EQ(panel->selection_rect(), wxRect(10, 10, 11, 11));
+    drag_to(at(30, 25));
+    EXPECT_EQ(panel->selection_rect(), wxRect(10, 10, 21, 16));
+
+    // A press outside drops the old selection at once.
+    press_at(at(-5, -5));
+    EXPECT_EQ(panel->selection_rect(), wxRect(-1, -1, 0, 0));
+    EXPECT_EQ(red_pixels(), 0);
+    drag_to(at(5, 5));
+    drag_to(at(10, 8));
+    EXPECT_EQ(panel->selection_rect(), wxRect(-1, -1, 0, 0));
+    EXPECT_FALSE(panel->get_selection_image().has_value());
+    EXPECT_EQ(readouts(), "10 | 8 | 10, 8, 18 | 0 | 0");
+    EXPECT_EQ(red_pixels(), 0);
+}
+
+TEST_F(PanelPointer, HostSetSelectionRedrawsButLeavesTheReadOuts)
+{
+    ASSERT_NO_FATAL_FAILURE(show_small());
+    press_at(at(10, 10));
+    drag_to(at(12, 13));
+    ASSERT_EQ(readouts(), "12 | 13 | 12, 13, 25 | 3 | 4");
+
+    const unsigned long redraws = panel->redraw_count();
+    panel->set_selection_rect({5, 5, 20, 10});
+    EXPECT_EQ(panel->redraw_count(), redraws + 1);
+    EXPECT_EQ(panel->selection_rect(), wxRect(5, 5, 20, 10));
+    EXPECT_EQ(readouts(), "12 | 13 | 12, 13, 25 | 3 | 4");
+    EXPECT_GT(count_near(shown(), wxRect(at(5, 5), wxSize(20, 1)), red), 10);
+
+    // Reaching outside the image on the left and top: the pixels are cut at the edges.
+    panel->set_selection_rect({-5, -3, 10, 8});
+    EXPECT_EQ(panel->get_selection_rect(), (std::array<int, 4>{-5, -3, 10, 8}));
+    std::optional<cv::Mat> pixels = panel->get_selection_image();
+    ASSERT_TRUE(pixels.has_value());
+    EXPECT_EQ(pixels->size(), cv::Size(5, 5));
+    EXPECT_EQ(pixels->data, panel->image_being_shown().data);
+
+    // And on the right and bottom.
+    panel->set_selection_rect({35, 20, 10, 20});
+    pixels = panel->get_selection_image();
+    ASSERT_TRUE(pixels.has_value());
+    EXPECT_EQ(pixels->size(), cv::Size(5, 10));
+    EXPECT_EQ(pixels->data, panel->image_being_shown().ptr(20) + 35 * 3);
+}
+
+TEST_F(PanelPointer, EveryRefitClearsTheSelection)
+{
+    ASSERT_NO_FATAL_FAILURE(show_small());
+    const std::vector<std::pair<std::string, std::function<void()>>> refits = {
+        {"zoom mode", [&] { panel->set_zoom_mode(ZoomMode::NoZoom); }},
+        {"rotation", [&] { panel->set_rotation(Rotation::NoRotation); }},
+        {"image of the same size", [&] { panel->set_source_image(gradient(40, 30)); }},
+        {"image of another size", [&] { panel->set_source_image(gradient(40, 31)); }},
+        {"resize", [&] { set_surface(410, 400); }},
+    };
+    for (const auto& [what, refit] : refits) {
+        SCOPED_TRACE(what);
+        press_at(at(1, 1));
+        drag_to(at(4, 5));
+        ASSERT_EQ(panel->ui_width->GetValue(), "4");
+        refit();
+        EXPECT_EQ(panel->selection_rect(), wxRect(-1, -1, 0, 0));
+        EXPECT_EQ(panel->ui_width->GetValue(), "0");
+        EXPECT_EQ(panel->ui_height->GetValue(), "0");
+        EXPECT_FALSE(panel->get_selection_image().has_value());
+        EXPECT_EQ(red_pixels(), 0);
+    }
+}
+
+TEST_F(PanelPointer, MotionRedrawsOnlyWhenSomethingMoves)
+{
+    ASSERT_NO_FATAL_FAILURE(show_small());
+    const unsigned long fittings = panel->fitting_count();
+    unsigned long redraws = panel->redraw_count();
+
+    move_to(at(1, 1));
+    move_to(at(2, 2));
+    EXPECT_EQ(panel->redraw_count(), redraws);
+
+    toggle(panel->ui_checkbox_follow_lines, true);
+    EXPECT_EQ(panel->redraw_count(), ++redraws);
+    for (int i = 0; i < 3; ++i) {
+        move_to(at(5 + i, 5));
+        EXPECT_EQ(panel->redraw_count(), ++redraws) << "move " << i;
+    }
+    move_to(at(-3, 5));
+    EXPECT_EQ(panel->redraw_count(), redraws) << "outside the image";
+
+    press_at(at(5, 5));
+    EXPECT_EQ(panel->redraw_count(), ++redraws);
+    drag_to(at(9, 9));
+    EXPECT_EQ(panel->redraw_count(), ++redraws) << "a drag with following lines redraws once";
+
+    toggle(panel->ui_checkbox_follow_lines, false);
+    press_at(at(-3, 5));
+    redraws = panel->redraw_count();
+    drag_to(at(9, 9));
+    EXPECT_EQ(panel->redraw_count(), redraws) << "a drag without a selection";
+    EXPECT_EQ(panel->fitting_count(), fittings);
+}
+
+TEST_F(PanelPointer, DisablingSelectingResetsTheSelectionAndBlocksNewOnes)
+{
+    ASSERT_NO_FATAL_FAILURE(show_small());
+    press_at(at(10, 10));
+    drag_to(at(14, 12));
+    unsigned long redraws = panel->redraw_count();
+
+    panel->disable_selecting();
+    EXPECT_FALSE(panel->selecting_enabled());
+    EXPECT_EQ(panel->selection_rect(), wxRect(0, 0, 0, 0));
+    EXPECT_EQ(panel->redraw_count(), ++redraws);
+    EXPECT_EQ(red_pixels(), 0);
+
+    press_at(at(10, 10));
+    drag_to(at(14, 12));
+    release_at(at(14, 12));
+    EXPECT_EQ(panel->selection_rect(), wxRect(0, 0, 0, 0));
+    EXPECT_FALSE(panel->get_selection_image().has_value());
+    EXPECT_EQ(readouts(), "14 | 12 | 14, 12, 26 | 0 | 0");
+    EXPECT_EQ(red_pixels(), 0);
+
+    redraws = panel->redraw_count();
+    panel->enable_selecting();
+    EXPECT_TRUE(panel->selecting_enabled());
+    EXPECT_EQ(panel->selection_rect(), wxRect(0, 0, 0, 0));
+    EXPECT_EQ(panel->redraw_count(), redraws);
+
+    press_at(at(10, 10));
+    drag_to(at(14, 12));
+    EXPECT_EQ(panel->get_selection_rect(), (std::array<int, 4>{10, 10, 5, 3}));
+}
