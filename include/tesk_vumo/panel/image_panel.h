@@ -32,6 +32,15 @@ public:
     void on_show_middle_lines(wxCommandEvent& event) override;
     void on_show_following_lines(wxCommandEvent& event) override;
 
+    /// Asks for an image file and shows it; a file that cannot be decoded
+    /// leaves the panel without a source image. Cancelling changes nothing.
+    void on_load_image(wxCommandEvent& event) override;
+    /// Asks for a file name and writes the displayed (zoomed and turned)
+    /// image there, or the part of it under a selection dragged right and
+    /// down; an existing file is replaced without asking. The outcome is
+    /// reported in a message box. Does nothing while no image is displayed.
+    void on_save_image(wxCommandEvent& event) override;
+
 protected:
     bool middle_lines_shown() const override { return ui_checkbox_middle_lines->IsChecked(); }
     bool following_lines_shown() const override { return ui_checkbox_follow_lines->IsChecked(); }
