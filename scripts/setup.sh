@@ -11,6 +11,7 @@ packages=(
   pybind11-dev python3-pybind11
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth
+  fonts-wqy-microhei
 )
 
 missing=()

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the library from a build tree into a scratch prefix, builds the
+# C++ example host against the installed package (find_package and
+# pkg-config), runs it headless and checks the picture it shows.
+set -euo pipefail
+build_dir=$1
+source_dir=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cmake --install "$build_dir" --prefix "$work/prefix" > /dev/null
+cmake -S "$source_dir/examples/cpp" -B "$work/example" -DCMAKE_PREFIX_PATH="$work/prefix" > /dev/null
+cmake --build "$work/example" -j 2 > /dev/null
+"$work/example/example_host" "$source_dir/demo/sample.png" --screenshot "$work/shot.png"
+
+# The same host also builds from the pkg-config description.
+PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" c++ -std=c++17 -fsyntax-only \
+  $(PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" pkg-config --cflags tesk_vumo) "$source_dir/examples/cpp/main.cpp"
+
+/usr/bin/python3 - "$work/shot.png" <<'PY'
+import sys
+import wx
+app = wx.App(False)
+image = wx.Image(sys.argv[1])
+assert image.IsOk(), "no screenshot"
+data = bytes(image.GetData())
+colours = {data[i:i + 3] for i in range(0, len(data), 3 * 97)}
+assert image.GetWidth() > 800 and len(colours) > 50, (image.GetSize(), len(colours))
+print("installed example shows", len(colours), "colours in", tuple(image.GetSize()))
+PY
