@@ -1,6 +1,14 @@
-#include <pybind11/pybind11.h>
+#include "declarations.h"
 
 PYBIND11_MODULE(tesk_vumo, m)
 {
+    m.doc() = "Image-viewer widgets for wxPython: each class is a wx window made in C++.";
     m.attr("__version__") = TESK_VUMO_VERSION;
+    // The widgets are wxPython windows: wxPython must be loaded (and its
+    // interop API available) before any of them is made.
+    pybind11::module_::import("wx");
+
+    using namespace tesk_vumo::python;
+    declare_errors(m);
+    declare_enums(m);
 }

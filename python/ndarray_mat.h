@@ -1,0 +1,39 @@
+#ifndef TESK_VUMO_PYTHON_NDARRAY_MAT_H
+#define TESK_VUMO_PYTHON_NDARRAY_MAT_H
+
+// numpy arrays and cv::Mat, sharing memory both ways.
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <opencv2/core.hpp>
+
+namespace tesk_vumo::python {
+
+namespace py = pybind11;
+
+/// A Mat over the memory of numpy array @p array: rows x columns, with a
+/// third dimension as channels. The Mat keeps the array alive for as long
+/// as any Mat refers to it. An array whose layout a Mat cannot describe
+/// (columns or channels not adjacent, negative or zero row strides,
+/// misaligned or byte-swapped samples) is copied first; the Mat still
+/// remembers @p array. An array without elements gives an empty Mat.
+/// Throws TypeError for other ranks, for more than CV_CN_MAX channels and
+/// for sample types OpenCV has no depth for.
+cv::Mat mat_from_array(py::handle array);
+
+/// The numpy array of @p mat: the very array it was made from by
+/// mat_from_array when @p mat still covers all of it, else a new array
+/// sharing @p mat's memory and keeping it alive (rows x columns, and
+/// channels as a third dimension when there are more than one). None for an
+/// empty Mat.
+py::object array_from_mat(const cv::Mat& mat);
+
+/// array_from_mat, returning the array held in @p cache again while it still
+/// shows the same memory, so that a getter gives the same object each time.
+/// @p cache is updated.
+py::object cached_array(py::object& cache, const cv::Mat& mat);
+
+} // namespace tesk_vumo::python
+
+#endif
