@@ -1,7 +1,11 @@
 #include "tesk_vumo/panel/image_panel.h"
 
+#include "tesk_vumo/assist/image_panel_assist.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/forms/event_guard.h"
+#include "tesk_vumo/forms/window_fit_layout.h"
+
+#include <wx/app.h>
 
 namespace tesk_vumo {
 
@@ -46,6 +50,38 @@ void ImagePanel::on_show_middle_lines(wxCommandEvent&)
 void ImagePanel::on_show_following_lines(wxCommandEvent&)
 {
     draw_image();
+}
+
+void ImagePanel::on_close_assist_bar(wxCommandEvent&)
+{
+    // A window closed a moment ago is only waiting for its deletion at idle time.
+    if (!assist_ || wxTheApp->IsScheduledForDestruction(assist_.get()))
+        assist_ = new ImagePanelAssist(this);
+    assist_->Show();
+    ui_panel_assist->Hide();
+    lay_out_for_assist_bar();
+}
+
+void ImagePanel::on_assist_closed()
+{
+    assist_ = nullptr;
+    ui_panel_assist->Show();
+    lay_out_for_assist_bar();
+}
+
+void ImagePanel::on_going_to_destroy()
+{
+    if (ImagePanelAssist* window = assist_.get()) {
+        assist_ = nullptr;
+        window->Destroy();
+    }
+}
+
+void ImagePanel::lay_out_for_assist_bar()
+{
+    window_fit_layout(GetParent(), false);
+    // A parent that keeps this panel's size (one without a sizer) leaves its inside as it was.
+    Layout();
 }
 
 } // namespace tesk_vumo

@@ -1,9 +1,15 @@
 #ifndef TESK_VUMO_PANEL_IMAGE_PANEL_H
 #define TESK_VUMO_PANEL_IMAGE_PANEL_H
 
+#include <type_traits> // wx/weakref.h needs it but does not include it
+
+#include <wx/weakref.h>
+
 #include "tesk_vumo/panel/viewer_core.h"
 
 namespace tesk_vumo {
+
+class ImagePanelAssist;
 
 /// The full viewer: an image scaled by a zoom mode, turned in quarter
 /// turns, scrolled with scroll bars and the wheel, with guide lines, a
@@ -41,10 +47,27 @@ public:
     /// reported in a message box. Does nothing while no image is displayed.
     void on_save_image(wxCommandEvent& event) override;
 
+    /// Hides the docked assist bar and shows the floating assist window in
+    /// its place (the same window while one is open).
+    void on_close_assist_bar(wxCommandEvent& event) override;
+    /// Shows the docked assist bar again; queued by the floating window
+    /// when it closes.
+    void on_assist_closed();
+    /// Destroys the floating assist window, if any.
+    void on_going_to_destroy() override;
+    /// The floating assist window; null while the bar is docked.
+    ImagePanelAssist* assist() const { return assist_.get(); }
+
 protected:
     bool middle_lines_shown() const override { return ui_checkbox_middle_lines->IsChecked(); }
     bool following_lines_shown() const override { return ui_checkbox_follow_lines->IsChecked(); }
     void show_zoom_mode(ZoomMode mode) override { ui_zoom_mode->SetSelection(static_cast<int>(mode)); }
+
+private:
+    void lay_out_for_assist_bar();
+
+    // Weak: the window may be deleted at idle time while still referred to here.
+    wxWeakRef<ImagePanelAssist> assist_;
 };
 
 } // namespace tesk_vumo

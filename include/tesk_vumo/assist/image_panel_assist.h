@@ -1,0 +1,45 @@
+#ifndef TESK_VUMO_ASSIST_IMAGE_PANEL_ASSIST_H
+#define TESK_VUMO_ASSIST_IMAGE_PANEL_ASSIST_H
+
+#include <type_traits> // wx/weakref.h needs it but does not include it
+
+#include <wx/weakref.h>
+
+#include "tesk_vumo/forms/image_panel_assist_form.h"
+
+namespace tesk_vumo {
+
+class ImagePanel;
+
+/// The floating assist window of an ImagePanel, shown while the panel's
+/// docked assist bar is closed: zoom and rotation choices and the load and
+/// save commands. Closing it brings the docked bar back.
+class ImagePanelAssist : public ImagePanelAssistForm
+{
+public:
+    /// Starts with the panel's docked zoom and rotation items selected; the
+    /// zoom-rate and angle inputs are disabled for good.
+    explicit ImagePanelAssist(ImagePanel* parent);
+
+    /// The panel this window serves; null once that panel is gone.
+    ImagePanel* image_panel() const { return image_panel_.get(); }
+
+    /// Apply the chosen zoom mode or rotation to the panel. Items from
+    /// ZoomAny (DegreeAny) on are refused: the choice goes back to the
+    /// panel's docked item and the panel is left alone.
+    void on_change_zoom_mode(wxCommandEvent& event) override;
+    void on_change_rotation(wxCommandEvent& event) override;
+    /// The panel's load and save commands.
+    void on_load_image(wxCommandEvent& event) override;
+    void on_save_image(wxCommandEvent& event) override;
+    /// Destroys the window, then has the panel show its docked bar again
+    /// once the close event has been handled.
+    void on_close(wxCloseEvent& event) override;
+
+private:
+    wxWeakRef<ImagePanel> image_panel_;
+};
+
+} // namespace tesk_vumo
+
+#endif

@@ -1,0 +1,71 @@
+#include "tesk_vumo/assist/image_panel_assist.h"
+
+#include "tesk_vumo/panel/image_panel.h"
+
+#include <wx/app.h>
+
+namespace tesk_vumo {
+
+ImagePanelAssist::ImagePanelAssist(ImagePanel* parent)
+    : ImagePanelAssistForm(parent), image_panel_(parent)
+{
+    ui_zoom_mode->SetSelection(parent->ui_zoom_mode->GetSelection());
+    ui_angle->SetSelection(parent->ui_angle->GetSelection());
+    ui_zoom_rate->Disable();
+    ui_angle_degree->Disable();
+}
+
+void ImagePanelAssist::on_change_zoom_mode(wxCommandEvent&)
+{
+    ImagePanel* panel = image_panel();
+    if (!panel)
+        return;
+    const int selected = ui_zoom_mode->GetSelection();
+    if (selected >= 0 && selected < static_cast<int>(ZoomMode::ZoomAny))
+        panel->set_zoom_mode(static_cast<ZoomMode>(selected));
+    else
+        ui_zoom_mode->SetSelection(panel->ui_zoom_mode->GetSelection());
+}
+
+void ImagePanelAssist::on_change_rotation(wxCommandEvent&)
+{
+    ImagePanel* panel = image_panel();
+    if (!panel)
+        return;
+    const int selected = ui_angle->GetSelection();
+    if (selected >= 0 && selected < static_cast<int>(Rotation::DegreeAny))
+        panel->set_rotation(static_cast<Rotation>(selected));
+    else
+        ui_angle->SetSelection(panel->ui_angle->GetSelection());
+}
+
+void ImagePanelAssist::on_load_image(wxCommandEvent& event)
+{
+    if (ImagePanel* panel = image_panel())
+        panel->on_load_image(event);
+}
+
+void ImagePanelAssist::on_save_image(wxCommandEvent& event)
+{
+    if (ImagePanel* panel = image_panel())
+        panel->on_save_image(event);
+}
+
+void ImagePanelAssist::on_close(wxCloseEvent&)
+{
+    Destroy();
+    ImagePanel* panel = image_panel();
+    if (!panel)
+        return;
+    // Queued on the panel, not on this window: a handler's pending calls die
+    // with it, so a panel destroyed meanwhile is never re-docked.
+    panel->CallAfter([panel] {
+        // Undocked again before this ran: the new window stays in charge.
+        ImagePanelAssist* current = panel->assist();
+        if (current && !wxTheApp->IsScheduledForDestruction(current))
+            return;
+        panel->on_assist_closed();
+    });
+}
+
+} // namespace tesk_vumo
