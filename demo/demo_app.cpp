@@ -6,7 +6,9 @@
 // is laid out, painted once, written to FILE as PNG, and the program exits.
 
 #include "tesk_vumo/common/errors.h"
+#include "tesk_vumo/panel/image_panel.h"
 #include "tesk_vumo/simple/simple_image_panel.h"
+#include "tesk_vumo/viewer/image.h"
 
 #include <chrono>
 #include <cstdio>
@@ -40,6 +42,12 @@ public:
 
         auto* simple = add_viewer("SimpleImagePanel", new tesk_vumo::SimpleImagePanel(viewers_, viewer_size));
         simple->set_source_image(image);
+        auto* panel = add_viewer("ImagePanel", new tesk_vumo::ImagePanel(viewers_, viewer_size));
+        panel->enable_middle_lines();
+        panel->set_source_image(image);
+        auto* menu_viewer = add_viewer("Image (right-click for the menu)", new tesk_vumo::Image(viewers_, viewer_size));
+        menu_viewer->set_source_image(image);
+        menu_viewer->set_rotation(tesk_vumo::Rotation::ClockWise90);
 
         viewers_->SetSizer(row_);
         auto* frame_sizer = new wxBoxSizer(wxVERTICAL);

@@ -4,6 +4,7 @@
 // Every public part of the library: the three viewers, the floating assist
 // window, the enumerations, errors, image rules and the dialog seam.
 
+#include "tesk_vumo/assist/image_panel_assist.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/image_source.h"
 #include "tesk_vumo/common/image_writer.h"
