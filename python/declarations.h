@@ -11,6 +11,7 @@ namespace py = pybind11;
 
 void declare_errors(py::module_& m);
 void declare_enums(py::module_& m);
+void declare_simple_image_panel(py::module_& m);
 
 } // namespace tesk_vumo::python
 

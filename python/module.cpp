@@ -11,4 +11,5 @@ PYBIND11_MODULE(tesk_vumo, m)
     using namespace tesk_vumo::python;
     declare_errors(m);
     declare_enums(m);
+    declare_simple_image_panel(m);
 }

@@ -1,0 +1,58 @@
+#include "source_image.h"
+
+#include "tesk_vumo/common/errors.h"
+
+namespace tesk_vumo::python {
+
+namespace {
+
+/// UTF-8 of @p text; undecodable file-name bytes (held as surrogates by
+/// os.fsdecode) come back as the bytes they were.
+std::string utf8(py::handle text)
+{
+    auto bytes = py::reinterpret_steal<py::object>(PyUnicode_AsEncodedString(text.ptr(), "utf-8", "surrogateescape"));
+    if (!bytes)
+        throw py::error_already_set();
+    return std::string(py::bytes(bytes));
+}
+
+bool showable(const py::array& array)
+{
+    const py::dtype dtype = array.dtype();
+    if (dtype.kind() != 'u' || dtype.itemsize() != 1 || array.size() == 0)
+        return false;
+    return array.ndim() == 2 || (array.ndim() == 3 && (array.shape(2) == 1 || array.shape(2) == 3));
+}
+
+} // namespace
+
+SourceValue source_value(py::handle value, SourceMessages wording)
+{
+    py::module_ os = py::module_::import("os");
+    if (PyUnicode_Check(value.ptr()) || PyBytes_Check(value.ptr()) || py::isinstance(value, os.attr("PathLike"))) {
+        py::object path = os.attr("fspath")(value);
+        std::string bytes = py::bytes(os.attr("fsencode")(path));
+        std::string text = utf8(PyUnicode_Check(path.ptr()) ? path : os.attr("fsdecode")(path));
+        // No file name holds a NUL; the system would read the name only up
+        // to it, and open another file.
+        if (bytes.find('\0') != std::string::npos) {
+            for (std::string::size_type at; (at = text.find('\0')) != std::string::npos;)
+                text.replace(at, 1, "\\x00");
+            throw tesk_vumo::AssertionError(read_failure_message(wording, text));
+        }
+        return SourcePath{std::filesystem::path(bytes), text};
+    }
+    if (py::isinstance<py::array>(value)) {
+        auto array = py::reinterpret_borrow<py::array>(value);
+        if (!showable(array))
+            throw tesk_vumo::TypeError(unsupported_type_message(
+                wording, "numpy.ndarray of dtype " + std::string(py::str(array.dtype())) + " and shape "
+                             + std::string(py::str(array.attr("shape")))));
+        return mat_from_array(array);
+    }
+    if (value.is_none())
+        return std::monostate{};
+    throw tesk_vumo::TypeError(unsupported_type_message(wording, py::str(py::type::handle_of(value))));
+}
+
+} // namespace tesk_vumo::python
