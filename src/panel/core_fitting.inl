@@ -57,10 +57,10 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
                                                !keep_scroll_pos);
     image_being_shown_ = std::move(shown);
     ++fitting_count_;
-    // A resize whose fitting failed (ZoomAny) kept the old buffer to keep the
-    // old picture; the first fitting that succeeds catches up with the surface.
+    // A resize whose fitting failed (ZoomAny) kept the old buffer, or none, to
+    // keep the old picture; the first fitting that succeeds catches up.
     const wxSize client = this->ui_image->GetClientSize();
-    if (buffer_.IsOk() && client.x > 0 && client.y > 0 && buffer_.GetSize() != client)
+    if (client.x > 0 && client.y > 0 && (!buffer_.IsOk() || buffer_.GetSize() != client))
         buffer_ = wxBitmap(client.x, client.y);
 
     selection_rect_ = wxRect(-1, -1, 0, 0);

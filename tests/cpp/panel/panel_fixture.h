@@ -78,7 +78,13 @@ protected:
     void resize_surface(int w, int h)
     {
         const wxSize want(w, h);
-        for (int attempt = 0; attempt < 8 && panel->ui_image->GetSize() != want; ++attempt) {
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            if (panel->ui_image->GetSize() == want) {
+                // Late layout passes may still move the surface: let them arrive.
+                wait_until([] { return false; }, 60);
+                if (panel->ui_image->GetSize() == want)
+                    break;
+            }
             const wxSize target = frame->GetClientSize() + want - panel->ui_image->GetSize();
             frame->SetClientSize(target);
             wait_until([&] { return frame->GetClientSize() == target; }, 1000);

@@ -264,6 +264,27 @@ TEST_F(PanelGeometry, ZoomAnyIsRejectedAndThePictureStays)
     EXPECT_EQ(pixel(after, 499, 10), background());
 }
 
+TEST_F(PanelGeometry, RecoveringFromZoomAnyAfterTheFirstResizeShowsThePicture)
+{
+    // Too small for a drawing surface: no buffer yet.
+    auto* tiny = new ImagePanel(frame, wxSize(1, 1));
+    pump();
+    ASSERT_FALSE(tiny->buffer().IsOk()) << "client size " << tiny->ui_image->GetClientSize().x;
+    tiny->set_zoom_mode(ZoomMode::NoZoom);
+    tiny->set_source_image(solid(50, 40, {0, 160, 0}));
+    EXPECT_THROW(tiny->set_zoom_mode(ZoomMode::ZoomAny), ValueError);
+
+    tiny->SetSize(400, 400);
+    pump();
+    ASSERT_GT(tiny->ui_image->GetClientSize().x, 50);
+    tiny->set_zoom_mode(ZoomMode::NoZoom);
+    ASSERT_TRUE(tiny->buffer().IsOk());
+    EXPECT_EQ(tiny->buffer().GetSize(), tiny->ui_image->GetClientSize());
+    const wxRect drawn = tiny->image_rect();
+    EXPECT_EQ(drawn.GetSize(), wxSize(50, 40));
+    EXPECT_EQ(count_near(tiny->buffer().ConvertToImage(), drawn, wxColour(0, 160, 0), 0), 50 * 40);
+}
+
 TEST_F(PanelGeometry, ZoomAnyChosenByHandLeavesThePicture)
 {
     ASSERT_NO_FATAL_FAILURE(set_surface(400, 400));

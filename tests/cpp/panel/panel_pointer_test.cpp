@@ -144,6 +144,21 @@ TEST_F(PanelPointer, DraggingFromAnAnchorSizesTheSelection)
     }
 }
 
+TEST_F(PanelPointer, SelectionIsKeptInImageCoordinatesWhileScrolling)
+{
+    panel->set_source_image(gradient(800, 600));
+    scroll_to(hbar(), 30);
+    scroll_to(vbar(), 20);
+    press(5, 5);
+    drag(9, 7);
+    EXPECT_EQ(panel->selection_rect(), wxRect(35, 25, 5, 3));
+    scroll_to(hbar(), 0);
+    EXPECT_EQ(panel->selection_rect(), wxRect(35, 25, 5, 3));
+    const std::optional<cv::Mat> pixels = panel->get_selection_image();
+    ASSERT_TRUE(pixels.has_value());
+    EXPECT_EQ(pixels->data, panel->image_being_shown().ptr(25) + 35 * 3);
+}
+
 TEST_F(PanelPointer, PressWithoutMotionAnchorsAnEmptySelection)
 {
     ASSERT_NO_FATAL_FAILURE(show_small());

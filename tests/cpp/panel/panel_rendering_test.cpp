@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include <wx/dcclient.h>
+#include <wx/dcmemory.h>
+
 #include "panel_fixture.h"
 
 using namespace tesk_vumo;
@@ -285,6 +288,37 @@ TEST_F(PanelRendering, MiddleLinesSwitchedFromCodeShowAtTheNextRedraw)
     toggle(panel->ui_checkbox_middle_lines, false);
     EXPECT_EQ(panel->redraw_count(), ++redraws);
     EXPECT_EQ(line_columns(shown(), blue), std::set<int>{});
+}
+
+TEST_F(PanelRendering, PaintingCopiesTheBufferWithoutRecomposing)
+{
+    panel->set_source_image(solid(100, 50, {0, 160, 0})); // at (150, 175)
+    const unsigned long redraws = panel->redraw_count();
+    const auto screen = [&] {
+        wxBitmap copy(400, 400);
+        wxMemoryDC memory(copy);
+        wxClientDC window(panel->ui_image);
+        memory.Blit(0, 0, 400, 400, &window, 0, 0);
+        memory.SelectObject(wxNullBitmap);
+        return copy.ConvertToImage();
+    };
+    ASSERT_TRUE(wait_until([&] { return pixel(screen(), 200, 200) == green; }));
+    {
+        // Spoil what the window shows; only the paint handler can restore it.
+        wxClientDC window(panel->ui_image);
+        window.SetBackground(*wxBLACK_BRUSH);
+        window.Clear();
+    }
+    ASSERT_TRUE(wait_until([&] { return pixel(screen(), 200, 200) == *wxBLACK; }));
+    panel->ui_image->Refresh();
+    panel->ui_image->Update();
+    ASSERT_TRUE(wait_until([&] { return pixel(screen(), 200, 200) == green; }));
+    const wxImage on_screen = screen();
+    EXPECT_EQ(pixel(on_screen, 150, 175), green);
+    EXPECT_EQ(pixel(on_screen, 149, 175), background());
+    EXPECT_EQ(pixel(on_screen, 249, 224), green);
+    EXPECT_EQ(pixel(on_screen, 250, 224), background());
+    EXPECT_EQ(panel->redraw_count(), redraws);
 }
 
 TEST_F(PanelRendering, NothingIsDrawnWithoutAnImage)
