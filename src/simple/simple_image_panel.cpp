@@ -80,7 +80,10 @@ void SimpleImagePanel::fitting()
         // A window without area has no scale; the next resize fits again.
         return;
     }
-    cv::resize(source_image_, image_being_shown_, size);
+    // Always a new image: a host may still hold the previous one.
+    cv::Mat shown;
+    cv::resize(source_image_, shown, size);
+    image_being_shown_ = shown;
     draw_image();
 }
 

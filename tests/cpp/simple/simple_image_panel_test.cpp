@@ -182,6 +182,16 @@ TEST_F(SimpleImagePanelTest, ThreeChannelArraysAreSharedWithTheCaller)
     EXPECT_NE(panel->image_being_shown().data, image.data);
 }
 
+TEST_F(SimpleImagePanelTest, DisplayedImageHeldByTheHostIsNeverOverwritten)
+{
+    SimpleImagePanel* panel = make_panel({400, 300});
+    panel->set_source_image(solid(64, 48, cv::Vec3b(10, 20, 30)));
+    const cv::Mat kept = panel->image_being_shown();
+    panel->set_source_image(solid(64, 48, cv::Vec3b(200, 100, 0)));
+    EXPECT_EQ(kept.at<cv::Vec3b>(0, 0), cv::Vec3b(10, 20, 30));
+    EXPECT_EQ(panel->image_being_shown().at<cv::Vec3b>(0, 0), cv::Vec3b(200, 100, 0));
+}
+
 TEST_F(SimpleImagePanelTest, BadInputsChangeNothing)
 {
     const fs::path dir = temp_dir();
