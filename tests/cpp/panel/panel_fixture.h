@@ -34,12 +34,6 @@ inline std::string str(const wxColour& c)
            + ")";
 }
 
-inline std::string str(const wxRect& r)
-{
-    return "(" + std::to_string(r.x) + ", " + std::to_string(r.y) + ", " + std::to_string(r.width) + ", "
-           + std::to_string(r.height) + ")";
-}
-
 /// How many pixels of @p area (clipped to @p image) are within @p tolerance of @p colour.
 inline int count_near(const wxImage& image, const wxRect& area, const wxColour& colour, int tolerance = 40)
 {
@@ -107,19 +101,19 @@ protected:
     wxImage shown() const { return panel->buffer().ConvertToImage(); }
     wxColour background() const { return panel->ui_image->GetBackgroundColour(); }
 
-    void send_mouse(wxEventType type, int x, int y, bool left_down)
+    void send_mouse(wxEventType type, wxPoint at, bool left_down)
     {
         wxMouseEvent event(type);
-        event.SetPosition(wxPoint(x, y));
+        event.SetPosition(at);
         event.SetLeftDown(left_down);
         event.SetEventObject(panel->ui_image);
         event.SetId(panel->ui_image->GetId());
         panel->ui_image->ProcessWindowEvent(event);
     }
-    void move(int x, int y) { send_mouse(wxEVT_MOTION, x, y, false); }
-    void drag(int x, int y) { send_mouse(wxEVT_MOTION, x, y, true); }
-    void press(int x, int y) { send_mouse(wxEVT_LEFT_DOWN, x, y, true); }
-    void release(int x, int y) { send_mouse(wxEVT_LEFT_UP, x, y, false); }
+    void move(wxPoint at) { send_mouse(wxEVT_MOTION, at, false); }
+    void drag(wxPoint at) { send_mouse(wxEVT_MOTION, at, true); }
+    void press(wxPoint at) { send_mouse(wxEVT_LEFT_DOWN, at, true); }
+    void release(wxPoint at) { send_mouse(wxEVT_LEFT_UP, at, false); }
 
     static wxMouseEvent wheel_event(wxWindow* source, int x, int y, int rotation)
     {

@@ -15,12 +15,6 @@ namespace {
 
 const wxColour red(255, 0, 0);
 
-std::string str(const std::array<int, 4>& r)
-{
-    return "{" + std::to_string(r[0]) + ", " + std::to_string(r[1]) + ", " + std::to_string(r[2]) + ", "
-           + std::to_string(r[3]) + "}";
-}
-
 class PanelPointer : public PanelTest
 {
 protected:
@@ -40,10 +34,6 @@ protected:
 
     /// Control position of displayed pixel (x, y) while unscrolled.
     wxPoint at(int x, int y) const { return panel->image_rect().GetTopLeft() + wxPoint(x, y); }
-    void move_to(wxPoint p) { move(p.x, p.y); }
-    void press_at(wxPoint p) { press(p.x, p.y); }
-    void drag_to(wxPoint p) { drag(p.x, p.y); }
-    void release_at(wxPoint p) { release(p.x, p.y); }
 
     std::string readouts() const
     {
@@ -64,15 +54,15 @@ TEST_F(PanelPointer, ReadOutsShowThePixelUnderThePointer)
     panel->set_source_image(image);
     const unsigned long redraws = panel->redraw_count();
 
-    move_to(at(7, 3));
+    move(at(7, 3));
     EXPECT_EQ(readouts(), "7 | 3 | 12, 34, 56 | 0 | 0");
     EXPECT_EQ(panel->get_mouse_image_position(), wxPoint(7, 3));
-    move_to(at(39, 29)); // the last drawn column and row are inside
+    move(at(39, 29)); // the last drawn column and row are inside
     EXPECT_EQ(readouts(), "39 | 29 | 1, 2, 3 | 0 | 0");
 
     for (const wxPoint outside : {at(40, 29), at(39, 30), at(-1, 0), at(0, -1)}) {
         SCOPED_TRACE("control " + std::to_string(outside.x) + ", " + std::to_string(outside.y));
-        move_to(outside);
+        move(outside);
         EXPECT_EQ(panel->mouse_position_in_panel(), outside);
         EXPECT_EQ(panel->get_mouse_image_position(), wxPoint(-1, -1));
         EXPECT_EQ(readouts(), "39 | 29 | 1, 2, 3 | 0 | 0");
@@ -83,7 +73,7 @@ TEST_F(PanelPointer, ReadOutsShowThePixelUnderThePointer)
     panel->set_source_image(gradient(800, 600));
     scroll_to(hbar(), 30);
     scroll_to(vbar(), 20);
-    move(5, 7);
+    move({5, 7});
     EXPECT_EQ(readouts(), "35 | 27 | 35, 27, 62 | 0 | 0");
 }
 
@@ -119,14 +109,14 @@ TEST_F(PanelPointer, DraggingFromAnAnchorSizesTheSelection)
     for (const Case& c : cases) {
         SCOPED_TRACE("anchor (10, 10) dragged to (" + std::to_string(c.to.x) + ", " + std::to_string(c.to.y) + ")");
         const unsigned long redraws = panel->redraw_count();
-        press_at(at(10, 10));
-        drag_to(at(c.to.x, c.to.y));
-        release_at(at(c.to.x, c.to.y));
+        press(at(10, 10));
+        drag(at(c.to.x, c.to.y));
+        release(at(c.to.x, c.to.y));
         EXPECT_EQ(panel->redraw_count(), redraws + 2);
         EXPECT_EQ(panel->ui_width->GetValue(), c.width);
         EXPECT_EQ(panel->ui_height->GetValue(), c.height);
         EXPECT_EQ(panel->selection_rect().GetTopLeft(), wxPoint(10, 10));
-        EXPECT_EQ(panel->get_selection_rect(), c.normalised) << str(panel->get_selection_rect());
+        EXPECT_EQ(panel->get_selection_rect(), c.normalised);
         const std::optional<cv::Mat> pixels = panel->get_selection_image();
         ASSERT_TRUE(pixels.has_value());
         const auto [x, y, w, h] = c.normalised;
@@ -149,8 +139,8 @@ TEST_F(PanelPointer, SelectionIsKeptInImageCoordinatesWhileScrolling)
     panel->set_source_image(gradient(800, 600));
     scroll_to(hbar(), 30);
     scroll_to(vbar(), 20);
-    press(5, 5);
-    drag(9, 7);
+    press({5, 5});
+    drag({9, 7});
     EXPECT_EQ(panel->selection_rect(), wxRect(35, 25, 5, 3));
     scroll_to(hbar(), 0);
     EXPECT_EQ(panel->selection_rect(), wxRect(35, 25, 5, 3));
@@ -162,8 +152,8 @@ TEST_F(PanelPointer, SelectionIsKeptInImageCoordinatesWhileScrolling)
 TEST_F(PanelPointer, PressWithoutMotionAnchorsAnEmptySelection)
 {
     ASSERT_NO_FATAL_FAILURE(show_small());
-    press_at(at(10, 10));
-    release_at(at(10, 10));
+    press(at(10, 10));
+    release(at(10, 10));
     EXPECT_EQ(panel->selection_rect(), wxRect(10, 10, 0, 0));
     EXPECT_EQ(panel->get_selection_rect(), (std::array<int, 4>{10, 10, 0, 0}));
     EXPECT_FALSE(panel->get_selection_image().has_value());
@@ -176,19 +166,19 @@ TEST_F(PanelPointer, OnlyADragThatStartsInsideTheImageSelects)
     ASSERT_NO_FATAL_FAILURE(show_small());
 
     // Leaving the image stops the selection from changing until the pointer returns.
-    press_at(at(10, 10));
-    drag_to(at(20, 20));
-    drag_to(at(50, 20));
+    press(at(10, 10));
+    drag(at(20, 20));
+    drag(at(50, 20));
     EXPECT_EQ(panel->selection_rect(), wxRect(10, 10, 11, 11));
-    drag_to(at(30, 25));
+    drag(at(30, 25));
     EXPECT_EQ(panel->selection_rect(), wxRect(10, 10, 21, 16));
 
     // A press outside drops the old selection at once.
-    press_at(at(-5, -5));
+    press(at(-5, -5));
     EXPECT_EQ(panel->selection_rect(), wxRect(-1, -1, 0, 0));
     EXPECT_EQ(red_pixels(), 0);
-    drag_to(at(5, 5));
-    drag_to(at(10, 8));
+    drag(at(5, 5));
+    drag(at(10, 8));
     EXPECT_EQ(panel->selection_rect(), wxRect(-1, -1, 0, 0));
     EXPECT_FALSE(panel->get_selection_image().has_value());
     EXPECT_EQ(readouts(), "10 | 8 | 10, 8, 18 | 0 | 0");
@@ -198,8 +188,8 @@ TEST_F(PanelPointer, OnlyADragThatStartsInsideTheImageSelects)
 TEST_F(PanelPointer, HostSetSelectionRedrawsButLeavesTheReadOuts)
 {
     ASSERT_NO_FATAL_FAILURE(show_small());
-    press_at(at(10, 10));
-    drag_to(at(12, 13));
+    press(at(10, 10));
+    drag(at(12, 13));
     ASSERT_EQ(readouts(), "12 | 13 | 12, 13, 25 | 3 | 4");
 
     const unsigned long redraws = panel->redraw_count();
@@ -237,8 +227,8 @@ TEST_F(PanelPointer, EveryRefitClearsTheSelection)
     };
     for (const auto& [what, refit] : refits) {
         SCOPED_TRACE(what);
-        press_at(at(1, 1));
-        drag_to(at(4, 5));
+        press(at(1, 1));
+        drag(at(4, 5));
         ASSERT_EQ(panel->ui_width->GetValue(), "4");
         refit();
         EXPECT_EQ(panel->selection_rect(), wxRect(-1, -1, 0, 0));
@@ -255,28 +245,28 @@ TEST_F(PanelPointer, MotionRedrawsOnlyWhenSomethingMoves)
     const unsigned long fittings = panel->fitting_count();
     unsigned long redraws = panel->redraw_count();
 
-    move_to(at(1, 1));
-    move_to(at(2, 2));
+    move(at(1, 1));
+    move(at(2, 2));
     EXPECT_EQ(panel->redraw_count(), redraws);
 
     toggle(panel->ui_checkbox_follow_lines, true);
     EXPECT_EQ(panel->redraw_count(), ++redraws);
     for (int i = 0; i < 3; ++i) {
-        move_to(at(5 + i, 5));
+        move(at(5 + i, 5));
         EXPECT_EQ(panel->redraw_count(), ++redraws) << "move " << i;
     }
-    move_to(at(-3, 5));
+    move(at(-3, 5));
     EXPECT_EQ(panel->redraw_count(), redraws) << "outside the image";
 
-    press_at(at(5, 5));
+    press(at(5, 5));
     EXPECT_EQ(panel->redraw_count(), ++redraws);
-    drag_to(at(9, 9));
+    drag(at(9, 9));
     EXPECT_EQ(panel->redraw_count(), ++redraws) << "a drag with following lines redraws once";
 
     toggle(panel->ui_checkbox_follow_lines, false);
-    press_at(at(-3, 5));
+    press(at(-3, 5));
     redraws = panel->redraw_count();
-    drag_to(at(9, 9));
+    drag(at(9, 9));
     EXPECT_EQ(panel->redraw_count(), redraws) << "a drag without a selection";
     EXPECT_EQ(panel->fitting_count(), fittings);
 }
@@ -284,8 +274,8 @@ TEST_F(PanelPointer, MotionRedrawsOnlyWhenSomethingMoves)
 TEST_F(PanelPointer, DisablingSelectingResetsTheSelectionAndBlocksNewOnes)
 {
     ASSERT_NO_FATAL_FAILURE(show_small());
-    press_at(at(10, 10));
-    drag_to(at(14, 12));
+    press(at(10, 10));
+    drag(at(14, 12));
     unsigned long redraws = panel->redraw_count();
 
     panel->disable_selecting();
@@ -294,9 +284,9 @@ TEST_F(PanelPointer, DisablingSelectingResetsTheSelectionAndBlocksNewOnes)
     EXPECT_EQ(panel->redraw_count(), ++redraws);
     EXPECT_EQ(red_pixels(), 0);
 
-    press_at(at(10, 10));
-    drag_to(at(14, 12));
-    release_at(at(14, 12));
+    press(at(10, 10));
+    drag(at(14, 12));
+    release(at(14, 12));
     EXPECT_EQ(panel->selection_rect(), wxRect(0, 0, 0, 0));
     EXPECT_FALSE(panel->get_selection_image().has_value());
     EXPECT_EQ(readouts(), "14 | 12 | 14, 12, 26 | 0 | 0");
@@ -308,7 +298,7 @@ TEST_F(PanelPointer, DisablingSelectingResetsTheSelectionAndBlocksNewOnes)
     EXPECT_EQ(panel->selection_rect(), wxRect(0, 0, 0, 0));
     EXPECT_EQ(panel->redraw_count(), redraws);
 
-    press_at(at(10, 10));
-    drag_to(at(14, 12));
+    press(at(10, 10));
+    drag(at(14, 12));
     EXPECT_EQ(panel->get_selection_rect(), (std::array<int, 4>{10, 10, 5, 3}));
 }

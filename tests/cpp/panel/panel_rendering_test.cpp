@@ -51,14 +51,6 @@ std::vector<bool> mask_of_column(const wxImage& image, int x, const wxColour& co
     return mask;
 }
 
-std::string str(const std::set<int>& values)
-{
-    std::string out = "{";
-    for (int v : values)
-        out += " " + std::to_string(v);
-    return out + " }";
-}
-
 class PanelRendering : public PanelTest
 {
 protected:
@@ -171,8 +163,8 @@ TEST_F(PanelRendering, MiddleLinesThroughTheImageCentre)
         SCOPED_TRACE("image " + std::to_string(c.image.x) + "x" + std::to_string(c.image.y));
         panel->set_source_image(solid(c.image.x, c.image.y, {0, 160, 0}));
         const wxImage image = shown();
-        EXPECT_EQ(line_columns(image, blue), c.columns) << str(line_columns(image, blue));
-        EXPECT_EQ(line_rows(image, blue), c.rows) << str(line_rows(image, blue));
+        EXPECT_EQ(line_columns(image, blue), c.columns);
+        EXPECT_EQ(line_rows(image, blue), c.rows);
     }
 
     // The middle column 400 of an 800-wide image is visible only once scrolled.
@@ -198,12 +190,12 @@ TEST_F(PanelRendering, FollowingLinesThroughTheRecordedPointer)
     EXPECT_EQ(line_columns(shown(), grey), std::set<int>{0});
     EXPECT_EQ(line_rows(shown(), grey), std::set<int>{0});
 
-    move(120, 260);
+    move({120, 260});
     EXPECT_EQ(line_columns(shown(), grey), std::set<int>{120});
     EXPECT_EQ(line_rows(shown(), grey), std::set<int>{260});
 
     // Outside the image the pointer is recorded, and shows at the next redraw.
-    move(20, 30);
+    move({20, 30});
     EXPECT_EQ(line_columns(shown(), grey), std::set<int>{120});
     panel->set_selection_rect({-1, -1, 0, 0});
     EXPECT_EQ(line_columns(shown(), grey), std::set<int>{20});
@@ -219,7 +211,7 @@ TEST_F(PanelRendering, MiddleLinesCoverFollowingLinesWhichCoverTheOutline)
 
     // Following line on the outline's left edge (column 150).
     toggle(panel->ui_checkbox_follow_lines, true);
-    move(150, 250);
+    move({150, 250});
     const std::vector<bool> following = mask_of_column(shown(), 150, grey);
     ASSERT_GT(std::count(following.begin(), following.end(), true), 200);
     panel->set_selection_rect({50, 20, 60, 100});
@@ -234,7 +226,7 @@ TEST_F(PanelRendering, MiddleLinesCoverFollowingLinesWhichCoverTheOutline)
     const std::vector<bool> middle = mask_of_column(shown(), 200, blue);
     ASSERT_GT(std::count(middle.begin(), middle.end(), true), 200);
     toggle(panel->ui_checkbox_follow_lines, true);
-    move(200, 250);
+    move({200, 250});
     const wxImage both = shown();
     EXPECT_EQ(line_rows(both, grey), std::set<int>{250}) << "the following lines should have moved";
     EXPECT_EQ(mask_of_column(both, 200, blue), middle) << "the following line covered the middle line";
@@ -245,7 +237,7 @@ TEST_F(PanelRendering, NewLineColoursShowAtTheNextRedraw)
     panel->set_source_image(solid(200, 200, {0, 160, 0}));
     toggle(panel->ui_checkbox_middle_lines, true);
     toggle(panel->ui_checkbox_follow_lines, true);
-    move(150, 150);
+    move({150, 150});
     const unsigned long redraws = panel->redraw_count();
 
     const wxColour magenta(255, 0, 255), cyan(0, 200, 200);
@@ -327,7 +319,7 @@ TEST_F(PanelRendering, NothingIsDrawnWithoutAnImage)
     panel->draw_image();
     toggle(panel->ui_checkbox_middle_lines, true);
     toggle(panel->ui_checkbox_follow_lines, true);
-    move(10, 10);
+    move({10, 10});
     EXPECT_EQ(panel->redraw_count(), 0u);
     EXPECT_TRUE(buffer.IsSameAs(panel->buffer()));
 }
