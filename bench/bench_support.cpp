@@ -1,0 +1,191 @@
+#include "bench_support.h"
+
+#include <sys/resource.h>
+#include <sys/utsname.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <X11/Xlib.h>
+#include <wx/utils.h>
+#include <wx/version.h>
+
+namespace tesk_vumo::bench {
+
+namespace {
+std::deque<Row>& rows()
+{
+    static std::deque<Row> all;
+    return all;
+}
+
+std::string first_line_with(const char* path, const std::string& prefix)
+{
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            return line.substr(line.find(':') + 1);
+    return "?";
+}
+
+std::string trim(std::string text)
+{
+    text.erase(0, text.find_first_not_of(" \t"));
+    text.erase(text.find_last_not_of(" \t") + 1);
+    return text;
+}
+
+std::string fixed(double value, int decimals)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+double fastest_of(const std::vector<std::string>& keys)
+{
+    double best = -1;
+    for (const auto& key : keys) {
+        const Row* floor = find_row(key);
+        if (floor && floor->median_ms > 0 && (best < 0 || floor->median_ms < best))
+            best = floor->median_ms;
+    }
+    return best;
+}
+
+double floor_of(const Row& row)
+{
+    if (row.floor_terms.empty())
+        return -1;
+    double total = 0;
+    for (const auto& term : row.floor_terms) {
+        const double best = fastest_of(term);
+        if (best < 0)
+            return -1;
+        total += best;
+    }
+    return total;
+}
+} // namespace
+
+Row& add_row(Row row)
+{
+    rows().push_back(std::move(row));
+    return rows().back();
+}
+
+Row& add_row(std::string key, std::string operation, std::string viewport, std::string image)
+{
+    Row row;
+    row.key = std::move(key);
+    row.operation = std::move(operation);
+    row.viewport = std::move(viewport);
+    row.image = std::move(image);
+    return add_row(std::move(row));
+}
+
+Row* find_row(const std::string& key)
+{
+    for (Row& row : rows())
+        if (row.key == key)
+            return &row;
+    return nullptr;
+}
+
+long minor_faults()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
+void display_sync()
+{
+    // A round trip: returns once the server has executed every request the
+    // toolkit and cairo queued, without reading any pixels back.
+    XSync(wxGetX11Display(), False);
+}
+
+void record(benchmark::State& state, Row& row, std::vector<double>& samples, size_t n, long faults)
+{
+    if (n == 0)
+        return;
+    std::sort(samples.begin(), samples.begin() + static_cast<long>(n));
+    row.median_ms = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
+    row.faults_per_op = static_cast<double>(faults) / static_cast<double>(n);
+    state.counters["median_ms"] = row.median_ms;
+    state.counters["faults_per_op"] = row.faults_per_op;
+}
+
+void print_table(const std::string& machine)
+{
+    std::printf("\nMachine: %s\n\n", machine.c_str());
+    std::printf("| operation | viewport | image | median ms | floor (ms) | x floor | x blit | 48 MP / 1 MP | faults/op |\n");
+    std::printf("|---|---|---|---:|---|---:|---:|---:|---:|\n");
+    for (const Row& row : rows()) {
+        if (row.hidden || (row.median_ms < 0 && row.note.empty()))
+            continue; // a floor shown through its users, or filtered out
+        if (row.median_ms < 0) {
+            std::printf("| %s | %s | %s | %s | | | | | |\n", row.operation.c_str(), row.viewport.c_str(),
+                        row.image.c_str(), row.note.c_str());
+            continue;
+        }
+        const double floor = floor_of(row);
+        std::string floor_text, ratio_text, blit_text, size_text;
+        if (floor > 0) {
+            floor_text = row.floor_name + " " + fixed(floor, 2);
+            ratio_text = fixed(row.median_ms / floor, 2);
+        }
+        if (const double blit = fastest_of(row.blit_keys); blit > 0)
+            blit_text = fixed(row.median_ms / blit, 2);
+        if (row.image == "48 MP") {
+            for (const Row& small : rows())
+                if (small.operation == row.operation && small.viewport == row.viewport && small.image == "1 MP"
+                    && small.median_ms > 0)
+                    size_text = fixed(row.median_ms / small.median_ms, 2);
+        }
+        std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", row.operation.c_str(),
+                    row.viewport.c_str(), row.image.c_str(), fixed(row.median_ms, row.median_ms < 0.1 ? 4 : 2).c_str(),
+                    floor_text.c_str(), ratio_text.c_str(), blit_text.c_str(), size_text.c_str(),
+                    fixed(row.faults_per_op, 1).c_str());
+    }
+    std::fflush(stdout);
+}
+
+std::string describe_machine()
+{
+    utsname name{};
+    uname(&name);
+    std::ostringstream out;
+    out << trim(first_line_with("/proc/cpuinfo", "model name")) << ", " << std::thread::hardware_concurrency()
+        << " cores, " << trim(first_line_with("/proc/meminfo", "MemTotal")) << " RAM; Linux " << name.release
+        << "; wxWidgets " << wxMAJOR_VERSION << "." << wxMINOR_VERSION << "." << wxRELEASE_NUMBER
+        << " (GTK3) on Xvfb; OpenCV " << CV_VERSION << "; load average at start ";
+    std::ifstream load("/proc/loadavg");
+    std::string one, five;
+    load >> one >> five;
+    out << one << " / " << five;
+    return out.str();
+}
+
+cv::Mat synthetic_photo(int width, int height)
+{
+    cv::Mat image(height, width, CV_8UC3);
+    for (int y = 0; y < height; ++y) {
+        auto* row = image.ptr<cv::Vec3b>(y);
+        for (int x = 0; x < width; ++x)
+            row[x] = cv::Vec3b(static_cast<uchar>(x * 255LL / width), static_cast<uchar>(y * 255LL / height),
+                               static_cast<uchar>((x + y) * 255LL / (width + height)));
+    }
+    cv::Mat noise(height, width, CV_8UC3);
+    cv::randu(noise, 0, 24);
+    image += noise;
+    return image;
+}
+
+} // namespace tesk_vumo::bench

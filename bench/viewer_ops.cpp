@@ -1,0 +1,227 @@
+// ImagePanel's own operations, end to end: each step that changes the
+// picture ends when the X server has it.
+
+#include "benchmarks.h"
+
+#include <wx/checkbox.h>
+
+namespace tesk_vumo::bench {
+
+namespace {
+
+benchmark::internal::Benchmark* add(const std::string& name, int iterations,
+                                    std::function<void(benchmark::State&)> body)
+{
+    return benchmark::RegisterBenchmark(name.c_str(), std::move(body))
+        ->Iterations(iterations)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+}
+
+bool skip(benchmark::State& state, Row& row, const char* why)
+{
+    row.note = why;
+    state.SkipWithError(why);
+    return true;
+}
+
+void send_motion(ImagePanel& panel, wxPoint at)
+{
+    wxMouseEvent event(wxEVT_MOTION);
+    event.SetPosition(at);
+    event.SetEventObject(panel.ui_image);
+    event.SetId(panel.ui_image->GetId());
+    panel.ui_image->ProcessWindowEvent(event);
+}
+
+void send_wheel(ImagePanel& panel, wxPoint at, int rotation)
+{
+    wxMouseEvent event(wxEVT_MOUSEWHEEL);
+    event.SetPosition(at);
+    event.m_wheelRotation = rotation;
+    event.m_wheelDelta = 120;
+    event.m_wheelAxis = wxMOUSE_WHEEL_VERTICAL;
+    event.SetEventObject(panel.ui_image);
+    event.SetId(panel.ui_image->GetId());
+    panel.ui_image->ProcessWindowEvent(event);
+}
+
+/// A bar that can move by @p step both ways from the middle, or null.
+wxScrollBar* movable_bar(ImagePanel& panel, int step)
+{
+    for (wxScrollBar* bar : {panel.ui_scroll_bar_horizontal, panel.ui_scroll_bar_vertical})
+        if (bar->GetRange() - bar->GetThumbSize() >= 2 * step + 2)
+            return bar;
+    return nullptr;
+}
+
+enum class Redraw
+{
+    Plain,
+    Decorated,
+    Wheel,
+    ScrollBar,
+    Motion,
+    MotionRedraw,
+};
+
+} // namespace
+
+void register_redraws(Stage& stage, const Viewport& v, const ImageSize& size, int iterations)
+{
+    struct Kind
+    {
+        Redraw what;
+        const char* key;
+        const char* operation;
+    };
+    const Kind kinds[] = {
+        {Redraw::Plain, "draw", "draw_image + sync"},
+        {Redraw::Decorated, "draw-decorated", "draw_image, guide lines and outline + sync"},
+        {Redraw::Wheel, "wheel", "wheel step + sync"},
+        {Redraw::ScrollBar, "scroll-bar", "scroll-bar step + sync"},
+        {Redraw::Motion, "motion", "pointer motion, no redraw"},
+        {Redraw::MotionRedraw, "motion-redraw", "pointer motion, following lines + sync"},
+    };
+    for (const Kind& kind : kinds) {
+        const std::string key = std::string(kind.key) + "/" + v.name() + "/" + size.name();
+        Row& row = add_row(key, kind.operation, v.name(), size.name());
+        if (kind.what == Redraw::Motion) {
+            row.floor_name = "read-outs";
+            row.floor_terms = {{"floor/read-outs"}};
+        } else {
+            row.floor_name = "bitmap+blit";
+            row.floor_terms = redraw_floor(v);
+            row.blit_keys = {floor_key("blit-draw", v), floor_key("blit-blit", v)};
+        }
+        const Redraw what = kind.what;
+        const int runs = what == Redraw::Motion ? iterations * 20 : iterations;
+        add(key, runs, [&stage, &row, v, size, what](benchmark::State& state) {
+            if (!stage.show(v) && skip(state, row, "viewport refused"))
+                return;
+            stage.load(size);
+            ImagePanel& panel = stage.panel();
+            const bool decorated = what == Redraw::Decorated;
+            panel.ui_checkbox_middle_lines->SetValue(decorated);
+            panel.ui_checkbox_follow_lines->SetValue(decorated || what == Redraw::MotionRedraw);
+            stage.scroll_to_middle();
+            panel.set_selection_rect({-1, -1, 0, 0});
+            const wxRect shown = panel.image_rect();
+            const wxPoint middle(shown.x + shown.width / 2, shown.y + shown.height / 2);
+            if (decorated) {
+                send_motion(panel, middle);
+                const int subx = panel.ui_scroll_bar_horizontal->GetThumbPosition();
+                const int suby = panel.ui_scroll_bar_vertical->GetThumbPosition();
+                panel.set_selection_rect({subx + shown.width / 4, suby + shown.height / 4, shown.width / 2,
+                                          shown.height / 2});
+            }
+            Stage::pump();
+
+            switch (what) {
+            case Redraw::Plain:
+            case Redraw::Decorated:
+                timed(state, row, [&] {
+                    panel.draw_image();
+                    display_sync();
+                });
+                break;
+            case Redraw::Wheel: {
+                wxScrollBar* bar = movable_bar(panel, 10);
+                if (!bar && skip(state, row, "image fits: nothing to scroll"))
+                    return;
+                const wxSize client = panel.ui_image->GetClientSize();
+                // Nearer the bottom edge than the right one moves the horizontal bar.
+                const wxPoint at = bar == panel.ui_scroll_bar_horizontal ? wxPoint(client.x / 2, client.y - 1)
+                                                                          : wxPoint(client.x - 1, client.y / 2);
+                int rotation = 120;
+                timed(state, row, [&] {
+                    const unsigned long before = panel.redraw_count();
+                    send_wheel(panel, at, rotation);
+                    display_sync();
+                    rotation = -rotation;
+                    if (panel.redraw_count() != before + 1)
+                        state.SkipWithError("the wheel did not redraw once");
+                });
+                break;
+            }
+            case Redraw::ScrollBar: {
+                wxScrollBar* bar = movable_bar(panel, 1);
+                if (!bar && skip(state, row, "image fits: nothing to scroll"))
+                    return;
+                int step = 1;
+                timed(state, row, [&] {
+                    const int position = bar->GetThumbPosition() + step;
+                    bar->SetThumbPosition(position);
+                    wxScrollEvent event(step > 0 ? wxEVT_SCROLL_LINEDOWN : wxEVT_SCROLL_LINEUP, bar->GetId(),
+                                        position, bar == panel.ui_scroll_bar_horizontal ? wxHORIZONTAL : wxVERTICAL);
+                    event.SetEventObject(bar);
+                    bar->ProcessWindowEvent(event);
+                    display_sync();
+                    step = -step;
+                });
+                break;
+            }
+            case Redraw::Motion:
+            case Redraw::MotionRedraw: {
+                int flip = 0;
+                timed(state, row, [&] {
+                    send_motion(panel, middle + wxPoint(flip, flip));
+                    if (what == Redraw::MotionRedraw)
+                        display_sync();
+                    flip ^= 1;
+                });
+                break;
+            }
+            }
+        });
+    }
+}
+
+void register_fitting(Stage& stage, const Viewport& v, const ImageSize& size, ZoomMode mode, Rotation rotation,
+                      int iterations)
+{
+    const std::string key = "fitting/" + v.name() + "/" + size.name() + "/" + name(mode) + "/" + name(rotation);
+    Row& row = add_row(key, std::string("fitting ") + name(mode) + " " + name(rotation) + " + sync", v.name(),
+                       size.name());
+    row.floor_name = "cv";
+    row.floor_terms = {{fitting_floor_key(v, size, mode, rotation)}};
+    add(key, iterations, [&stage, &row, v, size, mode, rotation](benchmark::State& state) {
+        if (!stage.show(v) && skip(state, row, "viewport refused"))
+            return;
+        stage.load(size, mode, rotation);
+        ImagePanel& panel = stage.panel();
+        panel.ui_checkbox_middle_lines->SetValue(false);
+        panel.ui_checkbox_follow_lines->SetValue(false);
+        Stage::pump();
+        timed(state, row, [&] {
+            panel.fitting();
+            display_sync();
+        });
+    });
+}
+
+void register_source_file(Stage& stage, const Viewport& v, const ImageSize& size, const std::string& extension,
+                          int iterations)
+{
+    const std::string key = "source/" + v.name() + "/" + size.name() + "/" + extension;
+    Row& row = add_row(key, "source_image from " + extension + " (FitPage) + sync", v.name(), size.name());
+    row.floor_name = "imread+cv";
+    row.floor_terms = {{decode_floor_key(size, extension)},
+                       {fitting_floor_key(v, size, ZoomMode::FitPage, Rotation::NoRotation)}};
+    add(key, iterations, [&stage, &row, v, size, extension](benchmark::State& state) {
+        if (!stage.show(v) && skip(state, row, "viewport refused"))
+            return;
+        const std::filesystem::path path = stage.file(size, extension);
+        stage.load(size, ZoomMode::FitPage, Rotation::NoRotation);
+        ImagePanel& panel = stage.panel();
+        timed(
+            state, row,
+            [&] {
+                panel.set_source_image(path);
+                display_sync();
+            },
+            1);
+    });
+}
+
+} // namespace tesk_vumo::bench
