@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config gettext
-  libwxgtk3.2-dev libx11-dev
+  libwxgtk3.2-dev libcairo2-dev libx11-dev
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
   python3 python3-dev python3-numpy python3-pytest python3-wxgtk4.0
   pybind11-dev python3-pybind11

@@ -2,9 +2,91 @@
 
 #include <cstring>
 
-#include <wx/image.h>
+#include <opencv2/imgproc.hpp>
+#include <wx/dcmemory.h>
+
+#if defined(__WXGTK3__) && defined(TESK_VUMO_HAVE_CAIRO) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+#define TESK_VUMO_COMPOSE_IN_SURFACE 1
+#include <cairo.h>
+#endif
 
 namespace tesk_vumo {
+
+namespace {
+
+void copy_rows(const cv::Mat& rgb, unsigned char* data)
+{
+    const size_t row_bytes = static_cast<size_t>(rgb.cols) * 3;
+    for (int r = 0; r < rgb.rows; ++r)
+        std::memcpy(data + r * row_bytes, rgb.ptr(r), row_bytes);
+}
+
+#ifdef TESK_VUMO_COMPOSE_IN_SURFACE
+/// Composes into @p pixels, 32-bit pixels stored B, G, R, A.
+void compose_pixels(cv::Mat& pixels, const cv::Mat& rgb, const wxPoint& at, const wxColour& background)
+{
+    const cv::Rect all(0, 0, pixels.cols, pixels.rows);
+    const cv::Rect covered = rgb.empty() ? cv::Rect() : cv::Rect(at.x, at.y, rgb.cols, rgb.rows) & all;
+    const cv::Scalar fill(background.Blue(), background.Green(), background.Red(), 255);
+    // Only the margins: the image covers the rest anyway.
+    const cv::Rect margins[] = {
+        {0, 0, all.width, covered.y},
+        {0, covered.y + covered.height, all.width, all.height - covered.y - covered.height},
+        {0, covered.y, covered.x, covered.height},
+        {covered.x + covered.width, covered.y, all.width - covered.x - covered.width, covered.height},
+    };
+    for (const cv::Rect& margin : margins)
+        if (margin.area() > 0)
+            pixels(margin).setTo(fill);
+    if (covered.area() > 0) {
+        cv::Mat place = pixels(covered);
+        cv::cvtColor(rgb(cv::Rect(covered.x - at.x, covered.y - at.y, covered.width, covered.height)), place,
+                     cv::COLOR_RGB2BGRA);
+    }
+}
+
+/// wxGTK3 keeps a bitmap that has been drawn on as a cairo image surface,
+/// which is what the blit to the window reads: writing there spares making
+/// a bitmap, converting it and drawing it (and their large allocations).
+bool compose_in_surface(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background)
+{
+    // As selecting it into a memory DC would: never write into a copy's data.
+    target.UnShare();
+    cairo_t* cr = target.CairoCreate();
+    if (!cr)
+        return false;
+    cairo_surface_t* surface = cairo_get_target(cr);
+    const bool writable = cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE
+                          && (cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24
+                              || cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32);
+    if (writable) {
+        cairo_surface_flush(surface);
+        cv::Mat pixels(cairo_image_surface_get_height(surface), cairo_image_surface_get_width(surface), CV_8UC4,
+                       cairo_image_surface_get_data(surface),
+                       static_cast<size_t>(cairo_image_surface_get_stride(surface)));
+        compose_pixels(pixels, rgb, at, background);
+        cairo_surface_mark_dirty(surface);
+    }
+    cairo_destroy(cr);
+    return writable;
+}
+#endif
+
+void compose_with_dc(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background,
+                     wxImage& staging)
+{
+    wxMemoryDC dc(target);
+    dc.SetBackground(wxBrush(background));
+    dc.Clear();
+    if (rgb.empty())
+        return;
+    if (!staging.IsOk() || staging.GetWidth() != rgb.cols || staging.GetHeight() != rgb.rows)
+        staging.Create(rgb.cols, rgb.rows, false);
+    copy_rows(rgb, staging.GetData());
+    dc.DrawBitmap(wxBitmap(staging), at, false);
+}
+
+} // namespace
 
 wxBitmap bitmap_from_rgb(const cv::Mat& rgb)
 {
@@ -15,11 +97,27 @@ wxBitmap bitmap_from_rgb(const cv::Mat& rgb)
     auto* data = static_cast<unsigned char*>(malloc(static_cast<size_t>(w) * h * 3));
     if (!data)
         return wxBitmap();
-    const size_t row_bytes = static_cast<size_t>(w) * 3;
-    for (int r = 0; r < h; ++r)
-        std::memcpy(data + r * row_bytes, rgb.ptr(r), row_bytes);
+    copy_rows(rgb, data);
     wxImage image(w, h, data);
     return wxBitmap(image);
+}
+
+void compose_rgb(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background,
+                 wxImage& staging)
+{
+    const cv::Mat pixels = rgb.type() == CV_8UC3 ? rgb : cv::Mat();
+#ifdef TESK_VUMO_COMPOSE_IN_SURFACE
+    // A translucent background blends with what is there: leave that to the DC.
+    if (background.Alpha() == wxALPHA_OPAQUE && compose_in_surface(target, pixels, at, background))
+        return;
+#endif
+    compose_with_dc(target, pixels, at, background, staging);
+}
+
+void fill_bitmap(wxBitmap& target, const wxColour& colour)
+{
+    wxImage unused;
+    compose_rgb(target, cv::Mat(), wxPoint(0, 0), colour, unused);
 }
 
 } // namespace tesk_vumo

@@ -3,12 +3,27 @@
 
 #include <opencv2/core.hpp>
 #include <wx/bitmap.h>
+#include <wx/colour.h>
+#include <wx/gdicmn.h>
+#include <wx/image.h>
 
 namespace tesk_vumo {
 
 /// A bitmap of @p rgb's own size from its 8-bit R, G, B samples (any row
 /// stride). Returns an invalid bitmap for an empty image.
 wxBitmap bitmap_from_rgb(const cv::Mat& rgb);
+
+/// Puts @p rgb (8-bit R, G, B, any row stride; may be empty) into @p target
+/// with its top-left pixel at @p at, and @p background everywhere else, as
+/// clearing @p target and drawing a bitmap of @p rgb would, without a mask.
+/// Where the toolkit lets it, the pixels go straight into the bitmap's own
+/// memory; otherwise @p staging is the working image, kept by the caller so
+/// that its memory is reused.
+void compose_rgb(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background,
+                 wxImage& staging);
+
+/// Fills all of @p target with @p colour, as clearing it would.
+void fill_bitmap(wxBitmap& target, const wxColour& colour);
 
 } // namespace tesk_vumo
 

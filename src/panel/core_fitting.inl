@@ -13,6 +13,10 @@ void ViewerCore<Form>::init_buffer()
         return;
     wxBitmap previous = buffer_;
     buffer_ = wxBitmap(client.x, client.y);
+    // A new bitmap holds whatever memory it was given (on GTK even pieces of
+    // earlier pictures), and without an image nothing draws over it before
+    // the next paint shows it.
+    fill_bitmap(buffer_, this->ui_image->GetBackgroundColour());
     try {
         fitting();
     } catch (...) {
