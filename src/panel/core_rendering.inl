@@ -21,12 +21,10 @@ void ViewerCore<Form>::draw_image()
     const int suby = this->ui_scroll_bar_vertical->GetThumbPosition();
     const wxSize client = this->ui_image->GetClientSize();
 
+    compose_rgb(buffer_, region.image, wxPoint(region.x_in_ctrl_region, region.y_in_ctrl_region),
+                this->ui_image->GetBackgroundColour(), draw_staging_);
     wxClientDC client_dc(this->ui_image);
     wxBufferedDC dc(&client_dc, buffer_);
-    dc.SetBackground(wxBrush(this->ui_image->GetBackgroundColour()));
-    dc.Clear();
-    if (!region.image.empty())
-        dc.DrawBitmap(bitmap_from_rgb(region.image), region.x_in_ctrl_region, region.y_in_ctrl_region, false);
 
     dc.SetPen(dashed_pen(wxColour(255, 0, 0)));
     dc.SetBrush(wxBrush(wxColour(0, 0, 0), wxBRUSHSTYLE_TRANSPARENT));

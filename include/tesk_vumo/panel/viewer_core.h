@@ -11,6 +11,7 @@
 #include <wx/bitmap.h>
 #include <wx/colour.h>
 #include <wx/gdicmn.h>
+#include <wx/image.h>
 #include <wx/scrolbar.h>
 
 #include "tesk_vumo/common/image_source.h"
@@ -185,6 +186,7 @@ private:
     cv::Mat source_image_;
     cv::Mat image_being_shown_;
     cv::Mat rotated_; // working image of the fitting, reused across fittings
+    wxImage draw_staging_; // working image of redraws where the buffer cannot be written directly
     ZoomMode zoom_mode_ = ZoomMode::FitPage;
     Rotation rotation_ = Rotation::NoRotation;
     wxBitmap buffer_;
