@@ -12,6 +12,9 @@ namespace py = pybind11;
 void declare_errors(py::module_& m);
 void declare_enums(py::module_& m);
 void declare_simple_image_panel(py::module_& m);
+void declare_image_panel(py::module_& m);
+void declare_image_panel_assist(py::module_& m);
+void declare_image(py::module_& m);
 
 } // namespace tesk_vumo::python
 

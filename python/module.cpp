@@ -12,4 +12,7 @@ PYBIND11_MODULE(tesk_vumo, m)
     declare_errors(m);
     declare_enums(m);
     declare_simple_image_panel(m);
+    declare_image_panel(m);
+    declare_image_panel_assist(m);
+    declare_image(m);
 }

@@ -35,13 +35,18 @@ void release_window(const wxWindow* window) noexcept
         state->wrapper.release();
         for (auto& slot : state->slots)
             slot.second.release();
+        for (auto& dependent : state->dependents)
+            dependent.second.release();
         return;
     }
     py::gil_scoped_acquire gil;
     try {
-        // From now on the wrapper raises RuntimeError instead of reaching
-        // the freed window.
-        py::module_::import("wx.siplib").attr("setdeleted")(state->wrapper);
+        // From now on the wrappers raise RuntimeError instead of reaching
+        // the freed window and what it owned.
+        py::object setdeleted = py::module_::import("wx.siplib").attr("setdeleted");
+        setdeleted(state->wrapper);
+        for (auto& dependent : state->dependents)
+            setdeleted(dependent.second);
     } catch (py::error_already_set& error) {
         error.discard_as_unraisable("tesk_vumo: marking a destroyed window's wrapper");
     }
@@ -127,6 +132,16 @@ void track_window(wxWindow* window, py::object wrapper)
         if (event.GetEventObject() == window)
             release_window(window);
     });
+}
+
+py::object wrap_dependent(const wxWindow* owner, const void* object, const char* class_name)
+{
+    if (!object)
+        return py::none();
+    py::object& wrapper = window_state(owner).dependents[object];
+    if (!wrapper)
+        wrapper = wrap_borrowed(object, class_name);
+    return wrapper;
 }
 
 void register_window_class(const std::type_info& type, PythonWindowClass python_class)

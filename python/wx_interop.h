@@ -82,6 +82,9 @@ struct WindowState
 {
     py::object wrapper;
     std::unordered_map<std::string, py::object> slots;
+    /// Wrappers of objects the window owns and deletes with itself (a
+    /// menu), marked deleted together with it.
+    std::unordered_map<const void*, py::object> dependents;
 
     /// The value kept under @p name (None until set).
     py::object& slot(const std::string& name);
@@ -94,6 +97,11 @@ WindowState& window_state(const wxWindow* window);
 
 /// Starts tracking @p window with @p wrapper as its one Python object.
 void track_window(wxWindow* window, py::object wrapper);
+
+/// The wrapper of @p object (of wxPython class @p class_name), which
+/// @p owner deletes when it is destroyed: the same Python object on every
+/// call, raising RuntimeError once @p owner is gone.
+py::object wrap_dependent(const wxWindow* owner, const void* object, const char* class_name);
 
 /// How wrap_window makes the wrapper of a C++ class bound with WxClass.
 struct PythonWindowClass

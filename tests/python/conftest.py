@@ -1,5 +1,6 @@
 import time
 
+import numpy as np
 import pytest
 import wx
 
@@ -44,3 +45,36 @@ def host(frame):
 def rgb(bitmap, x, y):
     image = bitmap.ConvertToImage()
     return image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)
+
+
+def solid(height, width, colour):
+    image = np.empty((height, width, 3), np.uint8)
+    image[:] = colour
+    return image
+
+
+def write_png(path, image):
+    height, width, _ = image.shape
+    assert wx.Image(width, height, image.tobytes()).SaveFile(str(path), wx.BITMAP_TYPE_PNG)
+    return path
+
+
+def set_surface(viewer, width, height):
+    """Sizes viewer so that its drawing surface is width x height (the controls around it may reflow)."""
+    for _ in range(5):
+        inner = viewer.ui_image.GetSize()
+        if inner == (width, height):
+            return
+        outer = viewer.GetSize()
+        viewer.SetSize(outer.width + width - inner.width, outer.height + height - inner.height)
+    raise AssertionError(f"drawing surface stays {viewer.ui_image.GetSize()}, wanted {(width, height)}")
+
+
+def mouse(viewer, kind, x, y, left_down=False):
+    """Sends a mouse event of kind at (x, y) of the drawing surface through its event handler."""
+    event = wx.MouseEvent(kind)
+    event.SetPosition(wx.Point(x, y))
+    event.SetLeftDown(left_down)
+    event.SetEventObject(viewer.ui_image)
+    viewer.ui_image.GetEventHandler().ProcessEvent(event)
+

@@ -8,25 +8,13 @@ import pytest
 import wx
 
 import tesk_vumo
-from conftest import pump_until, rgb
+from conftest import pump_until, rgb, solid, write_png
 from tesk_vumo import SimpleImagePanel
 
 GREEN = (10, 200, 30)
 RED = (255, 0, 0)
 BLUE = (0, 0, 255)
 TYPE_PREFIX = "Unsupported image type. Expect [str, numpy.ndarray], got "
-
-
-def solid(height, width, colour):
-    image = np.empty((height, width, 3), np.uint8)
-    image[:] = colour
-    return image
-
-
-def write_png(path, image):
-    height, width, _ = image.shape
-    assert wx.Image(width, height, image.tobytes()).SaveFile(str(path), wx.BITMAP_TYPE_PNG)
-    return path
 
 
 def background(panel):

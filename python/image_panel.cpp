@@ -1,0 +1,95 @@
+#include "declarations.h"
+#include "enums.h"
+#include "viewer_core.h"
+#include "wx_class.h"
+
+#include "tesk_vumo/assist/image_panel_assist.h"
+#include "tesk_vumo/panel/image_panel.h"
+
+namespace tesk_vumo::python {
+
+using namespace pybind11::literals;
+
+void declare_image_panel(py::module_& m)
+{
+    WxClass<ImagePanel> cls(
+        m, "ImagePanel",
+        "The full viewer (a wx.Panel): an image scaled by a zoom mode, turned in quarter turns, "
+        "scrolled with scroll bars and the wheel, with guide lines, a pointer read-out and a "
+        "rubber-band selection, driven from a docked assist bar that can float in an "
+        "ImagePanelAssist window.");
+
+    cls.def_new(
+        [](wxWindow* parent, const wxSize& size) {
+            if (!parent)
+                throw py::type_error("ImagePanel needs a parent window");
+            return new ImagePanel(parent, size);
+        },
+        "ImagePanel(parent, size=wx.Size(640, 480)): a viewer in window @parent, empty at first.",
+        "parent"_a, "size"_a = wxSize(640, 480));
+    cls.attr("ZoomMode", int_enum_class<ZoomMode>());
+    cls.attr("Rotation", int_enum_class<Rotation>());
+
+    bind_viewer_core(cls);
+
+    cls.def("enable_middle_lines", &ImagePanel::enable_middle_lines,
+            "Checks (or unchecks) the middle-lines box without an event; the lines show at the next "
+            "redraw.",
+            "enabled"_a = true);
+    cls.def("disable_middle_lines", &ImagePanel::disable_middle_lines, "enable_middle_lines(False).");
+    cls.def("on_change_zoom_mode", &ImagePanel::on_change_zoom_mode,
+            "Docked zoom choice: applies the chosen item's mode without setting the choice again.",
+            "event"_a);
+    cls.def("on_change_rotation", &ImagePanel::on_change_rotation,
+            "Docked rotation choice: sets rotation to the chosen item.", "event"_a);
+    cls.def("on_show_middle_lines", &ImagePanel::on_show_middle_lines,
+            "Middle-lines check box: redraws with or without the lines.", "event"_a);
+    cls.def("on_show_following_lines", &ImagePanel::on_show_following_lines,
+            "Following-lines check box: redraws with or without the lines.", "event"_a);
+    cls.def("on_load_image", &ImagePanel::on_load_image,
+            "Asks for an image file (see set_user_interaction) and shows it; a file that cannot be "
+            "decoded leaves the panel without a source image. Cancelling changes nothing.",
+            "event"_a);
+    cls.def("on_save_image", &ImagePanel::on_save_image,
+            "Asks for a file name and writes the displayed image, or its part under a selection "
+            "dragged right and down, replacing an existing file; reports the outcome in a message "
+            "box. Does nothing while no image is displayed.",
+            "event"_a);
+    cls.def("on_close_assist_bar", &ImagePanel::on_close_assist_bar,
+            "Hides the docked assist bar and shows the floating ImagePanelAssist in its place.", "event"_a);
+    cls.def("on_assist_closed", &ImagePanel::on_assist_closed,
+            "Shows the docked assist bar again and forgets the floating window.");
+    cls.def("on_going_to_destroy", &ImagePanel::on_going_to_destroy,
+            "Destroys the floating assist window, if any.");
+    cls.def_property_readonly(
+        "assist",
+        [](const ImagePanel& panel) { return WxClass<ImagePanelAssist, wxFrame>::wrap(panel.assist()); },
+        "The floating ImagePanelAssist window while the assist bar is undocked, else None.");
+
+    cls.def_property_readonly(
+        "ui_zoom_mode", [](const ImagePanel& panel) { return panel.ui_zoom_mode; },
+        "Docked zoom choice (wx.Choice); item i is ZoomMode(i).");
+    cls.def_property_readonly(
+        "ui_angle", [](const ImagePanel& panel) { return panel.ui_angle; },
+        "Docked rotation choice (wx.Choice); item i is Rotation(i).");
+    cls.def_property_readonly(
+        "ui_checkbox_middle_lines", [](const ImagePanel& panel) { return panel.ui_checkbox_middle_lines; },
+        "Whether the middle lines are drawn (wx.CheckBox).");
+    cls.def_property_readonly(
+        "ui_checkbox_follow_lines", [](const ImagePanel& panel) { return panel.ui_checkbox_follow_lines; },
+        "Whether the following lines are drawn (wx.CheckBox).");
+    cls.def_property_readonly(
+        "ui_panel_assist", [](const ImagePanel& panel) { return panel.ui_panel_assist; },
+        "The docked assist bar (wx.Panel).");
+    cls.def_property_readonly(
+        "ui_button_load", [](const ImagePanel& panel) { return panel.ui_button_load; },
+        "The docked load command (wx.Button).");
+    cls.def_property_readonly(
+        "ui_button_save", [](const ImagePanel& panel) { return panel.ui_button_save; },
+        "The docked save command (wx.Button).");
+    cls.def_property_readonly(
+        "ui_button_close_assist", [](const ImagePanel& panel) { return panel.ui_button_close_assist; },
+        "The command that undocks the assist bar (wx.Button).");
+}
+
+} // namespace tesk_vumo::python

@@ -1,0 +1,65 @@
+#include "declarations.h"
+#include "wx_class.h"
+
+#include "tesk_vumo/assist/image_panel_assist.h"
+#include "tesk_vumo/panel/image_panel.h"
+
+namespace tesk_vumo::python {
+
+using namespace pybind11::literals;
+
+void declare_image_panel_assist(py::module_& m)
+{
+    WxClass<ImagePanelAssist, wxFrame> cls(
+        m, "ImagePanelAssist",
+        "The floating assist window of an ImagePanel (a wx.Frame): zoom and rotation choices and "
+        "the load and save commands, shown while the panel's docked bar is closed.");
+
+    cls.def_new(
+        [](py::object parent) {
+            auto* panel = dynamic_cast<ImagePanel*>(unwrap_as<wxWindow>(parent));
+            if (!panel)
+                throw py::type_error(std::string("ImagePanelAssist needs an ImagePanel as its parent, got ")
+                                     + Py_TYPE(parent.ptr())->tp_name);
+            return new ImagePanelAssist(panel);
+        },
+        "ImagePanelAssist(parent): a window serving ImagePanel @parent, its choices set to the "
+        "panel's docked items and its zoom-rate and angle inputs disabled.",
+        "parent"_a);
+
+    cls.def("on_change_zoom_mode", &ImagePanelAssist::on_change_zoom_mode,
+            "Zoom choice: sets the panel's zoom_mode; from ZoomAny on, the choice goes back to the "
+            "panel's docked item and the panel is left alone.",
+            "event"_a);
+    cls.def("on_change_rotation", &ImagePanelAssist::on_change_rotation,
+            "Rotation choice: sets the panel's rotation; from DegreeAny on, the choice goes back to "
+            "the panel's docked item.",
+            "event"_a);
+    cls.def("on_load_image", &ImagePanelAssist::on_load_image, "The panel's on_load_image.", "event"_a);
+    cls.def("on_save_image", &ImagePanelAssist::on_save_image, "The panel's on_save_image.", "event"_a);
+    cls.def("on_close", &ImagePanelAssist::on_close,
+            "Close handler: destroys the window, then has the panel dock its bar again once the "
+            "event has been handled.",
+            "event"_a);
+
+    cls.def_property_readonly(
+        "ui_zoom_mode", [](const ImagePanelAssist& assist) { return assist.ui_zoom_mode; },
+        "Zoom choice (wx.Choice), items as in the docked one.");
+    cls.def_property_readonly(
+        "ui_angle", [](const ImagePanelAssist& assist) { return assist.ui_angle; },
+        "Rotation choice (wx.Choice), items as in the docked one.");
+    cls.def_property_readonly(
+        "ui_zoom_rate", [](const ImagePanelAssist& assist) { return assist.ui_zoom_rate; },
+        "Zoom-rate input (wx.TextCtrl), always disabled.");
+    cls.def_property_readonly(
+        "ui_angle_degree", [](const ImagePanelAssist& assist) { return assist.ui_angle_degree; },
+        "Angle input (wx.TextCtrl), always disabled.");
+    cls.def_property_readonly(
+        "ui_button_load", [](const ImagePanelAssist& assist) { return assist.ui_button_load; },
+        "The load command (wx.Button).");
+    cls.def_property_readonly(
+        "ui_button_save", [](const ImagePanelAssist& assist) { return assist.ui_button_save; },
+        "The save command (wx.Button).");
+}
+
+} // namespace tesk_vumo::python

@@ -1,0 +1,222 @@
+#include "viewer_core.h"
+
+#include "enums.h"
+#include "ndarray_mat.h"
+#include "source_image.h"
+
+#include "tesk_vumo/panel/image_panel.h"
+#include "tesk_vumo/viewer/image.h"
+
+namespace tesk_vumo::python {
+
+namespace {
+
+using namespace pybind11::literals;
+
+SourceMessages wording(const ImagePanel*)
+{
+    return SourceMessages::Standard;
+}
+
+SourceMessages wording(const Image*)
+{
+    return SourceMessages::ContextViewer;
+}
+
+/// The one array Python sees for the viewer's displayed image (None when
+/// there is none); it keeps that image alive after a refit replaced it.
+template <class T>
+py::object shown_array(const T& viewer)
+{
+    return cached_array(window_state(&viewer).slot("image_being_shown"), viewer.image_being_shown());
+}
+
+/// Rows and columns of @p shown (the displayed image's array) under
+/// @p region: a numpy view of the same memory, not a copy.
+py::object slice(const py::object& shown, const cv::Rect& region)
+{
+    return shown[py::make_tuple(py::slice(region.y, region.y + region.height, 1),
+                                py::slice(region.x, region.x + region.width, 1))];
+}
+
+/// Where @p part, a region of @p whole's memory, lies in @p whole.
+cv::Rect region_in(const cv::Mat& whole, const cv::Mat& part)
+{
+    const auto offset = static_cast<size_t>(part.data - whole.data);
+    return {static_cast<int>(offset % whole.step[0] / whole.elemSize()), static_cast<int>(offset / whole.step[0]),
+            part.cols, part.rows};
+}
+
+py::tuple pair(const wxPoint& point)
+{
+    return py::make_tuple(point.x, point.y);
+}
+
+} // namespace
+
+template <class T, class Base>
+void bind_viewer_core(WxClass<T, Base>& cls)
+{
+    bind_source_image(cls, wording(static_cast<const T*>(nullptr)));
+
+    cls.def_property(
+        "zoom_mode", [](const T& viewer) { return viewer.zoom_mode(); },
+        [](T& viewer, ZoomMode mode) { viewer.set_zoom_mode(mode); },
+        "How the image is scaled to the drawing surface (ZoomMode; an int is accepted). Setting it "
+        "refits with the scroll positions back at 0; ZoomAny is stored and then raises ValueError, "
+        "leaving the previous picture.");
+    cls.def_property(
+        "rotation", [](const T& viewer) { return viewer.rotation(); },
+        [](T& viewer, Rotation rotation) { viewer.set_rotation(rotation); },
+        "Quarter turns applied to the image (Rotation; an int is accepted). Setting it refits; "
+        "DegreeAny shows the image unturned.");
+    cls.def_property(
+        "middle_line_color", [](const T& viewer) { return viewer.middle_line_color(); },
+        [](T& viewer, const wxColour& colour) { viewer.set_middle_line_color(colour); },
+        "Colour of the dashed lines through the image centre (wx.Colour or (r, g, b)); blue at "
+        "first. Takes effect at the next redraw.");
+    cls.def_property(
+        "following_line_color", [](const T& viewer) { return viewer.following_line_color(); },
+        [](T& viewer, const wxColour& colour) { viewer.set_following_line_color(colour); },
+        "Colour of the dashed lines through the pointer (wx.Colour or (r, g, b)); grey (128, 128, "
+        "128) at first. Takes effect at the next redraw.");
+    cls.def_property_readonly(
+        "selecting_enabled", [](const T& viewer) { return viewer.selecting_enabled(); },
+        "Whether the user may drag selections (see enable_selecting).");
+    cls.def_python_value("user_data", "Any object of the caller's; the viewer never uses it. None at first.");
+
+    cls.def_property_readonly(
+        "image_being_shown", [](const T& viewer) { return shown_array(viewer); },
+        "The displayed image, the source turned and scaled (H x W x 3 uint8 array), or None before "
+        "the first fitting. The array stays valid, with its pixels, after the viewer refits.");
+    cls.def_property_readonly(
+        "buffer", [](const T& viewer) { return viewer.buffer(); },
+        "A copy of the composed off-screen picture (wx.Bitmap of the drawing surface's client "
+        "size), or None while that never had a positive size.");
+    cls.def_property_readonly(
+        "image_rect", [](const T& viewer) { return viewer.image_rect(); },
+        "wx.Rect of the drawing surface covered by the visible part of the image at the last "
+        "redraw.");
+    cls.def_property_readonly(
+        "selection_rect", [](const T& viewer) { return viewer.selection_rect(); },
+        "The selection in displayed-image pixels as a wx.Rect, as stored: width and height may be "
+        "zero or negative; position (-1, -1) means no selection.");
+    cls.def_property_readonly(
+        "mouse_position_in_panel", [](const T& viewer) { return pair(viewer.mouse_position_in_panel()); },
+        "The last pointer position in the drawing surface, (x, y); (0, 0) before any.");
+    cls.def_property_readonly(
+        "fitting_count", [](const T& viewer) { return viewer.fitting_count(); },
+        "How many times the viewer has rebuilt its displayed image.");
+    cls.def_property_readonly(
+        "redraw_count", [](const T& viewer) { return viewer.redraw_count(); },
+        "How many times the viewer has composed its picture.");
+
+    cls.def(
+        "enable_selecting", [](T& viewer, bool enable) { viewer.enable_selecting(enable); },
+        "Allows (True) or forbids (False) dragging selections. Forbidding also resets the "
+        "selection to (0, 0, 0, 0) and redraws.",
+        "enable"_a = true);
+    cls.def(
+        "disable_selecting", [](T& viewer) { viewer.disable_selecting(); }, "enable_selecting(False).");
+    cls.def(
+        "init_buffer", [](T& viewer) { viewer.init_buffer(); },
+        "Makes a new buffer of the drawing surface's client size when that is positive and the "
+        "buffer is missing, of another size, or there is no image; then refits.");
+    cls.def(
+        "fitting", [](T& viewer, bool keep_scroll_pos) { viewer.fitting(keep_scroll_pos); },
+        "Rebuilds the displayed image from the source, rotation, zoom mode and surface size, sets "
+        "up the scroll bars (keeping their positions if asked), clears the selection and redraws. "
+        "Does nothing without a source image; ValueError under ZoomAny.",
+        "keep_scroll_pos"_a = false);
+    cls.def(
+        "get_sub_image_to_draw",
+        [](const T& viewer) {
+            const auto sub = viewer.get_sub_image_to_draw();
+            py::object image = py::none();
+            if (!sub.image.empty())
+                image = slice(shown_array(viewer), region_in(viewer.image_being_shown(), sub.image));
+            return py::make_tuple(image, sub.x_in_ctrl_region, sub.y_in_ctrl_region, sub.w, sub.h);
+        },
+        "The visible part of the displayed image and its place: (image, x, y, w, h), where image is "
+        "a view of image_being_shown's memory drawn at (x, y) of the drawing surface. (None, -1, "
+        "-1, 0, 0) while nothing is shown.");
+    cls.def(
+        "do_scroll",
+        [](T& viewer, wxScrollBar* ui, int sign, int count_per_action) { viewer.do_scroll(ui, sign, count_per_action); },
+        "Moves scroll bar @ui by -sign * count_per_action positions, clamped to its range, and "
+        "redraws when the position changed.",
+        "ui"_a, "sign"_a, "count_per_action"_a);
+    cls.def(
+        "draw_image", [](T& viewer) { viewer.draw_image(); },
+        "Composes background, visible image, selection outline and guide lines into the buffer "
+        "and shows it at once. Does nothing while no image is displayed.");
+    cls.def(
+        "get_mouse_image_position", [](const T& viewer) { return pair(viewer.get_mouse_image_position()); },
+        "The pointer's (column, row) in the displayed image, or (-1, -1) outside it.");
+    cls.def(
+        "update_selection_rect_info", [](T& viewer) { viewer.update_selection_rect_info(); },
+        "Writes the selection's stored width and height into ui_width and ui_height.");
+    cls.def(
+        "get_selection_rect",
+        [](const T& viewer) {
+            const auto rect = viewer.get_selection_rect();
+            return py::list(py::make_tuple(rect[0], rect[1], rect[2], rect[3]));
+        },
+        "The selection as [x, y, width, height] with width and height made non-negative.");
+    cls.def(
+        "set_selection_rect",
+        [](T& viewer, const wxRect& rect) { viewer.set_selection_rect({rect.x, rect.y, rect.width, rect.height}); },
+        "Sets the selection to @rect (a wx.Rect or four ints x, y, width, height) exactly as given "
+        "and redraws; the width and height read-outs keep their text.",
+        "rect"_a);
+    cls.def(
+        "get_selection_image",
+        [](const T& viewer) -> py::object {
+            const auto region = viewer.selection_image_region();
+            if (!region)
+                return py::none();
+            return slice(shown_array(viewer), *region);
+        },
+        "The displayed pixels under the selection, cut at the image's edges: a view of "
+        "image_being_shown's memory (possibly with no columns or rows), or None when there is no "
+        "selection or its size is 0 x 0.");
+
+    cls.def("on_size", &T::on_size, "Size handler of ui_image: init_buffer(), and the event goes on.",
+            "event"_a);
+    cls.def("on_paint", &T::on_paint, "Paint handler of ui_image: copies the buffer to the window.", "event"_a);
+    cls.def("on_scroll", &T::on_scroll, "Scroll-bar handler: redraws at the bars' new positions.", "event"_a);
+    cls.def("on_mouse_wheel", &T::on_mouse_wheel,
+            "Wheel over ui_image: scrolls the bar nearer to the pointer by 10 positions.", "event"_a);
+    cls.def("on_mouse_wheel_scroll", &T::on_mouse_wheel_scroll,
+            "Wheel over a scroll bar (the event's object): scrolls it by 1 position.", "event"_a);
+    cls.def("on_mouse_motion", &T::on_mouse_motion,
+            "Pointer motion over ui_image: records it, writes the position and colour read-outs, "
+            "sizes a dragged selection and redraws when needed.",
+            "event"_a);
+    cls.def("on_start_dragging", &T::on_start_dragging,
+            "Button press over ui_image: anchors a new selection at the pressed pixel.", "event"_a);
+
+    cls.def_property_readonly(
+        "ui_image", [](const T& viewer) { return viewer.ui_image; }, "The drawing surface (wx.Panel).");
+    cls.def_property_readonly(
+        "ui_scroll_bar_horizontal", [](const T& viewer) { return viewer.ui_scroll_bar_horizontal; },
+        "Horizontal scroll bar; its thumb position is the first visible column.");
+    cls.def_property_readonly(
+        "ui_scroll_bar_vertical", [](const T& viewer) { return viewer.ui_scroll_bar_vertical; },
+        "Vertical scroll bar; its thumb position is the first visible row.");
+    cls.def_property_readonly(
+        "ui_x", [](const T& viewer) { return viewer.ui_x; }, "Read-out of the pointer's column.");
+    cls.def_property_readonly(
+        "ui_y", [](const T& viewer) { return viewer.ui_y; }, "Read-out of the pointer's row.");
+    cls.def_property_readonly(
+        "ui_rgb", [](const T& viewer) { return viewer.ui_rgb; }, "Read-out of the colour under the pointer.");
+    cls.def_property_readonly(
+        "ui_width", [](const T& viewer) { return viewer.ui_width; }, "Read-out of the selection's width.");
+    cls.def_property_readonly(
+        "ui_height", [](const T& viewer) { return viewer.ui_height; }, "Read-out of the selection's height.");
+}
+
+template void bind_viewer_core(WxClass<ImagePanel, wxPanel>&);
+template void bind_viewer_core(WxClass<Image, wxPanel>&);
+
+} // namespace tesk_vumo::python
