@@ -24,6 +24,14 @@ cv::Mat decode_image_file(const std::filesystem::path& path)
     std::vector<uchar> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad() || bytes.empty())
         return {};
+    // The codec leaves the rows of a JPEG cut short undefined (whatever its
+    // scratch memory held) unless the data ends with an end-of-image marker;
+    // with one, the missing part decodes as plain grey.
+    const bool jpeg = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
+    if (jpeg && !(bytes[bytes.size() - 2] == 0xFF && bytes.back() == 0xD9)) {
+        bytes.push_back(0xFF);
+        bytes.push_back(0xD9);
+    }
     cv::Mat image;
     try {
         const cv::Mat bgr = cv::imdecode(bytes, cv::IMREAD_COLOR);

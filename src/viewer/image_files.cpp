@@ -7,6 +7,7 @@
 
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
+#include <wx/strconv.h>
 
 namespace tesk_vumo {
 
@@ -19,8 +20,9 @@ void Image::on_load_image(wxCommandEvent&)
         set_source_image(*path);
     } catch (const AssertionError& error) {
         // The previous image stays; the user still has to learn why nothing changed.
-        user_interaction().show_message(wxString::FromUTF8(error.what()),
-                                        i18n::tr("错误"), wxOK | wxICON_ERROR);
+        // The message names the file, whose name need not be valid UTF-8.
+        const wxString text(error.what(), wxMBConvUTF8(wxMBConvUTF8::MAP_INVALID_UTF8_TO_OCTAL));
+        user_interaction().show_message(text, i18n::tr("错误"), wxOK | wxICON_ERROR);
     }
 }
 
