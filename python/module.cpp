@@ -15,4 +15,5 @@ PYBIND11_MODULE(tesk_vumo, m)
     declare_image_panel(m);
     declare_image_panel_assist(m);
     declare_image(m);
+    declare_user_interaction(m);
 }

@@ -4,6 +4,8 @@ import numpy as np
 import pytest
 import wx
 
+import tesk_vumo
+
 
 @pytest.fixture(scope="session")
 def app():
@@ -78,3 +80,31 @@ def mouse(viewer, kind, x, y, left_down=False):
     event.SetEventObject(viewer.ui_image)
     viewer.ui_image.GetEventHandler().ProcessEvent(event)
 
+
+class Interaction:
+    """Answers the viewers' dialogs from a script and records what they asked."""
+
+    def __init__(self):
+        self.paths = []      # answers of ask_path, first first; None cancels
+        self.requests = []
+        self.messages = []
+        self.menus = []
+
+    def ask_path(self, request):
+        self.requests.append(request)
+        return self.paths.pop(0)
+
+    def show_message(self, text, caption, style):
+        self.messages.append((text, caption, style))
+        return wx.OK
+
+    def popup_menu(self, window, menu, position):
+        self.menus.append((window, menu, position))
+
+
+@pytest.fixture
+def interaction():
+    scripted = Interaction()
+    previous = tesk_vumo.set_user_interaction(scripted)
+    yield scripted
+    tesk_vumo.set_user_interaction(previous)
