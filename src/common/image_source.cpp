@@ -3,8 +3,8 @@
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/forms/i18n.h"
 
+#include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -12,6 +12,21 @@
 #include <opencv2/imgproc.hpp>
 
 namespace tesk_vumo {
+
+namespace {
+// cvtColor into its own input copies the whole image first; a few rows at a
+// time through a small buffer spare that second full-size image.
+void bgr_to_rgb_in_place(cv::Mat& image)
+{
+    const int rows_per_step = 16;
+    cv::Mat rows;
+    for (int top = 0; top < image.rows; top += rows_per_step) {
+        cv::Mat band = image.rowRange(top, std::min(top + rows_per_step, image.rows));
+        cv::cvtColor(band, rows, cv::COLOR_BGR2RGB);
+        rows.copyTo(band);
+    }
+}
+} // namespace
 
 cv::Mat decode_image_file(const std::filesystem::path& path)
 {
@@ -21,7 +36,16 @@ cv::Mat decode_image_file(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return {};
-    std::vector<uchar> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // One read of the file's size, with room for the marker below: reading
+    // through a growing buffer touched twice as many fresh pages.
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec)
+        return {};
+    std::vector<uchar> bytes;
+    bytes.reserve(static_cast<size_t>(size) + 2);
+    bytes.resize(static_cast<size_t>(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+    bytes.resize(static_cast<size_t>(in.gcount()));
     if (in.bad() || bytes.empty())
         return {};
     // The codec leaves the rows of a JPEG cut short undefined (whatever its
@@ -34,10 +58,11 @@ cv::Mat decode_image_file(const std::filesystem::path& path)
     }
     cv::Mat image;
     try {
-        const cv::Mat bgr = cv::imdecode(bytes, cv::IMREAD_COLOR);
-        if (bgr.empty() || bgr.type() != CV_8UC3)
+        image = cv::imdecode(bytes, cv::IMREAD_COLOR);
+        if (image.empty() || image.type() != CV_8UC3)
             return {};
-        cv::cvtColor(bgr, image, cv::COLOR_BGR2RGB);
+        bytes = std::vector<uchar>();
+        bgr_to_rgb_in_place(image);
     } catch (const cv::Exception&) {
         // The codecs throw on some malformed headers (e.g. a declared size
         // beyond their limits); to the caller that is just an unreadable file.
