@@ -134,28 +134,6 @@ def test_800x600_on_a_400x400_surface(viewer, zoom, rotation, shown, horizontal,
         assert rgb(buffer, x + 3, y - 1) == background[:3]
 
 
-def test_3x2_fits_a_100x100_surface_as_100x66(viewer):
-    set_surface(viewer, 100, 100)
-    viewer.source_image = solid(2, 3, GREEN)
-    assert viewer.image_being_shown.shape == (66, 100, 3)
-
-
-@pytest.mark.parametrize("rotation, corner", [
-    (Rotation.NoRotation, (0, 0)), (Rotation.ClockWise90, (1, 0)),
-    (Rotation.Double90, (1, 1)), (Rotation.CounterClockWise90, (0, 1)), (Rotation.DegreeAny, (0, 0)),
-])
-def test_turns_move_the_top_left_pixel(viewer, rotation, corner):
-    set_surface(viewer, 100, 100)
-    viewer.zoom_mode = ZoomMode.NoZoom
-    viewer.source_image = quadrants(20, 30)
-    viewer.rotation = rotation
-    height, width, _ = viewer.image_being_shown.shape
-    rect = viewer.image_rect
-    x = rect.x + 1 if corner[0] == 0 else rect.x + width - 2
-    y = rect.y + 1 if corner[1] == 0 else rect.y + height - 2
-    assert rgb(viewer.buffer, x, y) == (255, 0, 0)
-
-
 def test_scrolling_clamps_and_shows_the_scrolled_part(app, viewer):
     set_surface(viewer, 400, 400)
     viewer.zoom_mode = ZoomMode.NoZoom
@@ -209,21 +187,6 @@ def test_scrolling_clamps_and_shows_the_scrolled_part(app, viewer):
     vertical.GetEventHandler().ProcessEvent(event)
     assert viewer.redraw_count == redraws + 1
     assert rgb(viewer.buffer, 50, 299) == (0, 255, 0) and rgb(viewer.buffer, 50, 300) == (255, 255, 0)
-
-
-def test_same_size_image_keeps_the_scroll_position(viewer):
-    set_surface(viewer, 400, 400)
-    viewer.zoom_mode = ZoomMode.NoZoom
-    viewer.source_image = solid(600, 800, GREEN)
-    viewer.ui_scroll_bar_horizontal.SetThumbPosition(120)
-    viewer.ui_scroll_bar_vertical.SetThumbPosition(30)
-
-    viewer.source_image = solid(600, 800, (1, 2, 3))
-    assert viewer.ui_scroll_bar_horizontal.GetThumbPosition() == 120
-    assert viewer.ui_scroll_bar_vertical.GetThumbPosition() == 30
-    viewer.source_image = solid(800, 600, GREEN)
-    assert viewer.ui_scroll_bar_horizontal.GetThumbPosition() == 0
-    assert viewer.ui_scroll_bar_vertical.GetThumbPosition() == 0
 
 
 def test_image_being_shown_outlives_refits_with_its_pixels(viewer):
