@@ -71,7 +71,6 @@ int main(int argc, char** argv)
 
     {
         Stage stage(TESK_VUMO_BENCH_DATA_DIR);
-        register_readout_floor(stage, runs * 20);
         for (const Viewport& v : viewports) {
             register_viewport_floors(stage, v, sizes.back(), runs);
             for (const ImageSize& size : sizes)
@@ -84,15 +83,12 @@ int main(int argc, char** argv)
                         const bool main = v.width == main_viewport.width && v.height == main_viewport.height;
                         if (!main && (mode != ZoomMode::FitPage || rotation != Rotation::NoRotation))
                             continue;
-                        register_fitting_floor(stage, v, size, mode, rotation, fitting_runs(size));
                         register_fitting(stage, v, size, mode, rotation, fitting_runs(size));
                     }
         }
         for (const ImageSize& size : sizes)
-            for (const char* extension : {"png", "jpg"}) {
-                register_decode_floor(stage, size, extension, 3);
+            for (const char* extension : {"png", "jpg"})
                 register_source_file(stage, main_viewport, size, extension, 3);
-            }
 
         benchmark::RunSpecifiedBenchmarks();
         benchmark::Shutdown();

@@ -4,6 +4,7 @@
 #include <sys/utsname.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <deque>
 #include <fstream>
@@ -111,15 +112,39 @@ void display_sync()
     XSync(wxGetX11Display(), False);
 }
 
-void record(benchmark::State& state, Row& row, std::vector<double>& samples, size_t n, long faults)
+void timed_together(benchmark::State& state, const std::vector<Timed>& ops, int warm_up)
 {
+    for (int i = 0; i < warm_up; ++i)
+        for (const Timed& timed : ops)
+            timed.op();
+    // Touch the sample storage now, so that its pages are not counted.
+    const size_t capacity = static_cast<size_t>(state.max_iterations);
+    std::vector<std::vector<double>> samples(ops.size(), std::vector<double>(capacity, 0.0));
+    std::vector<long> faults(ops.size(), 0);
+    size_t n = 0;
+    for (auto _ : state) {
+        for (size_t i = 0; i < ops.size(); ++i) {
+            const long faults_before = minor_faults();
+            const auto start = std::chrono::steady_clock::now();
+            ops[i].op();
+            const auto end = std::chrono::steady_clock::now();
+            faults[i] += minor_faults() - faults_before;
+            if (n < capacity)
+                samples[i][n] = std::chrono::duration<double, std::milli>(end - start).count();
+        }
+        n = std::min(n + 1, capacity);
+    }
     if (n == 0)
         return;
-    std::sort(samples.begin(), samples.begin() + static_cast<long>(n));
-    row.median_ms = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
-    row.faults_per_op = static_cast<double>(faults) / static_cast<double>(n);
-    state.counters["median_ms"] = row.median_ms;
-    state.counters["faults_per_op"] = row.faults_per_op;
+    for (size_t i = 0; i < ops.size(); ++i) {
+        std::vector<double>& times = samples[i];
+        std::sort(times.begin(), times.begin() + static_cast<long>(n));
+        Row& row = *ops[i].row;
+        row.median_ms = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+        row.faults_per_op = static_cast<double>(faults[i]) / static_cast<double>(n);
+    }
+    state.counters["median_ms"] = ops[0].row->median_ms;
+    state.counters["faults_per_op"] = ops[0].row->faults_per_op;
 }
 
 void print_table(const std::string& machine)

@@ -3,7 +3,7 @@
 
 // Timing, page-fault counting and the result table shared by the benchmarks.
 
-#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,30 +55,24 @@ long minor_faults();
 /// Makes the X server finish every request sent so far.
 void display_sync();
 
-/// Stores the median of the first @p n samples and the faults per call.
-void record(benchmark::State& state, Row& row, std::vector<double>& samples, size_t n, long faults);
+/// One operation of a benchmark and the row it is recorded in.
+struct Timed
+{
+    Row* row;
+    std::function<void()> op;
+};
 
-/// Runs @p op @p warm_up times untimed, then once per benchmark iteration,
-/// timing each call; records the median and the page faults per call in
-/// @p row and as counters of @p state.
+/// Runs each of @p ops @p warm_up times untimed, then, once per benchmark
+/// iteration, each of them in turn, timing each call: an operation and its
+/// floors see the same load on a shared machine. Records each one's median
+/// and page faults per call in its row; the first one's also as counters of
+/// @p state (the iteration time Google Benchmark reports covers them all).
+void timed_together(benchmark::State& state, const std::vector<Timed>& ops, int warm_up = 2);
+
 template <class Op>
 void timed(benchmark::State& state, Row& row, Op&& op, int warm_up = 2)
 {
-    for (int i = 0; i < warm_up; ++i)
-        op();
-    // Touch the sample storage now, so that its pages are not counted.
-    std::vector<double> samples(static_cast<size_t>(state.max_iterations), 0.0);
-    size_t n = 0;
-    const long faults_before = minor_faults();
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        op();
-        const auto end = std::chrono::steady_clock::now();
-        if (n < samples.size())
-            samples[n++] = std::chrono::duration<double, std::milli>(end - start).count();
-    }
-    const long faults = minor_faults() - faults_before;
-    record(state, row, samples, n, faults);
+    timed_together(state, {{&row, std::forward<Op>(op)}}, warm_up);
 }
 
 /// Prints the table of every row to stdout, as Markdown.

@@ -3,6 +3,7 @@
 
 // Registration of the benchmarks, in the order they run.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,15 +17,17 @@ std::string floor_key(const std::string& what, const Viewport& v);
 /// Copy, bitmap-and-draw candidates and blits for viewport @p v, over the
 /// middle of @p source.
 void register_viewport_floors(Stage& stage, const Viewport& v, const ImageSize& source, int iterations);
-/// Bitmap-and-draw floor (the fastest candidate) plus the blit floor.
-std::vector<std::vector<std::string>> redraw_floor(const Viewport& v);
-std::string fitting_floor_key(const Viewport& v, const ImageSize& size, ZoomMode mode, Rotation rotation);
-void register_fitting_floor(Stage& stage, const Viewport& v, const ImageSize& size, ZoomMode mode,
-                            Rotation rotation, int iterations);
-/// What a pointer motion over the image cannot avoid: writing the position and colour read-outs.
-void register_readout_floor(Stage& stage, int iterations);
-std::string decode_floor_key(const ImageSize& size, const std::string& extension);
-void register_decode_floor(Stage& stage, const ImageSize& size, const std::string& extension, int iterations);
+/// Keys of the bitmap-and-draw candidates for @p v; the fastest is the floor.
+std::vector<std::string> bitmap_floors(const Viewport& v);
+/// The floors measured beside each operation, in the same iterations:
+/// blitting the panel's buffer to its window (with a display sync),
+std::function<void()> blit_floor(ImagePanel& panel);
+/// turning and scaling @p source as the fitting would, into buffers kept across calls,
+std::function<void()> fitting_floor(const cv::Mat& source, const Viewport& v, ZoomMode mode, Rotation rotation);
+/// writing the three read-outs that a pointer motion over the image writes,
+std::function<void()> readout_floor(ImagePanel& panel);
+/// and decoding a file with cv::imread.
+std::function<void()> decode_floor(const std::string& path);
 
 // ---- the viewer (viewer_ops.cpp)
 /// Redraws, wheel and scroll-bar steps and pointer motion, scrolled to the middle under NoZoom.

@@ -140,70 +140,58 @@ void register_viewport_floors(Stage& stage, const Viewport& v, const ImageSize& 
     }
 }
 
-std::vector<std::vector<std::string>> redraw_floor(const Viewport& v)
+std::vector<std::string> bitmap_floors(const Viewport& v)
 {
-    return {{floor_key("image", v), floor_key("native", v), floor_key("graphics", v)},
-            {floor_key("blit-draw", v), floor_key("blit-blit", v)}};
+    return {floor_key("image", v), floor_key("native", v), floor_key("graphics", v)};
 }
 
-std::string fitting_floor_key(const Viewport& v, const ImageSize& size, ZoomMode mode, Rotation rotation)
+std::function<void()> blit_floor(ImagePanel& panel)
 {
-    return "floor/cv/" + v.name() + "/" + size.name() + "/" + name(mode) + "/" + name(rotation);
+    return [&panel] {
+        {
+            wxClientDC window(panel.ui_image);
+            window.DrawBitmap(panel.buffer(), 0, 0, false);
+        }
+        display_sync();
+    };
 }
 
-void register_fitting_floor(Stage& stage, const Viewport& v, const ImageSize& size, ZoomMode mode,
-                            Rotation rotation, int iterations)
+std::function<void()> fitting_floor(const cv::Mat& source, const Viewport& v, ZoomMode mode, Rotation rotation)
 {
-    const std::string key = fitting_floor_key(v, size, mode, rotation);
-    Row& row = add_row(key, "floor: cv rotate + resize", v.name(), size.name());
-    row.hidden = true;
-    add(key, iterations, [&stage, &row, v, size, mode, rotation](benchmark::State& state) {
-        const cv::Mat& source = stage.image(size);
-        const cv::Size turned = geometry::rotated_size(source.size(), rotation);
-        const cv::Size shown = geometry::fitted_size(mode, turned, {v.width, v.height});
-        const bool rotates = rotation == Rotation::ClockWise90 || rotation == Rotation::Double90
-                             || rotation == Rotation::CounterClockWise90;
-        cv::Mat rotated, resized;
-        timed(state, row, [&] {
-            if (!rotates && shown == turned) {
-                source.copyTo(resized);
-                return;
-            }
-            if (rotates)
-                geometry::rotate(source, rotated, rotation);
-            if (shown != turned)
-                cv::resize(rotates ? rotated : source, resized, shown);
-        });
-    });
+    const cv::Size turned = geometry::rotated_size(source.size(), rotation);
+    const cv::Size shown = geometry::fitted_size(mode, turned, {v.width, v.height});
+    const bool rotates = rotation == Rotation::ClockWise90 || rotation == Rotation::Double90
+                         || rotation == Rotation::CounterClockWise90;
+    auto rotated = std::make_shared<cv::Mat>(), resized = std::make_shared<cv::Mat>();
+    // The same branches as the fitting's.
+    return [source, shown, turned, rotates, rotation, rotated, resized] {
+        if (!rotates && shown == turned)
+            source.copyTo(*resized);
+        else if (!rotates)
+            cv::resize(source, *resized, shown);
+        else if (shown == turned)
+            geometry::rotate(source, *resized, rotation);
+        else {
+            geometry::rotate(source, *rotated, rotation);
+            cv::resize(*rotated, *resized, shown);
+        }
+    };
 }
 
-void register_readout_floor(Stage& stage, int iterations)
+std::function<void()> readout_floor(ImagePanel& panel)
 {
-    Row& row = add_row("floor/read-outs", "floor: write three read-outs (SetValue)", "", "");
-    add(row.key, iterations, [&stage, &row](benchmark::State& state) {
-        ImagePanel& panel = stage.panel();
-        int flip = 0;
-        timed(state, row, [&] {
-            panel.ui_x->SetValue(flip ? "120" : "121");
-            panel.ui_y->SetValue(flip ? "80" : "81");
-            panel.ui_rgb->SetValue(flip ? "10, 20, 30" : "11, 21, 31");
-            flip ^= 1;
-        });
-    });
+    auto flip = std::make_shared<bool>(false);
+    return [&panel, flip] {
+        panel.ui_x->SetValue(*flip ? "120" : "121");
+        panel.ui_y->SetValue(*flip ? "80" : "81");
+        panel.ui_rgb->SetValue(*flip ? "10, 20, 30" : "11, 21, 31");
+        *flip = !*flip;
+    };
 }
 
-std::string decode_floor_key(const ImageSize& size, const std::string& extension)
+std::function<void()> decode_floor(const std::string& path)
 {
-    return "floor/imread/" + size.name() + "/" + extension;
-}
-
-void register_decode_floor(Stage& stage, const ImageSize& size, const std::string& extension, int iterations)
-{
-    Row& row = add_row(decode_floor_key(size, extension), "floor: cv::imread " + extension, "", size.name());
-    add(row.key, iterations, [&stage, &row, size, extension](benchmark::State& state) {
-        const std::string path = stage.file(size, extension).string();
-        timed(state, row, [&] { benchmark::DoNotOptimize(cv::imread(path, cv::IMREAD_COLOR)); }, 1);
-    });
+    return [path] { benchmark::DoNotOptimize(cv::imread(path, cv::IMREAD_COLOR)); };
 }
 
 } // namespace tesk_vumo::bench

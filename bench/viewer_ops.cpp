@@ -86,17 +86,19 @@ void register_redraws(Stage& stage, const Viewport& v, const ImageSize& size, in
     for (const Kind& kind : kinds) {
         const std::string key = std::string(kind.key) + "/" + v.name() + "/" + size.name();
         Row& row = add_row(key, kind.operation, v.name(), size.name());
+        Row& floor = add_row(key + "/floor", "", v.name(), size.name());
+        floor.hidden = true;
         if (kind.what == Redraw::Motion) {
             row.floor_name = "read-outs";
-            row.floor_terms = {{"floor/read-outs"}};
+            row.floor_terms = {{floor.key}};
         } else {
             row.floor_name = "bitmap+blit";
-            row.floor_terms = redraw_floor(v);
-            row.blit_keys = {floor_key("blit-draw", v), floor_key("blit-blit", v)};
+            row.floor_terms = {bitmap_floors(v), {floor.key}};
+            row.blit_keys = {floor.key};
         }
         const Redraw what = kind.what;
         const int runs = what == Redraw::Motion ? iterations * 20 : iterations;
-        add(key, runs, [&stage, &row, v, size, what](benchmark::State& state) {
+        add(key, runs, [&stage, &row, &floor, v, size, what](benchmark::State& state) {
             if (!stage.show(v) && skip(state, row, "viewport refused"))
                 return;
             stage.load(size);
@@ -120,10 +122,12 @@ void register_redraws(Stage& stage, const Viewport& v, const ImageSize& size, in
             switch (what) {
             case Redraw::Plain:
             case Redraw::Decorated:
-                timed(state, row, [&] {
-                    panel.draw_image();
-                    display_sync();
-                });
+                timed_together(state, {{&row,
+                                        [&] {
+                                            panel.draw_image();
+                                            display_sync();
+                                        }},
+                                       {&floor, blit_floor(panel)}});
                 break;
             case Redraw::Wheel: {
                 wxScrollBar* bar = movable_bar(panel, 10);
@@ -134,14 +138,15 @@ void register_redraws(Stage& stage, const Viewport& v, const ImageSize& size, in
                 const wxPoint at = bar == panel.ui_scroll_bar_horizontal ? wxPoint(client.x / 2, client.y - 1)
                                                                           : wxPoint(client.x - 1, client.y / 2);
                 int rotation = 120;
-                timed(state, row, [&] {
+                const auto step = [&] {
                     const unsigned long before = panel.redraw_count();
                     send_wheel(panel, at, rotation);
                     display_sync();
                     rotation = -rotation;
                     if (panel.redraw_count() != before + 1)
                         state.SkipWithError("the wheel did not redraw once");
-                });
+                };
+                timed_together(state, {{&row, step}, {&floor, blit_floor(panel)}});
                 break;
             }
             case Redraw::ScrollBar: {
@@ -149,7 +154,7 @@ void register_redraws(Stage& stage, const Viewport& v, const ImageSize& size, in
                 if (!bar && skip(state, row, "image fits: nothing to scroll"))
                     return;
                 int step = 1;
-                timed(state, row, [&] {
+                const auto scroll = [&] {
                     const int position = bar->GetThumbPosition() + step;
                     bar->SetThumbPosition(position);
                     wxScrollEvent event(step > 0 ? wxEVT_SCROLL_LINEDOWN : wxEVT_SCROLL_LINEUP, bar->GetId(),
@@ -158,18 +163,21 @@ void register_redraws(Stage& stage, const Viewport& v, const ImageSize& size, in
                     bar->ProcessWindowEvent(event);
                     display_sync();
                     step = -step;
-                });
+                };
+                timed_together(state, {{&row, scroll}, {&floor, blit_floor(panel)}});
                 break;
             }
             case Redraw::Motion:
             case Redraw::MotionRedraw: {
                 int flip = 0;
-                timed(state, row, [&] {
+                const auto motion = [&] {
                     send_motion(panel, middle + wxPoint(flip, flip));
                     if (what == Redraw::MotionRedraw)
                         display_sync();
                     flip ^= 1;
-                });
+                };
+                timed_together(state, {{&row, motion},
+                                       {&floor, what == Redraw::Motion ? readout_floor(panel) : blit_floor(panel)}});
                 break;
             }
             }
@@ -183,9 +191,11 @@ void register_fitting(Stage& stage, const Viewport& v, const ImageSize& size, Zo
     const std::string key = "fitting/" + v.name() + "/" + size.name() + "/" + name(mode) + "/" + name(rotation);
     Row& row = add_row(key, std::string("fitting ") + name(mode) + " " + name(rotation) + " + sync", v.name(),
                        size.name());
+    Row& floor = add_row(key + "/floor", "", v.name(), size.name());
+    floor.hidden = true;
     row.floor_name = "cv";
-    row.floor_terms = {{fitting_floor_key(v, size, mode, rotation)}};
-    add(key, iterations, [&stage, &row, v, size, mode, rotation](benchmark::State& state) {
+    row.floor_terms = {{floor.key}};
+    add(key, iterations, [&stage, &row, &floor, v, size, mode, rotation](benchmark::State& state) {
         if (!stage.show(v) && skip(state, row, "viewport refused"))
             return;
         stage.load(size, mode, rotation);
@@ -193,10 +203,11 @@ void register_fitting(Stage& stage, const Viewport& v, const ImageSize& size, Zo
         panel.ui_checkbox_middle_lines->SetValue(false);
         panel.ui_checkbox_follow_lines->SetValue(false);
         Stage::pump();
-        timed(state, row, [&] {
+        const auto fit = [&] {
             panel.fitting();
             display_sync();
-        });
+        };
+        timed_together(state, {{&row, fit}, {&floor, fitting_floor(stage.image(size), v, mode, rotation)}});
     });
 }
 
@@ -205,22 +216,26 @@ void register_source_file(Stage& stage, const Viewport& v, const ImageSize& size
 {
     const std::string key = "source/" + v.name() + "/" + size.name() + "/" + extension;
     Row& row = add_row(key, "source_image from " + extension + " (FitPage) + sync", v.name(), size.name());
+    Row& decode = add_row(key + "/imread", "floor: cv::imread " + extension, "", size.name());
+    Row& fit = add_row(key + "/cv", "", v.name(), size.name());
+    fit.hidden = true;
     row.floor_name = "imread+cv";
-    row.floor_terms = {{decode_floor_key(size, extension)},
-                       {fitting_floor_key(v, size, ZoomMode::FitPage, Rotation::NoRotation)}};
-    add(key, iterations, [&stage, &row, v, size, extension](benchmark::State& state) {
+    row.floor_terms = {{decode.key}, {fit.key}};
+    add(key, iterations, [&stage, &row, &decode, &fit, v, size, extension](benchmark::State& state) {
         if (!stage.show(v) && skip(state, row, "viewport refused"))
             return;
         const std::filesystem::path path = stage.file(size, extension);
         stage.load(size, ZoomMode::FitPage, Rotation::NoRotation);
         ImagePanel& panel = stage.panel();
-        timed(
-            state, row,
-            [&] {
-                panel.set_source_image(path);
-                display_sync();
-            },
-            1);
+        const auto load = [&] {
+            panel.set_source_image(path);
+            display_sync();
+        };
+        timed_together(state,
+                       {{&row, load},
+                        {&decode, decode_floor(path.string())},
+                        {&fit, fitting_floor(stage.image(size), v, ZoomMode::FitPage, Rotation::NoRotation)}},
+                       1);
     });
 }
 
