@@ -16,4 +16,5 @@ PYBIND11_MODULE(tesk_vumo, m)
     declare_image_panel_assist(m);
     declare_image(m);
     declare_user_interaction(m);
+    declare_i18n(m);
 }

@@ -17,7 +17,14 @@ cmake --build "$work/example" -j 2 > /dev/null
 PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" c++ -std=c++17 -fsyntax-only \
   $(PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" pkg-config --cflags tesk_vumo) "$source_dir/examples/cpp/main.cpp"
 
-/usr/bin/python3 - "$work/shot.png" <<'PY'
+# The Python module from the installed tree, imported from elsewhere, runs
+# the Python example host.
+module=$(ls "$work"/prefix/lib/python3*/dist-packages/tesk_vumo*.so)
+(cd "$work" && PYTHONPATH=$(dirname "$module") /usr/bin/python3 "$source_dir/examples/python/host.py" \
+  "$source_dir/demo/sample.png" --screenshot "$work/shot_python.png")
+
+check_picture() {
+/usr/bin/python3 - "$1" <<'PY'
 import sys
 import wx
 app = wx.App(False)
@@ -26,5 +33,8 @@ assert image.IsOk(), "no screenshot"
 data = bytes(image.GetData())
 colours = {data[i:i + 3] for i in range(0, len(data), 3 * 97)}
 assert image.GetWidth() > 800 and len(colours) > 50, (image.GetSize(), len(colours))
-print("installed example shows", len(colours), "colours in", tuple(image.GetSize()))
+print(sys.argv[1], "shows", len(colours), "colours in", tuple(image.GetSize()))
 PY
+}
+check_picture "$work/shot.png"
+check_picture "$work/shot_python.png"
