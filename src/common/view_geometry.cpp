@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include <opencv2/core.hpp>
@@ -21,7 +22,9 @@ int floor_div(int a, int b)
 int scaled_extent(int a, int b, int c)
 {
     const long long product = static_cast<long long>(a) * b;
-    return static_cast<int>(std::trunc(static_cast<double>(product) / c));
+    const double quotient = std::trunc(static_cast<double>(product) / c);
+    return static_cast<int>(std::clamp<double>(quotient, std::numeric_limits<int>::min(),
+                                               std::numeric_limits<int>::max()));
 }
 
 cv::Size rotated_size(cv::Size image, Rotation rotation)
@@ -77,6 +80,11 @@ cv::Size fitted_size(ZoomMode mode, cv::Size image, cv::Size surface)
     default: throw ValueError(std::string("Unsupported Zoom Mode: ") + name(mode));
     }
     if (result.width <= 0 || result.height <= 0)
+        cannot_fit(image, surface);
+    // A sliver of an image (one pixel wide, thousands high) fitted to the
+    // width of a window would grow to gigabytes: refuse rather than allocate.
+    const long long area = static_cast<long long>(result.width) * result.height;
+    if (area > max_enlarged_pixels && area > static_cast<long long>(image.width) * image.height)
         cannot_fit(image, surface);
     return result;
 }
@@ -139,9 +147,20 @@ cv::Point image_position(cv::Point pointer, cv::Rect image_rect, int subx, int s
     return {pointer.x + subx - image_rect.x, pointer.y + suby - image_rect.y};
 }
 
+namespace {
+// A host may anchor a selection anywhere in the int range; sums with it
+// are formed wider and brought back to the nearest int.
+int saturated(long long value)
+{
+    return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(),
+                                                  std::numeric_limits<int>::max()));
+}
+} // namespace
+
 cv::Size drag_size(cv::Point anchor, cv::Point pointer)
 {
-    return {pointer.x - anchor.x + 1, pointer.y - anchor.y + 1};
+    return {saturated(static_cast<long long>(pointer.x) - anchor.x + 1),
+            saturated(static_cast<long long>(pointer.y) - anchor.y + 1)};
 }
 
 std::array<int, 4> normalised_selection(int x, int y, int width, int height)
@@ -150,17 +169,17 @@ std::array<int, 4> normalised_selection(int x, int y, int width, int height)
                     b = static_cast<long long>(y) + height - 1;
     std::array<int, 4> out{};
     if (l > r) {
-        out[2] = static_cast<int>(l - r - 1);
-        out[0] = static_cast<int>(r + 1);
+        out[2] = saturated(l - r - 1);
+        out[0] = saturated(r + 1);
     } else {
-        out[2] = static_cast<int>(r - l + 1);
+        out[2] = saturated(r - l + 1);
         out[0] = x;
     }
     if (t > b) {
-        out[3] = static_cast<int>(t - b - 1);
-        out[1] = static_cast<int>(b + 1);
+        out[3] = saturated(t - b - 1);
+        out[1] = saturated(b + 1);
     } else {
-        out[3] = static_cast<int>(b - t + 1);
+        out[3] = saturated(b - t + 1);
         out[1] = y;
     }
     return out;

@@ -9,7 +9,11 @@ void ViewerCore<Form>::init_buffer()
     const wxSize client = this->ui_image->GetClientSize();
     if (client.x <= 0 || client.y <= 0)
         return;
-    if (buffer_.IsOk() && !source_image_.empty() && buffer_.GetSize() == client)
+    // The picture may not be the one for this size although the buffer is:
+    // it was fitted while the surface had no area, or a zoom or rotation
+    // change could not be fitted meanwhile.
+    if (buffer_.IsOk() && !source_image_.empty() && buffer_.GetSize() == client
+        && fitted_ == Fitted{this->ui_image->GetSize(), zoom_mode_, rotation_})
         return;
     wxBitmap previous = buffer_;
     buffer_ = wxBitmap(client.x, client.y);
@@ -64,6 +68,7 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
     this->ui_scroll_bar_vertical->SetScrollbar(v.position, v.thumb_size, v.range, v.page_size,
                                                !keep_scroll_pos);
     image_being_shown_ = std::move(shown);
+    fitted_ = {surface, zoom_mode_, rotation_};
     ++fitting_count_;
     // A resize whose fitting failed (ZoomAny) kept the old buffer, or none, to
     // keep the old picture; the first fitting that succeeds catches up.

@@ -8,6 +8,25 @@ wxPen dashed_pen(const wxColour& colour)
 {
     return wxPen(colour, 1, wxPENSTYLE_SHORT_DASH);
 }
+
+// A host may set the selection anywhere in the int range. Its corners are
+// formed wider, and far-off ones are pulled in to just outside the client
+// area: past about 2^23 the drawing library's fixed-point coordinates wrap
+// and draw lines where there are none.
+wxRect outline_in_control(const wxRect& selection, int dx, int dy, const wxSize& client)
+{
+    const long long left = static_cast<long long>(selection.x) + dx;
+    const long long top = static_cast<long long>(selection.y) + dy;
+    const long long right = left + selection.width, bottom = top + selection.height;
+    constexpr long long far_off = 1 << 22;
+    if (std::max({std::llabs(left), std::llabs(top), std::llabs(right), std::llabs(bottom)}) <= far_off)
+        return wxRect(static_cast<int>(left), static_cast<int>(top), selection.width, selection.height);
+    auto pull = [](long long value, int extent) {
+        return static_cast<int>(std::clamp<long long>(value, -2, extent + 2));
+    };
+    const int l = pull(left, client.x), t = pull(top, client.y);
+    return wxRect(l, t, pull(right, client.x) - l, pull(bottom, client.y) - t);
+}
 } // namespace
 
 template <class Form>
@@ -28,9 +47,8 @@ void ViewerCore<Form>::draw_image()
 
     dc.SetPen(dashed_pen(wxColour(255, 0, 0)));
     dc.SetBrush(wxBrush(wxColour(0, 0, 0), wxBRUSHSTYLE_TRANSPARENT));
-    dc.DrawRectangle(selection_rect_.x + region.x_in_ctrl_region - subx,
-                     selection_rect_.y + region.y_in_ctrl_region - suby, selection_rect_.width,
-                     selection_rect_.height);
+    dc.DrawRectangle(outline_in_control(selection_rect_, region.x_in_ctrl_region - subx,
+                                        region.y_in_ctrl_region - suby, client));
 
     image_rect_ = wxRect(region.x_in_ctrl_region, region.y_in_ctrl_region, region.w, region.h);
 

@@ -5,6 +5,9 @@
 #include "tesk_vumo/common/view_geometry.h"
 #include "tesk_vumo/forms/event_guard.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include <opencv2/imgproc.hpp>
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>

@@ -54,22 +54,25 @@ void SimpleImagePanel::init_buffer()
     const wxSize client = GetClientSize();
     if (client.x <= 0 || client.y <= 0)
         return;
-    if (!buffer_.IsOk() || source_image_.empty() || buffer_.GetSize() != client) {
+    const bool new_size = !buffer_.IsOk() || source_image_.empty() || buffer_.GetSize() != client;
+    if (new_size) {
         buffer_ = wxBitmap(client.x, client.y);
-        {
-            // A new bitmap holds whatever memory it was given (on GTK even
-            // pieces of earlier pictures), and without an image nothing else
-            // draws into it before the next paint shows it.
-            wxMemoryDC dc(buffer_);
-            dc.SetBackground(wxBrush(GetBackgroundColour()));
-            dc.Clear();
-        }
-        fitting();
+        // A new bitmap holds whatever memory it was given (on GTK even
+        // pieces of earlier pictures), and without an image nothing else
+        // draws into it before the next paint shows it.
+        wxMemoryDC dc(buffer_);
+        dc.SetBackground(wxBrush(GetBackgroundColour()));
+        dc.Clear();
     }
+    // An image set while the window had no area could not be fitted; the
+    // buffer may be back at its old size, but the picture is not.
+    if (new_size || fitting_pending_)
+        fitting();
 }
 
 void SimpleImagePanel::fitting()
 {
+    fitting_pending_ = false;
     if (source_image_.empty())
         return;
     const wxSize window = GetSize();
@@ -78,6 +81,7 @@ void SimpleImagePanel::fitting()
         size = geometry::fitted_size(ZoomMode::FitPage, source_image_.size(), {window.x, window.y});
     } catch (const ValueError&) {
         // A window without area has no scale; the next resize fits again.
+        fitting_pending_ = true;
         return;
     }
     // Always a new image: a host may still hold the previous one.

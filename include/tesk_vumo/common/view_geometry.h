@@ -30,11 +30,15 @@ cv::Size rotated_size(cv::Size image, Rotation rotation);
 /// ClockWise90 puts the top-left source pixel at the top-right.
 void rotate(const cv::Mat& src, cv::Mat& dst, Rotation rotation);
 
+/// Most pixels a fit mode may enlarge an image to (about 400 MB as RGB).
+inline constexpr long long max_enlarged_pixels = 1LL << 27;
+
 /// Displayed size of an (already rotated) image of size @p image on a
 /// surface of outer size @p surface. NoZoom keeps the image size. Throws
 /// ValueError "Unsupported Zoom Mode: <name>" for ZoomAny, and ValueError
-/// when a fit mode cannot form a scale (a zero surface or image extent, or a
-/// result that truncates to zero).
+/// when a fit mode cannot form a scale (a zero surface or image extent, a
+/// result that truncates to zero, or one that enlarges the image beyond
+/// max_enlarged_pixels).
 cv::Size fitted_size(ZoomMode mode, cv::Size image, cv::Size surface);
 
 /// Settings of one scroll bar after a fitting.

@@ -180,6 +180,18 @@ protected:
 
 private:
     void store(const cv::Mat& image);
+
+    /// What the displayed image was last fitted for.
+    struct Fitted
+    {
+        wxSize surface;
+        ZoomMode zoom;
+        Rotation rotation;
+        bool operator==(const Fitted& other) const
+        {
+            return surface == other.surface && zoom == other.zoom && rotation == other.rotation;
+        }
+    };
     void draw_middle_lines(wxDC& dc, const SubImage& region, int subx, int suby, const wxSize& client);
 
     SourceMessages wording_;
@@ -190,6 +202,7 @@ private:
     ZoomMode zoom_mode_ = ZoomMode::FitPage;
     Rotation rotation_ = Rotation::NoRotation;
     wxBitmap buffer_;
+    Fitted fitted_{wxDefaultSize, ZoomMode::FitPage, Rotation::NoRotation};
     wxRect image_rect_{0, 0, 0, 0};
     wxRect selection_rect_{0, 0, 0, 0};
     bool selecting_enabled_ = true;

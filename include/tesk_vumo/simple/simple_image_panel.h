@@ -75,6 +75,7 @@ private:
     cv::Mat image_being_shown_;
     wxBitmap buffer_;
     std::any user_data_;
+    bool fitting_pending_ = false; // the stored image could not be fitted yet
 };
 
 } // namespace tesk_vumo

@@ -19,6 +19,9 @@
 #include <wx/event.h>
 #include <wx/window.h>
 
+inline void PrintTo(const wxPoint& p, std::ostream* os) { *os << "(" << p.x << ", " << p.y << ")"; }
+inline void PrintTo(const wxSize& s, std::ostream* os) { *os << s.x << "x" << s.y; }
+
 namespace tesk_vumo::testing {
 
 /// An unsigned value from the environment, or @p fallback.
@@ -92,8 +95,8 @@ inline cv::Mat random_image(Rng& rng)
     int w, h;
     switch (rng.between(0, 9)) {
     case 0: w = rng.between(1, 4); h = rng.between(1, 4); break;
-    case 1: w = rng.between(1000, 3000); h = rng.between(1, 40); break; // long and thin
-    case 2: w = rng.between(1, 40); h = rng.between(1000, 3000); break;
+    case 1: w = rng.between(1000, 3000); h = rng.between(1, 3); break; // slivers
+    case 2: w = rng.between(1, 3); h = rng.between(1000, 3000); break;
     case 3: w = rng.between(600, 1600); h = rng.between(400, 1200); break;
     default: w = rng.between(1, 400); h = rng.between(1, 400); break;
     }
