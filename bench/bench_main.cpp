@@ -66,7 +66,8 @@ int main(int argc, char** argv)
     const Viewport main_viewport{1920, 1080};
     const ZoomMode modes[] = {ZoomMode::FitPage, ZoomMode::FitWidth, ZoomMode::FitHeight, ZoomMode::NoZoom};
     const auto fitting_runs = [&](const ImageSize& size) {
-        return std::max(3, (quick ? 8 : 16) / std::max(1, size.megapixels / 4 + 1));
+        const int runs = size.megapixels >= 48 ? 5 : size.megapixels >= 12 ? 8 : 16;
+        return quick ? std::max(3, runs / 2) : runs;
     };
 
     {
