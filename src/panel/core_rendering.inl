@@ -43,7 +43,9 @@ void ViewerCore<Form>::draw_image()
     compose_rgb(buffer_, region.image, wxPoint(region.x_in_ctrl_region, region.y_in_ctrl_region),
                 this->ui_image->GetBackgroundColour(), draw_staging_);
     wxClientDC client_dc(this->ui_image);
-    wxBufferedDC dc(&client_dc, buffer_);
+    // A surface without area shows nothing, and the toolkit leaks a cairo
+    // object on every blit to it: compose the buffer alone then.
+    wxBufferedDC dc(client.x > 0 && client.y > 0 ? &client_dc : nullptr, buffer_);
 
     dc.SetPen(dashed_pen(wxColour(255, 0, 0)));
     dc.SetBrush(wxBrush(wxColour(0, 0, 0), wxBRUSHSTYLE_TRANSPARENT));

@@ -12,6 +12,8 @@
 
 #include <limits>
 
+#include <malloc.h>
+
 #include <wx/sizer.h>
 
 using namespace tesk_vumo;
@@ -164,6 +166,25 @@ TEST_F(StormFindingsTest, AFarOffSelectionDrawsNoStrayLines)
     const wxRect outline(0, drawn.y + 9, drawn.x + 12, 23);
     EXPECT_GT(red_pixels(picture, wxRect(drawn.x, drawn.y + 10, 9, 1)), 0) << "top edge";
     EXPECT_EQ(red_pixels(picture, everything), red_pixels(picture, outline)) << "lines outside the outline";
+}
+
+TEST_F(StormFindingsTest, RedrawsOfAViewerWithoutAreaLeakNothing)
+{
+    // Each redraw blitted the buffer to a window without area, and the
+    // toolkit leaked a cairo object per blit. In the sanitizer build the
+    // leak checker sees it at exit; elsewhere the heap must not grow.
+    auto* viewer = add(new Image(host));
+    viewer->set_source_image(gradient(50, 40));
+    viewer->SetSize(0, 300);
+    for (int i = 0; i < 100; ++i)
+        viewer->set_selection_rect({i % 40, i % 30, 5, 5});
+    const size_t before = mallinfo2().uordblks;
+    for (int i = 0; i < 2000; ++i)
+        viewer->set_selection_rect({i % 40, i % 30, 5, 5});
+    const size_t after = mallinfo2().uordblks;
+#if !defined(__SANITIZE_ADDRESS__)
+    EXPECT_LT(after, before + 64 * 1024) << "the heap grew by " << after - before << " bytes in 2000 redraws";
+#endif
 }
 
 TEST_F(StormFindingsTest, AFitModeRefusesToGrowASliverToGigabytes)
