@@ -125,7 +125,8 @@ int wheel_sign(int rotation)
 
 bool wheel_moves_horizontal(cv::Point pointer, cv::Size client)
 {
-    return client.height - pointer.y <= client.width - pointer.x;
+    // A synthetic event may put the pointer anywhere in the int range.
+    return static_cast<long long>(client.height) - pointer.y <= static_cast<long long>(client.width) - pointer.x;
 }
 
 int scrolled_position(int position, int sign, int count, int range, int thumb_size)

@@ -8,6 +8,7 @@
 #include <opencv2/imgproc.hpp>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
+#include <wx/weakref.h>
 
 namespace tesk_vumo::view_files {
 
@@ -27,8 +28,11 @@ std::optional<std::filesystem::path> ask_load_path(wxWindow* parent)
     request.message = i18n::tr("请选择需要加载的图片文件名");
     request.wildcard = image_wildcard;
     request.style = wxFD_OPEN;
+    const wxWeakRef<wxWindow> viewer(parent);
     const auto chosen = user_interaction().ask_path(request);
-    if (!chosen)
+    // Whoever answered may have destroyed the viewer meanwhile; then there
+    // is nothing left to load into.
+    if (!chosen || !viewer)
         return std::nullopt;
     return to_path(*chosen);
 }

@@ -3,6 +3,8 @@
 #include "tesk_vumo/common/user_interaction.h"
 #include "tesk_vumo/forms/event_guard.h"
 
+#include <wx/weakref.h>
+
 namespace tesk_vumo {
 
 Image::Image(wxWindow* parent, const wxSize& size)
@@ -19,11 +21,16 @@ void Image::on_mouse_right_down(wxMouseEvent& event)
 void Image::on_popup_menu(wxContextMenuEvent& event)
 {
     const wxPoint position = popup_menu_position_ ? *popup_menu_position_ : ScreenToClient(event.GetPosition());
+    // The menu's handlers (or whoever shows it) may destroy the viewer.
     struct ClearAfterwards
     {
-        std::optional<wxPoint>& position;
-        ~ClearAfterwards() { position.reset(); }
-    } clear{popup_menu_position_};
+        wxWeakRef<Image> viewer;
+        ~ClearAfterwards()
+        {
+            if (viewer)
+                viewer->popup_menu_position_.reset();
+        }
+    } clear{this};
     user_interaction().popup_menu(this, ui_poup_menu, position);
 }
 
