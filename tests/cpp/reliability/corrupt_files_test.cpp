@@ -28,7 +28,7 @@ class CorruptFilesTest : public FrameTest
 protected:
     void SetUp() override
     {
-        client_size = wxSize(480, 360);
+        client_size = wxSize(400, 300);
         FrameTest::SetUp();
         Rng rng(storm_seed());
         corpus = make_corrupt_corpus(temp_dir(), rng, unreadable_skipped);
@@ -107,7 +107,7 @@ protected:
         return true;
     }
 
-    cv::Mat baseline = gradient(900, 700);
+    cv::Mat baseline = gradient(600, 450);
     std::vector<CorpusFile> corpus;
     bool unreadable_skipped = false;
     ScriptedInteractionScope dialogs;
