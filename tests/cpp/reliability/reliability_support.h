@@ -48,7 +48,7 @@ inline int storm_actions()
 /// TESK_VUMO_SOAK_CYCLES: create/destroy cycles per scenario.
 inline int soak_cycles()
 {
-    return static_cast<int>(env_number("TESK_VUMO_SOAK_CYCLES", 20));
+    return static_cast<int>(env_number("TESK_VUMO_SOAK_CYCLES", 12));
 }
 
 /// A line the closing figures of a run are collected from.
