@@ -28,6 +28,11 @@ wxPoint ViewerCore<Form>::get_mouse_image_position() const
     const cv::Point at = geometry::image_position(
         {mouse.x, mouse.y}, {image_rect_.x, image_rect_.y, image_rect_.width, image_rect_.height},
         this->ui_scroll_bar_horizontal->GetThumbPosition(), this->ui_scroll_bar_vertical->GetThumbPosition());
+    // The visible region stops short of image_rect while the scroll bars are
+    // out of step with the image (set up by a fitting on a surface without
+    // area that could not be redone): past its edge there is no pixel.
+    if (at.x >= image_being_shown_.cols || at.y >= image_being_shown_.rows)
+        return {-1, -1};
     return {at.x, at.y};
 }
 
@@ -37,10 +42,6 @@ void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
     update_mouse_position_in_panel(event);
     const wxPoint at = get_mouse_image_position();
     if (at.x < 0 || at.y < 0)
-        return;
-    // The visible region can stop short of image_rect only while the scroll
-    // positions are out of step with the image; never read outside it.
-    if (at.x >= image_being_shown_.cols || at.y >= image_being_shown_.rows)
         return;
     set_text(this->ui_x, wxString::Format("%d", at.x));
     set_text(this->ui_y, wxString::Format("%d", at.y));

@@ -109,6 +109,32 @@ TEST_F(StormFindingsTest, ImageShowsARotationSetWhileItHadNoHeight)
               geometry::fitted_size(ZoomMode::FitHeight, {90, 120}, {surface.x, surface.y}));
 }
 
+TEST_F(StormFindingsTest, APressPastTheImagesEdgeAnchorsNoSelection)
+{
+    // Scroll bars set up on a surface without width (thumb 0) stay when the
+    // zoom then chosen cannot fit the sliver; the bar moves one column past
+    // the image, and a press there anchored a selection outside it.
+    auto* panel = add(new ImagePanel(host));
+    panel->set_zoom_mode(ZoomMode::NoZoom);
+    const wxSize open = panel->GetSize();
+    panel->SetSize(0, open.y);
+    panel->set_source_image(gradient(1, 3000));
+    EXPECT_THROW(panel->set_zoom_mode(ZoomMode::FitPage), ValueError);
+    panel->SetSize(open);
+    wxMouseEvent wheel(wxEVT_MOUSEWHEEL);
+    wheel.m_wheelRotation = -120;
+    wheel.m_wheelDelta = 120;
+    deliver(panel->ui_scroll_bar_horizontal, wheel, "a wheel turn over the scroll bar");
+    ASSERT_EQ(panel->ui_scroll_bar_horizontal->GetThumbPosition(), 1);
+
+    const wxRect drawn = panel->image_rect();
+    wxMouseEvent press(wxEVT_LEFT_DOWN);
+    press.SetPosition(wxPoint(drawn.x, drawn.y + 10));
+    deliver(panel->ui_image, press, "a press");
+    EXPECT_EQ(panel->get_mouse_image_position(), wxPoint(-1, -1));
+    EXPECT_EQ(panel->selection_rect(), wxRect(-1, -1, 0, 0));
+}
+
 TEST_F(StormFindingsTest, TheNormalisedSelectionIsNeverNegativeForAnyHostRectangle)
 {
     // -INT_MIN does not fit an int: the height came back as INT_MIN.
