@@ -43,11 +43,12 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
 
     // The displayed image is always the viewer's own, never the caller's
     // array. Its memory is written over when it keeps its size and nobody
-    // else holds it (a caller's copy or a selection keeps its pixels): a new
-    // image costs a page fault per 4 KiB on first touch.
+    // else holds it (a caller's copy or a selection keeps its pixels): new
+    // memory costs a page fault on first touch.
     cv::Mat shown;
     if (image_being_shown_.u && image_being_shown_.u->refcount == 1)
         shown = image_being_shown_;
+    make_image(shown, shown_size, CV_8UC3);
     const bool turned = rotation_ == Rotation::ClockWise90 || rotation_ == Rotation::Double90
                         || rotation_ == Rotation::CounterClockWise90;
     if (!turned && shown_size == rotated_size) {
@@ -57,6 +58,7 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
     } else if (shown_size == rotated_size) {
         geometry::rotate(source_image_, shown, rotation_);
     } else {
+        make_image(rotated_, rotated_size, CV_8UC3);
         geometry::rotate(source_image_, rotated_, rotation_);
         cv::resize(rotated_, shown, shown_size);
     }

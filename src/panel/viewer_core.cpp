@@ -1,5 +1,6 @@
 #include "tesk_vumo/panel/viewer_core.h"
 
+#include "../common/image_memory.h"
 #include "../common/rgb_bitmap.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/view_geometry.h"
