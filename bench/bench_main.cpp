@@ -88,6 +88,8 @@ int main(int argc, char** argv)
                     }
         }
         for (const ImageSize& size : sizes)
+            register_zoom_change(stage, main_viewport, size, fitting_runs(size));
+        for (const ImageSize& size : sizes)
             for (const char* extension : {"png", "jpg"})
                 register_source_file(stage, main_viewport, size, extension, 3);
 

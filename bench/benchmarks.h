@@ -34,6 +34,8 @@ std::function<void()> decode_floor(const std::string& path);
 void register_redraws(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
 void register_fitting(Stage& stage, const Viewport& v, const ImageSize& size, ZoomMode mode, Rotation rotation,
                       int iterations);
+/// Switching between a zoom mode that shows the whole image and one that fits it.
+void register_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
 void register_source_file(Stage& stage, const Viewport& v, const ImageSize& size, const std::string& extension,
                           int iterations);
 

@@ -211,6 +211,40 @@ void register_fitting(Stage& stage, const Viewport& v, const ImageSize& size, Zo
     });
 }
 
+void register_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size, int iterations)
+{
+    const std::string key = "zoom-change/" + v.name() + "/" + size.name();
+    Row& row = add_row(key, "zoom change NoZoom <-> FitPage + sync", v.name(), size.name());
+    Row& floor = add_row(key + "/floor", "", v.name(), size.name());
+    floor.hidden = true;
+    row.floor_name = "cv";
+    row.floor_terms = {{floor.key}};
+    add(key, iterations, [&stage, &row, &floor, v, size](benchmark::State& state) {
+        if (!stage.show(v) && skip(state, row, "viewport refused"))
+            return;
+        stage.load(size, ZoomMode::FitPage, Rotation::NoRotation);
+        ImagePanel& panel = stage.panel();
+        panel.ui_checkbox_middle_lines->SetValue(false);
+        panel.ui_checkbox_follow_lines->SetValue(false);
+        Stage::pump();
+        // Each change makes a displayed image of the other size.
+        bool whole = false;
+        const auto change = [&] {
+            whole = !whole;
+            panel.set_zoom_mode(whole ? ZoomMode::NoZoom : ZoomMode::FitPage);
+            display_sync();
+        };
+        const auto to_whole = fitting_floor(stage.image(size), v, ZoomMode::NoZoom, Rotation::NoRotation);
+        const auto to_fit = fitting_floor(stage.image(size), v, ZoomMode::FitPage, Rotation::NoRotation);
+        bool floor_whole = false;
+        const auto bare = [&] {
+            floor_whole = !floor_whole;
+            (floor_whole ? to_whole : to_fit)();
+        };
+        timed_together(state, {{&row, change}, {&floor, bare}});
+    });
+}
+
 void register_source_file(Stage& stage, const Viewport& v, const ImageSize& size, const std::string& extension,
                           int iterations)
 {
