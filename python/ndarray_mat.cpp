@@ -2,6 +2,7 @@
 
 #include "python_lifetime.h"
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -180,6 +181,9 @@ cv::Mat mat_from_array(py::handle object)
     if (channels > CV_CN_MAX)
         throw py::type_error("an OpenCV image has at most " + std::to_string(CV_CN_MAX)
                              + " channels, got " + std::to_string(channels));
+    if (array.shape(0) > INT_MAX || array.shape(1) > INT_MAX)
+        throw py::type_error("an OpenCV image has at most " + std::to_string(INT_MAX)
+                             + " rows and columns, got shape " + std::string(py::str(array.attr("shape"))));
     if (array.size() == 0)
         return cv::Mat();
 
@@ -191,7 +195,8 @@ cv::Mat mat_from_array(py::handle object)
     const int rows = static_cast<int>(storage.shape(0)), cols = static_cast<int>(storage.shape(1));
     const int type = CV_MAKETYPE(depth, static_cast<int>(channels));
     const size_t step = rows > 1 ? static_cast<size_t>(storage.strides(0)) : cv::Mat::AUTO_STEP;
-    cv::Mat mat(rows, cols, type, storage.mutable_data(), step);
+    // Read-only arrays are welcome: the viewers only ever read a source image.
+    cv::Mat mat(rows, cols, type, const_cast<void*>(storage.data()), step);
 
     auto* data = new cv::UMatData(&array_allocator());
     data->data = data->origdata = mat.data;

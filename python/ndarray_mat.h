@@ -17,9 +17,11 @@ namespace py = pybind11;
 /// as any Mat refers to it. An array whose layout a Mat cannot describe
 /// (columns or channels not adjacent, negative or zero row strides,
 /// misaligned or byte-swapped samples) is copied first; the Mat still
-/// remembers @p array. An array without elements gives an empty Mat.
-/// Throws TypeError for other ranks, for more than CV_CN_MAX channels and
-/// for sample types OpenCV has no depth for.
+/// remembers @p array. A read-only array is shared as well: such a Mat must
+/// only be read. An array without elements gives an empty Mat. Throws
+/// TypeError for other ranks, for more than CV_CN_MAX channels, for more
+/// rows or columns than an int counts and for sample types OpenCV has no
+/// depth for.
 cv::Mat mat_from_array(py::handle array);
 
 /// The numpy array of @p mat: the very array it was made from by

@@ -2,6 +2,8 @@
 
 #include "tesk_vumo/common/errors.h"
 
+#include <climits>
+
 namespace tesk_vumo::python {
 
 namespace {
@@ -21,7 +23,10 @@ bool showable(const py::array& array)
     const py::dtype dtype = array.dtype();
     if (dtype.kind() != 'u' || dtype.itemsize() != 1 || array.size() == 0)
         return false;
-    return array.ndim() == 2 || (array.ndim() == 3 && (array.shape(2) == 1 || array.shape(2) == 3));
+    if (array.ndim() != 2 && !(array.ndim() == 3 && (array.shape(2) == 1 || array.shape(2) == 3)))
+        return false;
+    // A Mat counts rows and columns in int; larger extents would wrap round.
+    return array.shape(0) <= INT_MAX && array.shape(1) <= INT_MAX;
 }
 
 } // namespace

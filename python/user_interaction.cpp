@@ -35,13 +35,21 @@ std::string utf8(const wxString& text)
 wxString dialog_path(py::handle answer)
 {
     const std::string bytes = py::bytes(py::module_::import("os").attr("fsencode")(answer));
+    // No file name holds a NUL: the system would read the name only up to
+    // it, and open or overwrite another file.
+    if (bytes.find('\0') != std::string::npos)
+        throw py::value_error("ask_path must answer a path without NUL characters, got "
+                              + std::string(py::repr(answer)));
     return wxString(bytes.data(), *wxConvFileName, bytes.size());
 }
 
 void print_error(const py::error_already_set& error) noexcept
 {
     try {
-        py::module_::import("traceback").attr("print_exception")(error.type(), error.value(), error.trace());
+        // An error raised here in C++ has no traceback, and a null object
+        // cannot be passed on: the error would go unprinted.
+        const py::object trace = error.trace() ? error.trace() : py::none();
+        py::module_::import("traceback").attr("print_exception")(error.type(), error.value(), trace);
     } catch (...) {
         PyErr_Clear();
     }

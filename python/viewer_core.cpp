@@ -52,6 +52,15 @@ py::tuple pair(const wxPoint& point)
     return py::make_tuple(point.x, point.y);
 }
 
+/// @p colour for the guide lines; wx.Colour() holds no colour, and lines
+/// drawn with it would silently not show.
+const wxColour& line_colour(const wxColour& colour)
+{
+    if (!colour.IsOk())
+        throw py::value_error("expected a colour for the lines, got wx.Colour() without one");
+    return colour;
+}
+
 } // namespace
 
 template <class T, class Base>
@@ -72,12 +81,12 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "DegreeAny shows the image unturned.");
     cls.def_property(
         "middle_line_color", [](const T& viewer) { return viewer.middle_line_color(); },
-        [](T& viewer, const wxColour& colour) { viewer.set_middle_line_color(colour); },
+        [](T& viewer, const wxColour& colour) { viewer.set_middle_line_color(line_colour(colour)); },
         "Colour of the dashed lines through the image centre (wx.Colour or (r, g, b)); blue at "
         "first. Takes effect at the next redraw.");
     cls.def_property(
         "following_line_color", [](const T& viewer) { return viewer.following_line_color(); },
-        [](T& viewer, const wxColour& colour) { viewer.set_following_line_color(colour); },
+        [](T& viewer, const wxColour& colour) { viewer.set_following_line_color(line_colour(colour)); },
         "Colour of the dashed lines through the pointer (wx.Colour or (r, g, b)); grey (128, 128, "
         "128) at first. Takes effect at the next redraw.");
     cls.def_property_readonly(

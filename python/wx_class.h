@@ -212,7 +212,15 @@ private:
     {
         static_assert(std::is_convertible_v<R, T*>, "the constructor must return a new widget");
         py::cpp_function function(
-            [create = std::forward<F>(create)](py::handle cls, A... args) -> py::object {
+            [create = std::forward<F>(create), type = type_](py::handle cls, A... args) -> py::object {
+                // As object.__new__: a wrapper of another class would pass
+                // this widget off as a window it is not.
+                if (!PyType_Check(cls.ptr())
+                    || !PyType_IsSubtype(reinterpret_cast<PyTypeObject*>(cls.ptr()),
+                                         reinterpret_cast<PyTypeObject*>(type.ptr())))
+                    throw py::type_error(std::string(py::str(type.attr("__name__"))) + ".__new__("
+                                         + std::string(py::repr(cls)) + "): not a subclass of "
+                                         + std::string(py::str(type.attr("__name__"))));
                 T* widget = create(std::forward<A>(args)...);
                 raise_pending_error();
                 return adopt(widget, cls);
