@@ -55,8 +55,17 @@ void ImagePanel::on_show_following_lines(wxCommandEvent&)
 void ImagePanel::on_close_assist_bar(wxCommandEvent&)
 {
     // A window closed a moment ago is only waiting for its deletion at idle time.
-    if (!assist_ || wxTheApp->IsScheduledForDestruction(assist_.get()))
+    if (!assist_ || wxTheApp->IsScheduledForDestruction(assist_.get())) {
         assist_ = new ImagePanelAssist(this);
+        // Destroyed without being closed (a host calling Destroy), the window
+        // would leave the panel with neither bar.
+        assist_->Bind(wxEVT_DESTROY, [panel = wxWeakRef<ImagePanel>(this), window = assist_.get()](
+                                         wxWindowDestroyEvent& event) {
+            event.Skip();
+            if (event.GetEventObject() == window && panel && panel->assist() == window)
+                panel->on_assist_closed();
+        });
+    }
     assist_->Show();
     ui_panel_assist->Hide();
     lay_out_for_assist_bar();

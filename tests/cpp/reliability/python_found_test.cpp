@@ -2,6 +2,7 @@
 
 #include "test_support.h"
 
+#include "tesk_vumo/assist/image_panel_assist.h"
 #include "tesk_vumo/common/user_interaction.h"
 #include "tesk_vumo/common/view_geometry.h"
 #include "tesk_vumo/panel/image_panel.h"
@@ -119,6 +120,24 @@ TEST_F(PythonFoundViewerTest, ImageDestroyedWhileItsPopupMenuIsOpen)
     wxContextMenuEvent request(wxEVT_CONTEXT_MENU, viewer->GetId(), wxPoint(10, 10));
     viewer->on_popup_menu(request); // used to clear the press position in freed memory
     EXPECT_FALSE(viewer);
+}
+
+TEST_F(PythonFoundViewerTest, FloatingAssistDestroyedWithoutClosingDocksTheBarAgain)
+{
+    ImagePanel* panel = place(new ImagePanel(frame, wxSize(500, 400)));
+    wxCommandEvent click(wxEVT_BUTTON);
+    panel->on_close_assist_bar(click);
+    ASSERT_NE(panel->assist(), nullptr);
+    ASSERT_FALSE(panel->ui_panel_assist->IsShown());
+
+    panel->assist()->Destroy(); // used to leave the panel with neither bar
+    EXPECT_TRUE(wait_until([&] { return panel->assist() == nullptr && panel->ui_panel_assist->IsShown(); }));
+
+    // Undocked again, and closed the usual way: still one bar at a time.
+    panel->on_close_assist_bar(click);
+    ASSERT_NE(panel->assist(), nullptr);
+    panel->assist()->Close();
+    EXPECT_TRUE(wait_until([&] { return panel->assist() == nullptr && panel->ui_panel_assist->IsShown(); }));
 }
 
 } // namespace
