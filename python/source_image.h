@@ -27,8 +27,9 @@ using SourceValue = std::variant<std::monostate, SourcePath, cv::Mat>;
 
 /// Classifies a value set as source_image, in this order: str, bytes or
 /// os.PathLike is a file path; a numpy.ndarray must hold uint8 samples in 2
-/// dimensions, or 3 with 1 or 3 channels, and not be empty (it becomes a Mat
-/// sharing its memory); None clears. Anything else, or another array,
+/// dimensions, or 3 with 1 or 3 channels, and be neither empty nor have more
+/// rows or columns than an int counts (it becomes a Mat sharing its memory,
+/// read-only arrays too); None clears. Anything else, or another array,
 /// raises the viewer's TypeError (@p wording).
 SourceValue source_value(py::handle value, SourceMessages wording);
 
