@@ -17,6 +17,13 @@ ImagePanel::ImagePanel(wxWindow* parent, const wxSize& size)
 ImagePanel::~ImagePanel()
 {
     on_going_to_destroy();
+    // The floating windows (an open one, and one closed but not deleted yet)
+    // would go with the base window's children, when this panel is no longer
+    // whole; their destroy handlers ask it whether they were its window.
+    const wxWindowList children = GetChildren();
+    for (wxWindow* child : children)
+        if (auto* window = dynamic_cast<ImagePanelAssist*>(child))
+            window->wxWindowBase::Destroy();
 }
 
 void ImagePanel::enable_middle_lines(bool enabled)

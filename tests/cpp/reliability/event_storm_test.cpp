@@ -167,7 +167,6 @@ private:
     wxScrollBar* hbar() const { return v->ui_scroll_bar_horizontal; }
     wxScrollBar* vbar() const { return v->ui_scroll_bar_vertical; }
     wxSize client() const { return v->ui_image->GetClientSize(); }
-    bool client_positive() const { return client().x > 0 && client().y > 0; }
 
     /// Whether a fitting of @p source under @p mode and @p rotation on the
     /// present surface cannot form a scale (the documented ValueError).
@@ -643,7 +642,8 @@ private:
         }
         ASSERT_EQ(script.messages.size(), messages + 1);
         // JPEG holds at most 65535 pixels a side: a wider view cannot be saved in it.
-        const bool too_wide = path->extension() == ".jpg" && std::max(expected_size.width, expected_size.height) > 65535;
+        const bool too_wide =
+            path->extension() == ".jpg" && std::max(expected_size.width, expected_size.height) > 65535;
         const bool writable = !too_wide && std::find(files.save_targets.begin(), files.save_targets.end(), *path)
                                                != files.save_targets.end();
         EXPECT_EQ(script.messages.back().style, wxOK | (writable ? wxICON_INFORMATION : wxICON_ERROR));

@@ -14,6 +14,7 @@
 
 #include <wx/app.h>
 #include <wx/sizer.h>
+#include <wx/weakref.h>
 
 using namespace tesk_vumo;
 using namespace tesk_vumo::testing;
@@ -130,6 +131,21 @@ TEST_F(LifecycleTest, ImagePanelInEveryStateOfItsAssistBar)
     }
     EXPECT_EQ(frame->GetChildren().GetCount(), 0u);
     report_figure("create/destroy cycles of ImagePanel (5 assist-bar states each)", cycles * 5);
+}
+
+TEST_F(LifecycleTest, APanelDestroyedWithFloatingWindowsNeverCallsBackIntoItself)
+{
+    // The floating windows were deleted with the panel's base window, after
+    // the panel itself was gone, and their destroy handlers then called the
+    // panel (the sanitizer build sees the call on a half-destroyed object).
+    auto* panel = place(new ImagePanel(frame));
+    undock(panel);
+    panel->assist()->Close();
+    undock(panel);
+    wxWeakRef<ImagePanelAssist> open = panel->assist();
+    panel->Destroy();
+    EXPECT_FALSE(open) << "the floating window went with its panel";
+    pump();
 }
 
 TEST_F(LifecycleTest, ImagePanelGoesWithItsHostFrame)
