@@ -98,6 +98,15 @@ Row* find_row(const std::string& key)
     return nullptr;
 }
 
+benchmark::internal::Benchmark* add(const std::string& name, int iterations,
+                                    std::function<void(benchmark::State&)> body)
+{
+    return benchmark::RegisterBenchmark(name.c_str(), std::move(body))
+        ->Iterations(iterations)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+}
+
 long minor_faults()
 {
     rusage usage{};

@@ -69,6 +69,10 @@ struct Timed
 /// @p state (the iteration time Google Benchmark reports covers them all).
 void timed_together(benchmark::State& state, const std::vector<Timed>& ops, int warm_up = 2);
 
+/// Registers a benchmark of @p iterations iterations in wall-clock milliseconds.
+benchmark::internal::Benchmark* add(const std::string& name, int iterations,
+                                    std::function<void(benchmark::State&)> body);
+
 template <class Op>
 void timed(benchmark::State& state, Row& row, Op&& op, int warm_up = 2)
 {

@@ -35,15 +35,6 @@ void copy_rows(const cv::Mat& from, unsigned char* to)
         std::memcpy(to + r * row_bytes, from.ptr(r), row_bytes);
 }
 
-benchmark::internal::Benchmark* add(const std::string& name, int iterations,
-                                    std::function<void(benchmark::State&)> body)
-{
-    return benchmark::RegisterBenchmark(name.c_str(), std::move(body))
-        ->Iterations(iterations)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
-}
-
 } // namespace
 
 std::string floor_key(const std::string& what, const Viewport& v)

@@ -9,15 +9,6 @@ namespace tesk_vumo::bench {
 
 namespace {
 
-benchmark::internal::Benchmark* add(const std::string& name, int iterations,
-                                    std::function<void(benchmark::State&)> body)
-{
-    return benchmark::RegisterBenchmark(name.c_str(), std::move(body))
-        ->Iterations(iterations)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
-}
-
 bool skip(benchmark::State& state, Row& row, const char* why)
 {
     row.note = why;

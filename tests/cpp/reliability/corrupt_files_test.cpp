@@ -33,8 +33,7 @@ protected:
         Rng rng(storm_seed());
         corpus = make_corrupt_corpus(temp_dir(), rng, unreadable_skipped);
         if (unreadable_skipped)
-            std::cout << "[ skipped  ] the file without read permission: this process reads it anyway "
-                         "(running as root)"
+            std::cout << "[ skipped  ] the file without read permission: this process reads it anyway"
                       << std::endl;
     }
 
@@ -107,6 +106,7 @@ protected:
         return true;
     }
 
+    PermissionChecksEnforced as_a_user; // first: the corpus is made under it
     cv::Mat baseline = gradient(600, 450);
     std::vector<CorpusFile> corpus;
     bool unreadable_skipped = false;
