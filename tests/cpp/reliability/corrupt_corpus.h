@@ -13,13 +13,12 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <linux/capability.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "permission_checks.h"
 #include "reliability_support.h"
 #include "test_support.h"
 
@@ -128,36 +127,6 @@ inline bool permissions_ignored(const std::filesystem::path& unreadable)
         ::close(fd);
     return fd >= 0;
 }
-
-/// While alive, this thread no longer overrides file permissions, so that
-/// a test running as root meets an unreadable file like any user would.
-/// Capabilities are per thread and only the effective set is lowered: the
-/// destructor can raise them again.
-class PermissionChecksEnforced
-{
-public:
-    PermissionChecksEnforced()
-    {
-        lowered_ = ::syscall(SYS_capget, &header_, saved_) == 0;
-        if (!lowered_)
-            return;
-        __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
-        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        lowered_ = ::syscall(SYS_capset, &header_, lowered) == 0;
-    }
-    ~PermissionChecksEnforced()
-    {
-        if (lowered_)
-            ::syscall(SYS_capset, &header_, saved_);
-    }
-    PermissionChecksEnforced(const PermissionChecksEnforced&) = delete;
-    PermissionChecksEnforced& operator=(const PermissionChecksEnforced&) = delete;
-
-private:
-    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct saved_[2]{};
-    bool lowered_ = false;
-};
 
 /// Writes the corpus into @p dir. @p unreadable_skipped is set when the
 /// unreadable file had to be left out (permissions are not enforced).

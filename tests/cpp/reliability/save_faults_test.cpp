@@ -1,6 +1,7 @@
 // Saving when the file system says no: the failure box is shown, a file
 // already at the target keeps every byte, and no temporary file is left.
 
+#include "permission_checks.h"
 #include "reliability_support.h"
 #include "scripted_interaction.h"
 #include "test_support.h"
@@ -164,7 +165,7 @@ TEST_F(SaveFaultsTest, EveryFailedSaveIsReportedAndKeepsTheFileThatWasThere)
             FileSizeLimit limit(4096);
             expect_failure(command, dir / "kept.png");
         }
-        if (::geteuid() != 0) {
+        if (PermissionChecksEnforced as_a_user; as_a_user.enforced()) {
             fs::create_directory(dir / "locked");
             write_text(dir / "locked" / "kept.png", "locked png bytes");
             fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
