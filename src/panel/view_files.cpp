@@ -43,8 +43,10 @@ cv::Mat image_to_save(const cv::Mat& shown, const wxRect& selection, bool graysc
     if (selection.x >= 0 && selection.y >= 0 && selection.width > 0 && selection.height > 0) {
         const cv::Rect region = geometry::clip_to_image(
             {selection.x, selection.y, selection.width, selection.height}, shown.size());
-        if (region.area() > 0)
-            part = shown(region);
+        // Past the far edges nothing is left: there is nothing to write.
+        if (region.area() == 0)
+            return cv::Mat();
+        part = shown(region);
     }
     cv::Mat samples;
     cv::cvtColor(part, samples, grayscale ? cv::COLOR_RGB2GRAY : cv::COLOR_RGB2BGR);

@@ -22,8 +22,9 @@ extern const char* const image_wildcard;
 std::optional<std::filesystem::path> ask_load_path(wxWindow* parent);
 
 /// The samples a save writes: the selected part of @p shown when
-/// @p selection has x, y >= 0 and width, height > 0 (cut at the far edges),
-/// else the whole of @p shown; in B, G, R order, or one gray channel.
+/// @p selection has x, y >= 0 and width, height > 0 (cut at the far edges;
+/// an empty Mat when nothing is left of it, which no write accepts), else
+/// the whole of @p shown; in B, G, R order, or one gray channel.
 cv::Mat image_to_save(const cv::Mat& shown, const wxRect& selection, bool grayscale);
 
 /// Shows the save dialog over @p parent with @p dialog_style; when a path is

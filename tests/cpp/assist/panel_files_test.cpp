@@ -11,6 +11,7 @@
 #include <wx/msgdlg.h>
 
 #include "assist_fixture.h"
+#include "permission_checks.h"
 
 namespace tesk_vumo::testing {
 namespace {
@@ -196,6 +197,25 @@ TEST_F(PanelFilesTest, SelectionDecidesWhatIsSaved)
     EXPECT_EQ(script->messages.size(), 3u);
 }
 
+TEST_F(PanelFilesTest, ASelectionWhollyPastTheFarEdgesSavesNothing)
+{
+    // Cut at the right or bottom edge, such a selection keeps no pixel: the
+    // write fails rather than saving something the user did not select.
+    show_unzoomed(80, 60);
+    const fs::path target = dir / "kept.png";
+    write_text(target, "old png");
+    for (const std::array<int, 4> selection : {std::array<int, 4>{80, 10, 20, 20}, {10, 60, 5, 5}, {500, 400, 9, 9}}) {
+        SCOPED_TRACE(selection[0]);
+        script->messages.clear();
+        panel->set_selection_rect(selection);
+        answer(target);
+        save();
+        ASSERT_EQ(script->messages.size(), 1u);
+        EXPECT_EQ(script->messages[0].text, wxString::FromUTF8("保存图片失败"));
+        EXPECT_EQ(file_bytes(target), "old png");
+    }
+}
+
 TEST_F(PanelFilesTest, WhatIsSavedIsTakenBeforeTheDialogOpens)
 {
     show_unzoomed(320, 240);
@@ -249,8 +269,8 @@ TEST_F(PanelFilesTest, FailedWritesShowTheFailureBoxAndKeepWhatWasThere)
         {"extension without an encoder", unknown_format},
     };
     fs::path read_only_target;
-    if (::geteuid() != 0) {
-        // Root writes anywhere; elsewhere a read-only folder must fail too.
+    PermissionChecksEnforced as_a_user;
+    if (as_a_user.enforced()) {
         const fs::path locked = dir / "locked";
         fs::create_directory(locked);
         read_only_target = locked / "kept.png";
