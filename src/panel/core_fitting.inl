@@ -45,8 +45,13 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
     // array. Its memory is written over when it keeps its size and nobody
     // else holds it (a caller's copy or a selection keeps its pixels): new
     // memory costs a page fault on first touch.
+    // A zoom or rotation change back and forth alternates between two
+    // sizes: the other size's memory is kept for the way back.
+    const auto ours = [](const cv::Mat& image) { return image.u && image.u->refcount == 1; };
     cv::Mat shown;
-    if (image_being_shown_.u && image_being_shown_.u->refcount == 1)
+    if (image_being_shown_.size() != shown_size && spare_.size() == shown_size && ours(spare_))
+        shown = spare_;
+    else if (ours(image_being_shown_))
         shown = image_being_shown_;
     make_image(shown, shown_size, CV_8UC3);
     const bool turned = rotation_ == Rotation::ClockWise90 || rotation_ == Rotation::Double90
@@ -69,7 +74,11 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
                                                  !keep_scroll_pos);
     this->ui_scroll_bar_vertical->SetScrollbar(v.position, v.thumb_size, v.range, v.page_size,
                                                !keep_scroll_pos);
-    image_being_shown_ = std::move(shown);
+    cv::Mat previous = std::exchange(image_being_shown_, std::move(shown));
+    if (previous.data != image_being_shown_.data && ours(previous))
+        spare_ = std::move(previous);
+    else if (spare_.data == image_being_shown_.data)
+        spare_.release();
     fitted_ = {surface, zoom_mode_, rotation_};
     ++fitting_count_;
     // A resize whose fitting failed (ZoomAny) kept the old buffer, or none, to

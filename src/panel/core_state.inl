@@ -41,6 +41,7 @@ template <class Form>
 void ViewerCore<Form>::set_source_image(std::nullopt_t)
 {
     source_image_ = cv::Mat();
+    spare_.release();
     init_buffer();
 }
 
@@ -49,6 +50,8 @@ void ViewerCore<Form>::store(const cv::Mat& image)
 {
     const bool keep_scroll_pos = keeps_scroll_position(source_image_, image);
     cv::Mat previous = source_image_;
+    if (image.size() != previous.size())
+        spare_.release();
     source_image_ = image;
     try {
         fitting(keep_scroll_pos);

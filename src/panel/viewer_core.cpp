@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include <opencv2/imgproc.hpp>
 #include <wx/dcbuffer.h>

@@ -198,6 +198,7 @@ private:
     cv::Mat source_image_;
     cv::Mat image_being_shown_;
     cv::Mat rotated_; // working image of the fitting, reused across fittings
+    cv::Mat spare_;   // the displayed image of the size before, while the source keeps its size
     wxImage draw_staging_; // working image of redraws where the buffer cannot be written directly
     ZoomMode zoom_mode_ = ZoomMode::FitPage;
     Rotation rotation_ = Rotation::NoRotation;

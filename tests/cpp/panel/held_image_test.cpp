@@ -38,6 +38,48 @@ TEST_F(HeldImage, DisplayedImageHeldByTheHostKeepsItsPixels)
     }
 }
 
+TEST_F(HeldImage, ZoomingBackAndForthReusesTheMemoryOfBothSizes)
+{
+    const cv::Mat source = gradient(640, 480);
+    panel->set_zoom_mode(ZoomMode::NoZoom);
+    panel->set_source_image(source);
+    const uchar* whole = panel->image_being_shown().data;
+    panel->set_zoom_mode(ZoomMode::FitPage);
+    const uchar* fitted = panel->image_being_shown().data;
+    ASSERT_NE(fitted, whole);
+    for (int round = 0; round < 2; ++round) {
+        panel->set_zoom_mode(ZoomMode::NoZoom);
+        EXPECT_EQ(panel->image_being_shown().data, whole);
+        EXPECT_EQ(cv::norm(panel->image_being_shown(), source, cv::NORM_INF), 0);
+        panel->set_zoom_mode(ZoomMode::FitPage);
+        EXPECT_EQ(panel->image_being_shown().data, fitted);
+        EXPECT_EQ(panel->image_being_shown().size(), cv::Size(400, 300));
+    }
+}
+
+TEST_F(HeldImage, ZoomingBackNeverWritesOverAnImageTheHostHolds)
+{
+    panel->set_zoom_mode(ZoomMode::NoZoom);
+    panel->set_source_image(solid(640, 480, first));
+    const cv::Mat kept = panel->image_being_shown();
+    panel->set_zoom_mode(ZoomMode::FitPage);
+    panel->set_source_image(solid(640, 480, second));
+    panel->set_zoom_mode(ZoomMode::NoZoom);
+    EXPECT_NE(panel->image_being_shown().data, kept.data);
+    EXPECT_EQ(kept.at<cv::Vec3b>(479, 639), first);
+    EXPECT_EQ(panel->image_being_shown().at<cv::Vec3b>(479, 639), second);
+
+    // Nor one the host took after it had been set aside for the way back.
+    panel->set_zoom_mode(ZoomMode::FitPage);
+    const cv::Mat fitted = panel->image_being_shown();
+    panel->set_zoom_mode(ZoomMode::NoZoom);
+    panel->set_source_image(solid(640, 480, first));
+    panel->set_zoom_mode(ZoomMode::FitPage);
+    EXPECT_NE(panel->image_being_shown().data, fitted.data);
+    EXPECT_EQ(fitted.at<cv::Vec3b>(0, 0), second);
+    EXPECT_EQ(panel->image_being_shown().at<cv::Vec3b>(0, 0), first);
+}
+
 TEST_F(HeldImage, SelectionHeldByTheHostKeepsItsPixels)
 {
     panel->set_zoom_mode(ZoomMode::NoZoom);
