@@ -173,6 +173,12 @@ void print_table(const std::string& machine)
         std::string floor_text, ratio_text, blit_text, size_text;
         if (floor > 0) {
             floor_text = row.floor_name + " " + fixed(floor, 2);
+            if (row.floor_terms.size() > 1) {
+                std::string parts;
+                for (const auto& term : row.floor_terms)
+                    parts += (parts.empty() ? "" : " + ") + fixed(fastest_of(term), 2);
+                floor_text += " (" + parts + ")";
+            }
             ratio_text = fixed(row.median_ms / floor, 2);
         }
         if (const double blit = fastest_of(row.blit_keys); blit > 0)

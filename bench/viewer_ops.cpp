@@ -79,9 +79,16 @@ void register_redraws(Stage& stage, const Viewport& v, const ImageSize& size, in
         Row& row = add_row(key, kind.operation, v.name(), size.name());
         Row& floor = add_row(key + "/floor", "", v.name(), size.name());
         floor.hidden = true;
+        Row& readouts = add_row(key + "/read-outs", "", v.name(), size.name());
+        readouts.hidden = true;
         if (kind.what == Redraw::Motion) {
             row.floor_name = "read-outs";
             row.floor_terms = {{floor.key}};
+        } else if (kind.what == Redraw::MotionRedraw) {
+            // A motion over the image writes the read-outs as well as redrawing.
+            row.floor_name = "bitmap+blit+read-outs";
+            row.floor_terms = {bitmap_floors(v), {floor.key}, {readouts.key}};
+            row.blit_keys = {floor.key};
         } else {
             row.floor_name = "bitmap+blit";
             row.floor_terms = {bitmap_floors(v), {floor.key}};
@@ -89,7 +96,7 @@ void register_redraws(Stage& stage, const Viewport& v, const ImageSize& size, in
         }
         const Redraw what = kind.what;
         const int runs = what == Redraw::Motion ? iterations * 20 : iterations;
-        add(key, runs, [&stage, &row, &floor, v, size, what](benchmark::State& state) {
+        add(key, runs, [&stage, &row, &floor, &readouts, v, size, what](benchmark::State& state) {
             if (!stage.show(v) && skip(state, row, "viewport refused"))
                 return;
             stage.load(size);
@@ -167,8 +174,11 @@ void register_redraws(Stage& stage, const Viewport& v, const ImageSize& size, in
                         display_sync();
                     flip ^= 1;
                 };
-                timed_together(state, {{&row, motion},
-                                       {&floor, what == Redraw::Motion ? readout_floor(panel) : blit_floor(panel)}});
+                if (what == Redraw::Motion)
+                    timed_together(state, {{&row, motion}, {&floor, readout_floor(panel)}});
+                else
+                    timed_together(state,
+                                   {{&row, motion}, {&floor, blit_floor(panel)}, {&readouts, readout_floor(panel)}});
                 break;
             }
             }
@@ -183,10 +193,12 @@ void register_fitting(Stage& stage, const Viewport& v, const ImageSize& size, Zo
     Row& row = add_row(key, std::string("fitting ") + name(mode) + " " + name(rotation) + " + sync", v.name(),
                        size.name());
     Row& floor = add_row(key + "/floor", "", v.name(), size.name());
-    floor.hidden = true;
-    row.floor_name = "cv";
-    row.floor_terms = {{floor.key}};
-    add(key, iterations, [&stage, &row, &floor, v, size, mode, rotation](benchmark::State& state) {
+    Row& blit = add_row(key + "/blit", "", v.name(), size.name());
+    floor.hidden = blit.hidden = true;
+    // A fitting ends by showing its result: at the least one blit.
+    row.floor_name = "cv+blit";
+    row.floor_terms = {{floor.key}, {blit.key}};
+    add(key, iterations, [&stage, &row, &floor, &blit, v, size, mode, rotation](benchmark::State& state) {
         if (!stage.show(v) && skip(state, row, "viewport refused"))
             return;
         stage.load(size, mode, rotation);
@@ -198,7 +210,9 @@ void register_fitting(Stage& stage, const Viewport& v, const ImageSize& size, Zo
             panel.fitting();
             display_sync();
         };
-        timed_together(state, {{&row, fit}, {&floor, fitting_floor(stage.image(size), v, mode, rotation)}});
+        timed_together(state, {{&row, fit},
+                               {&floor, fitting_floor(stage.image(size), v, mode, rotation)},
+                               {&blit, blit_floor(panel)}});
     });
 }
 
@@ -207,10 +221,11 @@ void register_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size
     const std::string key = "zoom-change/" + v.name() + "/" + size.name();
     Row& row = add_row(key, "zoom change NoZoom <-> FitPage + sync", v.name(), size.name());
     Row& floor = add_row(key + "/floor", "", v.name(), size.name());
-    floor.hidden = true;
-    row.floor_name = "cv";
-    row.floor_terms = {{floor.key}};
-    add(key, iterations, [&stage, &row, &floor, v, size](benchmark::State& state) {
+    Row& blit = add_row(key + "/blit", "", v.name(), size.name());
+    floor.hidden = blit.hidden = true;
+    row.floor_name = "cv+blit";
+    row.floor_terms = {{floor.key}, {blit.key}};
+    add(key, iterations, [&stage, &row, &floor, &blit, v, size](benchmark::State& state) {
         if (!stage.show(v) && skip(state, row, "viewport refused"))
             return;
         stage.load(size, ZoomMode::FitPage, Rotation::NoRotation);
@@ -232,7 +247,7 @@ void register_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size
             floor_whole = !floor_whole;
             (floor_whole ? to_whole : to_fit)();
         };
-        timed_together(state, {{&row, change}, {&floor, bare}});
+        timed_together(state, {{&row, change}, {&floor, bare}, {&blit, blit_floor(panel)}});
     });
 }
 
