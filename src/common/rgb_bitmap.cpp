@@ -88,20 +88,6 @@ void compose_with_dc(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, co
 
 } // namespace
 
-wxBitmap bitmap_from_rgb(const cv::Mat& rgb)
-{
-    if (rgb.empty() || rgb.type() != CV_8UC3)
-        return wxBitmap();
-    const int w = rgb.cols, h = rgb.rows;
-    // wxImage takes ownership of malloc'ed data and frees it itself.
-    auto* data = static_cast<unsigned char*>(malloc(static_cast<size_t>(w) * h * 3));
-    if (!data)
-        return wxBitmap();
-    copy_rows(rgb, data);
-    wxImage image(w, h, data);
-    return wxBitmap(image);
-}
-
 void compose_rgb(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background,
                  wxImage& staging)
 {

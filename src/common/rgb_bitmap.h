@@ -9,10 +9,6 @@
 
 namespace tesk_vumo {
 
-/// A bitmap of @p rgb's own size from its 8-bit R, G, B samples (any row
-/// stride). Returns an invalid bitmap for an empty image.
-wxBitmap bitmap_from_rgb(const cv::Mat& rgb);
-
 /// Puts @p rgb (8-bit R, G, B, any row stride; may be empty) into @p target
 /// with its top-left pixel at @p at, and @p background everywhere else, as
 /// clearing @p target and drawing a bitmap of @p rgb would, without a mask.

@@ -1,5 +1,6 @@
 #include "tesk_vumo/simple/simple_image_panel.h"
 
+#include "../common/image_memory.h"
 #include "../common/rgb_bitmap.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/image_source.h"
@@ -60,9 +61,7 @@ void SimpleImagePanel::init_buffer()
         // A new bitmap holds whatever memory it was given (on GTK even
         // pieces of earlier pictures), and without an image nothing else
         // draws into it before the next paint shows it.
-        wxMemoryDC dc(buffer_);
-        dc.SetBackground(wxBrush(GetBackgroundColour()));
-        dc.Clear();
+        fill_bitmap(buffer_, GetBackgroundColour());
     }
     // An image set while the window had no area could not be fitted; the
     // buffer may be back at its old size, but the picture is not.
@@ -84,8 +83,12 @@ void SimpleImagePanel::fitting()
         fitting_pending_ = true;
         return;
     }
-    // Always a new image: a host may still hold the previous one.
+    // New memory only when a host still holds the previous image or its
+    // size changed: fresh pages cost a fault each on first touch.
     cv::Mat shown;
+    if (image_being_shown_.u && image_being_shown_.u->refcount == 1)
+        shown = image_being_shown_;
+    make_image(shown, size, CV_8UC3);
     cv::resize(source_image_, shown, size);
     image_being_shown_ = shown;
     draw_image();
@@ -105,11 +108,13 @@ void SimpleImagePanel::draw_image()
     const ImageInfo info = get_image_info_being_drawn();
     if (info.image.empty() || !buffer_.IsOk())
         return;
-    wxClientDC client_dc(this);
-    wxBufferedDC dc(&client_dc, buffer_);
-    dc.SetBackground(wxBrush(GetBackgroundColour()));
-    dc.Clear();
-    dc.DrawBitmap(bitmap_from_rgb(info.image), info.x, info.y, false);
+    compose_rgb(buffer_, info.image, wxPoint(info.x, info.y), GetBackgroundColour(), draw_staging_);
+    // Nothing shows on a surface without area (and a blit to one leaks in the toolkit).
+    const wxSize client = GetClientSize();
+    if (client.x > 0 && client.y > 0) {
+        wxClientDC dc(this);
+        dc.DrawBitmap(buffer_, 0, 0, false);
+    }
 }
 
 void SimpleImagePanel::on_size(wxSizeEvent& event)

@@ -8,6 +8,7 @@
 
 #include <opencv2/core.hpp>
 #include <wx/bitmap.h>
+#include <wx/image.h>
 #include <wx/panel.h>
 
 namespace tesk_vumo {
@@ -74,6 +75,7 @@ private:
     cv::Mat source_image_;
     cv::Mat image_being_shown_;
     wxBitmap buffer_;
+    wxImage draw_staging_; // where the buffer cannot be written directly
     std::any user_data_;
     bool fitting_pending_ = false; // the stored image could not be fitted yet
 };
