@@ -5,11 +5,16 @@
 
 namespace tesk_vumo {
 
+/// The allocator of large images: where the kernel gives them on request
+/// (Linux), their memory comes in huge pages, so that it is touched with a
+/// page fault per 2 MiB instead of one per 4 KiB and read with fewer TLB
+/// misses. Small arrays, other systems and sanitizer builds get OpenCV's
+/// own allocation. It lives as long as the process: arrays made by it may
+/// be handed to hosts that keep them to the very end.
+cv::MatAllocator* image_allocator();
+
 /// Makes @p image an image of @p size and @p type, keeping its memory when
-/// it is one already. New memory of a large image is asked of the kernel in
-/// huge pages where it gives them on request (Linux): it is then touched with
-/// a page fault per 2 MiB instead of one per 4 KiB, and read with fewer TLB
-/// misses.
+/// it is one already; new memory comes from image_allocator().
 void make_image(cv::Mat& image, cv::Size size, int type);
 
 } // namespace tesk_vumo

@@ -2,9 +2,11 @@
 
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/forms/i18n.h"
+#include "image_memory.h"
 
 #include <algorithm>
 #include <fstream>
+#include <limits>
 #include <system_error>
 #include <vector>
 
@@ -36,32 +38,34 @@ cv::Mat decode_image_file(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return {};
-    // One read of the file's size, with room for the marker below: reading
-    // through a growing buffer touched twice as many fresh pages.
+    // One read of the file's size, with room for the marker below, into
+    // memory of huge pages: a large file is as many fresh pages as it is
+    // long.
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec)
+    if (ec || size == 0 || size > static_cast<std::uintmax_t>(std::numeric_limits<int>::max() - 2))
         return {};
-    std::vector<uchar> bytes;
-    bytes.reserve(static_cast<size_t>(size) + 2);
-    bytes.resize(static_cast<size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    if (in.bad() || bytes.empty())
+    cv::Mat buffer;
+    make_image(buffer, cv::Size(static_cast<int>(size) + 2, 1), CV_8UC1);
+    in.read(reinterpret_cast<char*>(buffer.data), static_cast<std::streamsize>(size));
+    int length = static_cast<int>(in.gcount());
+    if (in.bad() || length == 0)
         return {};
     // The codec leaves the rows of a JPEG cut short undefined (whatever its
     // scratch memory held) unless the data ends with an end-of-image marker;
     // with one, the missing part decodes as plain grey.
-    const bool jpeg = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
-    if (jpeg && !(bytes[bytes.size() - 2] == 0xFF && bytes.back() == 0xD9)) {
-        bytes.push_back(0xFF);
-        bytes.push_back(0xD9);
+    const uchar* bytes = buffer.data;
+    const bool jpeg = length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
+    if (jpeg && !(bytes[length - 2] == 0xFF && bytes[length - 1] == 0xD9)) {
+        buffer.data[length++] = 0xFF;
+        buffer.data[length++] = 0xD9;
     }
     cv::Mat image;
+    image.allocator = image_allocator();
     try {
-        image = cv::imdecode(bytes, cv::IMREAD_COLOR);
+        cv::imdecode(buffer.colRange(0, length), cv::IMREAD_COLOR, &image);
         if (image.empty() || image.type() != CV_8UC3)
             return {};
-        bytes = std::vector<uchar>();
+        buffer.release();
         bgr_to_rgb_in_place(image);
     } catch (const cv::Exception&) {
         // The codecs throw on some malformed headers (e.g. a declared size

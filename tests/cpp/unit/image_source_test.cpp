@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
 using namespace tesk_vumo;
 namespace fs = std::filesystem;
@@ -177,6 +178,31 @@ TEST(ReadSourceFile, GrayFilesComeBackWithThreeChannels)
     const cv::Mat image = read_source_file(path, path.string(), SourceMessages::Standard);
     ASSERT_EQ(image.type(), CV_8UC3);
     EXPECT_EQ(at(image, 2, 3), cv::Vec3b(77, 77, 77));
+}
+
+TEST(ReadSourceFile, LargeFilesDecodeAsTheCodecReadsThem)
+{
+    // Files and images of several megabytes: their memory is allocated
+    // otherwise than that of small ones, and must outlive the reading.
+    cv::Mat bgr(1500, 2000, CV_8UC3);
+    cv::randu(bgr, 0, 256);
+    cv::GaussianBlur(bgr, bgr, cv::Size(0, 0), 3);
+    std::vector<cv::Mat> kept;
+    for (const char* name : {"large.png", "large.jpg", "large.bmp"}) {
+        SCOPED_TRACE(name);
+        const fs::path path = scratch_dir() / name;
+        ASSERT_TRUE(cv::imwrite(path.string(), bgr));
+        cv::Mat expected;
+        cv::cvtColor(cv::imread(path.string(), cv::IMREAD_COLOR), expected, cv::COLOR_BGR2RGB);
+        const cv::Mat image = read_source_file(path, path.string(), SourceMessages::Standard);
+        ASSERT_EQ(image.size(), expected.size());
+        EXPECT_EQ(cv::norm(image, expected, cv::NORM_INF), 0);
+        kept.push_back(image(cv::Rect(1990, 1490, 10, 10)));
+        kept.push_back(expected(cv::Rect(1990, 1490, 10, 10)).clone());
+    }
+    // A part of each reading still holds its pixels after the whole went out of scope.
+    for (size_t i = 0; i < kept.size(); i += 2)
+        EXPECT_EQ(cv::norm(kept[i], kept[i + 1], cv::NORM_INF), 0);
 }
 
 TEST(KeepsScrollPosition, OnlyForAnImageOfTheSameSize)
