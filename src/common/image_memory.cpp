@@ -1,6 +1,7 @@
 #include "image_memory.h"
 
 #include <cstdint>
+#include <new>
 
 #if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
 #include <sys/mman.h>
@@ -27,14 +28,12 @@ public:
                 step[i] = total;
             total *= static_cast<size_t>(sizes[i]);
         }
+        uchar* memory = map(total);
+        if (!memory)
+            throw std::bad_alloc(); // Mat::create then falls back to OpenCV's allocator
         auto* u = new cv::UMatData(this);
         u->size = total;
-        u->data = u->origdata = map(total);
-        if (!u->data) {
-            delete u;
-            // Mat::create then falls back to OpenCV's allocator.
-            throw std::bad_alloc();
-        }
+        u->data = u->origdata = memory;
         return u;
     }
 
