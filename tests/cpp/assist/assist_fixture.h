@@ -39,12 +39,7 @@ protected:
         FrameTest::SetUp();
         script = std::make_shared<RecordingInteraction>();
         previous_ = set_user_interaction(script);
-        panel = new ImagePanel(frame);
-        auto* sizer = new wxBoxSizer(wxVERTICAL);
-        sizer->Add(panel, 1, wxEXPAND);
-        frame->SetSizer(sizer);
-        frame->Layout();
-        pump();
+        panel = fill_frame(new ImagePanel(frame));
     }
 
     void TearDown() override

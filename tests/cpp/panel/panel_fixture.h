@@ -59,12 +59,7 @@ protected:
     void SetUp() override
     {
         FrameTest::SetUp();
-        panel = new ImagePanel(frame);
-        auto* sizer = new wxBoxSizer(wxVERTICAL);
-        sizer->Add(panel, 1, wxEXPAND);
-        frame->SetSizer(sizer);
-        frame->Layout();
-        pump();
+        panel = fill_frame(new ImagePanel(frame));
     }
 
     /// Resizes the frame until the drawing surface has the outer size

@@ -37,16 +37,6 @@ protected:
                       << std::endl;
     }
 
-    template <class Viewer>
-    Viewer* add(Viewer* viewer)
-    {
-        frame->SetSizer(new wxBoxSizer(wxVERTICAL));
-        frame->GetSizer()->Add(viewer, 1, wxEXPAND);
-        frame->Layout();
-        pump();
-        return viewer;
-    }
-
     /// A large picture at one pixel per pixel, scrolled and with a selection
     /// dragged on it: what a failed load has to leave alone.
     template <class Viewer>
@@ -115,7 +105,7 @@ protected:
 
 TEST_F(CorruptFilesTest, SimpleImagePanelRaisesTheReadFailureAndKeepsItsPicture)
 {
-    auto* viewer = add(new SimpleImagePanel(frame, wxSize(480, 360)));
+    auto* viewer = fill_frame(new SimpleImagePanel(frame, wxSize(480, 360)));
     viewer->set_source_image(baseline);
     int shown = 0;
     for (const CorpusFile& file : corpus) {
@@ -130,7 +120,7 @@ TEST_F(CorruptFilesTest, SimpleImagePanelRaisesTheReadFailureAndKeepsItsPicture)
 
 TEST_F(CorruptFilesTest, ImagePanelRaisesTheReadFailureAndKeepsItsView)
 {
-    auto* viewer = add(new ImagePanel(frame));
+    auto* viewer = fill_frame(new ImagePanel(frame));
     ASSERT_NO_FATAL_FAILURE(show_baseline(viewer));
     for (const CorpusFile& file : corpus)
         if (host_sets(viewer, file, standard_read_failure(file.path.string())))
@@ -140,7 +130,7 @@ TEST_F(CorruptFilesTest, ImagePanelRaisesTheReadFailureAndKeepsItsView)
 
 TEST_F(CorruptFilesTest, ImageRaisesItsOwnReadFailureAndKeepsItsView)
 {
-    auto* viewer = add(new Image(frame));
+    auto* viewer = fill_frame(new Image(frame));
     ASSERT_NO_FATAL_FAILURE(show_baseline(viewer));
     for (const CorpusFile& file : corpus)
         if (host_sets(viewer, file, context_read_failure(file.path.string())))
@@ -150,7 +140,7 @@ TEST_F(CorruptFilesTest, ImageRaisesItsOwnReadFailureAndKeepsItsView)
 
 TEST_F(CorruptFilesTest, ImagePanelLoadCommandClearsTheSourceOfAnUndecodableFile)
 {
-    auto* viewer = add(new ImagePanel(frame));
+    auto* viewer = fill_frame(new ImagePanel(frame));
     for (const CorpusFile& file : corpus) {
         SCOPED_TRACE(file.kind);
         ASSERT_NO_FATAL_FAILURE(show_baseline(viewer));
@@ -177,7 +167,7 @@ TEST_F(CorruptFilesTest, ImagePanelLoadCommandClearsTheSourceOfAnUndecodableFile
 
 TEST_F(CorruptFilesTest, ImageLoadCommandReportsAnUndecodableFileAndKeepsItsView)
 {
-    auto* viewer = add(new Image(frame));
+    auto* viewer = fill_frame(new Image(frame));
     ASSERT_NO_FATAL_FAILURE(show_baseline(viewer));
     for (const CorpusFile& file : corpus) {
         SCOPED_TRACE(file.kind);
@@ -249,7 +239,7 @@ namespace {
 TEST_F(CorruptFilesTest, ImageNamesAFileWhoseNameIsNotUtf8InItsErrorBox)
 {
     // The box used to be empty: its text was decoded as UTF-8 as a whole.
-    auto* viewer = add(new Image(frame));
+    auto* viewer = fill_frame(new Image(frame));
     const std::filesystem::path dir = temp_dir();
     const std::filesystem::path path = dir / std::string("bad\xff(name.png");
     write_bytes(path, std::vector<uchar>(40, 0x42));
@@ -274,7 +264,7 @@ TEST_F(CorruptFilesTest, AJpegCutShortShowsGreyWhereItsDataEnds)
     const std::filesystem::path path = temp_dir() / "short.jpg";
     write_bytes(path, std::vector<uchar>(whole.begin(), whole.begin() + scan + 20));
 
-    auto* viewer = add(new ImagePanel(frame));
+    auto* viewer = fill_frame(new ImagePanel(frame));
     viewer->set_source_image(path);
     const cv::Mat first = viewer->source_image();
     ASSERT_EQ(first.size(), cv::Size(64, 64));

@@ -33,11 +33,7 @@ protected:
         FrameTest::SetUp();
         // The viewers sit in a host panel without a sizer, so that the
         // tests size them freely, down to nothing.
-        host = new wxPanel(frame);
-        frame->SetSizer(new wxBoxSizer(wxVERTICAL));
-        frame->GetSizer()->Add(host, 1, wxEXPAND);
-        frame->Layout();
-        pump();
+        host = fill_frame(new wxPanel(frame));
     }
 
     template <class Viewer>

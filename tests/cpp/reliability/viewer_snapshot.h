@@ -6,6 +6,7 @@
 
 #include <ostream>
 #include <string>
+#include <type_traits>
 
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>
@@ -55,21 +56,13 @@ ViewerSnapshot snapshot(const Viewer& viewer)
     s.shown = viewer.image_being_shown().data;
     s.shown_size = viewer.image_being_shown().size();
     s.buffer = viewer.buffer();
-    s.selection = viewer.selection_rect();
-    s.h_position = viewer.ui_scroll_bar_horizontal->GetThumbPosition();
-    s.v_position = viewer.ui_scroll_bar_vertical->GetThumbPosition();
-    s.fittings = viewer.fitting_count();
-    return s;
-}
-
-inline ViewerSnapshot snapshot(const SimpleImagePanel& viewer)
-{
-    ViewerSnapshot s;
-    s.source = viewer.source_image().data;
-    s.source_size = viewer.source_image().size();
-    s.shown = viewer.image_being_shown().data;
-    s.shown_size = viewer.image_being_shown().size();
-    s.buffer = viewer.buffer();
+    // The simple viewer has no selection, scroll bars or fitting count.
+    if constexpr (!std::is_same_v<Viewer, SimpleImagePanel>) {
+        s.selection = viewer.selection_rect();
+        s.h_position = viewer.ui_scroll_bar_horizontal->GetThumbPosition();
+        s.v_position = viewer.ui_scroll_bar_vertical->GetThumbPosition();
+        s.fittings = viewer.fitting_count();
+    }
     return s;
 }
 

@@ -9,6 +9,7 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 #include <wx/app.h>
+#include <wx/sizer.h>
 #include <wx/utils.h>
 
 namespace tesk_vumo::testing {
@@ -39,6 +40,15 @@ void FrameTest::SetUp()
     frame = new wxFrame(nullptr, wxID_ANY, "test", wxPoint(0, 0), wxDefaultSize);
     frame->SetClientSize(client_size);
     frame->Show();
+    pump();
+}
+
+void FrameTest::add_to_frame(wxWindow* child)
+{
+    if (!frame->GetSizer())
+        frame->SetSizer(new wxBoxSizer(wxVERTICAL));
+    frame->GetSizer()->Add(child, 1, wxEXPAND);
+    frame->Layout();
     pump();
 }
 

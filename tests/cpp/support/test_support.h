@@ -28,8 +28,19 @@ class FrameTest : public ::testing::Test
 protected:
     void SetUp() override;
     void TearDown() override;
+    /// Stretches @p child over the frame (through a vertical sizer, made on
+    /// first use), lays the frame out and pumps.
+    template <class Window>
+    Window* fill_frame(Window* child)
+    {
+        add_to_frame(child);
+        return child;
+    }
     wxFrame* frame = nullptr;
     wxSize client_size{800, 600};
+
+private:
+    void add_to_frame(wxWindow* child);
 };
 
 /// Pixel of @p bitmap at (x, y).
