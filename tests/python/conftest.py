@@ -1,3 +1,4 @@
+import contextlib
 import time
 
 import numpy as np
@@ -47,6 +48,23 @@ def host(frame):
 def rgb(bitmap, x, y):
     image = bitmap.ConvertToImage()
     return image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)
+
+
+def middle_line_shown(viewer):
+    """Whether the buffer has a blue dashed line down the middle of a 400-pixel-wide image."""
+    buffer = viewer.buffer.ConvertToImage()
+    middle = viewer.image_rect.x + 200
+    return any(buffer.GetBlue(middle, y) > 200 and buffer.GetRed(middle, y) < 60 for y in range(400))
+
+
+@contextlib.contextmanager
+def installed(provider):
+    """Makes @provider answer every dialog and box while the block runs."""
+    previous = tesk_vumo.set_user_interaction(provider)
+    try:
+        yield provider
+    finally:
+        tesk_vumo.set_user_interaction(previous)
 
 
 def solid(height, width, colour):
@@ -104,7 +122,5 @@ class Interaction:
 
 @pytest.fixture
 def interaction():
-    scripted = Interaction()
-    previous = tesk_vumo.set_user_interaction(scripted)
-    yield scripted
-    tesk_vumo.set_user_interaction(previous)
+    with installed(Interaction()) as scripted:
+        yield scripted

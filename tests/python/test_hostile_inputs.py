@@ -11,7 +11,7 @@ import pytest
 import wx
 
 import tesk_vumo
-from conftest import pump_until, write_png
+from conftest import installed, pump_until, write_png
 from tesk_vumo import Image, ImagePanel, ImagePanelAssist, Rotation, SimpleImagePanel, ZoomMode
 
 VIEWERS = [SimpleImagePanel, ImagePanel, Image]
@@ -661,10 +661,8 @@ class Provider:
 
 @pytest.fixture
 def provider():
-    scripted = Provider()
-    previous = tesk_vumo.set_user_interaction(scripted)
-    yield scripted
-    tesk_vumo.set_user_interaction(previous)
+    with installed(Provider()) as scripted:
+        yield scripted
 
 
 def broken_files(tmp_path):

@@ -6,7 +6,7 @@ import pytest
 import wx
 
 import tesk_vumo
-from conftest import mouse, set_surface, solid, write_png
+from conftest import middle_line_shown, mouse, set_surface, solid, write_png
 from tesk_vumo import Image, Rotation, ZoomMode
 
 ORANGE = (200, 100, 50)
@@ -81,23 +81,17 @@ def test_menu_items_refit_like_the_properties(viewer, handler, name, value):
 
 def test_guide_line_items_redraw_at_once(viewer):
     viewer.source_image = solid(300, 400, ORANGE)
-    middle = viewer.image_rect.x + 200
-
-    def blue_in_middle_column():
-        buffer = viewer.buffer.ConvertToImage()
-        return any(buffer.GetBlue(middle, y) > 200 and buffer.GetRed(middle, y) < 60 for y in range(400))
-
-    assert not blue_in_middle_column()
+    assert not middle_line_shown(viewer)
     viewer.on_show_middle_lines(wx.CommandEvent(wx.wxEVT_MENU))
-    assert viewer.middle_line_enabled and blue_in_middle_column()
+    assert viewer.middle_line_enabled and middle_line_shown(viewer)
     viewer.on_hide_middle_lines(wx.CommandEvent(wx.wxEVT_MENU))
-    assert not viewer.middle_line_enabled and not blue_in_middle_column()
+    assert not viewer.middle_line_enabled and not middle_line_shown(viewer)
 
     # Set from code, the flag shows at the next redraw.
     viewer.middle_line_enabled = True
-    assert not blue_in_middle_column()
+    assert not middle_line_shown(viewer)
     viewer.draw_image()
-    assert blue_in_middle_column()
+    assert middle_line_shown(viewer)
 
     redraws = viewer.redraw_count
     viewer.on_show_following_lines(wx.CommandEvent(wx.wxEVT_MENU))

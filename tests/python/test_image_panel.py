@@ -6,7 +6,7 @@ import pytest
 import wx
 
 import tesk_vumo
-from conftest import mouse, pump_until, rgb, set_surface, solid, write_png
+from conftest import middle_line_shown, mouse, pump_until, rgb, set_surface, solid, write_png
 from tesk_vumo import ImagePanel, ImagePanelAssist, Rotation, ZoomMode
 
 RED = (255, 0, 0)
@@ -70,24 +70,18 @@ def test_docked_choices_apply_the_picked_item(panel):
 
 def test_middle_lines_follow_the_check_box(panel):
     panel.source_image = solid(300, 400, RED)
-    middle = panel.image_rect.x + 200
-
-    def blue_in_middle_column():
-        buffer = panel.buffer.ConvertToImage()
-        return any(buffer.GetBlue(middle, y) > 200 and buffer.GetRed(middle, y) < 60 for y in range(400))
-
     redraws = panel.redraw_count
     panel.enable_middle_lines()
     assert panel.ui_checkbox_middle_lines.IsChecked() and panel.redraw_count == redraws
-    assert not blue_in_middle_column()
+    assert not middle_line_shown(panel)
     panel.on_show_middle_lines(wx.CommandEvent(wx.wxEVT_CHECKBOX))
-    assert blue_in_middle_column()
+    assert middle_line_shown(panel)
 
     panel.disable_middle_lines()
     event = wx.CommandEvent(wx.wxEVT_CHECKBOX, panel.ui_checkbox_middle_lines.GetId())
     event.SetEventObject(panel.ui_checkbox_middle_lines)
     panel.ui_checkbox_middle_lines.GetEventHandler().ProcessEvent(event)
-    assert not panel.ui_checkbox_middle_lines.IsChecked() and not blue_in_middle_column()
+    assert not panel.ui_checkbox_middle_lines.IsChecked() and not middle_line_shown(panel)
 
     panel.ui_checkbox_follow_lines.SetValue(True)
     redraws = panel.redraw_count
