@@ -13,6 +13,13 @@ namespace tesk_vumo {
 /// be handed to hosts that keep them to the very end.
 cv::MatAllocator* image_allocator();
 
+/// Whether @p image's memory has no other holder than @p image itself: no
+/// host copy or region of it, so that it may be written over.
+inline bool held_alone(const cv::Mat& image)
+{
+    return image.u && image.u->refcount == 1;
+}
+
 /// Makes @p image an image of @p size and @p type, keeping its memory when
 /// it is one already; new memory comes from image_allocator().
 void make_image(cv::Mat& image, cv::Size size, int type);

@@ -47,11 +47,10 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
     // memory costs a page fault on first touch.
     // A zoom or rotation change back and forth alternates between two
     // sizes: the other size's memory is kept for the way back.
-    const auto ours = [](const cv::Mat& image) { return image.u && image.u->refcount == 1; };
     cv::Mat shown;
-    if (image_being_shown_.size() != shown_size && spare_.size() == shown_size && ours(spare_))
+    if (image_being_shown_.size() != shown_size && spare_.size() == shown_size && held_alone(spare_))
         shown = spare_;
-    else if (ours(image_being_shown_))
+    else if (held_alone(image_being_shown_))
         shown = image_being_shown_;
     make_image(shown, shown_size, CV_8UC3);
     const bool turned = rotation_ == Rotation::ClockWise90 || rotation_ == Rotation::Double90
@@ -75,7 +74,7 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
     this->ui_scroll_bar_vertical->SetScrollbar(v.position, v.thumb_size, v.range, v.page_size,
                                                !keep_scroll_pos);
     cv::Mat previous = std::exchange(image_being_shown_, std::move(shown));
-    if (previous.data != image_being_shown_.data && ours(previous))
+    if (previous.data != image_being_shown_.data && held_alone(previous))
         spare_ = std::move(previous);
     else if (spare_.data == image_being_shown_.data)
         spare_.release();

@@ -86,7 +86,7 @@ void SimpleImagePanel::fitting()
     // New memory only when a host still holds the previous image or its
     // size changed: fresh pages cost a fault each on first touch.
     cv::Mat shown;
-    if (image_being_shown_.u && image_being_shown_.u->refcount == 1)
+    if (held_alone(image_being_shown_))
         shown = image_being_shown_;
     make_image(shown, size, CV_8UC3);
     cv::resize(source_image_, shown, size);
