@@ -22,7 +22,7 @@ void declare_image(py::module_& m)
                 throw py::type_error("Image needs a parent window");
             return new Image(parent, size);
         },
-        "Image(parent, size=wx.Size(640, 480)): a viewer in window @parent, empty at first.",
+        "Image(parent, size=wx.Size(640, 480)): a viewer in window ``parent``, empty at first.",
         "parent"_a, "size"_a = wxSize(640, 480));
 
     bind_viewer_core(cls);

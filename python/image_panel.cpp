@@ -25,7 +25,7 @@ void declare_image_panel(py::module_& m)
                 throw py::type_error("ImagePanel needs a parent window");
             return new ImagePanel(parent, size);
         },
-        "ImagePanel(parent, size=wx.Size(640, 480)): a viewer in window @parent, empty at first.",
+        "ImagePanel(parent, size=wx.Size(640, 480)): a viewer in window ``parent``, empty at first.",
         "parent"_a, "size"_a = wxSize(640, 480));
     cls.attr("ZoomMode", int_enum_class<ZoomMode>());
     cls.attr("Rotation", int_enum_class<Rotation>());

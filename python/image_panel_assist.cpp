@@ -23,7 +23,7 @@ void declare_image_panel_assist(py::module_& m)
                                      + Py_TYPE(parent.ptr())->tp_name);
             return new ImagePanelAssist(panel);
         },
-        "ImagePanelAssist(parent): a window serving ImagePanel @parent, its choices set to the "
+        "ImagePanelAssist(parent): a window serving ImagePanel ``parent``, its choices set to the "
         "panel's docked items and its zoom-rate and angle inputs disabled.",
         "parent"_a);
 

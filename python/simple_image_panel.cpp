@@ -22,8 +22,8 @@ void declare_simple_image_panel(py::module_& m)
                 throw py::type_error("SimpleImagePanel needs a parent window");
             return new SimpleImagePanel(parent, size);
         },
-        "SimpleImagePanel(parent, size): a panel of @size (wx.Size or (width, height)) in window "
-        "@parent.",
+        "SimpleImagePanel(parent, size): a panel of ``size`` (wx.Size or (width, height)) in window "
+        "``parent``.",
         "parent"_a, "size"_a);
 
     bind_source_image(cls, SourceMessages::Standard);

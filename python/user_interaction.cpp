@@ -169,7 +169,7 @@ void declare_user_interaction(py::module_& m)
                 return python->provider();
             return py::none();
         },
-        "Routes the viewers' file dialogs, message boxes and popup menus through @provider, an "
+        "Routes the viewers' file dialogs, message boxes and popup menus through ``provider``, an "
         "object with the methods ask_path(request) -> str, os.PathLike or None (cancelled), "
         "show_message(text, caption, style) -> int and popup_menu(window, menu, position). An "
         "exception a method raises is printed and counts as a cancelled dialog. None restores the "

@@ -152,7 +152,7 @@ void bind_viewer_core(WxClass<T, Base>& cls)
     cls.def(
         "do_scroll",
         [](T& viewer, wxScrollBar* ui, int sign, int count_per_action) { viewer.do_scroll(ui, sign, count_per_action); },
-        "Moves scroll bar @ui by -sign * count_per_action positions, clamped to its range, and "
+        "Moves scroll bar ``ui`` by -sign * count_per_action positions, clamped to its range, and "
         "redraws when the position changed.",
         "ui"_a, "sign"_a, "count_per_action"_a);
     cls.def(
@@ -175,7 +175,7 @@ void bind_viewer_core(WxClass<T, Base>& cls)
     cls.def(
         "set_selection_rect",
         [](T& viewer, const wxRect& rect) { viewer.set_selection_rect({rect.x, rect.y, rect.width, rect.height}); },
-        "Sets the selection to @rect (a wx.Rect or four ints x, y, width, height) exactly as given "
+        "Sets the selection to ``rect`` (a wx.Rect or four ints x, y, width, height) exactly as given "
         "and redraws; the width and height read-outs keep their text.",
         "rect"_a);
     cls.def(

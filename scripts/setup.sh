@@ -10,6 +10,7 @@ packages=(
   python3 python3-dev python3-numpy python3-pytest python3-wxgtk4.0
   pybind11-dev python3-pybind11
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  doxygen python3-sphinx
   xvfb xauth
   fonts-wqy-microhei
 )

@@ -1,27 +1,23 @@
 #!/usr/bin/env bash
-# Installs the library from a build tree into a scratch prefix, builds the
-# C++ example host against the installed package (find_package and
-# pkg-config), runs it headless and checks the picture it shows.
+# Runs the hosts that build_hosts.sh built against the installed package:
+# the C++ example host and the Python example host (from the installed
+# module, imported from elsewhere) headless, checking the pictures they show,
+# and the host that linked wxWidgets' net and xrc beside the library. No
+# LD_LIBRARY_PATH: the installed files find each other by themselves.
+#
+#   installed_example.sh WORK_DIR SOURCE_DIR
 set -euo pipefail
-build_dir=$1
-source_dir=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+work=$(realpath "$1")
+source_dir=$(realpath "$2")
+unset LD_LIBRARY_PATH
+shots=$(mktemp -d)
+trap 'rm -rf "$shots"' EXIT
 
-cmake --install "$build_dir" --prefix "$work/prefix" > /dev/null
-cmake -S "$source_dir/examples/cpp" -B "$work/example" -DCMAKE_PREFIX_PATH="$work/prefix" > /dev/null
-cmake --build "$work/example" -j 2 > /dev/null
-"$work/example/example_host" "$source_dir/demo/sample.png" --screenshot "$work/shot.png"
+"$work/hosts/example/example_host" "$source_dir/demo/sample.png" --screenshot "$shots/shot.png"
 
-# The same host also builds from the pkg-config description.
-PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" c++ -std=c++17 -fsyntax-only \
-  $(PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" pkg-config --cflags tesk_vumo) "$source_dir/examples/cpp/main.cpp"
-
-# The Python module from the installed tree, imported from elsewhere, runs
-# the Python example host.
 module=$(ls "$work"/prefix/lib/python3*/dist-packages/tesk_vumo*.so)
-(cd "$work" && PYTHONPATH=$(dirname "$module") /usr/bin/python3 "$source_dir/examples/python/host.py" \
-  "$source_dir/demo/sample.png" --screenshot "$work/shot_python.png")
+(cd "$shots" && PYTHONPATH=$(dirname "$module") /usr/bin/python3 "$source_dir/examples/python/host.py" \
+  "$source_dir/demo/sample.png" --screenshot "$shots/shot_python.png")
 
 check_picture() {
 /usr/bin/python3 - "$1" <<'PY'
@@ -36,5 +32,9 @@ assert image.GetWidth() > 800 and len(colours) > 50, (image.GetSize(), len(colou
 print(sys.argv[1], "shows", len(colours), "colours in", tuple(image.GetSize()))
 PY
 }
-check_picture "$work/shot.png"
-check_picture "$work/shot_python.png"
+check_picture "$shots/shot.png"
+check_picture "$shots/shot_python.png"
+
+output=$("$work/hosts/extra_components_host")
+[ "$output" = "127.0.0.1 3x4" ] || { echo "extra-components host printed: $output"; exit 1; }
+echo "extra-components host: $output"

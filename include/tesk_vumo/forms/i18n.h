@@ -22,7 +22,7 @@ wxString tr(const char* utf8_text);
 /// for @p language is found.
 bool set_language(const wxString& language);
 
-/// Adds a folder laid out as <folder>/<language>/LC_MESSAGES/tesk_vumo.mo
+/// Adds a folder laid out as `<folder>/<language>/LC_MESSAGES/tesk_vumo.mo`
 /// to those searched by set_language(), before the built-in ones (the build
 /// tree's and the installed ones).
 void add_catalog_lookup_path(const wxString& folder);
