@@ -1,6 +1,8 @@
 #ifndef TESK_VUMO_SRC_COMMON_VIEW_RENDERER_H
 #define TESK_VUMO_SRC_COMMON_VIEW_RENDERER_H
 
+#include <vector>
+
 #include <opencv2/core.hpp>
 
 #include "image_pyramid.h"
@@ -8,20 +10,37 @@
 
 namespace tesk_vumo {
 
-/// Composes into @p out the viewport of @p view: the part of @p pyramid's
-/// image (8-bit R, G, B) that the view shows, sampled straight from the
-/// pyramid level nearest the scale, and @p background (R, G, B) around the
-/// displayed image and in the corners a free angle leaves. @p out is made an
-/// 8-bit R, G, B image of the viewport's size; its memory is kept from call
-/// to call, so that a steady view allocates nothing.
+/// Composes the viewport of a view straight from the image, through its
+/// pyramid, into a picture it keeps: a steady view (a zoom step, a scroll)
+/// allocates nothing.
 ///
 /// Above 1:1, and at 1:1 in quarter turns, each displayed pixel takes the
-/// nearest image pixel: enlarged pixels stay sharp squares, as image
-/// viewers show them for inspection. Below 1:1, and at 1:1 turned by a free
-/// angle, pixels are interpolated bilinearly, which keeps reduced photos
-/// and turned edges smooth.
-void render_view(ImagePyramid& pyramid, const geometry::ViewTransform& view, const cv::Vec3b& background,
-                 cv::Mat& out);
+/// image pixel under its centre: enlarged pixels stay sharp squares, as
+/// image viewers show them for inspection. Below 1:1, and at 1:1 turned by
+/// a free angle, pixels are interpolated bilinearly in the pyramid level
+/// nearest the scale, which keeps reduced photos and turned edges smooth.
+class ViewRenderer
+{
+public:
+    /// Makes the picture of @p view: 8-bit R, G, B of the viewport's size,
+    /// the part of @p pyramid's image (8-bit R, G, B) the view shows, and
+    /// @p background (R, G, B) around the displayed image and in the
+    /// corners a free angle leaves. The picture stays valid until the next
+    /// call.
+    const cv::Mat& render(ImagePyramid& pyramid, const geometry::ViewTransform& view,
+                          const cv::Vec3b& background);
+
+    const cv::Mat& picture() const { return picture_; }
+
+private:
+    void sample_nearest(const cv::Mat& image, const cv::Matx23d& to_image, int quarter_turns, cv::Rect covered);
+    void sample_upright_bilinear(const cv::Mat& image, const cv::Matx23d& to_image, cv::Rect covered);
+
+    cv::Mat picture_;
+    std::vector<int> row_taps_, column_taps_, row_next_, column_next_, row_weights_, column_weights_;
+    std::vector<ushort> byte_weights_;
+    cv::Mat working_rows_; ///< two rows per stripe of work
+};
 
 } // namespace tesk_vumo
 

@@ -55,8 +55,10 @@ TEST(ViewTransform, QuarterTurnsPlacePixelsAsRotateDoesAtAnyScale)
                 // image itself, each pixel a sharp square.
                 ImagePyramid pyramid;
                 pyramid.reset(source);
-                cv::Mat picture, expected;
-                render_view(pyramid, ViewTransform(source.size(), scale, view.degrees(), shown), {0, 0, 0}, picture);
+                ViewRenderer renderer;
+                const cv::Mat& picture
+                    = renderer.render(pyramid, ViewTransform(source.size(), scale, view.degrees(), shown), {0, 0, 0});
+                cv::Mat expected;
                 cv::resize(turned, expected, shown, 0, 0, cv::INTER_NEAREST);
                 EXPECT_EQ(cv::norm(picture, expected, cv::NORM_INF), 0) << "for " << name(rotation) << " at " << scale;
             }
@@ -129,7 +131,7 @@ TEST(ViewTransform, ZoomAboutThePointerKeepsTheSourcePixelUnderIt)
     const cv::Mat source = coded_image(1000, 800);
     ImagePyramid pyramid;
     pyramid.reset(source);
-    cv::Mat picture;
+    ViewRenderer renderer;
     const cv::Point pointer(300, 200);
     const cv::Point2d at(pointer.x + 0.5, pointer.y + 0.5);
     ViewTransform view(source.size(), 2, 0, {640, 480}, {500, 700});
@@ -140,7 +142,7 @@ TEST(ViewTransform, ZoomAboutThePointerKeepsTheSourcePixelUnderIt)
         const cv::Point2d now = view.control_to_source(at);
         EXPECT_NEAR(now.x, under.x, 1e-9) << "at rate " << view.scale();
         EXPECT_NEAR(now.y, under.y, 1e-9) << "at rate " << view.scale();
-        render_view(pyramid, view, {0, 0, 0}, picture);
+        const cv::Mat& picture = renderer.render(pyramid, view, {0, 0, 0});
         if (view.scale() > 1)
             EXPECT_EQ(decoded(picture.at<cv::Vec3b>(pointer)), view.source_pixel(pointer)) << "at rate " << view.scale();
         if (memory)
@@ -184,10 +186,11 @@ TEST(ViewRenderer, DegreeAnyComposesTheTurnedImageOnTheBackground)
     const cv::Vec3b red(255, 0, 0), green(0, 255, 0), blue(0, 0, 255), white(255, 255, 255), back(10, 20, 30);
     ImagePyramid pyramid;
     pyramid.reset(source);
-    cv::Mat picture;
+    ViewRenderer renderer;
+    const cv::Mat& picture = renderer.picture();
     const auto at = [&](int x, int y) { return picture.at<cv::Vec3b>(y, x); };
 
-    render_view(pyramid, ViewTransform(source.size(), 1, 0, {100, 100}), back, picture);
+    renderer.render(pyramid, ViewTransform(source.size(), 1, 0, {100, 100}), back);
     ASSERT_EQ(picture.size(), cv::Size(100, 100));
     EXPECT_EQ(at(30, 40), red);
     EXPECT_EQ(at(69, 40), green);
@@ -198,7 +201,7 @@ TEST(ViewRenderer, DegreeAnyComposesTheTurnedImageOnTheBackground)
     EXPECT_EQ(at(50, 60), back);
 
     // A quarter turn clockwise: 20 wide, 40 high, red at the top-right.
-    render_view(pyramid, ViewTransform(source.size(), 1, 90, {100, 100}), back, picture);
+    renderer.render(pyramid, ViewTransform(source.size(), 1, 90, {100, 100}), back);
     EXPECT_EQ(at(55, 35), red);
     EXPECT_EQ(at(45, 35), blue);
     EXPECT_EQ(at(55, 65), green);
@@ -208,7 +211,7 @@ TEST(ViewRenderer, DegreeAnyComposesTheTurnedImageOnTheBackground)
 
     // 30 degrees clockwise: a 45 x 37 bounding box at (27, 31); each
     // quadrant's middle turns around the image's centre by hand.
-    render_view(pyramid, ViewTransform(source.size(), 1, 30, {100, 100}), back, picture);
+    renderer.render(pyramid, ViewTransform(source.size(), 1, 30, {100, 100}), back);
     const double c = std::cos(CV_PI / 6), s = std::sin(CV_PI / 6);
     const struct
     {
@@ -225,6 +228,31 @@ TEST(ViewRenderer, DegreeAnyComposesTheTurnedImageOnTheBackground)
     EXPECT_EQ(at(27, 31), back);
     EXPECT_EQ(at(71, 67), back);
     EXPECT_EQ(at(5, 5), back);
+}
+
+TEST(ViewRenderer, ReducedViewsInterpolateAsOpenCVsWarpDoes)
+{
+    cv::Mat source(900, 1200, CV_8UC3);
+    cv::randu(source, 0, 256);
+    cv::GaussianBlur(source, source, {0, 0}, 3);
+    ImagePyramid pyramid;
+    pyramid.reset(source);
+    ViewRenderer renderer;
+    for (double scale : {0.8, 0.3})
+        for (double degrees : {0.0, 180.0}) {
+            const ViewTransform view = ViewTransform(source.size(), scale, degrees, {320, 200}).scrolled_to({37.25, 20.5});
+            const cv::Mat& picture = renderer.render(pyramid, view, {0, 0, 0});
+            // The same view through warpAffine, from the same level.
+            const int k = pyramid.level_for(scale);
+            const double f = std::ldexp(1.0, -k);
+            const cv::Matx23d m = view.control_to_source_matrix();
+            const cv::Matx23d to_level(f * m(0, 0), f * m(0, 1), f * (m(0, 0) * 0.5 + m(0, 1) * 0.5 + m(0, 2)) - 0.5,
+                                       f * m(1, 0), f * m(1, 1), f * (m(1, 0) * 0.5 + m(1, 1) * 0.5 + m(1, 2)) - 0.5);
+            cv::Mat expected;
+            cv::warpAffine(pyramid.level(k), expected, to_level, picture.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
+                           cv::BORDER_REPLICATE);
+            EXPECT_LE(cv::norm(picture, expected, cv::NORM_INF), 2) << "at " << scale << ", " << degrees << " degrees";
+        }
 }
 
 TEST(ImagePyramid, LevelsAreMadeOnDemandAndStayWithinAThirdOfTheImage)
