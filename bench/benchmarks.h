@@ -40,9 +40,10 @@ void register_source_file(Stage& stage, const Viewport& v, const ImageSize& size
                           int iterations);
 
 // ---- free zoom (free_zoom.cpp)
-/// A zoom step about the pointer at @p rate (and @p degrees), drawn from the source.
-void register_free_zoom(Stage& stage, const Viewport& v, const ImageSize& size, double rate, double degrees,
-                        int iterations);
+/// A zoom step about the pointer at @p rate (and @p degrees), drawn from the
+/// source, for each of @p sizes in the same iterations.
+void register_free_zoom(Stage& stage, const Viewport& v, const std::vector<ImageSize>& sizes, double rate,
+                        double degrees, int iterations);
 
 } // namespace tesk_vumo::bench
 

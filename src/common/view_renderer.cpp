@@ -69,25 +69,30 @@ void gather_pairs(const uchar* row, const int* taps, const int* next, int count,
     }
 }
 
-/// out = (near (256 - weight) + far weight) / 256, rounded, byte by byte.
-void blend_bytes(const uchar* near, const uchar* far, const ushort* weights, int count, uchar* out)
+/// out = (near (256 - w) + far w) / 256, rounded, byte by byte, where w is
+/// weights[i], or @p weight for all bytes when @p weights is null.
+void blend_bytes(const uchar* near, const uchar* far, const ushort* weights, int weight, int count, uchar* out)
 {
     int i = 0;
 #if CV_SIMD
     const cv::v_uint16 one = cv::vx_setall_u16(weight_one), half = cv::vx_setall_u16(weight_one / 2);
+    const cv::v_uint16 fixed = cv::vx_setall_u16(static_cast<ushort>(weight));
     for (; i + cv::v_uint8::nlanes <= count; i += cv::v_uint8::nlanes) {
         cv::v_uint16 a0, a1, b0, b1;
         cv::v_expand(cv::vx_load(near + i), a0, a1);
         cv::v_expand(cv::vx_load(far + i), b0, b1);
-        const cv::v_uint16 w0 = cv::vx_load(weights + i), w1 = cv::vx_load(weights + i + cv::v_uint16::nlanes);
+        const cv::v_uint16 w0 = weights ? cv::vx_load(weights + i) : fixed;
+        const cv::v_uint16 w1 = weights ? cv::vx_load(weights + i + cv::v_uint16::nlanes) : fixed;
         // At most 255 x 256 + 128: no 16-bit sum overflows.
         const cv::v_uint16 r0 = cv::v_mul_wrap(a0, one - w0) + cv::v_mul_wrap(b0, w0) + half;
         const cv::v_uint16 r1 = cv::v_mul_wrap(a1, one - w1) + cv::v_mul_wrap(b1, w1) + half;
         cv::v_store(out + i, cv::v_pack(r0 >> 8, r1 >> 8));
     }
 #endif
-    for (; i < count; ++i)
-        out[i] = static_cast<uchar>((near[i] * (weight_one - weights[i]) + far[i] * weights[i] + weight_one / 2) >> 8);
+    for (; i < count; ++i) {
+        const int w = weights ? weights[i] : weight;
+        out[i] = static_cast<uchar>((near[i] * (weight_one - w) + far[i] * w + weight_one / 2) >> 8);
+    }
 }
 
 template <class Work>
@@ -191,7 +196,7 @@ void ViewRenderer::sample_nearest(const cv::Mat& image, const cv::Matx23d& to_im
 void ViewRenderer::sample_upright_bilinear(const cv::Mat& image, const cv::Matx23d& to_image, cv::Rect covered)
 {
     // Separable: each picture row blends its two image rows over the columns
-    // it reads (addWeighted), then interpolates along that blended row.
+    // it reads, then interpolates along that blended row.
     const int pixel = static_cast<int>(image.elemSize());
     bilinear_taps({to_image(1, 2), to_image(1, 1)}, covered.height, image.rows, 1, row_taps_, row_next_,
                   row_weights_);
@@ -220,19 +225,15 @@ void ViewRenderer::sample_upright_bilinear(const cv::Mat& image, const cv::Matx2
         uchar* blended = working_rows_.ptr(2 * stripe);
         uchar* near = working_rows_.ptr(2 * stripe + 1);
         uchar* far = near + width_bytes;
-        cv::Mat blend_target(1, span, CV_8UC1, blended);
         for (int y = begin; y < end; ++y) {
             const int weight = row_weights_[y];
             const uchar* row = image.ptr(row_taps_[y]) + first;
             if (weight != 0 && row_next_[y] != row_taps_[y]) {
-                const cv::Mat upper(1, span, CV_8UC1, const_cast<uchar*>(row));
-                const cv::Mat lower(1, span, CV_8UC1, const_cast<uchar*>(image.ptr(row_next_[y]) + first));
-                cv::addWeighted(upper, 1.0 - weight / double(weight_one), lower, weight / double(weight_one), 0.0,
-                                blend_target);
+                blend_bytes(row, image.ptr(row_next_[y]) + first, nullptr, weight, span, blended);
                 row = blended;
             }
             gather_pairs(row, taps, next, covered.width, near, far);
-            blend_bytes(near, far, byte_weights_.data(), width_bytes, picture_.ptr(covered.y + y) + covered.x * 3);
+            blend_bytes(near, far, byte_weights_.data(), 0, width_bytes, picture_.ptr(covered.y + y) + covered.x * 3);
         }
     });
 }
