@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include <opencv2/core/hal/intrin.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "image_memory.h"
+#include "tesk_vumo/common/errors.h"
 
 namespace tesk_vumo {
 
@@ -16,7 +18,9 @@ namespace {
 // Rows of the picture are made in this many stripes, side by side where
 // OpenCV has threads; each stripe has its own working row.
 constexpr int stripes = 8;
-constexpr int weight_one = 256;
+// Interpolation weights are fixed-point fractions of weight_one.
+constexpr int weight_bits = 8;
+constexpr int weight_one = 1 << weight_bits;
 
 /// Where the @p count pixel centres along one side of the picture fall on
 /// one side of the image (OpenCV's coordinates: whole numbers at centres),
@@ -52,26 +56,26 @@ void bilinear_taps(Line line, int count, int extent, int stride, std::vector<int
     }
 }
 
-/// Bytes of @p near and @p far at pixel x: those of @p row at byte offsets
+/// Pixel x of @p from and of @p to: the pixels of @p row at byte offsets
 /// taps[x] and next[x].
-void gather_pairs(const uchar* row, const int* taps, const int* next, int count, uchar* __restrict near,
-                  uchar* __restrict far)
+void gather_pairs(const uchar* row, const int* taps, const int* next, int count, uchar* __restrict from,
+                  uchar* __restrict to)
 {
-    for (int x = 0; x < count; ++x, near += 3, far += 3) {
+    for (int x = 0; x < count; ++x, from += 3, to += 3) {
         const uchar* a = row + taps[x];
         const uchar* b = row + next[x];
-        near[0] = a[0];
-        near[1] = a[1];
-        near[2] = a[2];
-        far[0] = b[0];
-        far[1] = b[1];
-        far[2] = b[2];
+        from[0] = a[0];
+        from[1] = a[1];
+        from[2] = a[2];
+        to[0] = b[0];
+        to[1] = b[1];
+        to[2] = b[2];
     }
 }
 
-/// out = (near (256 - w) + far w) / 256, rounded, byte by byte, where w is
-/// weights[i], or @p weight for all bytes when @p weights is null.
-void blend_bytes(const uchar* near, const uchar* far, const ushort* weights, int weight, int count, uchar* out)
+/// out = from + (to - from) w / weight_one, rounded, byte by byte, where w
+/// is weights[i], or @p weight for all bytes when @p weights is null.
+void blend_bytes(const uchar* from, const uchar* to, const ushort* weights, int weight, int count, uchar* out)
 {
     int i = 0;
 #if CV_SIMD
@@ -79,19 +83,19 @@ void blend_bytes(const uchar* near, const uchar* far, const ushort* weights, int
     const cv::v_uint16 fixed = cv::vx_setall_u16(static_cast<ushort>(weight));
     for (; i + cv::v_uint8::nlanes <= count; i += cv::v_uint8::nlanes) {
         cv::v_uint16 a0, a1, b0, b1;
-        cv::v_expand(cv::vx_load(near + i), a0, a1);
-        cv::v_expand(cv::vx_load(far + i), b0, b1);
+        cv::v_expand(cv::vx_load(from + i), a0, a1);
+        cv::v_expand(cv::vx_load(to + i), b0, b1);
         const cv::v_uint16 w0 = weights ? cv::vx_load(weights + i) : fixed;
         const cv::v_uint16 w1 = weights ? cv::vx_load(weights + i + cv::v_uint16::nlanes) : fixed;
-        // At most 255 x 256 + 128: no 16-bit sum overflows.
+        // At most 255 x weight_one + weight_one / 2: no 16-bit sum overflows.
         const cv::v_uint16 r0 = cv::v_mul_wrap(a0, one - w0) + cv::v_mul_wrap(b0, w0) + half;
         const cv::v_uint16 r1 = cv::v_mul_wrap(a1, one - w1) + cv::v_mul_wrap(b1, w1) + half;
-        cv::v_store(out + i, cv::v_pack(r0 >> 8, r1 >> 8));
+        cv::v_store(out + i, cv::v_pack(r0 >> weight_bits, r1 >> weight_bits));
     }
 #endif
     for (; i < count; ++i) {
         const int w = weights ? weights[i] : weight;
-        out[i] = static_cast<uchar>((near[i] * (weight_one - w) + far[i] * w + weight_one / 2) >> 8);
+        out[i] = static_cast<uchar>((from[i] * (weight_one - w) + to[i] * w + weight_one / 2) >> weight_bits);
     }
 }
 
@@ -211,7 +215,7 @@ void ViewRenderer::sample_upright_bilinear(const cv::Mat& image, const cv::Matx2
         column_next_[x] -= first;
     }
     const int width_bytes = covered.width * 3;
-    // Per stripe: the blended row, and the near and far pixel of each column.
+    // Per stripe: the blended row, and the two pixels each column blends.
     const int working = std::max(span, 2 * width_bytes);
     if (working_rows_.rows < 2 * stripes || working_rows_.cols < working)
         make_image(working_rows_, cv::Size(std::max(working, working_rows_.cols), 2 * stripes), CV_8UC1);
@@ -223,8 +227,8 @@ void ViewRenderer::sample_upright_bilinear(const cv::Mat& image, const cv::Matx2
     const int* next = column_next_.data();
     for_each_stripe(covered.height, [&](int stripe, int begin, int end) {
         uchar* blended = working_rows_.ptr(2 * stripe);
-        uchar* near = working_rows_.ptr(2 * stripe + 1);
-        uchar* far = near + width_bytes;
+        uchar* from = working_rows_.ptr(2 * stripe + 1);
+        uchar* to = from + width_bytes;
         for (int y = begin; y < end; ++y) {
             const int weight = row_weights_[y];
             const uchar* row = image.ptr(row_taps_[y]) + first;
@@ -232,10 +236,24 @@ void ViewRenderer::sample_upright_bilinear(const cv::Mat& image, const cv::Matx2
                 blend_bytes(row, image.ptr(row_next_[y]) + first, nullptr, weight, span, blended);
                 row = blended;
             }
-            gather_pairs(row, taps, next, covered.width, near, far);
-            blend_bytes(near, far, byte_weights_.data(), 0, width_bytes, picture_.ptr(covered.y + y) + covered.x * 3);
+            gather_pairs(row, taps, next, covered.width, from, to);
+            blend_bytes(from, to, byte_weights_.data(), 0, width_bytes, picture_.ptr(covered.y + y) + covered.x * 3);
         }
     });
+}
+
+cv::Mat displayed_image(ImagePyramid& pyramid, const geometry::ViewTransform& view, const cv::Vec3b& background,
+                        long long max_pixels)
+{
+    const cv::Size size = view.displayed_size();
+    if (static_cast<long long>(size.width) * size.height > max_pixels)
+        throw ValueError("Cannot make a " + std::to_string(size.width) + "x" + std::to_string(size.height)
+                         + " displayed image: more than " + std::to_string(max_pixels) + " pixels");
+    // Its own renderer: the picture it leaves is the caller's alone.
+    ViewRenderer renderer;
+    return renderer.render(pyramid,
+                           geometry::ViewTransform(view.source_size(), view.scale(), view.degrees(), size),
+                           background);
 }
 
 } // namespace tesk_vumo

@@ -42,6 +42,13 @@ private:
     cv::Mat working_rows_; ///< two rows per stripe of work
 };
 
+/// The whole displayed image of @p view (its scale and angle; viewport and
+/// offset play no part), made as the viewport shows it, in new memory of
+/// its own. Throws ValueError when it would have more than @p max_pixels
+/// pixels, before allocating anything.
+cv::Mat displayed_image(ImagePyramid& pyramid, const geometry::ViewTransform& view, const cv::Vec3b& background,
+                        long long max_pixels);
+
 } // namespace tesk_vumo
 
 #endif

@@ -228,6 +228,13 @@ TEST(ViewRenderer, DegreeAnyComposesTheTurnedImageOnTheBackground)
     EXPECT_EQ(at(27, 31), back);
     EXPECT_EQ(at(71, 67), back);
     EXPECT_EQ(at(5, 5), back);
+
+    // The whole displayed image, made on demand, is the bounding box alone.
+    const cv::Mat whole = displayed_image(pyramid, ViewTransform(source.size(), 1, 30, {100, 100}), back, 45 * 37);
+    ASSERT_EQ(whole.size(), cv::Size(45, 37));
+    EXPECT_EQ(cv::norm(whole, picture(cv::Rect(27, 31, 45, 37)), cv::NORM_INF), 0);
+    EXPECT_THROW(displayed_image(pyramid, ViewTransform(source.size(), 1, 30, {100, 100}), back, 45 * 37 - 1),
+                 ValueError);
 }
 
 TEST(ViewRenderer, ReducedViewsInterpolateAsOpenCVsWarpDoes)
