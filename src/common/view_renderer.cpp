@@ -22,32 +22,28 @@ constexpr int stripes = 8;
 constexpr int weight_bits = 8;
 constexpr int weight_one = 1 << weight_bits;
 
-/// Where the @p count pixel centres along one side of the picture fall on
-/// one side of the image (OpenCV's coordinates: whole numbers at centres),
-/// @p step apart from @p first.
-struct Line
-{
-    double first;
-    double step;
-};
-
-void nearest_taps(Line line, int count, int extent, int stride, std::vector<int>& taps)
+/// Offsets (index x @p stride) of the image pixels nearest to @p count
+/// points along one side of the image, @p step apart from @p first (OpenCV's
+/// coordinates), clamped to its @p extent.
+void nearest_taps(double first, double step, int count, int extent, int stride, std::vector<int>& taps)
 {
     taps.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        const int at = static_cast<int>(std::floor(line.first + line.step * i + 0.5));
+        const int at = static_cast<int>(std::floor(first + step * i + 0.5));
         taps[i] = std::clamp(at, 0, extent - 1) * stride;
     }
 }
 
-void bilinear_taps(Line line, int count, int extent, int stride, std::vector<int>& taps, std::vector<int>& next,
-                   std::vector<int>& weights)
+/// As nearest_taps(), the pixels on either side of each point and the
+/// weight of the second one.
+void bilinear_taps(double first, double step, int count, int extent, int stride, std::vector<int>& taps,
+                   std::vector<int>& next, std::vector<int>& weights)
 {
     taps.resize(static_cast<std::size_t>(count));
     next.resize(taps.size());
     weights.resize(taps.size());
     for (int i = 0; i < count; ++i) {
-        const double at = line.first + line.step * i;
+        const double at = first + step * i;
         const double below = std::floor(at);
         const int index = static_cast<int>(below);
         taps[i] = std::clamp(index, 0, extent - 1) * stride;
@@ -142,18 +138,26 @@ const cv::Mat& ViewRenderer::render(ImagePyramid& pyramid, const geometry::ViewT
     const int quarter = view.quarter_turns();
     const bool nearest = view.scale() > 1.0 || (view.scale() == 1.0 && quarter >= 0);
     // A quarter turn keeps rows on rows or columns: its samples are tables
-    // per row and per column, several times faster than warpAffine's.
-    if (nearest && quarter >= 0)
+    // per row and per column, several times faster than warpAffine's, and
+    // its edge pixels repeat the image's instead of fading into the
+    // background (the displayed image is all image).
+    if (nearest && quarter >= 0) {
         sample_nearest(level, to_image, quarter, covered);
-    else if (quarter == 0 || quarter == 2)
-        sample_upright_bilinear(level, to_image, covered);
-    else {
+    } else if (quarter == 0 || quarter == 2) {
+        sample_bilinear(level, {to_image(1, 2), to_image(1, 1)}, {to_image(0, 2), to_image(0, 0)},
+                        picture_(covered));
+    } else if (quarter >= 0) {
+        // Turned a quarter, picture rows run along image columns: sample the
+        // transposed picture row by row, then transpose it into place.
+        make_image(transposed_, cv::Size(covered.height, covered.width), CV_8UC3);
+        sample_bilinear(level, {to_image(1, 2), to_image(1, 0)}, {to_image(0, 2), to_image(0, 1)}, transposed_);
         cv::Mat place = picture_(covered);
-        // In quarter turns the displayed image is all image: its edge pixels
-        // repeat the image's instead of fading into the background.
+        cv::transpose(transposed_, place);
+    } else {
+        cv::Mat place = picture_(covered);
         cv::warpAffine(level, place, to_image, covered.size(),
-                       (nearest ? cv::INTER_NEAREST : cv::INTER_LINEAR) | cv::WARP_INVERSE_MAP,
-                       quarter >= 0 ? cv::BORDER_REPLICATE : cv::BORDER_CONSTANT, fill);
+                       (nearest ? cv::INTER_NEAREST : cv::INTER_LINEAR) | cv::WARP_INVERSE_MAP, cv::BORDER_CONSTANT,
+                       fill);
     }
     return picture_;
 }
@@ -166,11 +170,11 @@ void ViewRenderer::sample_nearest(const cv::Mat& image, const cv::Matx23d& to_im
     // picks the column and x the row.
     const int row_stride = static_cast<int>(image.step[0]), pixel = static_cast<int>(image.elemSize());
     if (quarter_turns % 2 == 0) {
-        nearest_taps({to_image(1, 2), to_image(1, 1)}, covered.height, image.rows, row_stride, row_taps_);
-        nearest_taps({to_image(0, 2), to_image(0, 0)}, covered.width, image.cols, pixel, column_taps_);
+        nearest_taps(to_image(1, 2), to_image(1, 1), covered.height, image.rows, row_stride, row_taps_);
+        nearest_taps(to_image(0, 2), to_image(0, 0), covered.width, image.cols, pixel, column_taps_);
     } else {
-        nearest_taps({to_image(0, 2), to_image(0, 1)}, covered.height, image.cols, pixel, row_taps_);
-        nearest_taps({to_image(1, 2), to_image(1, 0)}, covered.width, image.rows, row_stride, column_taps_);
+        nearest_taps(to_image(0, 2), to_image(0, 1), covered.height, image.cols, pixel, row_taps_);
+        nearest_taps(to_image(1, 2), to_image(1, 0), covered.width, image.rows, row_stride, column_taps_);
     }
     const bool contiguous = quarter_turns == 0 && covered.width > 0
                             && column_taps_.back() - column_taps_.front() == (covered.width - 1) * pixel;
@@ -197,14 +201,13 @@ void ViewRenderer::sample_nearest(const cv::Mat& image, const cv::Matx23d& to_im
     });
 }
 
-void ViewRenderer::sample_upright_bilinear(const cv::Mat& image, const cv::Matx23d& to_image, cv::Rect covered)
+void ViewRenderer::sample_bilinear(const cv::Mat& image, Line rows, Line columns, cv::Mat target)
 {
-    // Separable: each picture row blends its two image rows over the columns
+    // Separable: each target row blends its two image rows over the columns
     // it reads, then interpolates along that blended row.
     const int pixel = static_cast<int>(image.elemSize());
-    bilinear_taps({to_image(1, 2), to_image(1, 1)}, covered.height, image.rows, 1, row_taps_, row_next_,
-                  row_weights_);
-    bilinear_taps({to_image(0, 2), to_image(0, 0)}, covered.width, image.cols, pixel, column_taps_, column_next_,
+    bilinear_taps(rows.first, rows.step, target.rows, image.rows, 1, row_taps_, row_next_, row_weights_);
+    bilinear_taps(columns.first, columns.step, target.cols, image.cols, pixel, column_taps_, column_next_,
                   column_weights_);
     const auto [low, high] = std::minmax_element(column_taps_.begin(), column_taps_.end());
     const int first = std::min(*low, *std::min_element(column_next_.begin(), column_next_.end()));
@@ -214,18 +217,18 @@ void ViewRenderer::sample_upright_bilinear(const cv::Mat& image, const cv::Matx2
         column_taps_[x] -= first;
         column_next_[x] -= first;
     }
-    const int width_bytes = covered.width * 3;
+    const int width_bytes = target.cols * 3;
     // Per stripe: the blended row, and the two pixels each column blends.
     const int working = std::max(span, 2 * width_bytes);
     if (working_rows_.rows < 2 * stripes || working_rows_.cols < working)
         make_image(working_rows_, cv::Size(std::max(working, working_rows_.cols), 2 * stripes), CV_8UC1);
     byte_weights_.resize(static_cast<std::size_t>(width_bytes));
-    for (int x = 0; x < covered.width; ++x)
+    for (int x = 0; x < target.cols; ++x)
         for (int c = 0; c < 3; ++c)
             byte_weights_[3 * x + c] = static_cast<ushort>(column_weights_[x]);
     const int* taps = column_taps_.data();
     const int* next = column_next_.data();
-    for_each_stripe(covered.height, [&](int stripe, int begin, int end) {
+    for_each_stripe(target.rows, [&](int stripe, int begin, int end) {
         uchar* blended = working_rows_.ptr(2 * stripe);
         uchar* from = working_rows_.ptr(2 * stripe + 1);
         uchar* to = from + width_bytes;
@@ -236,8 +239,8 @@ void ViewRenderer::sample_upright_bilinear(const cv::Mat& image, const cv::Matx2
                 blend_bytes(row, image.ptr(row_next_[y]) + first, nullptr, weight, span, blended);
                 row = blended;
             }
-            gather_pairs(row, taps, next, covered.width, from, to);
-            blend_bytes(from, to, byte_weights_.data(), 0, width_bytes, picture_.ptr(covered.y + y) + covered.x * 3);
+            gather_pairs(row, taps, next, target.cols, from, to);
+            blend_bytes(from, to, byte_weights_.data(), 0, width_bytes, target.ptr(y));
         }
     });
 }

@@ -33,13 +33,25 @@ public:
     const cv::Mat& picture() const { return picture_; }
 
 private:
+    /// Where successive pixel centres along one side of the picture fall on
+    /// one side of the image (OpenCV's coordinates: whole numbers at
+    /// centres): @p first, then @p step apart.
+    struct Line
+    {
+        double first;
+        double step;
+    };
+
     void sample_nearest(const cv::Mat& image, const cv::Matx23d& to_image, int quarter_turns, cv::Rect covered);
-    void sample_upright_bilinear(const cv::Mat& image, const cv::Matx23d& to_image, cv::Rect covered);
+    /// Each row of @p target from image rows along @p rows, each column from
+    /// image columns along @p columns.
+    void sample_bilinear(const cv::Mat& image, Line rows, Line columns, cv::Mat target);
 
     cv::Mat picture_;
     std::vector<int> row_taps_, column_taps_, row_next_, column_next_, row_weights_, column_weights_;
     std::vector<ushort> byte_weights_;
     cv::Mat working_rows_; ///< two rows per stripe of work
+    cv::Mat transposed_;
 };
 
 /// The whole displayed image of @p view (its scale and angle; viewport and

@@ -207,13 +207,10 @@ cv::Point ViewTransform::display_pixel(cv::Point control) const
 
 cv::Rect ViewTransform::source_rect(cv::Rect display) const
 {
-    const cv::Point2d corners[] = {
-        display_to_source(cv::Point2d(display.x, display.y)),
-        display_to_source(cv::Point2d(static_cast<double>(display.x) + display.width, display.y)),
-        display_to_source(cv::Point2d(display.x, static_cast<double>(display.y) + display.height)),
-        display_to_source(
-            cv::Point2d(static_cast<double>(display.x) + display.width, static_cast<double>(display.y) + display.height)),
-    };
+    const double left_x = display.x, top_y = display.y;
+    const double right_x = left_x + display.width, bottom_y = top_y + display.height;
+    const cv::Point2d corners[] = {display_to_source({left_x, top_y}), display_to_source({right_x, top_y}),
+                                   display_to_source({left_x, bottom_y}), display_to_source({right_x, bottom_y})};
     double left = corners[0].x, right = left, top = corners[0].y, bottom = top;
     for (const cv::Point2d& corner : corners) {
         left = std::min(left, corner.x);
