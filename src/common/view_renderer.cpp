@@ -137,53 +137,50 @@ const cv::Mat& ViewRenderer::render(ImagePyramid& pyramid, const geometry::ViewT
                                to_level * m(1, 1), to_level * (m(1, 0) * cx + m(1, 1) * cy + m(1, 2)) - 0.5);
     const int quarter = view.quarter_turns();
     const bool nearest = view.scale() > 1.0 || (view.scale() == 1.0 && quarter >= 0);
-    // A quarter turn keeps rows on rows or columns: its samples are tables
-    // per row and per column, several times faster than warpAffine's, and
-    // its edge pixels repeat the image's instead of fading into the
-    // background (the displayed image is all image).
-    if (nearest && quarter >= 0) {
-        sample_nearest(level, to_image, quarter, covered);
-    } else if (quarter == 0 || quarter == 2) {
-        sample_bilinear(level, {to_image(1, 2), to_image(1, 1)}, {to_image(0, 2), to_image(0, 0)},
-                        picture_(covered));
-    } else if (quarter >= 0) {
-        // Turned a quarter, picture rows run along image columns: sample the
-        // transposed picture row by row, then transpose it into place.
-        make_image(transposed_, cv::Size(covered.height, covered.width), CV_8UC3);
-        sample_bilinear(level, {to_image(1, 2), to_image(1, 0)}, {to_image(0, 2), to_image(0, 1)}, transposed_);
-        cv::Mat place = picture_(covered);
-        cv::transpose(transposed_, place);
-    } else {
+    if (quarter < 0) {
         cv::Mat place = picture_(covered);
         cv::warpAffine(level, place, to_image, covered.size(),
                        (nearest ? cv::INTER_NEAREST : cv::INTER_LINEAR) | cv::WARP_INVERSE_MAP, cv::BORDER_CONSTANT,
                        fill);
+        return picture_;
+    }
+    // A quarter turn keeps rows on rows or columns: its samples are tables
+    // per row and per column, several times faster than warpAffine's, and
+    // its edge pixels repeat the image's instead of fading into the
+    // background (the displayed image is all image). Turned a quarter,
+    // picture rows run along image columns: the picture is sampled
+    // transposed, reading image rows, and transposed into place.
+    const bool upright = quarter % 2 == 0;
+    const Line rows = upright ? Line{to_image(1, 2), to_image(1, 1)} : Line{to_image(1, 2), to_image(1, 0)};
+    const Line columns = upright ? Line{to_image(0, 2), to_image(0, 0)} : Line{to_image(0, 2), to_image(0, 1)};
+    // Of the viewport's size, so that zooming in and out keeps its memory.
+    if (!upright)
+        make_image(transposed_, cv::Size(picture_.rows, picture_.cols), CV_8UC3);
+    cv::Mat target = upright ? picture_(covered) : transposed_(cv::Rect(0, 0, covered.height, covered.width));
+    if (nearest)
+        sample_nearest(level, rows, columns, target);
+    else
+        sample_bilinear(level, rows, columns, target);
+    if (!upright) {
+        cv::Mat place = picture_(covered);
+        cv::transpose(target, place);
     }
     return picture_;
 }
 
-void ViewRenderer::sample_nearest(const cv::Mat& image, const cv::Matx23d& to_image, int quarter_turns,
-                                  cv::Rect covered)
+void ViewRenderer::sample_nearest(const cv::Mat& image, Line rows, Line columns, cv::Mat target)
 {
-    // The pixel at picture (x, y) is image byte row_taps_[y] + column_taps_[x]:
-    // upright, y picks the image row and x the column; turned a quarter, y
-    // picks the column and x the row.
-    const int row_stride = static_cast<int>(image.step[0]), pixel = static_cast<int>(image.elemSize());
-    if (quarter_turns % 2 == 0) {
-        nearest_taps(to_image(1, 2), to_image(1, 1), covered.height, image.rows, row_stride, row_taps_);
-        nearest_taps(to_image(0, 2), to_image(0, 0), covered.width, image.cols, pixel, column_taps_);
-    } else {
-        nearest_taps(to_image(0, 2), to_image(0, 1), covered.height, image.cols, pixel, row_taps_);
-        nearest_taps(to_image(1, 2), to_image(1, 0), covered.width, image.rows, row_stride, column_taps_);
-    }
-    const bool contiguous = quarter_turns == 0 && covered.width > 0
-                            && column_taps_.back() - column_taps_.front() == (covered.width - 1) * pixel;
-    const std::size_t row_bytes = static_cast<std::size_t>(covered.width) * 3;
-    for_each_stripe(covered.height, [&](int, int begin, int end) {
+    // The pixel at target (x, y) is image byte row_taps_[y] + column_taps_[x].
+    const int pixel = static_cast<int>(image.elemSize());
+    nearest_taps(rows.first, rows.step, target.rows, image.rows, static_cast<int>(image.step[0]), row_taps_);
+    nearest_taps(columns.first, columns.step, target.cols, image.cols, pixel, column_taps_);
+    const bool contiguous = column_taps_.back() - column_taps_.front() == (target.cols - 1) * pixel;
+    const std::size_t row_bytes = static_cast<std::size_t>(target.cols) * 3;
+    for_each_stripe(target.rows, [&](int, int begin, int end) {
         for (int y = begin; y < end; ++y) {
-            uchar* out = picture_.ptr(covered.y + y) + covered.x * 3;
+            uchar* out = target.ptr(y);
             if (y > begin && row_taps_[y] == row_taps_[y - 1]) {
-                std::memcpy(out, out - picture_.step[0], row_bytes);
+                std::memcpy(out, target.ptr(y - 1), row_bytes);
                 continue;
             }
             const uchar* base = image.data + row_taps_[y];
@@ -191,7 +188,7 @@ void ViewRenderer::sample_nearest(const cv::Mat& image, const cv::Matx23d& to_im
                 std::memcpy(out, base + column_taps_.front(), row_bytes);
                 continue;
             }
-            for (int x = 0; x < covered.width; ++x, out += 3) {
+            for (int x = 0; x < target.cols; ++x, out += 3) {
                 const uchar* in = base + column_taps_[x];
                 out[0] = in[0];
                 out[1] = in[1];

@@ -42,16 +42,17 @@ private:
         double step;
     };
 
-    void sample_nearest(const cv::Mat& image, const cv::Matx23d& to_image, int quarter_turns, cv::Rect covered);
-    /// Each row of @p target from image rows along @p rows, each column from
-    /// image columns along @p columns.
+    /// Each row of @p target from the image row along @p rows, each column
+    /// from the image column along @p columns: the nearest pixel, or
+    /// interpolated between the two on either side.
+    void sample_nearest(const cv::Mat& image, Line rows, Line columns, cv::Mat target);
     void sample_bilinear(const cv::Mat& image, Line rows, Line columns, cv::Mat target);
 
     cv::Mat picture_;
     std::vector<int> row_taps_, column_taps_, row_next_, column_next_, row_weights_, column_weights_;
     std::vector<ushort> byte_weights_;
     cv::Mat working_rows_; ///< two rows per stripe of work
-    cv::Mat transposed_;
+    cv::Mat transposed_; ///< the picture sampled transposed, for quarter turns
 };
 
 /// The whole displayed image of @p view (its scale and angle; viewport and
