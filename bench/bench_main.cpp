@@ -89,6 +89,11 @@ int main(int argc, char** argv)
         }
         for (const ImageSize& size : sizes)
             register_zoom_change(stage, main_viewport, size, fitting_runs(size));
+        for (double rate : {1.0 / 16, 1.0 / 4, 1.0 / 2, 1.0, 2.0, 4.0, 16.0})
+            register_free_zoom(stage, main_viewport, {sizes.front(), sizes.back()}, rate, 0, runs);
+        for (double degrees : {30.0, 90.0})
+            for (double rate : {1.0 / 4, 1.0, 4.0})
+                register_free_zoom(stage, main_viewport, {sizes.back()}, rate, degrees, runs);
         for (const ImageSize& size : sizes)
             for (const char* extension : {"png", "jpg"})
                 register_source_file(stage, main_viewport, size, extension, 3);

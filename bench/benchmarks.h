@@ -39,6 +39,12 @@ void register_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size
 void register_source_file(Stage& stage, const Viewport& v, const ImageSize& size, const std::string& extension,
                           int iterations);
 
+// ---- free zoom (free_zoom.cpp)
+/// A zoom step about the pointer at @p rate (and @p degrees), drawn from the
+/// source, for each of @p sizes in the same iterations.
+void register_free_zoom(Stage& stage, const Viewport& v, const std::vector<ImageSize>& sizes, double rate,
+                        double degrees, int iterations);
+
 } // namespace tesk_vumo::bench
 
 #endif

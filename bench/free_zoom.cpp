@@ -1,0 +1,103 @@
+// Free zoom drawn straight from the source: one Ctrl+wheel step about the
+// pointer (the view's arithmetic, sampling the visible part through the
+// pyramid, composing it into the buffer, and the blit), against the floor
+// of any redraw of the same viewport.
+
+#include "benchmarks.h"
+
+#include <memory>
+#include <vector>
+
+#include <wx/dcclient.h>
+
+#include "common/image_pyramid.h"
+#include "common/rgb_bitmap.h"
+#include "common/view_renderer.h"
+#include "tesk_vumo/common/view_transform.h"
+
+namespace tesk_vumo::bench {
+
+namespace {
+
+std::string rate_name(double rate)
+{
+    return rate >= 1 ? std::to_string(static_cast<int>(rate)) : "1/" + std::to_string(static_cast<int>(1 / rate));
+}
+
+} // namespace
+
+void register_free_zoom(Stage& stage, const Viewport& v, const std::vector<ImageSize>& sizes, double rate,
+                        double degrees, int iterations)
+{
+    const std::string angle = degrees == 0 ? "" : " at " + std::to_string(static_cast<int>(degrees)) + " degrees";
+    const std::string key
+        = "free-zoom/" + v.name() + "/" + rate_name(rate) + "/" + std::to_string(static_cast<int>(degrees));
+    // Every image size in the same iterations, beside the blit floor: the
+    // ratio between sizes sees the same load as the ratio to the floor.
+    std::vector<Row*> steps, samples;
+    for (const ImageSize& size : sizes) {
+        Row& step = add_row(key + "/" + size.name(), "zoom step about the pointer, rate " + rate_name(rate) + angle
+                                                         + " + sync",
+                            v.name(), size.name());
+        step.floor_name = "bitmap+blit";
+        step.floor_terms = {bitmap_floors(v), {key + "/floor"}};
+        step.blit_keys = {key + "/floor"};
+        steps.push_back(&step);
+        samples.push_back(&add_row(key + "/" + size.name() + "/render",
+                                   "  of which sampling the view, rate " + rate_name(rate) + angle, v.name(),
+                                   size.name()));
+    }
+    Row& floor = add_row(key + "/floor", "", v.name(), "");
+    floor.hidden = true;
+    add(key, iterations, [&stage, steps, samples, &floor, v, sizes, rate, degrees](benchmark::State& state) {
+        if (!stage.show(v)) {
+            for (Row* row : steps)
+                row->note = "viewport refused";
+            state.SkipWithError("viewport refused");
+            return;
+        }
+        ImagePanel& panel = stage.panel();
+        const wxColour background = panel.ui_image->GetBackgroundColour();
+        const cv::Vec3b back(background.Red(), background.Green(), background.Blue());
+        const cv::Point2d pointer(v.width * 0.4 + 0.5, v.height * 0.6 + 0.5);
+        // What a viewer keeps for its image: the pyramid, the renderer, the buffer.
+        struct Shown
+        {
+            ImagePyramid pyramid;
+            ViewRenderer renderer;
+            wxBitmap buffer;
+            wxImage staging;
+            geometry::ViewTransform view;
+            int direction = 1;
+        };
+        std::vector<std::shared_ptr<Shown>> shown;
+        std::vector<Timed> ops;
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            const cv::Mat& source = stage.image(sizes[i]);
+            const geometry::ViewTransform start(source.size(), rate, degrees, {v.width, v.height});
+            auto s = std::make_shared<Shown>(Shown{{}, {}, wxBitmap(v.width, v.height), {},
+                                                   start.scrolled_to(start.max_offset() * 0.5)});
+            s->pyramid.reset(source);
+            fill_bitmap(s->buffer, background);
+            shown.push_back(s);
+            // In and out by one rung, about the same pointer: a steady state.
+            ops.push_back({steps[i], [s, &panel, pointer, back, background] {
+                               s->view = s->view.zoomed_about(
+                                   pointer, geometry::stepped_zoom_rate(s->view.scale(), s->direction));
+                               s->direction = -s->direction;
+                               compose_rgb(s->buffer, s->renderer.render(s->pyramid, s->view, back), wxPoint(0, 0),
+                                           background, s->staging);
+                               {
+                                   wxClientDC window(panel.ui_image);
+                                   window.DrawBitmap(s->buffer, 0, 0, false);
+                               }
+                               display_sync();
+                           }});
+            ops.push_back({samples[i], [s, back] { s->renderer.render(s->pyramid, s->view, back); }});
+        }
+        ops.push_back({&floor, blit_floor(panel)});
+        timed_together(state, ops);
+    });
+}
+
+} // namespace tesk_vumo::bench

@@ -1,0 +1,67 @@
+#ifndef TESK_VUMO_SRC_COMMON_VIEW_RENDERER_H
+#define TESK_VUMO_SRC_COMMON_VIEW_RENDERER_H
+
+#include <vector>
+
+#include <opencv2/core.hpp>
+
+#include "image_pyramid.h"
+#include "tesk_vumo/common/view_transform.h"
+
+namespace tesk_vumo {
+
+/// Composes the viewport of a view straight from the image, through its
+/// pyramid, into a picture it keeps: a steady view (a zoom step, a scroll)
+/// allocates nothing.
+///
+/// Above 1:1, and at 1:1 in quarter turns, each displayed pixel takes the
+/// image pixel under its centre: enlarged pixels stay sharp squares, as
+/// image viewers show them for inspection. Below 1:1, and at 1:1 turned by
+/// a free angle, pixels are interpolated bilinearly in the pyramid level
+/// nearest the scale, which keeps reduced photos and turned edges smooth.
+class ViewRenderer
+{
+public:
+    /// Makes the picture of @p view: 8-bit R, G, B of the viewport's size,
+    /// the part of @p pyramid's image (8-bit R, G, B) the view shows, and
+    /// @p background (R, G, B) around the displayed image and in the
+    /// corners a free angle leaves. The picture stays valid until the next
+    /// call.
+    const cv::Mat& render(ImagePyramid& pyramid, const geometry::ViewTransform& view,
+                          const cv::Vec3b& background);
+
+    const cv::Mat& picture() const { return picture_; }
+
+private:
+    /// Where successive pixel centres along one side of the picture fall on
+    /// one side of the image (OpenCV's coordinates: whole numbers at
+    /// centres): @p first, then @p step apart.
+    struct Line
+    {
+        double first;
+        double step;
+    };
+
+    /// Each row of @p target from the image row along @p rows, each column
+    /// from the image column along @p columns: the nearest pixel, or
+    /// interpolated between the two on either side.
+    void sample_nearest(const cv::Mat& image, Line rows, Line columns, cv::Mat target);
+    void sample_bilinear(const cv::Mat& image, Line rows, Line columns, cv::Mat target);
+
+    cv::Mat picture_;
+    std::vector<int> row_taps_, column_taps_, row_next_, column_next_, row_weights_, column_weights_;
+    std::vector<ushort> byte_weights_;
+    cv::Mat working_rows_; ///< two rows per stripe of work
+    cv::Mat transposed_; ///< the picture sampled transposed, for quarter turns
+};
+
+/// The whole displayed image of @p view (its scale and angle; viewport and
+/// offset play no part), made as the viewport shows it, in new memory of
+/// its own. Throws ValueError when it would have more than @p max_pixels
+/// pixels, before allocating anything.
+cv::Mat displayed_image(ImagePyramid& pyramid, const geometry::ViewTransform& view, const cv::Vec3b& background,
+                        long long max_pixels);
+
+} // namespace tesk_vumo
+
+#endif

@@ -1,0 +1,270 @@
+#include "tesk_vumo/common/view_transform.h"
+
+#include "tesk_vumo/common/errors.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+#include <string>
+
+namespace tesk_vumo::geometry {
+
+namespace {
+
+std::string number(double value)
+{
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+/// Rung n of the zoom ladder, 2^(n/4), exact at the powers of two.
+double rung(int n)
+{
+    return n % 4 == 0 ? std::ldexp(1.0, n / 4) : std::exp2(n / 4.0);
+}
+
+// Rates and positions come out of floating-point arithmetic: a rate a hair
+// off a rung is taken as on it, and a hair inside a pixel edge as inside.
+constexpr double ladder_slack = 1e-9;
+constexpr double edge_slack = 1e-9;
+
+} // namespace
+
+double checked_zoom_rate(double rate)
+{
+    if (!(rate >= min_zoom_rate && rate <= max_zoom_rate))
+        throw ValueError("Unsupported Zoom Rate: " + number(rate));
+    return rate;
+}
+
+double stepped_zoom_rate(double rate, int steps)
+{
+    if (!(rate >= min_zoom_rate))
+        rate = std::isnan(rate) ? 1.0 : min_zoom_rate;
+    rate = std::min(rate, max_zoom_rate);
+    const double position = 4 * std::log2(rate);
+    int n = 0;
+    if (steps > 0)
+        n = static_cast<int>(std::floor(position + ladder_slack)) + steps;
+    else if (steps < 0)
+        n = static_cast<int>(std::ceil(position - ladder_slack)) + steps;
+    else
+        return rate;
+    constexpr int lowest = -24, highest = 24; // 1/64 and 64
+    return rung(std::clamp(n, lowest, highest));
+}
+
+double fitted_zoom_rate(ZoomMode mode, cv::Size image, cv::Size surface)
+{
+    const cv::Size shown = fitted_size(mode, image, surface);
+    double rate = 1.0;
+    const bool by_height
+        = mode == ZoomMode::FitHeight
+          || (mode == ZoomMode::FitPage
+              && static_cast<double>(surface.width) / surface.height
+                     > static_cast<double>(image.width) / image.height);
+    if (mode != ZoomMode::NoZoom)
+        rate = by_height ? static_cast<double>(shown.height) / image.height
+                         : static_cast<double>(shown.width) / image.width;
+    return std::clamp(rate, min_zoom_rate, max_zoom_rate);
+}
+
+double rotation_degrees(Rotation rotation, double any_degree)
+{
+    switch (rotation) {
+    case Rotation::ClockWise90: return 90.0;
+    case Rotation::Double90: return 180.0;
+    case Rotation::CounterClockWise90: return 270.0;
+    case Rotation::DegreeAny: return any_degree;
+    default: return 0.0;
+    }
+}
+
+ViewTransform::ViewTransform(cv::Size source, double scale, double degrees, cv::Size viewport, cv::Point2d offset)
+    : source_(source), scale_(checked_zoom_rate(scale)), viewport_(viewport)
+{
+    if (source.width <= 0 || source.height <= 0)
+        throw ValueError("Cannot view an empty image");
+    if (!std::isfinite(degrees))
+        throw ValueError("Unsupported Rotation Degree: " + number(degrees));
+    degrees_ = std::fmod(degrees, 360.0);
+    if (degrees_ < 0)
+        degrees_ += 360.0;
+    if (degrees_ >= 360.0) // -1e-20 + 360
+        degrees_ = 0.0;
+    static const double quarter_cos[] = {1, 0, -1, 0}, quarter_sin[] = {0, 1, 0, -1};
+    quarter_ = -1;
+    for (int q = 0; q < 4; ++q)
+        if (degrees_ == 90.0 * q)
+            quarter_ = q;
+    if (quarter_ >= 0) {
+        cos_ = quarter_cos[quarter_];
+        sin_ = quarter_sin[quarter_];
+    } else {
+        const double radians = degrees_ * (CV_PI / 180.0);
+        cos_ = std::cos(radians);
+        sin_ = std::sin(radians);
+    }
+    const double w = source.width, h = source.height;
+    const double extent_x = scale_ * (w * std::abs(cos_) + h * std::abs(sin_));
+    const double extent_y = scale_ * (w * std::abs(sin_) + h * std::abs(cos_));
+    // 64 times the widest image an int can index would overflow the sides.
+    if (extent_x > (1 << 30) || extent_y > (1 << 30))
+        throw ValueError("Cannot view a " + std::to_string(source.width) + "x" + std::to_string(source.height)
+                         + " image at a rate of " + number(scale_));
+    displayed_ = {std::max(1, static_cast<int>(std::lround(extent_x))),
+                  std::max(1, static_cast<int>(std::lround(extent_y)))};
+    placement_ = {displayed_.width < viewport.width ? floor_div(viewport.width - displayed_.width, 2) : 0,
+                  displayed_.height < viewport.height ? floor_div(viewport.height - displayed_.height, 2) : 0};
+    offset_ = clamped(offset);
+}
+
+cv::Point2d ViewTransform::clamped(cv::Point2d offset) const
+{
+    const cv::Point2d most = max_offset();
+    return {std::isfinite(offset.x) ? std::clamp(offset.x, 0.0, most.x) : 0.0,
+            std::isfinite(offset.y) ? std::clamp(offset.y, 0.0, most.y) : 0.0};
+}
+
+cv::Point2d ViewTransform::max_offset() const
+{
+    return {static_cast<double>(std::max(displayed_.width - viewport_.width, 0)),
+            static_cast<double>(std::max(displayed_.height - viewport_.height, 0))};
+}
+
+cv::Rect ViewTransform::image_rect() const
+{
+    return {placement_.x, placement_.y, std::max(std::min(displayed_.width, viewport_.width), 0),
+            std::max(std::min(displayed_.height, viewport_.height), 0)};
+}
+
+VisibleRegion ViewTransform::visible_region() const
+{
+    const cv::Rect shown = image_rect();
+    VisibleRegion region{};
+    region.x = shown.x;
+    region.y = shown.y;
+    region.width = shown.width;
+    region.height = shown.height;
+    region.source = clip_to_image(cv::Rect(static_cast<int>(std::floor(offset_.x)),
+                                           static_cast<int>(std::floor(offset_.y)), shown.width, shown.height),
+                                  displayed_);
+    return region;
+}
+
+cv::Point2d ViewTransform::source_to_display(cv::Point2d p) const
+{
+    const double x = (p.x - 0.5 * source_.width) * scale_, y = (p.y - 0.5 * source_.height) * scale_;
+    return {cos_ * x - sin_ * y + 0.5 * displayed_.width, sin_ * x + cos_ * y + 0.5 * displayed_.height};
+}
+
+cv::Point2d ViewTransform::display_to_source(cv::Point2d d) const
+{
+    const double x = d.x - 0.5 * displayed_.width, y = d.y - 0.5 * displayed_.height;
+    return {(cos_ * x + sin_ * y) / scale_ + 0.5 * source_.width,
+            (-sin_ * x + cos_ * y) / scale_ + 0.5 * source_.height};
+}
+
+cv::Point2d ViewTransform::display_to_control(cv::Point2d d) const
+{
+    return {d.x - offset_.x + placement_.x, d.y - offset_.y + placement_.y};
+}
+
+cv::Point2d ViewTransform::control_to_display(cv::Point2d c) const
+{
+    return {c.x + offset_.x - placement_.x, c.y + offset_.y - placement_.y};
+}
+
+cv::Point2d ViewTransform::source_to_control(cv::Point2d p) const
+{
+    return display_to_control(source_to_display(p));
+}
+
+cv::Point2d ViewTransform::control_to_source(cv::Point2d c) const
+{
+    return display_to_source(control_to_display(c));
+}
+
+cv::Point ViewTransform::source_pixel(cv::Point control) const
+{
+    const cv::Point2d p = control_to_source({control.x + 0.5, control.y + 0.5});
+    const double x = std::floor(p.x), y = std::floor(p.y);
+    if (!(x >= 0 && y >= 0 && x < source_.width && y < source_.height))
+        return {-1, -1};
+    return {static_cast<int>(x), static_cast<int>(y)};
+}
+
+cv::Point ViewTransform::display_pixel(cv::Point control) const
+{
+    const cv::Rect shown = image_rect();
+    if (!shown.contains(control))
+        return {-1, -1};
+    const cv::Point2d d = control_to_display({control.x + 0.5, control.y + 0.5});
+    return {std::clamp(static_cast<int>(std::floor(d.x)), 0, displayed_.width - 1),
+            std::clamp(static_cast<int>(std::floor(d.y)), 0, displayed_.height - 1)};
+}
+
+cv::Rect ViewTransform::source_rect(cv::Rect display) const
+{
+    const double left_x = display.x, top_y = display.y;
+    const double right_x = left_x + display.width, bottom_y = top_y + display.height;
+    const cv::Point2d corners[] = {display_to_source({left_x, top_y}), display_to_source({right_x, top_y}),
+                                   display_to_source({left_x, bottom_y}), display_to_source({right_x, bottom_y})};
+    double left = corners[0].x, right = left, top = corners[0].y, bottom = top;
+    for (const cv::Point2d& corner : corners) {
+        left = std::min(left, corner.x);
+        right = std::max(right, corner.x);
+        top = std::min(top, corner.y);
+        bottom = std::max(bottom, corner.y);
+    }
+    const double x0 = std::clamp(std::floor(left + edge_slack), 0.0, static_cast<double>(source_.width));
+    const double y0 = std::clamp(std::floor(top + edge_slack), 0.0, static_cast<double>(source_.height));
+    const double x1 = std::clamp(std::ceil(right - edge_slack), x0, static_cast<double>(source_.width));
+    const double y1 = std::clamp(std::ceil(bottom - edge_slack), y0, static_cast<double>(source_.height));
+    return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0)};
+}
+
+cv::Matx23d ViewTransform::control_to_source_matrix() const
+{
+    const cv::Point2d origin = control_to_source({0.0, 0.0});
+    return {cos_ / scale_, sin_ / scale_, origin.x, -sin_ / scale_, cos_ / scale_, origin.y};
+}
+
+cv::Matx23d ViewTransform::source_to_control_matrix() const
+{
+    const cv::Point2d origin = source_to_control({0.0, 0.0});
+    return {cos_ * scale_, -sin_ * scale_, origin.x, sin_ * scale_, cos_ * scale_, origin.y};
+}
+
+ViewTransform ViewTransform::anchored(ViewTransform next, cv::Point2d p, cv::Point2d control)
+{
+    const cv::Point2d d = next.source_to_display(p);
+    return next.scrolled_to({d.x + next.placement_.x - control.x, d.y + next.placement_.y - control.y});
+}
+
+ViewTransform ViewTransform::zoomed_about(cv::Point2d control, double scale) const
+{
+    return anchored(ViewTransform(source_, scale, degrees_, viewport_), control_to_source(control), control);
+}
+
+ViewTransform ViewTransform::turned_about(cv::Point2d control, double degrees) const
+{
+    return anchored(ViewTransform(source_, scale_, degrees, viewport_), control_to_source(control), control);
+}
+
+ViewTransform ViewTransform::resized(cv::Size viewport) const
+{
+    const cv::Point2d centre(0.5 * viewport_.width, 0.5 * viewport_.height);
+    return anchored(ViewTransform(source_, scale_, degrees_, viewport), control_to_source(centre),
+                    {0.5 * viewport.width, 0.5 * viewport.height});
+}
+
+ViewTransform ViewTransform::scrolled_to(cv::Point2d offset) const
+{
+    ViewTransform next = *this;
+    next.offset_ = clamped(offset);
+    return next;
+}
+
+} // namespace tesk_vumo::geometry
