@@ -45,6 +45,7 @@ void ImagePanel::on_change_rotation(wxCommandEvent&)
     try {
         set_rotation(rotation_from_index(ui_angle->GetSelection()));
     } catch (const Error& error) {
+        ui_angle->SetSelection(static_cast<int>(rotation()));
         report_handler_error(error);
     }
 }
