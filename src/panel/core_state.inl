@@ -102,8 +102,10 @@ void ViewerCore<Form>::set_rotation(Rotation rotation)
     try {
         fitting();
     } catch (const ValueError&) {
-        // A turn the picture could not follow is taken back (see above).
-        rotation_ = previous;
+        // Under ZoomAny every turn is stored, as documented; one the picture
+        // could not follow otherwise is taken back (see above).
+        if (zoom_mode_ != ZoomMode::ZoomAny)
+            rotation_ = previous;
         throw;
     }
 }
