@@ -111,7 +111,8 @@ void carry_over(int fd, const struct stat& old, const fs::path& replaced)
 /// names, owner, mode and attributes); 0 or an errno.
 int write_in_place(const fs::path& target, const std::vector<uchar>& bytes, bool regular)
 {
-    FileDescriptor file{::open(target.c_str(), O_WRONLY | O_CLOEXEC)};
+    // A pipe without a reader would block the user interface: it fails instead.
+    FileDescriptor file{::open(target.c_str(), O_WRONLY | O_CLOEXEC | (regular ? 0 : O_NONBLOCK))};
     if (file.fd < 0)
         return errno;
     if (regular) {
