@@ -40,10 +40,19 @@ std::optional<HeaderSize> sized(std::uint64_t width, std::uint64_t height)
 Bytes read_some(const ByteReader& read, std::uint64_t offset, std::size_t count)
 {
     Bytes bytes(count);
-    // Halve until a read fits inside the file: headers are short, so a few tries at most.
-    while (count > 0 && !read(offset, bytes.data(), count))
-        count /= 2;
-    bytes.resize(count);
+    if (read(offset, bytes.data(), count))
+        return bytes;
+    // The file ends sooner: find where, in a dozen reads of a few bytes.
+    std::size_t fits = 0;
+    std::size_t too_many = count;
+    while (too_many - fits > 1) {
+        const std::size_t middle = fits + (too_many - fits) / 2;
+        if (read(offset + fits, bytes.data() + fits, middle - fits))
+            fits = middle;
+        else
+            too_many = middle;
+    }
+    bytes.resize(fits);
     return bytes;
 }
 
