@@ -34,9 +34,7 @@ void bgr_to_rgb_in_place(cv::Mat& image)
         rows.copyTo(band);
     }
 }
-} // namespace
 
-namespace {
 std::atomic<std::uint64_t> pixel_limit{default_max_image_pixels};
 
 /// Closes a file descriptor when it goes.
@@ -100,7 +98,8 @@ cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failur
 {
     if (path.empty())
         return fail(failure, system_text(ENOENT));
-    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    // Without O_NONBLOCK a pipe's name would hang the caller until a writer came.
+    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
     if (file.fd < 0)
         return fail(failure, system_text(errno));
     struct stat status{};
