@@ -100,13 +100,28 @@ TEST(WriteImageFile, ReplacingAFileKeepsWhatTheFileWas)
         EXPECT_EQ(status_of(path).st_gid, kept.owner);
     }
 
+    // An attribute of the user's and an access ACL (user 1234 may read).
     const fs::path tagged = dir / "tagged.png";
     write_text(tagged, "old");
-    if (::setxattr(tagged.c_str(), "user.tesk_vumo", "kept", 4, 0) == 0) {
-        ASSERT_TRUE(write_image_file(tagged, picture));
+    const unsigned char acl[] = {2, 0, 0, 0,                                  // version
+                                 1, 0, 6, 0, 0xFF, 0xFF, 0xFF, 0xFF,          // owner rw-
+                                 2, 0, 4, 0, 0xD2, 0x04, 0, 0,                // user 1234 r--
+                                 4, 0, 4, 0, 0xFF, 0xFF, 0xFF, 0xFF,          // group r--
+                                 0x10, 0, 4, 0, 0xFF, 0xFF, 0xFF, 0xFF,       // mask r--
+                                 0x20, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};      // others ---
+    const bool user_attribute = ::setxattr(tagged.c_str(), "user.tesk_vumo", "kept", 4, 0) == 0;
+    const bool access_list = ::setxattr(tagged.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) == 0;
+    ASSERT_TRUE(write_image_file(tagged, picture));
+    if (user_attribute) {
         char value[16] = {};
         EXPECT_EQ(::getxattr(tagged.c_str(), "user.tesk_vumo", value, sizeof value), 4);
         EXPECT_STREQ(value, "kept");
+    }
+    if (access_list) {
+        unsigned char value[64] = {};
+        ASSERT_EQ(::getxattr(tagged.c_str(), "system.posix_acl_access", value, sizeof value),
+                  static_cast<ssize_t>(sizeof acl));
+        EXPECT_EQ(std::memcmp(value, acl, sizeof acl), 0);
     }
 
     // A link is written through; the link stays a link.
