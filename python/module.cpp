@@ -1,5 +1,7 @@
 #include "declarations.h"
 
+#include "tesk_vumo/common/image_source.h"
+
 PYBIND11_MODULE(tesk_vumo, m)
 {
     m.doc() = "Image-viewer widgets for wxPython: each class is a wx window made in C++.";
@@ -17,4 +19,11 @@ PYBIND11_MODULE(tesk_vumo, m)
     declare_image(m);
     declare_user_interaction(m);
     declare_i18n(m);
+
+    m.def("max_image_pixels", &tesk_vumo::max_image_pixels,
+          "The most pixels (width x height) an image file may decode to; a file declaring more is refused "
+          "from its header, before its pixels are read.");
+    m.def("set_max_image_pixels", &tesk_vumo::set_max_image_pixels, pybind11::arg("pixels"),
+          "Sets the most pixels an image file may decode to, for every viewer and later load. "
+          "Raises ValueError for 0.");
 }

@@ -1,5 +1,6 @@
 #include "tesk_vumo/assist/image_panel_assist.h"
 
+#include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/panel/image_panel.h"
 
 #include <wx/app.h>
@@ -21,9 +22,15 @@ void ImagePanelAssist::on_change_zoom_mode(wxCommandEvent&)
     if (!panel)
         return;
     const int selected = ui_zoom_mode->GetSelection();
-    if (selected >= 0 && selected < static_cast<int>(ZoomMode::ZoomAny))
-        panel->set_zoom_mode(static_cast<ZoomMode>(selected));
-    else
+    if (selected >= 0 && selected < static_cast<int>(ZoomMode::ZoomAny)) {
+        try {
+            panel->set_zoom_mode(static_cast<ZoomMode>(selected));
+        } catch (const Error&) {
+            // A mode refused for this image is taken back: so is the choice.
+            ui_zoom_mode->SetSelection(static_cast<int>(panel->zoom_mode()));
+            throw;
+        }
+    } else
         ui_zoom_mode->SetSelection(panel->ui_zoom_mode->GetSelection());
 }
 
@@ -33,9 +40,14 @@ void ImagePanelAssist::on_change_rotation(wxCommandEvent&)
     if (!panel)
         return;
     const int selected = ui_angle->GetSelection();
-    if (selected >= 0 && selected < static_cast<int>(Rotation::DegreeAny))
-        panel->set_rotation(static_cast<Rotation>(selected));
-    else
+    if (selected >= 0 && selected < static_cast<int>(Rotation::DegreeAny)) {
+        try {
+            panel->set_rotation(static_cast<Rotation>(selected));
+        } catch (const Error&) {
+            ui_angle->SetSelection(static_cast<int>(panel->rotation()));
+            throw;
+        }
+    } else
         ui_angle->SetSelection(panel->ui_angle->GetSelection());
 }
 

@@ -2,13 +2,19 @@
 
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/forms/i18n.h"
+#include "image_header.h"
 #include "image_memory.h"
 
 #include <algorithm>
-#include <fstream>
+#include <atomic>
+#include <cerrno>
 #include <limits>
 #include <system_error>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -28,28 +34,109 @@ void bgr_to_rgb_in_place(cv::Mat& image)
         rows.copyTo(band);
     }
 }
+
+std::atomic<std::uint64_t> pixel_limit{default_max_image_pixels};
+
+/// Closes a file descriptor when it goes.
+struct FileDescriptor
+{
+    int fd;
+    ~FileDescriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+bool read_exactly(int fd, std::uint64_t offset, void* into, std::size_t count)
+{
+    auto* bytes = static_cast<char*>(into);
+    while (count > 0) {
+        const ssize_t n = ::pread(fd, bytes, count, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        offset += static_cast<std::uint64_t>(n);
+        count -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string system_text(int error_number)
+{
+    return std::system_category().message(error_number);
+}
+
+std::string own_text(const char* utf8)
+{
+    return std::string(i18n::tr(utf8).utf8_str());
+}
+
+cv::Mat fail(std::string* failure, std::string cause)
+{
+    if (failure)
+        *failure = std::move(cause);
+    return {};
+}
 } // namespace
 
-cv::Mat decode_image_file(const std::filesystem::path& path)
+std::uint64_t max_image_pixels()
 {
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec))
-        return {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return {};
+    return pixel_limit.load();
+}
+
+void set_max_image_pixels(std::uint64_t pixels)
+{
+    if (pixels == 0)
+        throw ValueError("The pixel limit of image files must be positive");
+    pixel_limit.store(pixels);
+}
+
+cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failure)
+{
+    if (path.empty())
+        return fail(failure, system_text(ENOENT));
+    // Without O_NONBLOCK a pipe's name would hang the caller until a writer came.
+    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    if (file.fd < 0)
+        return fail(failure, system_text(errno));
+    struct stat status{};
+    if (::fstat(file.fd, &status) != 0)
+        return fail(failure, system_text(errno));
+    if (S_ISDIR(status.st_mode))
+        return fail(failure, system_text(EISDIR));
+    if (!S_ISREG(status.st_mode))
+        return fail(failure, own_text("这不是一个普通文件"));
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    if (size == 0)
+        return fail(failure, own_text("文件是空的"));
+
+    const auto declared = image_header_size([&file](std::uint64_t offset, void* into, std::size_t count) {
+        return read_exactly(file.fd, offset, into, count);
+    });
+    if (!declared)
+        return fail(failure, own_text("文件不是受支持格式的图片"));
+    const std::uint64_t limit = max_image_pixels();
+    if (declared->width > limit / declared->height)
+        return fail(failure, std::string(wxString::Format(i18n::tr("图片有 %llu × %llu 像素，超过了 %llu 像素的上限"),
+                                                          static_cast<unsigned long long>(declared->width),
+                                                          static_cast<unsigned long long>(declared->height),
+                                                          static_cast<unsigned long long>(limit))
+                                             .utf8_str()));
+    if (size > static_cast<std::uint64_t>(std::numeric_limits<int>::max() - 2))
+        return fail(failure, own_text("文件太大，无法读入"));
+
     // One read of the file's size, with room for the marker below, into
     // memory of huge pages: a large file is as many fresh pages as it is
     // long.
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size == 0 || size > static_cast<std::uintmax_t>(std::numeric_limits<int>::max() - 2))
-        return {};
     cv::Mat buffer;
     make_image(buffer, cv::Size(static_cast<int>(size) + 2, 1), CV_8UC1);
-    in.read(reinterpret_cast<char*>(buffer.data), static_cast<std::streamsize>(size));
-    int length = static_cast<int>(in.gcount());
-    if (in.bad() || length == 0)
-        return {};
+    errno = 0;
+    if (!read_exactly(file.fd, 0, buffer.data, size))
+        return fail(failure, errno != 0 ? system_text(errno) : own_text("文件在读取时变短了"));
+    int length = static_cast<int>(size);
     // The codec leaves the rows of a JPEG cut short undefined (whatever its
     // scratch memory held) unless the data ends with an end-of-image marker;
     // with one, the missing part decodes as plain grey.
@@ -64,13 +151,13 @@ cv::Mat decode_image_file(const std::filesystem::path& path)
     try {
         cv::imdecode(buffer.colRange(0, length), cv::IMREAD_COLOR, &image);
         if (image.empty() || image.type() != CV_8UC3)
-            return {};
+            return fail(failure, own_text("图片数据已损坏或不完整，无法解码"));
         buffer.release();
         bgr_to_rgb_in_place(image);
     } catch (const cv::Exception&) {
         // The codecs throw on some malformed headers (e.g. a declared size
         // beyond their limits); to the caller that is just an unreadable file.
-        return {};
+        return fail(failure, own_text("图片数据已损坏或不完整，无法解码"));
     }
     return image;
 }

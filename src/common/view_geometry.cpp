@@ -55,32 +55,33 @@ namespace {
 
 cv::Size fitted_size(ZoomMode mode, cv::Size image, cv::Size surface)
 {
+    // A side that would truncate to nothing keeps one pixel: a thin image
+    // stays visible as a line.
+    const auto at_least_one = [](int extent) { return std::max(extent, 1); };
     cv::Size result;
     switch (mode) {
     case ZoomMode::NoZoom: return image;
     case ZoomMode::FitPage:
-        if (surface.height <= 0 || image.height <= 0 || image.width <= 0)
+        if (surface.height <= 0 || surface.width <= 0 || image.height <= 0 || image.width <= 0)
             cannot_fit(image, surface);
         if (static_cast<double>(surface.width) / surface.height
             > static_cast<double>(image.width) / image.height)
-            result = {scaled_extent(image.width, surface.height, image.height), surface.height};
+            result = {at_least_one(scaled_extent(image.width, surface.height, image.height)), surface.height};
         else
-            result = {surface.width, scaled_extent(image.height, surface.width, image.width)};
+            result = {surface.width, at_least_one(scaled_extent(image.height, surface.width, image.width))};
         break;
     case ZoomMode::FitWidth:
-        if (image.width <= 0)
+        if (surface.width <= 0 || image.width <= 0 || image.height <= 0)
             cannot_fit(image, surface);
-        result = {surface.width, scaled_extent(image.height, surface.width, image.width)};
+        result = {surface.width, at_least_one(scaled_extent(image.height, surface.width, image.width))};
         break;
     case ZoomMode::FitHeight:
-        if (image.height <= 0)
+        if (surface.height <= 0 || image.width <= 0 || image.height <= 0)
             cannot_fit(image, surface);
-        result = {scaled_extent(image.width, surface.height, image.height), surface.height};
+        result = {at_least_one(scaled_extent(image.width, surface.height, image.height)), surface.height};
         break;
     default: throw ValueError(std::string("Unsupported Zoom Mode: ") + name(mode));
     }
-    if (result.width <= 0 || result.height <= 0)
-        cannot_fit(image, surface);
     // A sliver of an image (one pixel wide, thousands high) fitted to the
     // width of a window would grow to gigabytes: refuse rather than allocate.
     const long long area = static_cast<long long>(result.width) * result.height;

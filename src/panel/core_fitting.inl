@@ -15,7 +15,6 @@ void ViewerCore<Form>::init_buffer()
     if (buffer_.IsOk() && !source_image_.empty() && buffer_.GetSize() == client
         && fitted_ == Fitted{this->ui_image->GetSize(), zoom_mode_, rotation_})
         return;
-    wxBitmap previous = buffer_;
     buffer_ = wxBitmap(client.x, client.y);
     // A new bitmap holds whatever memory it was given (on GTK even pieces of
     // earlier pictures), and without an image nothing draws over it before
@@ -24,8 +23,9 @@ void ViewerCore<Form>::init_buffer()
     try {
         fitting();
     } catch (...) {
-        // Keep showing the previous picture; the next size event retries.
-        buffer_ = previous;
+        // The previous picture is shown in the buffer of the new size; as it
+        // is not fitted for this size, the next size event fits again.
+        draw_image();
         throw;
     }
 }
@@ -38,8 +38,24 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
     const int h_scroll_pos = keep_scroll_pos ? this->ui_scroll_bar_horizontal->GetThumbPosition() : 0;
     const int v_scroll_pos = keep_scroll_pos ? this->ui_scroll_bar_vertical->GetThumbPosition() : 0;
     const wxSize surface = this->ui_image->GetSize();
+    if ((surface.x <= 0 || surface.y <= 0) && zoom_mode_ != ZoomMode::NoZoom && zoom_mode_ != ZoomMode::ZoomAny) {
+        // No scale can be formed on a surface without area (a hidden panel,
+        // an assist bar taking all the height). The image stays stored and
+        // is fitted when the surface gets an area; until then nothing of an
+        // earlier image may stand for it.
+        image_being_shown_.release();
+        this->ui_scroll_bar_horizontal->SetScrollbar(0, 0, 0, 0);
+        this->ui_scroll_bar_vertical->SetScrollbar(0, 0, 0, 0);
+        fitted_ = {wxDefaultSize, zoom_mode_, rotation_};
+        selection_rect_ = wxRect(-1, -1, 0, 0);
+        update_selection_rect_info();
+        return;
+    }
     const cv::Size rotated_size = geometry::rotated_size(source_image_.size(), rotation_);
     const cv::Size shown_size = geometry::fitted_size(zoom_mode_, rotated_size, {surface.x, surface.y});
+    std::optional<wxBusyCursor> busy;
+    if (takes_long(source_image_.size()) || takes_long(shown_size))
+        busy.emplace();
 
     // The displayed image is always the viewer's own, never the caller's
     // array. Its memory is written over when it keeps its size and nobody

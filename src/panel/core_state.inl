@@ -34,7 +34,12 @@ void ViewerCore<Form>::set_source_image(const std::filesystem::path& path)
 template <class Form>
 void ViewerCore<Form>::set_source_image(const std::filesystem::path& path, const std::string& path_text)
 {
-    store(read_source_file(path, path_text, wording_));
+    cv::Mat image;
+    {
+        wxBusyCursor busy;
+        image = read_source_file(path, path_text, wording_);
+    }
+    store(image);
 }
 
 template <class Form>
@@ -56,8 +61,8 @@ void ViewerCore<Form>::store(const cv::Mat& image)
     try {
         fitting(keep_scroll_pos);
     } catch (...) {
-        // A failed fitting (e.g. under ZoomAny) must not leave the new image
-        // stored behind a picture of the old one.
+        // A failed fitting (ZoomAny, or an enlargement beyond the limit) must
+        // not leave the new image stored behind a picture of the old one.
         source_image_ = previous;
         throw;
     }
@@ -73,15 +78,36 @@ void ViewerCore<Form>::set_zoom_mode(ZoomMode mode)
 template <class Form>
 void ViewerCore<Form>::do_set_zoom_mode(ZoomMode mode)
 {
+    const ZoomMode previous = zoom_mode_;
     zoom_mode_ = mode;
-    fitting();
+    try {
+        fitting();
+    } catch (const ValueError&) {
+        // ZoomAny stays stored, as documented. A mode refused only for this
+        // image and surface is taken back, so that the mode, the picture
+        // and the viewer's own control agree.
+        if (mode != ZoomMode::ZoomAny) {
+            zoom_mode_ = previous;
+            show_zoom_mode(previous);
+        }
+        throw;
+    }
 }
 
 template <class Form>
 void ViewerCore<Form>::set_rotation(Rotation rotation)
 {
+    const Rotation previous = rotation_;
     rotation_ = rotation;
-    fitting();
+    try {
+        fitting();
+    } catch (const ValueError&) {
+        // Under ZoomAny every turn is stored, as documented; one the picture
+        // could not follow otherwise is taken back (see above).
+        if (zoom_mode_ != ZoomMode::ZoomAny)
+            rotation_ = previous;
+        throw;
+    }
 }
 
 template <class Form>

@@ -45,6 +45,8 @@ void ImagePanel::on_change_rotation(wxCommandEvent&)
     try {
         set_rotation(rotation_from_index(ui_angle->GetSelection()));
     } catch (const Error& error) {
+        // The choice shows the rotation in force, also when this one was refused.
+        ui_angle->SetSelection(static_cast<int>(rotation()));
         report_handler_error(error);
     }
 }

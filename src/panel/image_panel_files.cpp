@@ -1,7 +1,6 @@
 #include "tesk_vumo/panel/image_panel.h"
 
 #include "view_files.h"
-#include "tesk_vumo/common/image_source.h"
 
 #include <wx/filedlg.h>
 
@@ -9,23 +8,17 @@ namespace tesk_vumo {
 
 void ImagePanel::on_load_image(wxCommandEvent&)
 {
-    const auto path = view_files::ask_load_path(this);
-    if (!path)
-        return;
-    const cv::Mat image = decode_image_file(*path);
-    if (image.empty())
-        set_source_image(std::nullopt);
-    else
-        set_source_image(image);
+    view_files::load_with_dialog(this, [this](const cv::Mat& image) { set_source_image(image); });
 }
 
 void ImagePanel::on_save_image(wxCommandEvent&)
 {
-    if (image_being_shown().empty())
+    // With the source cleared the picture left on screen is no image of the panel's.
+    if (image_being_shown().empty() || source_image().empty())
         return;
     // Taken before the dialog: while it is open, a resize may refit the panel.
     const cv::Mat samples = view_files::image_to_save(image_being_shown(), selection_rect(), false);
-    view_files::save_with_dialog(this, samples, wxFD_SAVE);
+    view_files::save_with_dialog(this, samples, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
 }
 
 } // namespace tesk_vumo

@@ -1,5 +1,7 @@
 #include "view_files.h"
 
+#include "tesk_vumo/common/errors.h"
+#include "tesk_vumo/common/image_source.h"
 #include "tesk_vumo/common/image_writer.h"
 #include "tesk_vumo/common/user_interaction.h"
 #include "tesk_vumo/common/view_geometry.h"
@@ -7,6 +9,8 @@
 
 #include <opencv2/imgproc.hpp>
 #include <wx/filedlg.h>
+#include <wx/strconv.h>
+#include <wx/utils.h>
 #include <wx/msgdlg.h>
 #include <wx/weakref.h>
 
@@ -64,10 +68,40 @@ void save_with_dialog(wxWindow* parent, const cv::Mat& samples, long dialog_styl
     const auto chosen = user_interaction().ask_path(request);
     if (!chosen)
         return;
-    if (write_image_file(to_path(*chosen), samples))
+    WriteResult written;
+    {
+        wxBusyCursor busy;
+        written = write_image_file(to_path(*chosen), samples);
+    }
+    if (written)
         user_interaction().show_message(i18n::tr("保存图片成功"), i18n::tr("信息"), wxOK | wxICON_INFORMATION);
     else
-        user_interaction().show_message(i18n::tr("保存图片失败"), i18n::tr("错误"), wxOK | wxICON_ERROR);
+        user_interaction().show_message(i18n::tr("保存图片失败") + "\n" + wxString::FromUTF8(written.message()),
+                                        i18n::tr("错误"), wxOK | wxICON_ERROR);
+}
+
+void load_with_dialog(wxWindow* parent, const std::function<void(const cv::Mat&)>& store)
+{
+    const auto path = ask_load_path(parent);
+    if (!path)
+        return;
+    std::string cause;
+    try {
+        wxBusyCursor busy;
+        const cv::Mat image = decode_image_file(*path, &cause);
+        if (!image.empty()) {
+            store(image);
+            return;
+        }
+    } catch (const Error& error) {
+        // The image was read but cannot be shown (its fitting was refused).
+        cause = error.what();
+    }
+    // The file's name need not be valid UTF-8.
+    const wxString first_line(read_failure_message(SourceMessages::ContextViewer, path->string()).c_str(),
+                              wxMBConvUTF8(wxMBConvUTF8::MAP_INVALID_UTF8_TO_OCTAL));
+    user_interaction().show_message(first_line + "\n" + wxString::FromUTF8(cause), i18n::tr("错误"),
+                                    wxOK | wxICON_ERROR);
 }
 
 } // namespace tesk_vumo::view_files

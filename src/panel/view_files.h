@@ -5,6 +5,7 @@
 // save writes, and the save dialog with its outcome box.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include <opencv2/core.hpp>
@@ -28,8 +29,15 @@ std::optional<std::filesystem::path> ask_load_path(wxWindow* parent);
 cv::Mat image_to_save(const cv::Mat& shown, const wxRect& selection, bool grayscale);
 
 /// Shows the save dialog over @p parent with @p dialog_style; when a path is
-/// chosen, writes @p samples there and reports the outcome in a message box.
+/// chosen, writes @p samples there and reports the outcome in a message box
+/// (a failure with its cause on a second line).
 void save_with_dialog(wxWindow* parent, const cv::Mat& samples, long dialog_style);
+
+/// Shows the load dialog over @p parent; when a file is chosen, decodes it
+/// and hands the image to @p store. A file that cannot be decoded, or an
+/// image that @p store refuses (throwing a library error), leaves the viewer
+/// as it was and is reported in the load-failure box with its cause.
+void load_with_dialog(wxWindow* parent, const std::function<void(const cv::Mat&)>& store);
 
 } // namespace tesk_vumo::view_files
 

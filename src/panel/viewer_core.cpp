@@ -8,11 +8,24 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <utility>
 
 #include <opencv2/imgproc.hpp>
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
+#include <wx/utils.h>
+
+namespace tesk_vumo {
+namespace {
+// From this many pixels on a fitting shows the busy cursor; for smaller
+// ones the cursor's round trips to the display would cost more than they tell.
+bool takes_long(cv::Size size)
+{
+    return static_cast<long long>(size.width) * size.height > (1LL << 22);
+}
+} // namespace
+} // namespace tesk_vumo
 
 // One source per concern of the core; all are instantiated here for both
 // viewer forms.

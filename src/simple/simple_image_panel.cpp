@@ -11,6 +11,7 @@
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
+#include <wx/utils.h>
 
 namespace tesk_vumo {
 
@@ -35,7 +36,12 @@ void SimpleImagePanel::set_source_image(const std::filesystem::path& path)
 
 void SimpleImagePanel::set_source_image(const std::filesystem::path& path, const std::string& path_text)
 {
-    store(read_source_file(path, path_text, SourceMessages::Standard));
+    cv::Mat image;
+    {
+        wxBusyCursor busy;
+        image = read_source_file(path, path_text, SourceMessages::Standard);
+    }
+    store(image);
 }
 
 void SimpleImagePanel::set_source_image(std::nullopt_t)

@@ -13,17 +13,7 @@ namespace tesk_vumo {
 
 void Image::on_load_image(wxCommandEvent&)
 {
-    const auto path = view_files::ask_load_path(this);
-    if (!path)
-        return;
-    try {
-        set_source_image(*path);
-    } catch (const AssertionError& error) {
-        // The previous image stays; the user still has to learn why nothing changed.
-        // The message names the file, whose name need not be valid UTF-8.
-        const wxString text(error.what(), wxMBConvUTF8(wxMBConvUTF8::MAP_INVALID_UTF8_TO_OCTAL));
-        user_interaction().show_message(text, i18n::tr("错误"), wxOK | wxICON_ERROR);
-    }
+    view_files::load_with_dialog(this, [this](const cv::Mat& image) { set_source_image(image); });
 }
 
 cv::Mat Image::get_image_to_save(bool grayscale) const
@@ -33,7 +23,7 @@ cv::Mat Image::get_image_to_save(bool grayscale) const
 
 void Image::save_current_view(bool grayscale)
 {
-    if (image_being_shown().empty())
+    if (image_being_shown().empty() || source_image().empty())
         return;
     const cv::Mat samples = get_image_to_save(grayscale);
     view_files::save_with_dialog(this, samples, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);

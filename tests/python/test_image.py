@@ -155,7 +155,8 @@ def test_load_from_the_menu(viewer, interaction, tmp_path):
     source = viewer.source_image
     viewer.on_load_image(wx.CommandEvent(wx.wxEVT_MENU))
     assert viewer.source_image is source
-    assert interaction.messages == [(f"{READ_FAILURE}[{text}]", "错误", wx.OK | wx.ICON_ERROR)]
+    assert interaction.messages == [(f"{READ_FAILURE}[{text}]\n文件不是受支持格式的图片", "错误",
+                                     wx.OK | wx.ICON_ERROR)]
     viewer.on_load_image(wx.CommandEvent(wx.wxEVT_MENU))
     assert viewer.source_image is source and len(interaction.messages) == 1
 

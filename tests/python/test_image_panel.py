@@ -124,14 +124,15 @@ def test_load_a_chosen_png(panel, interaction, tmp_path):
     assert interaction.messages == []
 
 
-def test_loading_a_file_that_is_no_image_clears_the_source(panel, interaction, tmp_path):
-    panel.source_image = solid(30, 40, RED)
+def test_loading_a_file_that_is_no_image_keeps_the_picture_and_says_why(panel, interaction, tmp_path):
+    panel.source_image = source = solid(30, 40, RED)
     text = tmp_path / "notes.png"
     text.write_text("not an image")
     interaction.paths = [str(text)]
     panel.on_load_image(wx.CommandEvent())
-    assert panel.source_image is None and panel.get_mouse_image_position() == (-1, -1)
-    assert interaction.messages == []
+    assert panel.source_image is source
+    assert interaction.messages == [(f"加载图片文件失败，请检查路径中是否有不受支持的字符。[{text}]\n"
+                                     "文件不是受支持格式的图片", "错误", wx.OK | wx.ICON_ERROR)]
 
 
 def test_save_writes_the_displayed_image_or_the_selection(panel, interaction, tmp_path):
@@ -144,7 +145,8 @@ def test_save_writes_the_displayed_image_or_the_selection(panel, interaction, tm
     saved = wx.Image(str(whole))
     assert (saved.GetRed(10, 10), saved.GetGreen(10, 10), saved.GetBlue(10, 10)) == RED
     request = interaction.requests[0]
-    assert request.parent is panel and request.default_file == "image.png" and request.style == wx.FD_SAVE
+    assert request.parent is panel and request.default_file == "image.png"
+    assert request.style == wx.FD_SAVE | wx.FD_OVERWRITE_PROMPT
     assert request.message == "请给保存的文件指定路径、名称" and request.wildcard == WILDCARD
 
     panel.set_selection_rect((100, 50, 200, 100))
@@ -152,7 +154,7 @@ def test_save_writes_the_displayed_image_or_the_selection(panel, interaction, tm
     assert png_size(part) == (200, 100)
     panel.on_save_image(wx.CommandEvent())
     assert not nowhere.exists()
-    assert interaction.messages == [SAVED, SAVED, NOT_SAVED]
+    assert interaction.messages == [SAVED, SAVED, (f"{NOT_SAVED[0]}\nNo such file or directory", *NOT_SAVED[1:])]
 
     # Cancelling writes nothing and says nothing.
     panel.on_save_image(wx.CommandEvent())

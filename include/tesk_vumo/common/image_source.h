@@ -1,6 +1,7 @@
 #ifndef TESK_VUMO_COMMON_IMAGE_SOURCE_H
 #define TESK_VUMO_COMMON_IMAGE_SOURCE_H
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -17,11 +18,29 @@ enum class SourceMessages
     ContextViewer,
 };
 
+/// Most pixels (width x height) a decoded image file may have unless a host
+/// sets another limit: about 268 million, so a 100-megapixel photo loads
+/// and a decompression bomb (a small file declaring, say, 20000 x 20000
+/// pixels) does not.
+inline constexpr std::uint64_t default_max_image_pixels = std::uint64_t{1} << 28;
+
+/// The pixel limit in force for decoding image files.
+std::uint64_t max_image_pixels();
+
+/// Sets the pixel limit for every later decoding of an image file. Throws
+/// ValueError for 0.
+void set_max_image_pixels(std::uint64_t pixels);
+
 /// Decodes the image file at @p path into 8-bit samples in R, G, B order
-/// (3 channels). The bytes are read here and decoded from memory, so any
-/// path the system can open works, whatever its characters. Returns an
-/// empty Mat when the file cannot be read or is not a decodable image.
-cv::Mat decode_image_file(const std::filesystem::path& path);
+/// (3 channels). The header is read first: a file that declares no image
+/// of a known format, or more pixels than max_image_pixels(), is refused
+/// before the rest of it is read or any pixel memory is taken. The bytes
+/// are then read here and decoded from memory, so any path the system can
+/// open works, whatever its characters. Returns an empty Mat when the file
+/// cannot be read or decoded; then @p failure (when given) receives the
+/// cause for a person: the system's error text or the library's own,
+/// translated.
+cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failure = nullptr);
 
 /// "Load Image File [<path>] Failed." or, for ContextViewer, the translated
 /// read-failure text followed by "[<path>]".

@@ -2,19 +2,61 @@
 #define TESK_VUMO_COMMON_IMAGE_WRITER_H
 
 #include <filesystem>
+#include <string>
 
 #include <opencv2/core.hpp>
 
 namespace tesk_vumo {
 
+/// What became of a write_image_file call: success, or why it failed.
+class WriteResult
+{
+public:
+    enum class Failure
+    {
+        None,           ///< the file was written
+        NothingToWrite, ///< no samples, or a path without a file name
+        NoEncoder,      ///< no encoder for the path's extension
+        EncoderRefused, ///< the encoder could not encode these samples
+        System,         ///< the system refused an operation (error_number() says which)
+    };
+
+    WriteResult() = default;
+    WriteResult(Failure failure, int error_number = 0, std::string extension = {})
+        : failure_(failure), error_number_(error_number), extension_(std::move(extension))
+    {
+    }
+
+    bool ok() const { return failure_ == Failure::None; }
+    explicit operator bool() const { return ok(); }
+    Failure failure() const { return failure_; }
+    /// The errno value of a System failure, else 0.
+    int error_number() const { return error_number_; }
+    /// The cause for a person, UTF-8: the system's error text, or the
+    /// library's own text (translated), e.g. "no encoder for the extension
+    /// .xyz"; empty on success.
+    std::string message() const;
+
+private:
+    Failure failure_ = Failure::None;
+    int error_number_ = 0;
+    std::string extension_;
+};
+
 /// Writes @p samples (3 channels in B, G, R order, or 1 gray channel) to
-/// @p path in the format its extension names. The file is encoded in
-/// memory, written beside the target under a temporary name and renamed
-/// over it, so an existing file is only ever replaced by a complete new one.
-/// Returns false, leaving any existing file untouched, when the extension
-/// has no encoder, the folder cannot be written, the target is a directory
-/// or the write fails.
-bool write_image_file(const std::filesystem::path& path, const cv::Mat& samples);
+/// @p path in the format its extension names, so that no failure leaves a
+/// partial file or a temporary one behind:
+/// - the file is encoded in memory first; an encoder failure touches nothing;
+/// - a symbolic link is followed to its final target, which is written;
+/// - normally the new file is made unnamed in the target's folder (a short
+///   random name where the file system cannot), synced, moved over the target
+///   and the folder synced; a replaced file's mode, owner, group (as far as
+///   the process may set them) and extended attributes (ACLs among them) are
+///   carried over;
+/// - a file with other hard links, or one in a folder where no new file may
+///   be made, is written in place, after its new size is reserved, so that a
+///   full disk fails before the old bytes are touched.
+WriteResult write_image_file(const std::filesystem::path& path, const cv::Mat& samples);
 
 } // namespace tesk_vumo
 

@@ -34,11 +34,11 @@ void rotate(const cv::Mat& src, cv::Mat& dst, Rotation rotation);
 inline constexpr long long max_enlarged_pixels = 1LL << 27;
 
 /// Displayed size of an (already rotated) image of size @p image on a
-/// surface of outer size @p surface. NoZoom keeps the image size. Throws
-/// ValueError "Unsupported Zoom Mode: <name>" for ZoomAny, and ValueError
-/// when a fit mode cannot form a scale (a zero surface or image extent, a
-/// result that truncates to zero, or one that enlarges the image beyond
-/// max_enlarged_pixels).
+/// surface of outer size @p surface. NoZoom keeps the image size. A side
+/// that the scale would truncate to 0 gets 1 pixel. Throws ValueError
+/// "Unsupported Zoom Mode: <name>" for ZoomAny, and ValueError when a fit
+/// mode cannot form a scale (a surface or image extent of 0 that the mode
+/// needs) or would enlarge the image beyond max_enlarged_pixels.
 cv::Size fitted_size(ZoomMode mode, cv::Size image, cv::Size surface);
 
 /// Settings of one scroll bar after a fitting.

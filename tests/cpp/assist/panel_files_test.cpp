@@ -107,19 +107,31 @@ TEST_F(PanelFilesTest, LoadedRedPngReadsOutAsRed)
     EXPECT_TRUE(script->messages.empty());
 }
 
-TEST_F(PanelFilesTest, LoadingAFileThatIsNoImageLeavesNoSourceAndNoMessage)
+TEST_F(PanelFilesTest, LoadingAFileThatIsNoImageKeepsThePictureAndSaysWhy)
 {
-    panel->set_source_image(gradient(64, 48));
+    const cv::Mat before = gradient(64, 48);
+    panel->set_source_image(before);
     const fs::path path = dir / "notes.png";
     write_text(path, "these bytes are not a picture");
     answer(path);
 
     load();
 
-    EXPECT_TRUE(panel->source_image().empty());
-    EXPECT_TRUE(script->messages.empty());
+    EXPECT_EQ(panel->source_image().data, before.data);
+    ASSERT_EQ(script->messages.size(), 1u);
+    EXPECT_EQ(script->messages[0].text, wxString::FromUTF8("加载图片文件失败，请检查路径中是否有不受支持的字符。[")
+                                            + path.string() + "]\n"
+                                            + wxString::FromUTF8("文件不是受支持格式的图片"));
+    EXPECT_EQ(script->messages[0].caption, wxString::FromUTF8("错误"));
+    EXPECT_EQ(script->messages[0].style, wxOK | wxICON_ERROR);
     mouse(wxEVT_MOTION, 3, 2);
-    EXPECT_EQ(panel->get_mouse_image_position(), wxPoint(-1, -1));
+    EXPECT_NE(panel->get_mouse_image_position(), wxPoint(-1, -1)) << "the picture is still there";
+
+    // Saving after the source was cleared writes nothing of the picture left on screen.
+    panel->set_source_image(std::nullopt);
+    script->messages.clear();
+    save();
+    EXPECT_TRUE(script->messages.empty());
 }
 
 TEST_F(PanelFilesTest, SaveWithNoImageShownAsksNothing)
@@ -129,7 +141,7 @@ TEST_F(PanelFilesTest, SaveWithNoImageShownAsksNothing)
     EXPECT_TRUE(script->messages.empty());
 }
 
-TEST_F(PanelFilesTest, SaveDialogProposesImagePngAndReplacesAnExistingFileWithoutAsking)
+TEST_F(PanelFilesTest, SaveDialogProposesImagePngAndAsksBeforeReplacingAFile)
 {
     show_unzoomed(80, 60);
     const fs::path path = dir / "existing.png";
@@ -145,7 +157,7 @@ TEST_F(PanelFilesTest, SaveDialogProposesImagePngAndReplacesAnExistingFileWithou
     EXPECT_EQ(asked.default_file, "image.png");
     EXPECT_TRUE(asked.default_dir.empty());
     EXPECT_EQ(asked.wildcard, wildcard);
-    EXPECT_EQ(asked.style, wxFD_SAVE) << "an overwrite prompt would be a question this viewer never asks";
+    EXPECT_EQ(asked.style, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     expect_success_box();
     EXPECT_TRUE(same_pixels(read_rgb(path), panel->image_being_shown()));
 }
@@ -211,7 +223,7 @@ TEST_F(PanelFilesTest, ASelectionWhollyPastTheFarEdgesSavesNothing)
         answer(target);
         save();
         ASSERT_EQ(script->messages.size(), 1u);
-        EXPECT_EQ(script->messages[0].text, wxString::FromUTF8("保存图片失败"));
+        EXPECT_EQ(script->messages[0].text, wxString::FromUTF8("保存图片失败\n没有可保存的图片"));
         EXPECT_EQ(file_bytes(target), "old png");
     }
 }
@@ -261,22 +273,25 @@ TEST_F(PanelFilesTest, FailedWritesShowTheFailureBoxAndKeepWhatWasThere)
     {
         const char* what;
         fs::path path;
+        const char* cause; // the second line of the box
     };
     std::vector<Case> cases = {
-        {"folder that does not exist", dir / "missing" / "x.png"},
-        {"parent is a regular file", plain_file / "x.png"},
-        {"target is a folder", folder_target},
-        {"extension without an encoder", unknown_format},
+        {"folder that does not exist", dir / "missing" / "x.png", "No such file or directory"},
+        {"parent is a regular file", plain_file / "x.png", "Not a directory"},
+        {"target is a folder", folder_target, "Is a directory"},
+        {"extension without an encoder", unknown_format, "没有扩展名 .xyz 的图片编码器"},
     };
     fs::path read_only_target;
     PermissionChecksEnforced as_a_user;
     if (as_a_user.enforced()) {
+        // Neither a new file in the folder nor a write to the file itself.
         const fs::path locked = dir / "locked";
         fs::create_directory(locked);
         read_only_target = locked / "kept.png";
         write_text(read_only_target, "old png");
+        fs::permissions(read_only_target, fs::perms::owner_read);
         fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-        cases.push_back({"read-only folder", read_only_target});
+        cases.push_back({"read-only folder and file", read_only_target, "Permission denied"});
     }
 
     for (const Case& c : cases) {
@@ -285,7 +300,7 @@ TEST_F(PanelFilesTest, FailedWritesShowTheFailureBoxAndKeepWhatWasThere)
         answer(c.path);
         save();
         ASSERT_EQ(script->messages.size(), 1u);
-        EXPECT_EQ(script->messages[0].text, wxString::FromUTF8("保存图片失败"));
+        EXPECT_EQ(script->messages[0].text, wxString::FromUTF8("保存图片失败\n") + wxString::FromUTF8(c.cause));
         EXPECT_EQ(script->messages[0].caption, wxString::FromUTF8("错误"));
         EXPECT_EQ(script->messages[0].style, wxOK | wxICON_ERROR);
     }

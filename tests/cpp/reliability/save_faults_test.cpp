@@ -124,7 +124,8 @@ protected:
         dialogs.script->paths.push_back(wxString(target.c_str(), *wxConvFileName));
         command.run();
         ASSERT_EQ(dialogs.script->messages.size(), 1u);
-        EXPECT_EQ(dialogs.script->messages[0].text, wxString::FromUTF8("保存图片失败"));
+        EXPECT_EQ(dialogs.script->messages[0].text.BeforeFirst('\n'), wxString::FromUTF8("保存图片失败"));
+        EXPECT_FALSE(dialogs.script->messages[0].text.AfterFirst('\n').empty()) << "no cause given";
         EXPECT_EQ(dialogs.script->messages[0].style, wxOK | wxICON_ERROR);
         ++faults_injected;
     }
@@ -168,6 +169,7 @@ TEST_F(SaveFaultsTest, EveryFailedSaveIsReportedAndKeepsTheFileThatWasThere)
         if (PermissionChecksEnforced as_a_user; as_a_user.enforced()) {
             fs::create_directory(dir / "locked");
             write_text(dir / "locked" / "kept.png", "locked png bytes");
+            fs::permissions(dir / "locked" / "kept.png", fs::perms::owner_read);
             fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
             expect_failure(command, dir / "locked" / "kept.png");
             fs::permissions(dir / "locked", fs::perms::owner_all);

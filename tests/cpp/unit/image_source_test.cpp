@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -203,6 +205,83 @@ TEST(ReadSourceFile, LargeFilesDecodeAsTheCodecReadsThem)
     // A part of each reading still holds its pixels after the whole went out of scope.
     for (size_t i = 0; i < kept.size(); i += 2)
         EXPECT_EQ(cv::norm(kept[i], kept[i + 1], cv::NORM_INF), 0);
+}
+
+TEST(DecodeImageFile, ThePixelLimitIsCheckedFromTheHeaderOfEveryFormat)
+{
+    cv::Mat bgr(23, 37, CV_8UC3);
+    cv::randu(bgr, 0, 256);
+    const std::string too_many = "图片有 37 × 23 像素，超过了 850 像素的上限";
+    int formats = 0;
+    for (const char* extension : {".png", ".jpg", ".bmp", ".tiff", ".webp", ".ppm", ".pgm", ".pbm", ".pam",
+                                  ".pfm", ".ras", ".hdr", ".jp2", ".exr"}) {
+        SCOPED_TRACE(extension);
+        const fs::path path = scratch_dir() / (std::string("limit") + extension);
+        cv::Mat samples = bgr;
+        if (std::string(extension) == ".hdr" || std::string(extension) == ".exr" || std::string(extension) == ".pfm")
+            bgr.convertTo(samples, CV_32FC3, 1.0 / 255);
+        if (std::string(extension) == ".pgm" || std::string(extension) == ".pbm")
+            cv::cvtColor(bgr, samples, cv::COLOR_BGR2GRAY);
+        bool written = false;
+        try {
+            written = cv::imwrite(path.string(), samples);
+        } catch (const cv::Exception&) {
+        }
+        if (!written)
+            continue; // no encoder for it in this build
+        ++formats;
+        std::string cause;
+        EXPECT_EQ(decode_image_file(path, &cause).size(), cv::Size(37, 23)) << cause;
+        set_max_image_pixels(37 * 23 - 1);
+        EXPECT_TRUE(decode_image_file(path, &cause).empty());
+        EXPECT_EQ(cause, too_many);
+        set_max_image_pixels(37 * 23);
+        EXPECT_EQ(decode_image_file(path, &cause).size(), cv::Size(37, 23)) << cause;
+        set_max_image_pixels(default_max_image_pixels);
+    }
+    EXPECT_GE(formats, 9);
+    EXPECT_THROW(set_max_image_pixels(0), ValueError);
+    EXPECT_EQ(max_image_pixels(), default_max_image_pixels);
+}
+
+TEST(DecodeImageFile, BombsAndImpostorsAreRefusedFromTheirHeader)
+{
+    // A small PNG whose header claims 20000 x 20000 pixels (1.2 GB decoded).
+    std::string bomb = png_of(cv::Mat(16, 16, CV_8UC3, cv::Scalar::all(0)));
+    for (int at : {16, 20}) {
+        bomb[at + 2] = static_cast<char>(20000 >> 8);
+        bomb[at + 3] = static_cast<char>(20000 & 0xFF);
+    }
+    write_bytes(scratch_dir() / "bomb.png", bomb);
+    // 2 GB (sparse) that merely start with a PNG signature.
+    const fs::path impostor = scratch_dir() / "impostor.png";
+    write_bytes(impostor, "\x89PNG\r\n\x1a\n");
+    fs::resize_file(impostor, std::uintmax_t{2} << 30);
+    write_bytes(scratch_dir() / "empty.png", "");
+
+    struct Case
+    {
+        fs::path path;
+        std::string cause;
+    };
+    const Case cases[] = {
+        {scratch_dir() / "bomb.png", "图片有 20000 × 20000 像素，超过了 268435456 像素的上限"},
+        {impostor, "文件不是受支持格式的图片"},
+        {scratch_dir() / "empty.png", "文件是空的"},
+        {scratch_dir() / "missing.png", "No such file or directory"},
+        {scratch_dir(), "Is a directory"},
+    };
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    for (const Case& c : cases) {
+        std::string cause;
+        EXPECT_TRUE(decode_image_file(c.path, &cause).empty()) << c.path;
+        EXPECT_EQ(cause, c.cause) << c.path;
+    }
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kB more at the peak: pixels or the file were read";
+    fs::remove(impostor);
 }
 
 TEST(KeepsScrollPosition, OnlyForAnImageOfTheSameSize)

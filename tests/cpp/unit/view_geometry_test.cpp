@@ -90,11 +90,20 @@ TEST(FittedSize, RejectsScalesThatCannotBeFormed)
         {ZoomMode::FitPage, {0, 600}, {400, 400}},
         {ZoomMode::FitWidth, {0, 0}, {400, 400}},
         {ZoomMode::FitHeight, {800, 0}, {400, 400}},
-        {ZoomMode::FitPage, {1000, 1}, {100, 100}}, // height truncates to 0
+        {ZoomMode::FitHeight, {5000, 1}, {286, 167}}, // 835000 x 167: an enlargement past the limit
     };
     for (const Case& c : cases)
         EXPECT_THROW(fitted_size(c.mode, c.image, c.surface), ValueError)
             << "for " << name(c.mode) << ", image " << c.image << ", surface " << c.surface;
+}
+
+TEST(FittedSize, ASideThatWouldTruncateToNothingKeepsOnePixel)
+{
+    EXPECT_EQ(fitted_size(ZoomMode::FitPage, {1000, 1}, {100, 100}), cv::Size(100, 1));
+    EXPECT_EQ(fitted_size(ZoomMode::FitPage, {1, 5000}, {286, 167}), cv::Size(1, 167));
+    EXPECT_EQ(fitted_size(ZoomMode::FitWidth, {5000, 1}, {286, 167}), cv::Size(286, 1));
+    EXPECT_EQ(fitted_size(ZoomMode::FitHeight, {1, 5000}, {286, 167}), cv::Size(1, 167));
+    EXPECT_EQ(fitted_size(ZoomMode::FitPage, {5, 1200}, {286, 167}), cv::Size(1, 167));
 }
 
 TEST(ScrollBarSetup, ThumbIsTheSmallerOfSurfaceAndImage)

@@ -276,7 +276,8 @@ TEST_F(ImageViewerTest, LoadFromTheMenu)
     EXPECT_EQ(viewer->source_image().size(), cv::Size(20, 10)) << "previous image kept";
     ASSERT_EQ(scope.script->messages.size(), 1u);
     EXPECT_EQ(scope.script->messages[0].text,
-              wxString::FromUTF8("加载图片文件失败，请检查路径中是否有不受支持的字符。[") + broken.string() + "]");
+              wxString::FromUTF8("加载图片文件失败，请检查路径中是否有不受支持的字符。[") + broken.string() + "]\n"
+                  + wxString::FromUTF8("文件不是受支持格式的图片"));
     EXPECT_EQ(scope.script->messages[0].caption, wxString::FromUTF8("错误"));
     EXPECT_EQ(scope.script->messages[0].style, wxOK | wxICON_ERROR);
 }
@@ -382,11 +383,14 @@ TEST_F(ImageSaveTest, FailedWriteKeepsTheExistingFile)
     write_rgb(existing, solid(5, 5, cv::Vec3b(9, 9, 9)));
     const std::string before = file_bytes(existing);
 
-    for (const std::string& name : {"keep.xyz", "keep.png/inside.png"}) {
+    const std::pair<std::string, const char*> cases[] = {{"keep.xyz", "没有扩展名 .xyz 的图片编码器"},
+                                                         {"keep.png/inside.png", "Not a directory"}};
+    for (const auto& [name, cause] : cases) {
         scope.script->messages.clear();
         save(ImageForm::ID_SAVE_CURRENT_VIEW, name);
         ASSERT_EQ(scope.script->messages.size(), 1u) << name;
-        EXPECT_EQ(scope.script->messages[0].text, wxString::FromUTF8("保存图片失败")) << name;
+        EXPECT_EQ(scope.script->messages[0].text, wxString::FromUTF8("保存图片失败\n") + wxString::FromUTF8(cause))
+            << name;
         EXPECT_EQ(scope.script->messages[0].caption, wxString::FromUTF8("错误"));
         EXPECT_EQ(scope.script->messages[0].style, wxOK | wxICON_ERROR);
     }
