@@ -61,6 +61,7 @@ void ViewerCore<Form>::store(const cv::Mat& image)
         source_image_ = previous;
         throw;
     }
+    clear_pointer_readouts();
 }
 
 template <class Form>
@@ -80,6 +81,7 @@ void ViewerCore<Form>::do_set_zoom_mode(ZoomMode mode)
 template <class Form>
 void ViewerCore<Form>::set_rotation(Rotation rotation)
 {
+    show_rotation(rotation);
     rotation_ = rotation;
     fitting();
 }
