@@ -24,7 +24,7 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, const wxSize& size)
 
     ui_panel_assist = new wxPanel(this);
     form_parts::OneRow& row = parts_->row;
-    wxSizer* choices = row.add_group(0);
+    wxSizer* choices = row.add_group(2);
     ui_zoom_mode = new wxChoice(ui_panel_assist, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                 form_parts::zoom_mode_labels());
     ui_zoom_mode->SetSelection(0);

@@ -17,8 +17,9 @@ namespace tesk_vumo {
 /// which ImagePanel overrides. The handlers of the form itself do nothing.
 ///
 /// The bar keeps to one row: where it is too narrow it drops the selection
-/// read-outs, then the pointer read-outs, then the guide-line boxes; where
-/// the picture would keep less than half the height it shows nothing.
+/// read-outs, then the pointer read-outs, then the guide-line boxes, then
+/// the choices, keeping its icon buttons; where the picture would keep less
+/// than half the height it shows nothing.
 class ImagePanelForm : public wxPanel
 {
 public:
