@@ -4,7 +4,6 @@
 #include "tesk_vumo/forms/i18n.h"
 #include "tesk_vumo/forms/event_guard.h"
 
-#include <wx/artprov.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -39,9 +38,7 @@ ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent)
 
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     ui_button_load = new wxButton(panel, wxID_ANY, wxEmptyString);
-    ui_button_load->SetBitmap(wxArtProvider::GetBitmapBundle(wxART_FILE_OPEN, wxART_BUTTON));
     ui_button_save = new wxButton(panel, wxID_ANY, wxEmptyString);
-    ui_button_save->SetBitmap(wxArtProvider::GetBitmapBundle(wxART_FILE_SAVE, wxART_BUTTON));
     buttons->Add(ui_button_load, 1, wxRIGHT, 4);
     buttons->Add(ui_button_save, 1);
 
@@ -81,9 +78,15 @@ void ImagePanelAssistForm::relabel()
     ui_button_load->SetToolTip(i18n::tr("加载图片文件"));
     ui_button_save->SetLabel(i18n::tr("保存"));
     ui_button_save->SetToolTip(i18n::tr("把显示的图像（或选区）保存到文件"));
-    // Longer texts of another language need a wider window.
+    // Longer texts of another language need a wider window; the panel
+    // remembers the size its old texts needed.
+    for (wxWindow* child : GetChildren())
+        child->InvalidateBestSize();
     GetSizer()->SetSizeHints(this);
     Fit();
+    // A window that keeps its size gets no size event to lay it out anew.
+    for (wxWindow* child : GetChildren())
+        child->Layout();
 }
 
 } // namespace tesk_vumo

@@ -99,6 +99,8 @@ void ImagePanelForm::relabel()
     ui_button_close_assist->SetToolTip(i18n::tr("在单独的窗口中显示缩放、旋转和文件命令"));
     fit_bar();
     Layout();
+    // A bar that keeps its size gets no size event to lay it out anew.
+    ui_panel_assist->Layout();
 }
 
 void ImagePanelForm::fit_bar()

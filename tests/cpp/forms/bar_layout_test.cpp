@@ -54,11 +54,13 @@ void expect_one_row(const std::vector<wxWindow*>& controls, int width, const cha
 
 TEST_F(BarLayoutTest, BarAndStripFitOneRowAt640InBothLanguages)
 {
+    auto* panel = fill_frame(new ImagePanelForm(frame));
+    auto* viewer = fill_frame(new ImageForm(frame));
+    // The second language relabels the forms made in the first.
     for (const char* language : {"zh_CN", "en"}) {
-        ASSERT_TRUE(i18n::set_language(language));
-        auto* panel = fill_frame(new ImagePanelForm(frame));
-        auto* viewer = fill_frame(new ImageForm(frame));
         resize(wxSize(640, 960));
+        ASSERT_TRUE(i18n::set_language(language));
+        pump();
         EXPECT_EQ(panel->GetSize().x, 640);
 
         expect_one_row({panel->ui_zoom_mode, panel->ui_angle, panel->ui_checkbox_middle_lines,
@@ -76,8 +78,6 @@ TEST_F(BarLayoutTest, BarAndStripFitOneRowAt640InBothLanguages)
                         panel->ui_width, panel->ui_height, panel->ui_button_load, panel->ui_button_save,
                         panel->ui_button_close_assist},
                        1280, language);
-        panel->Destroy();
-        viewer->Destroy();
     }
 }
 
