@@ -1,11 +1,14 @@
 // Shows the library's viewers side by side on one picture.
 //
-//   tesk_vumo_demo [IMAGE] [--screenshot FILE]
+//   tesk_vumo_demo [IMAGE] [--screenshot FILE] [--language LANG] [--size WxH]
 //
 // IMAGE defaults to the bundled sample picture. With --screenshot the window
 // is laid out, painted once, written to FILE as PNG, and the program exits.
+// --language shows the viewers' texts in LANG ("en", "zh_CN"; by default the
+// system's language), --size gives each viewer that size (480x360).
 
 #include "tesk_vumo/common/errors.h"
+#include "tesk_vumo/forms/i18n.h"
 #include "tesk_vumo/panel/image_panel.h"
 #include "tesk_vumo/simple/simple_image_panel.h"
 #include "tesk_vumo/viewer/image.h"
@@ -29,12 +32,10 @@
 
 namespace {
 
-const wxSize viewer_size(480, 360);
-
 class DemoFrame : public wxFrame
 {
 public:
-    explicit DemoFrame(const std::filesystem::path& image)
+    DemoFrame(const std::filesystem::path& image, const wxSize& viewer_size)
         : wxFrame(nullptr, wxID_ANY, "tesk_vumo demo")
     {
         viewers_ = new wxPanel(this);
@@ -98,6 +99,9 @@ public:
         wxApp::OnInitCmdLine(parser);
         parser.AddOption(wxEmptyString, "screenshot", "write the window to FILE (PNG) once shown, then exit",
                          wxCMD_LINE_VAL_STRING);
+        parser.AddOption(wxEmptyString, "language", "show the viewers' texts in LANG (en, zh_CN)",
+                         wxCMD_LINE_VAL_STRING);
+        parser.AddOption(wxEmptyString, "size", "size WxH of each viewer (480x360)", wxCMD_LINE_VAL_STRING);
         parser.AddParam("image", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
         parser.SetLogo("Shows IMAGE (by default the bundled sample picture) in the tesk_vumo viewers.");
     }
@@ -107,6 +111,20 @@ public:
         if (!wxApp::OnCmdLineParsed(parser))
             return false;
         parser.Found("screenshot", &screenshot_);
+        wxString language, size;
+        if (parser.Found("language", &language) && !tesk_vumo::i18n::set_language(language)) {
+            std::fprintf(stderr, "tesk_vumo_demo: no catalogue for %s\n", static_cast<const char*>(language.utf8_str()));
+            return false;
+        }
+        if (parser.Found("size", &size)) {
+            long width = 0, height = 0;
+            if (!size.BeforeFirst('x').ToLong(&width) || !size.AfterFirst('x').ToLong(&height) || width <= 0
+                || height <= 0) {
+                std::fprintf(stderr, "tesk_vumo_demo: --size wants WxH, e.g. 640x480\n");
+                return false;
+            }
+            viewer_size_ = wxSize(width, height);
+        }
         image_ = parser.GetParamCount() > 0 ? parser.GetParam(0) : wxString(TESK_VUMO_SAMPLE_IMAGE);
         return true;
     }
@@ -117,7 +135,7 @@ public:
             return false;
         wxInitAllImageHandlers();
         try {
-            frame_ = new DemoFrame(std::filesystem::path(std::string(image_.fn_str())));
+            frame_ = new DemoFrame(std::filesystem::path(std::string(image_.fn_str())), viewer_size_);
         } catch (const tesk_vumo::Error& error) {
             std::fprintf(stderr, "tesk_vumo_demo: %s\n", error.what());
             return false;
@@ -173,6 +191,7 @@ private:
 
     wxString image_;
     wxString screenshot_;
+    wxSize viewer_size_{480, 360};
     DemoFrame* frame_ = nullptr;
     wxTimer timer_;
     std::chrono::steady_clock::time_point started_;

@@ -11,9 +11,11 @@ void declare_i18n(py::module_& m)
     m.def(
         "set_language",
         [](const std::string& language) { return i18n::set_language(wxString::FromUTF8(language)); },
-        "Shows the library's dialog and box texts, menu items and labels in LANGUAGE "
-        "(a catalogue name: \"en\" or \"zh_CN\") from then on; \"\" goes back to the texts as "
-        "written. Returns False, changing nothing, when there is no catalogue for it.",
+        "Shows the library's labels, menu items, tooltips, dialog and box texts in LANGUAGE "
+        "(a catalogue name: \"en\" or \"zh_CN\") from then on, and relabels every viewer, menu "
+        "and floating window that exists; \"\" goes back to the texts as written. Until it is "
+        "called the texts follow the system locale. May be called before the wx.App exists. "
+        "Returns False, changing nothing, when there is no catalogue for it.",
         py::arg("language"));
     m.def(
         "add_catalog_lookup_path",

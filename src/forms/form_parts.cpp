@@ -1,7 +1,11 @@
 #include "form_parts.h"
 #include "tesk_vumo/forms/i18n.h"
 
-#include <wx/stattext.h>
+#include <algorithm>
+#include <map>
+#include <numeric>
+
+#include <wx/artprov.h>
 
 namespace tesk_vumo::form_parts {
 
@@ -19,6 +23,13 @@ wxArrayString rotation_labels()
     for (const char* text : {"不旋转", "顺时针90°", "旋转180°", "逆时针90°", "任意角度"})
         labels.Add(i18n::tr(text));
     return labels;
+}
+
+void relabel_choice(wxChoice* choice, const wxArrayString& labels)
+{
+    for (unsigned i = 0; i < labels.size() && i < choice->GetCount(); ++i)
+        choice->SetString(i, labels[i]);
+    choice->InvalidateBestSize();
 }
 
 wxSizer* create_viewport(wxWindow* owner, wxPanel*& image, wxScrollBar*& horizontal,
@@ -40,23 +51,146 @@ wxSizer* create_viewport(wxWindow* owner, wxPanel*& image, wxScrollBar*& horizon
     return grid;
 }
 
-void create_readouts(wxWindow* owner, wxSizer* sizer, wxTextCtrl*& x, wxTextCtrl*& y,
-                     wxTextCtrl*& rgb, wxTextCtrl*& width, wxTextCtrl*& height)
+OneRow::OneRow() : row_(new wxBoxSizer(wxHORIZONTAL)) {}
+
+wxBoxSizer* OneRow::add_group(int drop_rank)
 {
-    auto add = [&](const char* label, int chars) {
-        sizer->Add(new wxStaticText(owner, wxID_ANY, i18n::tr(label)), 0,
-                   wxALIGN_CENTER_VERTICAL | wxLEFT, 6);
+    auto* group = new wxBoxSizer(wxHORIZONTAL);
+    row_->Add(group, 0, wxALIGN_CENTER_VERTICAL);
+    groups_.push_back({group, drop_rank});
+    return group;
+}
+
+namespace {
+// The size a group takes when shown, whether it is shown now or not.
+wxSize group_size(wxSizer* group)
+{
+    wxSize size;
+    for (wxSizerItem* item : group->GetChildren()) {
+        item->CalcMin();
+        const wxSize item_size = item->GetMinSizeWithBorder();
+        size.x += item_size.x;
+        size.y = std::max(size.y, item_size.y);
+    }
+    return size;
+}
+} // namespace
+
+bool OneRow::fit(int width, int max_height)
+{
+    std::vector<int> widths, ranks;
+    int height = 0;
+    for (const Group& group : groups_) {
+        const wxSize size = group_size(group.sizer);
+        widths.push_back(size.x);
+        ranks.push_back(group.drop_rank);
+        height = std::max(height, size.y);
+    }
+    std::vector<bool> shown = groups_that_fit(widths, ranks, width);
+    if (height > max_height)
+        shown.assign(shown.size(), false);
+    bool changed = false;
+    for (std::size_t i = 0; i < groups_.size(); ++i) {
+        wxSizer* group = groups_[i].sizer;
+        const bool was_shown = !group->IsEmpty() && group->GetItem(std::size_t(0))->IsShown();
+        if (was_shown != shown[i]) {
+            group->ShowItems(shown[i]);
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+std::vector<bool> groups_that_fit(const std::vector<int>& widths, const std::vector<int>& drop_ranks,
+                                  int available)
+{
+    std::vector<bool> shown(widths.size(), true);
+    int total = std::accumulate(widths.begin(), widths.end(), 0);
+    while (total > available) {
+        int drop = -1;
+        for (int i = static_cast<int>(widths.size()) - 1; i >= 0; --i)
+            if (shown[i] && drop_ranks[i] > 0 && (drop < 0 || drop_ranks[i] > drop_ranks[drop]))
+                drop = i;
+        if (drop < 0)
+            break;
+        shown[drop] = false;
+        total -= widths[drop];
+    }
+    return shown;
+}
+
+void Readouts::create(wxWindow* owner, OneRow& row, int pointer_rank, int selection_rank)
+{
+    // The fields name themselves (hint while empty, tooltip always): labels
+    // beside them would not leave the bar room for one row.
+    auto add = [&](wxSizer* group, const char* widest, int gap) {
         auto* text = new wxTextCtrl(owner, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                                    wxTE_READONLY);
-        text->SetInitialSize(wxSize(text->GetCharWidth() * chars + 16, -1));
-        sizer->Add(text, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+                                    wxTE_READONLY | wxTE_CENTRE);
+        text->SetInitialSize(wxSize(text->GetTextExtent(widest).x + 18, -1));
+        group->Add(text, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, gap);
         return text;
     };
-    x = add("X:", 6);
-    y = add("Y:", 6);
-    rgb = add("RGB:", 13);
-    width = add("宽:", 6);
-    height = add("高:", 6);
+    wxSizer* pointer = row.add_group(pointer_rank);
+    x = add(pointer, "0000", 4);
+    y = add(pointer, "0000", 2);
+    rgb = add(pointer, "255, 255, 255", 2);
+    wxSizer* selection = row.add_group(selection_rank);
+    width = add(selection, "0000", 6);
+    times = new wxStaticText(owner, wxID_ANY, wxString::FromUTF8("×"));
+    selection->Add(times, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+    height = add(selection, "0000", 2);
+    relabel();
+}
+
+void Readouts::relabel()
+{
+    const char* hints[] = {"X", "Y", "RGB", "宽", "高"};
+    const char* tips[] = {"指针所在像素的列", "指针所在像素的行", "指针所在像素的颜色（红、绿、蓝）",
+                          "选区的宽度（像素）", "选区的高度（像素）"};
+    wxTextCtrl* fields[] = {x, y, rgb, width, height};
+    for (int i = 0; i < 5; ++i) {
+        fields[i]->SetHint(i18n::tr(hints[i]));
+        fields[i]->SetToolTip(i18n::tr(tips[i]));
+    }
+    times->SetToolTip(i18n::tr("选区的大小（像素）"));
+}
+
+wxBitmapButton* icon_button(wxWindow* owner, const wxString& art_id)
+{
+    return new wxBitmapButton(owner, wxID_ANY, wxArtProvider::GetBitmapBundle(art_id, wxART_BUTTON),
+                              wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT | wxBORDER_NONE);
+}
+
+namespace {
+std::map<const void*, std::function<void()>>& live_forms()
+{
+    static std::map<const void*, std::function<void()>> forms;
+    return forms;
+}
+} // namespace
+
+void remember_form(const void* form, std::function<void()> relabel)
+{
+    live_forms()[form] = std::move(relabel);
+}
+
+void forget_form(const void* form)
+{
+    live_forms().erase(form);
+}
+
+void relabel_live_forms()
+{
+    // A relabelled control's size event reaches the host's handlers, which
+    // may destroy a viewer meanwhile.
+    std::vector<const void*> forms;
+    for (const auto& entry : live_forms())
+        forms.push_back(entry.first);
+    for (const void* form : forms) {
+        const auto found = live_forms().find(form);
+        if (found != live_forms().end())
+            run_guarded(std::function<void()>(found->second));
+    }
 }
 
 } // namespace tesk_vumo::form_parts

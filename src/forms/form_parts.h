@@ -3,29 +3,94 @@
 
 // Pieces that more than one form is built from.
 
+#include <functional>
+#include <vector>
+
 #include <wx/arrstr.h>
+#include <wx/bmpbuttn.h>
+#include <wx/choice.h>
 #include <wx/panel.h>
 #include <wx/scrolbar.h>
 #include <wx/sizer.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include "tesk_vumo/forms/event_guard.h"
 
 namespace tesk_vumo::form_parts {
 
-/// Item labels of the zoom and rotation choices, in value order.
+/// Item labels of the zoom and rotation choices, in value order, in the
+/// language of the moment.
 wxArrayString zoom_mode_labels();
 wxArrayString rotation_labels();
+
+/// Puts @p labels into @p choice's items, keeping the selection.
+void relabel_choice(wxChoice* choice, const wxArrayString& labels);
 
 /// Creates the drawing surface with its two scroll bars under @p owner and
 /// returns the sizer that lays them out.
 wxSizer* create_viewport(wxWindow* owner, wxPanel*& image, wxScrollBar*& horizontal,
                          wxScrollBar*& vertical);
 
-/// Creates the read-out text controls (pointer x, y, colour, selection
-/// width, height) under @p owner, each after its label, into @p sizer.
-void create_readouts(wxWindow* owner, wxSizer* sizer, wxTextCtrl*& x, wxTextCtrl*& y,
-                     wxTextCtrl*& rgb, wxTextCtrl*& width, wxTextCtrl*& height);
+/// A bar of controls kept to one row: its groups are dropped from the row,
+/// in a fixed order, while the width does not hold them, and the whole row
+/// goes while it would leave the picture less than half the height.
+class OneRow
+{
+public:
+    OneRow();
+
+    wxBoxSizer* sizer() const { return row_; }
+    /// A new group at the end of the row. Groups of a higher @p drop_rank
+    /// go first; rank 0 is dropped only with the whole row.
+    wxBoxSizer* add_group(int drop_rank);
+    /// Space that pushes the following groups to the row's right end.
+    void add_stretch() { row_->AddStretchSpacer(1); }
+
+    /// Shows the groups that fit in @p width, and none when the row is
+    /// higher than @p max_height. Returns whether anything changed.
+    bool fit(int width, int max_height);
+
+private:
+    struct Group
+    {
+        wxBoxSizer* sizer;
+        int drop_rank;
+    };
+    wxBoxSizer* row_;
+    std::vector<Group> groups_;
+};
+
+/// Which of the groups of the given widths to show in @p available width:
+/// all that fit, after dropping the groups of the highest drop ranks first
+/// (ties from the right); groups of rank 0 always stay.
+std::vector<bool> groups_that_fit(const std::vector<int>& widths, const std::vector<int>& drop_ranks,
+                                  int available);
+
+/// The read-out text controls of a viewer (pointer x, y, colour; selection
+/// width × height) in two groups of @p row.
+struct Readouts
+{
+    void create(wxWindow* owner, OneRow& row, int pointer_rank, int selection_rank);
+    void relabel();
+
+    wxTextCtrl* x = nullptr;
+    wxTextCtrl* y = nullptr;
+    wxTextCtrl* rgb = nullptr;
+    wxTextCtrl* width = nullptr;
+    wxTextCtrl* height = nullptr;
+    wxStaticText* times = nullptr;
+};
+
+/// A button showing a standard icon of the toolkit's art provider.
+wxBitmapButton* icon_button(wxWindow* owner, const wxString& art_id);
+
+/// Keeps @p relabel to be called on every language change while @p form
+/// lives; the form calls forget_form() when it goes.
+void remember_form(const void* form, std::function<void()> relabel);
+void forget_form(const void* form);
+/// Relabels every live form in the language of the moment.
+void relabel_live_forms();
 
 /// Routes the mouse events of the viewport to the form's handlers.
 template <class Form>
@@ -34,6 +99,7 @@ void route_viewport_mouse(Form* form)
     form->ui_image->Bind(wxEVT_MOUSEWHEEL, guarded(form, &Form::on_mouse_wheel));
     form->ui_image->Bind(wxEVT_MOTION, guarded(form, &Form::on_mouse_motion));
     form->ui_image->Bind(wxEVT_LEFT_DOWN, guarded(form, &Form::on_start_dragging));
+    form->ui_image->Bind(wxEVT_LEAVE_WINDOW, guarded(form, &Form::on_mouse_leave));
     form->ui_scroll_bar_horizontal->Bind(wxEVT_MOUSEWHEEL, guarded(form, &Form::on_mouse_wheel_scroll));
     form->ui_scroll_bar_vertical->Bind(wxEVT_MOUSEWHEEL, guarded(form, &Form::on_mouse_wheel_scroll));
 }

@@ -1,44 +1,151 @@
 #include "tesk_vumo/forms/i18n.h"
 
+#include "form_parts.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
-#include <wx/filename.h>
 #include <wx/translation.h>
 
 namespace tesk_vumo::i18n {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 struct State
 {
-    std::vector<wxString> folders;
-    // A translations object of the library's own, so that the host's global
-    // one (and its language) stays untouched.
+    std::vector<fs::path> host_folders;
+    // Nothing chosen yet: the language of the system locale.
+    std::optional<wxString> chosen;
+    // The catalogue is read at the first text shown after a choice, so that
+    // a choice made before the toolkit is up only records the wish.
+    bool loaded = false;
+    // The library's own, so that the host's global one (and its language)
+    // stays untouched.
     std::unique_ptr<wxTranslations> translations;
+};
+
+// Reads the one catalogue file chosen, wherever it lies, without adding its
+// folder to the lookup paths that the host's own translations search.
+class FileLoader : public wxTranslationsLoader
+{
+public:
+    explicit FileLoader(const wxString& file) : file_(file) {}
+    wxMsgCatalog* LoadCatalog(const wxString& catalog_domain, const wxString&) override
+    {
+        return wxMsgCatalog::CreateFromFile(file_, catalog_domain);
+    }
+    wxArrayString GetAvailableTranslations(const wxString&) const override { return {}; }
+
+private:
+    wxString file_;
 };
 
 State& state()
 {
-    static State s = [] {
-        State initial;
-#ifdef TESK_VUMO_BUILD_LOCALE_DIR
-        initial.folders.push_back(wxString::FromUTF8(TESK_VUMO_BUILD_LOCALE_DIR));
-#endif
-#ifdef TESK_VUMO_INSTALL_LOCALE_DIR
-        initial.folders.push_back(wxString::FromUTF8(TESK_VUMO_INSTALL_LOCALE_DIR));
-#endif
-        return initial;
-    }();
+    static State s;
     return s;
+}
+
+// The catalogues lie at a fixed place relative to the loaded library, both
+// installed (wherever the tree was moved to) and in the build tree; the
+// build tree's own folder comes last, so a moved install never uses it.
+std::vector<fs::path> built_in_folders()
+{
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&built_in_folders), &info) || !info.dli_fname)
+        return {};
+    std::error_code error;
+    const fs::path library = fs::weakly_canonical(fs::path(info.dli_fname), error);
+    const fs::path folder = library.parent_path();
+    return {folder / TESK_VUMO_LIBDIR_TO_LOCALEDIR, folder / "locale", fs::path(TESK_VUMO_BUILD_LOCALE_DIR)};
+}
+
+std::optional<fs::path> catalog_file(const wxString& language)
+{
+    const fs::path relative =
+        fs::path(language.utf8_string()) / "LC_MESSAGES" / (std::string(domain) + ".mo");
+    std::vector<fs::path> folders = state().host_folders;
+    for (const fs::path& folder : built_in_folders())
+        folders.push_back(folder);
+    std::error_code error;
+    for (const fs::path& folder : folders)
+        if (fs::is_regular_file(folder / relative, error))
+            return folder / relative;
+    return std::nullopt;
+}
+
+wxString getenv_text(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? wxString::FromUTF8(value) : wxString();
+}
+
+// The language the system locale asks for, as the first catalogue found
+// among its names, or "" when none fits.
+wxString system_language()
+{
+    for (const wxString& language : languages_of_locale(getenv_text("LANGUAGE"), getenv_text("LC_ALL"),
+                                                         getenv_text("LC_MESSAGES"), getenv_text("LANG")))
+        if (catalog_file(language))
+            return language;
+    return wxString();
+}
+
+const wxTranslations* translations()
+{
+    State& s = state();
+    if (!s.loaded) {
+        s.loaded = true;
+        const wxString language = s.chosen ? *s.chosen : system_language();
+        s.translations.reset();
+        if (!language.empty())
+            if (const auto file = catalog_file(language)) {
+                auto translations = std::make_unique<wxTranslations>();
+                translations->SetLoader(new FileLoader(wxString::FromUTF8(file->string())));
+                translations->SetLanguage(language);
+                // The texts as written are Chinese: a Chinese choice needs no catalogue.
+                if (translations->AddCatalog(domain, wxLANGUAGE_CHINESE_SIMPLIFIED))
+                    s.translations = std::move(translations);
+            }
+    }
+    return s.translations.get();
 }
 
 } // namespace
 
+wxArrayString languages_of_locale(const wxString& language_list, const wxString& lc_all,
+                                  const wxString& lc_messages, const wxString& lang)
+{
+    wxString locale = !lc_all.empty() ? lc_all : !lc_messages.empty() ? lc_messages : lang;
+    wxArrayString names;
+    if (locale.empty() || locale == "C" || locale == "POSIX" || locale.StartsWith("C."))
+        return names;
+    // A list in LANGUAGE goes before the locale's own name, as for gettext.
+    wxArrayString wanted = wxSplit(language_list, ':', '\0');
+    wanted.Add(locale);
+    for (wxString name : wanted) {
+        name = name.BeforeFirst('.').BeforeFirst('@');
+        if (name.empty() || name == "C" || name == "POSIX")
+            continue;
+        for (const wxString& candidate : {name, name.BeforeFirst('_')})
+            if (names.Index(candidate) == wxNOT_FOUND)
+                names.Add(candidate);
+    }
+    return names;
+}
+
 wxString gettext(const wxString& text)
 {
-    if (const auto& translations = state().translations) {
-        const wxString* translated = translations->GetTranslatedString(text, domain);
+    if (const wxTranslations* library = translations()) {
+        const wxString* translated = library->GetTranslatedString(text, domain);
         return translated ? *translated : text;
     }
     return wxGetTranslation(text, domain);
@@ -51,35 +158,20 @@ wxString tr(const char* utf8_text)
 
 bool set_language(const wxString& language)
 {
-    if (language.empty()) {
-        state().translations.reset();
-        return true;
-    }
-    bool found = false;
-    for (const wxString& folder : state().folders) {
-        const wxFileName file(folder + wxFILE_SEP_PATH + language + wxFILE_SEP_PATH + "LC_MESSAGES",
-                              wxString(domain) + ".mo");
-        if (file.FileExists()) {
-            wxFileTranslationsLoader::AddCatalogLookupPathPrefix(folder);
-            found = true;
-            break;
-        }
-    }
-    if (!found)
+    if (!language.empty() && !catalog_file(language))
         return false;
-    auto translations = std::make_unique<wxTranslations>();
-    translations->SetLanguage(language);
-    // The texts as written are Chinese: a Chinese choice needs no catalogue.
-    if (!translations->AddCatalog(domain, wxLANGUAGE_CHINESE_SIMPLIFIED))
-        return false;
-    state().translations = std::move(translations);
+    State& s = state();
+    s.chosen = language;
+    s.loaded = false;
+    form_parts::relabel_live_forms();
     return true;
 }
 
 void add_catalog_lookup_path(const wxString& folder)
 {
-    auto& folders = state().folders;
-    folders.insert(folders.begin(), folder);
+    auto& folders = state().host_folders;
+    folders.insert(folders.begin(), fs::path(folder.utf8_string()));
+    state().loaded = false;
 }
 
 } // namespace tesk_vumo::i18n

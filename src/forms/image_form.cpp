@@ -5,44 +5,75 @@
 #include "tesk_vumo/forms/event_guard.h"
 
 #include <wx/sizer.h>
-#include <wx/wrapsizer.h>
+
+#include <tuple>
 
 namespace tesk_vumo {
 
+struct ImageForm::Parts
+{
+    form_parts::OneRow row;
+    form_parts::Readouts readouts;
+    wxMenuItem* zoom_menu = nullptr;
+    wxMenuItem* rotation_menu = nullptr;
+};
+
+namespace {
+struct ItemText
+{
+    int id;
+    const char* text;
+};
+const ItemText item_texts[] = {
+    {ImageForm::ID_ZOOM_FIT_PAGE, "适应页面"},
+    {ImageForm::ID_ZOOM_FIT_WIDTH, "适应宽度"},
+    {ImageForm::ID_ZOOM_FIT_HEIGHT, "适应高度"},
+    {ImageForm::ID_ZOOM_NONE, "原始大小"},
+    {ImageForm::ID_ROTATION_NONE, "不旋转"},
+    {ImageForm::ID_ROTATION_CW90, "顺时针旋转90°"},
+    {ImageForm::ID_ROTATION_180, "旋转180°"},
+    {ImageForm::ID_ROTATION_CCW90, "逆时针旋转90°"},
+    {ImageForm::ID_MIDDLE_LINES, "显示中心线"},
+    {ImageForm::ID_FOLLOWING_LINES, "显示跟随线"},
+    {ImageForm::ID_LOAD_IMAGE, "加载图片..."},
+    {ImageForm::ID_SAVE_CURRENT_VIEW, "保存当前视图..."},
+    {ImageForm::ID_SAVE_GRAYSCALE, "保存灰度图..."},
+};
+} // namespace
+
 ImageForm::ImageForm(wxWindow* parent, const wxSize& size)
-    : wxPanel(parent, wxID_ANY, wxDefaultPosition, size, wxTAB_TRAVERSAL)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, size, wxTAB_TRAVERSAL), parts_(new Parts)
 {
     auto* main = new wxBoxSizer(wxVERTICAL);
     main->Add(form_parts::create_viewport(this, ui_image, ui_scroll_bar_horizontal, ui_scroll_bar_vertical),
               1, wxEXPAND);
-    auto* readouts = new wxWrapSizer(wxHORIZONTAL);
-    form_parts::create_readouts(this, readouts, ui_x, ui_y, ui_rgb, ui_width, ui_height);
-    main->Add(readouts, 0, wxEXPAND | wxTOP | wxBOTTOM, 2);
+    parts_->readouts.create(this, parts_->row, 1, 2);
+    ui_x = parts_->readouts.x;
+    ui_y = parts_->readouts.y;
+    ui_rgb = parts_->readouts.rgb;
+    ui_width = parts_->readouts.width;
+    ui_height = parts_->readouts.height;
+    main->Add(parts_->row.sizer(), 0, wxEXPAND | wxTOP | wxBOTTOM, 2);
     SetSizer(main);
-    Layout();
 
     ui_poup_menu = new wxMenu;
     auto* zoom = new wxMenu;
-    zoom->Append(ID_ZOOM_FIT_PAGE, i18n::tr("适应页面"));
-    zoom->Append(ID_ZOOM_FIT_WIDTH, i18n::tr("适应宽度"));
-    zoom->Append(ID_ZOOM_FIT_HEIGHT, i18n::tr("适应高度"));
-    zoom->Append(ID_ZOOM_NONE, i18n::tr("原始大小"));
-    ui_poup_menu->AppendSubMenu(zoom, i18n::tr("缩放"));
+    for (int id : {ID_ZOOM_FIT_PAGE, ID_ZOOM_FIT_WIDTH, ID_ZOOM_FIT_HEIGHT, ID_ZOOM_NONE})
+        zoom->AppendRadioItem(id, "-");
+    parts_->zoom_menu = ui_poup_menu->AppendSubMenu(zoom, "-");
     auto* rotation = new wxMenu;
-    rotation->Append(ID_ROTATION_NONE, i18n::tr("不旋转"));
-    rotation->Append(ID_ROTATION_CW90, i18n::tr("顺时针旋转90°"));
-    rotation->Append(ID_ROTATION_180, i18n::tr("旋转180°"));
-    rotation->Append(ID_ROTATION_CCW90, i18n::tr("逆时针旋转90°"));
-    ui_poup_menu->AppendSubMenu(rotation, i18n::tr("旋转"));
+    for (int id : {ID_ROTATION_NONE, ID_ROTATION_CW90, ID_ROTATION_180, ID_ROTATION_CCW90})
+        rotation->AppendRadioItem(id, "-");
+    parts_->rotation_menu = ui_poup_menu->AppendSubMenu(rotation, "-");
     ui_poup_menu->AppendSeparator();
-    ui_poup_menu->Append(ID_SHOW_MIDDLE_LINES, i18n::tr("显示中心线"));
-    ui_poup_menu->Append(ID_HIDE_MIDDLE_LINES, i18n::tr("隐藏中心线"));
-    ui_poup_menu->Append(ID_SHOW_FOLLOWING_LINES, i18n::tr("显示跟随线"));
-    ui_poup_menu->Append(ID_HIDE_FOLLOWING_LINES, i18n::tr("隐藏跟随线"));
+    ui_poup_menu->AppendCheckItem(ID_MIDDLE_LINES, "-");
+    ui_poup_menu->AppendCheckItem(ID_FOLLOWING_LINES, "-");
     ui_poup_menu->AppendSeparator();
-    ui_poup_menu->Append(ID_LOAD_IMAGE, i18n::tr("加载图片..."));
-    ui_poup_menu->Append(ID_SAVE_CURRENT_VIEW, i18n::tr("保存当前视图..."));
-    ui_poup_menu->Append(ID_SAVE_GRAYSCALE, i18n::tr("保存灰度图..."));
+    ui_poup_menu->Append(ID_LOAD_IMAGE, "-");
+    ui_poup_menu->Append(ID_SAVE_CURRENT_VIEW, "-");
+    ui_poup_menu->Append(ID_SAVE_GRAYSCALE, "-");
+    relabel();
+    form_parts::remember_form(this, [this] { relabel(); });
 
     const std::pair<int, void (ImageForm::*)(wxCommandEvent&)> commands[] = {
         {ID_ZOOM_FIT_PAGE, &ImageForm::on_zoom_fit_page},
@@ -63,6 +94,16 @@ ImageForm::ImageForm(wxWindow* parent, const wxSize& size)
     };
     for (const auto& [id, handler] : commands)
         Bind(wxEVT_MENU, guarded(this, handler), id);
+    // A check item's command carries the state the user switched it to.
+    using Handler = void (ImageForm::*)(wxCommandEvent&);
+    const std::tuple<int, Handler, Handler> switches[] = {
+        {ID_MIDDLE_LINES, &ImageForm::on_show_middle_lines, &ImageForm::on_hide_middle_lines},
+        {ID_FOLLOWING_LINES, &ImageForm::on_show_following_lines, &ImageForm::on_hide_following_lines},
+    };
+    for (const auto& [id, show, hide] : switches)
+        Bind(wxEVT_MENU, [this, show = show, hide = hide](wxCommandEvent& event) {
+            guarded(this, event.IsChecked() ? show : hide)(event);
+        }, id);
 
     form_parts::route_viewport_mouse(this);
     // The press is passed on afterwards: on GTK the context-menu event is
@@ -71,11 +112,34 @@ ImageForm::ImageForm(wxWindow* parent, const wxSize& size)
         guarded(this, &ImageForm::on_mouse_right_down)(event);
         event.Skip();
     });
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        fit_strip();
+        event.Skip();
+    });
 }
 
 ImageForm::~ImageForm()
 {
+    form_parts::forget_form(this);
     delete ui_poup_menu;
+}
+
+void ImageForm::relabel()
+{
+    parts_->zoom_menu->SetItemLabel(i18n::tr("缩放"));
+    parts_->rotation_menu->SetItemLabel(i18n::tr("旋转"));
+    for (const ItemText& item : item_texts)
+        ui_poup_menu->SetLabel(item.id, i18n::tr(item.text));
+    parts_->readouts.relabel();
+    fit_strip();
+    Layout();
+}
+
+void ImageForm::fit_strip()
+{
+    const wxSize client = GetClientSize();
+    const int picture_room = client.y / 2 - ui_scroll_bar_horizontal->GetBestSize().y;
+    parts_->row.fit(client.x, picture_room - 4);
 }
 
 } // namespace tesk_vumo

@@ -11,31 +11,34 @@
 namespace tesk_vumo {
 
 ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent)
-    : wxFrame(parent, wxID_ANY, i18n::tr("图像辅助工具"), wxDefaultPosition, wxDefaultSize,
+    : wxFrame(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
               wxCAPTION | wxCLOSE_BOX | wxSYSTEM_MENU | wxFRAME_TOOL_WINDOW | wxFRAME_FLOAT_ON_PARENT)
 {
     auto* panel = new wxPanel(this);
     auto* grid = new wxFlexGridSizer(2, 4, 4);
-    auto label = [&](const char* text) {
-        grid->Add(new wxStaticText(panel, wxID_ANY, i18n::tr(text)), 0, wxALIGN_CENTER_VERTICAL);
+    grid->AddGrowableCol(1);
+    auto label = [&] {
+        auto* text = new wxStaticText(panel, wxID_ANY, wxEmptyString);
+        grid->Add(text, 0, wxALIGN_CENTER_VERTICAL);
+        labels_.push_back(text);
     };
-    label("缩放");
+    label();
     ui_zoom_mode = new wxChoice(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                 form_parts::zoom_mode_labels());
     grid->Add(ui_zoom_mode, 0, wxEXPAND);
-    label("缩放比例");
+    label();
     ui_zoom_rate = new wxTextCtrl(panel, wxID_ANY, "100");
     grid->Add(ui_zoom_rate, 0, wxEXPAND);
-    label("旋转");
+    label();
     ui_angle = new wxChoice(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize, form_parts::rotation_labels());
     grid->Add(ui_angle, 0, wxEXPAND);
-    label("角度");
+    label();
     ui_angle_degree = new wxTextCtrl(panel, wxID_ANY, "0");
     grid->Add(ui_angle_degree, 0, wxEXPAND);
 
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-    ui_button_load = new wxButton(panel, wxID_ANY, i18n::tr("加载"));
-    ui_button_save = new wxButton(panel, wxID_ANY, i18n::tr("保存"));
+    ui_button_load = new wxButton(panel, wxID_ANY, wxEmptyString);
+    ui_button_save = new wxButton(panel, wxID_ANY, wxEmptyString);
     buttons->Add(ui_button_load, 1, wxRIGHT, 4);
     buttons->Add(ui_button_save, 1);
 
@@ -45,13 +48,45 @@ ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent)
     panel->SetSizer(main);
     auto* frame_sizer = new wxBoxSizer(wxVERTICAL);
     frame_sizer->Add(panel, 1, wxEXPAND);
-    SetSizerAndFit(frame_sizer);
+    SetSizer(frame_sizer);
+    relabel();
+    form_parts::remember_form(this, [this] { relabel(); });
 
     ui_zoom_mode->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelAssistForm::on_change_zoom_mode));
     ui_angle->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelAssistForm::on_change_rotation));
     ui_button_load->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_load_image));
     ui_button_save->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_save_image));
     Bind(wxEVT_CLOSE_WINDOW, guarded(this, &ImagePanelAssistForm::on_close));
+}
+
+ImagePanelAssistForm::~ImagePanelAssistForm()
+{
+    form_parts::forget_form(this);
+}
+
+void ImagePanelAssistForm::relabel()
+{
+    SetTitle(i18n::tr("图像辅助工具"));
+    const char* texts[] = {"缩放", "缩放比例", "旋转", "角度"};
+    for (std::size_t i = 0; i < labels_.size(); ++i)
+        labels_[i]->SetLabel(i18n::tr(texts[i]));
+    form_parts::relabel_choice(ui_zoom_mode, form_parts::zoom_mode_labels());
+    form_parts::relabel_choice(ui_angle, form_parts::rotation_labels());
+    ui_zoom_mode->SetToolTip(i18n::tr("图像的缩放方式"));
+    ui_angle->SetToolTip(i18n::tr("图像的旋转方向"));
+    ui_button_load->SetLabel(i18n::tr("加载"));
+    ui_button_load->SetToolTip(i18n::tr("加载图片文件"));
+    ui_button_save->SetLabel(i18n::tr("保存"));
+    ui_button_save->SetToolTip(i18n::tr("把显示的图像（或选区）保存到文件"));
+    // Longer texts of another language need a wider window; the panel
+    // remembers the size its old texts needed.
+    for (wxWindow* child : GetChildren())
+        child->InvalidateBestSize();
+    GetSizer()->SetSizeHints(this);
+    Fit();
+    // A window that keeps its size gets no size event to lay it out anew.
+    for (wxWindow* child : GetChildren())
+        child->Layout();
 }
 
 } // namespace tesk_vumo

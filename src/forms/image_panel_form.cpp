@@ -4,47 +4,65 @@
 #include "tesk_vumo/forms/i18n.h"
 #include "tesk_vumo/forms/event_guard.h"
 
+#include <wx/artprov.h>
 #include <wx/sizer.h>
-#include <wx/wrapsizer.h>
 
 namespace tesk_vumo {
 
+struct ImagePanelForm::Parts
+{
+    form_parts::OneRow row;
+    form_parts::Readouts readouts;
+};
+
 ImagePanelForm::ImagePanelForm(wxWindow* parent, const wxSize& size)
-    : wxPanel(parent, wxID_ANY, wxDefaultPosition, size, wxTAB_TRAVERSAL)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, size, wxTAB_TRAVERSAL), parts_(new Parts)
 {
     auto* main = new wxBoxSizer(wxVERTICAL);
     main->Add(form_parts::create_viewport(this, ui_image, ui_scroll_bar_horizontal, ui_scroll_bar_vertical),
               1, wxEXPAND);
 
     ui_panel_assist = new wxPanel(this);
-    auto* bar = new wxWrapSizer(wxHORIZONTAL);
+    form_parts::OneRow& row = parts_->row;
+    wxSizer* choices = row.add_group(2);
     ui_zoom_mode = new wxChoice(ui_panel_assist, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                 form_parts::zoom_mode_labels());
     ui_zoom_mode->SetSelection(0);
     ui_angle = new wxChoice(ui_panel_assist, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                             form_parts::rotation_labels());
     ui_angle->SetSelection(0);
-    ui_checkbox_middle_lines = new wxCheckBox(ui_panel_assist, wxID_ANY, i18n::tr("中心线"));
-    ui_checkbox_follow_lines = new wxCheckBox(ui_panel_assist, wxID_ANY, i18n::tr("跟随线"));
-    bar->Add(ui_zoom_mode, 0, wxALIGN_CENTER_VERTICAL | wxALL, 2);
-    bar->Add(ui_angle, 0, wxALIGN_CENTER_VERTICAL | wxALL, 2);
-    bar->Add(ui_checkbox_middle_lines, 0, wxALIGN_CENTER_VERTICAL | wxALL, 2);
-    bar->Add(ui_checkbox_follow_lines, 0, wxALIGN_CENTER_VERTICAL | wxALL, 2);
-    form_parts::create_readouts(ui_panel_assist, bar, ui_x, ui_y, ui_rgb, ui_width, ui_height);
-    ui_button_load = new wxButton(ui_panel_assist, wxID_ANY, i18n::tr("加载"),
-                                  wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
-    ui_button_save = new wxButton(ui_panel_assist, wxID_ANY, i18n::tr("保存"),
-                                  wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
-    ui_button_close_assist = new wxButton(ui_panel_assist, wxID_ANY, i18n::tr("×"),
-                                          wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
-    ui_button_close_assist->SetToolTip(i18n::tr("关闭工具栏"));
-    bar->Add(ui_button_load, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 6);
-    bar->Add(ui_button_save, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
-    bar->Add(ui_button_close_assist, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+    choices->Add(ui_zoom_mode, 0, wxALIGN_CENTER_VERTICAL);
+    choices->Add(ui_angle, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+
+    wxSizer* lines = row.add_group(3);
+    ui_checkbox_middle_lines = new wxCheckBox(ui_panel_assist, wxID_ANY, wxEmptyString);
+    ui_checkbox_follow_lines = new wxCheckBox(ui_panel_assist, wxID_ANY, wxEmptyString);
+    lines->Add(ui_checkbox_middle_lines, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 4);
+    lines->Add(ui_checkbox_follow_lines, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 4);
+
+    parts_->readouts.create(ui_panel_assist, row, 4, 5);
+    ui_x = parts_->readouts.x;
+    ui_y = parts_->readouts.y;
+    ui_rgb = parts_->readouts.rgb;
+    ui_width = parts_->readouts.width;
+    ui_height = parts_->readouts.height;
+
+    row.add_stretch();
+    wxSizer* commands = row.add_group(0);
+    ui_button_load = form_parts::icon_button(ui_panel_assist, wxART_FILE_OPEN);
+    ui_button_save = form_parts::icon_button(ui_panel_assist, wxART_FILE_SAVE);
+    ui_button_close_assist = form_parts::icon_button(ui_panel_assist, wxART_GO_UP);
+    commands->Add(ui_button_load, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+    commands->Add(ui_button_save, 0, wxALIGN_CENTER_VERTICAL);
+    commands->Add(ui_button_close_assist, 0, wxALIGN_CENTER_VERTICAL);
+
+    auto* bar = new wxBoxSizer(wxVERTICAL);
+    bar->Add(row.sizer(), 0, wxEXPAND | wxTOP | wxBOTTOM, 2);
     ui_panel_assist->SetSizer(bar);
     main->Add(ui_panel_assist, 0, wxEXPAND);
     SetSizer(main);
-    Layout();
+    relabel();
+    form_parts::remember_form(this, [this] { relabel(); });
 
     ui_zoom_mode->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelForm::on_change_zoom_mode));
     ui_angle->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelForm::on_change_rotation));
@@ -54,6 +72,43 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, const wxSize& size)
     ui_button_save->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_save_image));
     ui_button_close_assist->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_close_assist_bar));
     form_parts::route_viewport_mouse(this);
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        fit_bar();
+        event.Skip();
+    });
+}
+
+ImagePanelForm::~ImagePanelForm()
+{
+    form_parts::forget_form(this);
+}
+
+void ImagePanelForm::relabel()
+{
+    form_parts::relabel_choice(ui_zoom_mode, form_parts::zoom_mode_labels());
+    form_parts::relabel_choice(ui_angle, form_parts::rotation_labels());
+    ui_zoom_mode->SetToolTip(i18n::tr("图像的缩放方式"));
+    ui_angle->SetToolTip(i18n::tr("图像的旋转方向"));
+    ui_checkbox_middle_lines->SetLabel(i18n::tr("中心线"));
+    ui_checkbox_middle_lines->SetToolTip(i18n::tr("显示穿过图像中心的虚线"));
+    ui_checkbox_follow_lines->SetLabel(i18n::tr("跟随线"));
+    ui_checkbox_follow_lines->SetToolTip(i18n::tr("显示跟随指针的虚线"));
+    parts_->readouts.relabel();
+    ui_button_load->SetToolTip(i18n::tr("加载图片文件"));
+    ui_button_save->SetToolTip(i18n::tr("把显示的图像（或选区）保存到文件"));
+    ui_button_close_assist->SetToolTip(i18n::tr("在单独的窗口中显示缩放、旋转和文件命令"));
+    fit_bar();
+    Layout();
+    // A bar that keeps its size gets no size event to lay it out anew.
+    ui_panel_assist->Layout();
+}
+
+void ImagePanelForm::fit_bar()
+{
+    const wxSize client = GetClientSize();
+    const int picture_room = client.y / 2 - ui_scroll_bar_horizontal->GetBestSize().y;
+    if (parts_->row.fit(client.x, picture_room - 4))
+        ui_panel_assist->Layout();
 }
 
 } // namespace tesk_vumo

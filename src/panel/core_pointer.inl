@@ -17,6 +17,25 @@ void ViewerCore<Form>::update_mouse_position_in_panel(const wxMouseEvent& event)
 {
     // ui_image's client DC has no mapping: logical and device positions agree.
     mouse_position_ = event.GetPosition();
+    // A drag goes on reporting the pointer after it has left the surface.
+    pointer_away_ = !wxRect(this->ui_image->GetClientSize()).Contains(*mouse_position_);
+}
+
+template <class Form>
+void ViewerCore<Form>::on_mouse_leave(wxMouseEvent&)
+{
+    if (pointer_away_)
+        return;
+    pointer_away_ = true;
+    if (following_lines_shown())
+        draw_image();
+}
+
+template <class Form>
+void ViewerCore<Form>::clear_pointer_readouts()
+{
+    for (wxTextCtrl* readout : {this->ui_x, this->ui_y, this->ui_rgb})
+        set_text(readout, wxEmptyString);
 }
 
 template <class Form>

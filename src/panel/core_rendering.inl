@@ -54,7 +54,7 @@ void ViewerCore<Form>::draw_image()
 
     image_rect_ = wxRect(region.x_in_ctrl_region, region.y_in_ctrl_region, region.w, region.h);
 
-    if (following_lines_shown()) {
+    if (following_lines_shown() && !pointer_away_) {
         const wxPoint mouse = mouse_position_in_panel();
         if (mouse.x >= 0 && mouse.y >= 0) {
             dc.SetPen(dashed_pen(following_line_color_));

@@ -66,6 +66,7 @@ void ViewerCore<Form>::store(const cv::Mat& image)
         source_image_ = previous;
         throw;
     }
+    clear_pointer_readouts();
 }
 
 template <class Form>
@@ -98,14 +99,17 @@ template <class Form>
 void ViewerCore<Form>::set_rotation(Rotation rotation)
 {
     const Rotation previous = rotation_;
+    show_rotation(rotation);
     rotation_ = rotation;
     try {
         fitting();
     } catch (const ValueError&) {
         // Under ZoomAny every turn is stored, as documented; one the picture
         // could not follow otherwise is taken back (see above).
-        if (zoom_mode_ != ZoomMode::ZoomAny)
+        if (zoom_mode_ != ZoomMode::ZoomAny) {
             rotation_ = previous;
+            show_rotation(previous);
+        }
         throw;
     }
 }

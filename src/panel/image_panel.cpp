@@ -34,7 +34,9 @@ void ImagePanel::enable_middle_lines(bool enabled)
 void ImagePanel::on_change_zoom_mode(wxCommandEvent&)
 {
     try {
-        do_set_zoom_mode(zoom_mode_from_index(ui_zoom_mode->GetSelection()));
+        const ZoomMode mode = zoom_mode_from_index(ui_zoom_mode->GetSelection());
+        show_zoom_mode(mode);
+        do_set_zoom_mode(mode);
     } catch (const Error& error) {
         report_handler_error(error);
     }
@@ -49,6 +51,28 @@ void ImagePanel::on_change_rotation(wxCommandEvent&)
         ui_angle->SetSelection(static_cast<int>(rotation()));
         report_handler_error(error);
     }
+}
+
+namespace {
+void select(wxChoice* choice, int item)
+{
+    if (item >= 0 && static_cast<unsigned>(item) < choice->GetCount())
+        choice->SetSelection(item);
+}
+} // namespace
+
+void ImagePanel::show_zoom_mode(ZoomMode mode)
+{
+    select(ui_zoom_mode, static_cast<int>(mode));
+    if (assist_ && !wxTheApp->IsScheduledForDestruction(assist_.get()))
+        select(assist_->ui_zoom_mode, static_cast<int>(mode));
+}
+
+void ImagePanel::show_rotation(Rotation rotation)
+{
+    select(ui_angle, static_cast<int>(rotation));
+    if (assist_ && !wxTheApp->IsScheduledForDestruction(assist_.get()))
+        select(assist_->ui_angle, static_cast<int>(rotation));
 }
 
 void ImagePanel::on_show_middle_lines(wxCommandEvent&)

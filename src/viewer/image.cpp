@@ -31,7 +31,23 @@ void Image::on_popup_menu(wxContextMenuEvent& event)
                 viewer->popup_menu_position_.reset();
         }
     } clear{this};
+    mark_menu();
     user_interaction().popup_menu(this, ui_poup_menu, position);
+}
+
+void Image::mark_menu()
+{
+    // ZoomAny and DegreeAny, set from code, have no item: the marks stay.
+    const int zoom_items[] = {ID_ZOOM_FIT_PAGE, ID_ZOOM_FIT_WIDTH, ID_ZOOM_FIT_HEIGHT, ID_ZOOM_NONE};
+    const int zoom = static_cast<int>(zoom_mode());
+    if (zoom >= 0 && zoom < 4)
+        ui_poup_menu->Check(zoom_items[zoom], true);
+    const int rotation_items[] = {ID_ROTATION_NONE, ID_ROTATION_CW90, ID_ROTATION_180, ID_ROTATION_CCW90};
+    const int turn = static_cast<int>(rotation());
+    if (turn >= 0 && turn < 4)
+        ui_poup_menu->Check(rotation_items[turn], true);
+    ui_poup_menu->Check(ID_MIDDLE_LINES, middle_line_enabled_);
+    ui_poup_menu->Check(ID_FOLLOWING_LINES, following_line_enabled_);
 }
 
 void Image::on_zoom_none(wxCommandEvent&)

@@ -11,6 +11,8 @@ import tesk_vumo
 @pytest.fixture(scope="session")
 def app():
     app = wx.App(False)
+    # The tests read the texts as written, whatever the machine's language.
+    tesk_vumo.set_language("")
     yield app
 
 

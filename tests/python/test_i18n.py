@@ -1,4 +1,8 @@
 """The host chooses the language of the library's texts."""
+import os
+import subprocess
+import sys
+
 import pytest
 import wx
 
@@ -28,3 +32,50 @@ def test_unknown_language_changes_nothing(host):
     viewer = tesk_vumo.Image(host)
     with pytest.raises(AssertionError, match="^加载图片文件失败"):
         viewer.source_image = "/no/such/file.png"
+
+
+def test_set_language_relabels_existing_viewers_menus_and_windows(host, english):
+    assert tesk_vumo.set_language("")
+    panel = tesk_vumo.ImagePanel(host)
+    viewer = tesk_vumo.Image(host)
+    panel.ui_angle.SetSelection(1)
+    panel.on_close_assist_bar(wx.CommandEvent())
+    floating = panel.assist
+    assert panel.ui_checkbox_middle_lines.GetLabel() == "中心线"
+
+    assert tesk_vumo.set_language("en")
+    assert panel.ui_checkbox_middle_lines.GetLabel() == "Centre"
+    assert panel.ui_zoom_mode.GetString(0) == "Fit page"
+    assert panel.ui_angle.GetSelection() == 1, "relabelling keeps the choice"
+    assert panel.ui_button_save.GetToolTipText() == "Save the shown image (or the selection) to a file"
+    assert floating.GetTitle() == "Image assistant"
+    assert floating.ui_angle.GetString(1) == "90° CW"
+    labels = [item.GetItemLabelText() for item in viewer.ui_poup_menu.GetMenuItems()]
+    assert labels[:2] == ["Zoom", "Rotation"]
+    assert "Save as grayscale..." in labels
+
+
+def _run_host(code, **environment):
+    """Runs CODE in a fresh interpreter (on this display) and returns its output."""
+    env = dict(os.environ, LANGUAGE="", LC_ALL="", LC_MESSAGES="", **environment)
+    result = subprocess.run([sys.executable, "-c", code], env=env, capture_output=True, text=True, timeout=60)
+    assert result.returncode == 0, result.stderr
+    return result.stdout.strip()
+
+
+LABEL_OF_A_NEW_PANEL = """
+import wx, tesk_vumo
+app = wx.App(False)
+frame = wx.Frame(None)
+print(tesk_vumo.ImagePanel(frame).ui_checkbox_middle_lines.GetLabel())
+frame.Destroy()
+"""
+
+
+def test_language_chosen_before_the_app_or_by_the_system_locale():
+    # Choosing before wx.App existed used to end the process.
+    assert _run_host("import tesk_vumo; assert tesk_vumo.set_language('en')\n" + LABEL_OF_A_NEW_PANEL,
+                     LANG="C.UTF-8") == "Centre"
+    assert _run_host(LABEL_OF_A_NEW_PANEL, LANG="en_US.UTF-8") == "Centre"
+    assert _run_host(LABEL_OF_A_NEW_PANEL, LANG="C") == "中心线"
+    assert _run_host(LABEL_OF_A_NEW_PANEL, LANG="de_DE.UTF-8") == "中心线", "no catalogue: texts as written"

@@ -43,12 +43,12 @@ def test_enumerations_are_the_modules_own():
     assert ImagePanel.ZoomMode.FitPage is ZoomMode.FitPage
 
 
-def test_zoom_mode_moves_the_docked_choice_and_rotation_does_not(panel):
+def test_zoom_mode_and_rotation_move_the_docked_choices(panel):
     panel.source_image = solid(600, 800, RED)
     panel.zoom_mode = ZoomMode.FitHeight
     assert panel.ui_zoom_mode.GetSelection() == 2
     panel.rotation = Rotation.Double90
-    assert panel.ui_angle.GetSelection() == 0
+    assert panel.ui_angle.GetSelection() == 2
 
     with pytest.raises(ValueError, match="^Unsupported Zoom Mode: ZoomAny$"):
         panel.zoom_mode = ZoomMode.ZoomAny
@@ -191,9 +191,9 @@ def test_assist_window_replaces_the_docked_bar(app, panel):
     choose(assist.ui_zoom_mode, 4)
     assert assist.ui_zoom_mode.GetSelection() == 2 and panel.zoom_mode is ZoomMode.FitHeight
     choose(assist.ui_angle, 3)
-    assert panel.rotation is Rotation.CounterClockWise90 and panel.ui_angle.GetSelection() == 1
+    assert panel.rotation is Rotation.CounterClockWise90 and panel.ui_angle.GetSelection() == 3
     choose(assist.ui_angle, 4)
-    assert assist.ui_angle.GetSelection() == 1 and panel.rotation is Rotation.CounterClockWise90
+    assert assist.ui_angle.GetSelection() == 3 and panel.rotation is Rotation.CounterClockWise90
 
     # Closing the window docks the bar again once the close has been handled.
     assist.Close()

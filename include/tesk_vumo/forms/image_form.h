@@ -14,6 +14,13 @@ namespace tesk_vumo {
 /// read-outs and the popup menu, and routes their events to the virtual
 /// handlers below, which Image overrides. Menu commands reach the form
 /// itself (the window that pops the menu up) with the ids below.
+///
+/// The read-out strip keeps to one row as the assist bar of ImagePanelForm
+/// does. The zoom and rotation items are radio items; each kind of guide
+/// line is one check item whose command reaches the show handler when it
+/// checks the item and the hide handler when it unchecks it. The commands
+/// ID_SHOW_... and ID_HIDE_..., which no item carries, reach those handlers
+/// directly.
 class ImageForm : public wxPanel
 {
 public:
@@ -34,10 +41,15 @@ public:
         ID_LOAD_IMAGE,
         ID_SAVE_CURRENT_VIEW,
         ID_SAVE_GRAYSCALE,
+        ID_MIDDLE_LINES,    ///< check item: show (checked) or hide the centre lines
+        ID_FOLLOWING_LINES, ///< check item: show (checked) or hide the pointer lines
     };
 
     ImageForm(wxWindow* parent, const wxSize& size = wxSize(640, 480));
     ~ImageForm() override;
+
+    /// Puts every text and menu item in the language of the moment.
+    void relabel();
 
     wxPanel* ui_image; ///< drawing surface
     wxScrollBar* ui_scroll_bar_horizontal;
@@ -69,6 +81,13 @@ public:
     virtual void on_mouse_motion(wxMouseEvent&) {}
     virtual void on_start_dragging(wxMouseEvent&) {}
     virtual void on_mouse_wheel_scroll(wxMouseEvent&) {}
+    virtual void on_mouse_leave(wxMouseEvent&) {}
+
+private:
+    void fit_strip();
+
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
 };
 
 } // namespace tesk_vumo

@@ -1,9 +1,12 @@
 #ifndef TESK_VUMO_FORMS_IMAGE_PANEL_ASSIST_FORM_H
 #define TESK_VUMO_FORMS_IMAGE_PANEL_ASSIST_FORM_H
 
+#include <vector>
+
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/frame.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 namespace tesk_vumo {
@@ -16,6 +19,10 @@ class ImagePanelAssistForm : public wxFrame
 {
 public:
     explicit ImagePanelAssistForm(wxWindow* parent);
+    ~ImagePanelAssistForm() override;
+
+    /// Puts every text, item and tooltip in the language of the moment.
+    void relabel();
 
     wxChoice* ui_zoom_mode; ///< same items as the docked choice
     wxChoice* ui_angle;     ///< same items as the docked choice
@@ -29,6 +36,9 @@ public:
     virtual void on_load_image(wxCommandEvent&) {}
     virtual void on_save_image(wxCommandEvent&) {}
     virtual void on_close(wxCloseEvent& event) { event.Skip(); }
+
+private:
+    std::vector<wxStaticText*> labels_;
 };
 
 } // namespace tesk_vumo

@@ -1,6 +1,8 @@
 #ifndef TESK_VUMO_FORMS_IMAGE_PANEL_FORM_H
 #define TESK_VUMO_FORMS_IMAGE_PANEL_FORM_H
 
+#include <memory>
+
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -13,10 +15,19 @@ namespace tesk_vumo {
 /// Form of ImagePanel: creates the drawing surface, the scroll bars and the
 /// docked assist bar, and routes their events to the virtual handlers below,
 /// which ImagePanel overrides. The handlers of the form itself do nothing.
+///
+/// The bar keeps to one row: where it is too narrow it drops the selection
+/// read-outs, then the pointer read-outs, then the guide-line boxes, then
+/// the choices, keeping its icon buttons; where the picture would keep less
+/// than half the height it shows nothing.
 class ImagePanelForm : public wxPanel
 {
 public:
     ImagePanelForm(wxWindow* parent, const wxSize& size = wxSize(640, 480));
+    ~ImagePanelForm() override;
+
+    /// Puts every text, item and tooltip in the language of the moment.
+    void relabel();
 
     wxPanel* ui_image;                  ///< drawing surface
     wxScrollBar* ui_scroll_bar_horizontal;
@@ -46,8 +57,15 @@ public:
     virtual void on_mouse_motion(wxMouseEvent&) {}
     virtual void on_start_dragging(wxMouseEvent&) {}
     virtual void on_mouse_wheel_scroll(wxMouseEvent&) {}
+    virtual void on_mouse_leave(wxMouseEvent&) {}
     /// Called by the derived widget's destructor, before any window dies.
     virtual void on_going_to_destroy() {}
+
+private:
+    void fit_bar();
+
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
 };
 
 } // namespace tesk_vumo

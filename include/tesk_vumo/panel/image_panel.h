@@ -30,8 +30,9 @@ public:
     void enable_middle_lines(bool enabled = true);
     void disable_middle_lines() { enable_middle_lines(false); }
 
-    /// Docked choices: apply the chosen item's mode or rotation. An item
-    /// the fitting rejects (ZoomAny) leaves the picture as it was.
+    /// Docked choices: apply the chosen item's mode or rotation (the
+    /// floating window's choices follow). An item the fitting rejects
+    /// (ZoomAny) leaves the picture as it was.
     void on_change_zoom_mode(wxCommandEvent& event) override;
     void on_change_rotation(wxCommandEvent& event) override;
     /// Guide-line check boxes: redraw at once.
@@ -61,7 +62,10 @@ public:
 protected:
     bool middle_lines_shown() const override { return ui_checkbox_middle_lines->IsChecked(); }
     bool following_lines_shown() const override { return ui_checkbox_follow_lines->IsChecked(); }
-    void show_zoom_mode(ZoomMode mode) override { ui_zoom_mode->SetSelection(static_cast<int>(mode)); }
+    /// The zoom and rotation choices, docked and floating, show the mode
+    /// and rotation in force, whoever set them.
+    void show_zoom_mode(ZoomMode mode) override;
+    void show_rotation(Rotation rotation) override;
 
 private:
     void lay_out_for_assist_bar();

@@ -164,6 +164,8 @@ public:
     void on_mouse_wheel_scroll(wxMouseEvent& event) override;
     void on_mouse_motion(wxMouseEvent& event) override;
     void on_start_dragging(wxMouseEvent& event) override;
+    /// The pointer left the drawing surface: the following lines go.
+    void on_mouse_leave(wxMouseEvent& event) override;
 
 protected:
     /// Whether the middle (centre) guide lines are drawn.
@@ -173,6 +175,8 @@ protected:
     /// Called by set_zoom_mode before the mode is applied, for a viewer
     /// that shows the mode in a control of its own.
     virtual void show_zoom_mode(ZoomMode) {}
+    /// Called by set_rotation before the rotation is applied, likewise.
+    virtual void show_rotation(Rotation) {}
 
     /// Stores the mode and refits, without touching any control.
     void do_set_zoom_mode(ZoomMode mode);
@@ -180,6 +184,8 @@ protected:
 
 private:
     void store(const cv::Mat& image);
+    /// Empties the pointer read-outs, which described the previous image.
+    void clear_pointer_readouts();
 
     /// What the displayed image was last fitted for.
     struct Fitted
@@ -208,6 +214,7 @@ private:
     wxRect selection_rect_{0, 0, 0, 0};
     bool selecting_enabled_ = true;
     std::optional<wxPoint> mouse_position_;
+    bool pointer_away_ = false; // off the drawing surface since the last position
     wxColour middle_line_color_{0, 0, 255};
     wxColour following_line_color_{128, 128, 128};
     std::any user_data_;

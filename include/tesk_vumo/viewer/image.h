@@ -34,7 +34,8 @@ public:
 
     void on_mouse_right_down(wxMouseEvent& event) override;
     /// Opens the popup menu at the pending press position, or at the
-    /// event's own (screen) position converted to client coordinates.
+    /// event's own (screen) position converted to client coordinates. The
+    /// menu marks the zoom mode, the rotation and the guide lines in force.
     void on_popup_menu(wxContextMenuEvent& event);
 
     void on_zoom_none(wxCommandEvent& event) override;
@@ -67,6 +68,7 @@ private:
     cv::Mat get_image_to_save(bool grayscale) const;
     void save_current_view(bool grayscale);
     void set_lines(bool& flag, bool shown);
+    void mark_menu();
 
     bool middle_line_enabled_ = false;
     bool following_line_enabled_ = false;

@@ -83,20 +83,31 @@ TEST_F(AssistBarTest, FloatingZoomChoiceDrivesThePanelAndRefusesZoomAny)
     EXPECT_EQ(assist->ui_zoom_mode->GetSelection(), 2);
 }
 
-TEST_F(AssistBarTest, FloatingRotationChoiceTurnsThePanelAndFallsBackToTheDockedItem)
+// The docked rotation choice used to keep the user's last pick, so it said
+// "no rotation" over a picture that code had turned.
+TEST_F(AssistBarTest, BothBarsShowTheZoomAndRotationInForceWhoeverSetThem)
 {
-    panel->set_zoom_mode(ZoomMode::NoZoom);
     panel->set_source_image(gradient(320, 240));
-    choose(panel->ui_angle, 1);
+    panel->set_rotation(Rotation::ClockWise90);
+    panel->set_zoom_mode(ZoomMode::NoZoom);
+    EXPECT_EQ(panel->ui_angle->GetSelection(), 1);
+    EXPECT_EQ(panel->ui_zoom_mode->GetSelection(), 3);
     ImagePanelAssist* assist = undock();
+    EXPECT_EQ(assist->ui_angle->GetSelection(), 1);
+
+    panel->set_rotation(Rotation::Double90);
+    panel->set_zoom_mode(ZoomMode::FitWidth);
+    EXPECT_EQ(assist->ui_angle->GetSelection(), 2) << "an open floating window follows code too";
+    EXPECT_EQ(assist->ui_zoom_mode->GetSelection(), 1);
+    panel->set_zoom_mode(ZoomMode::NoZoom);
 
     choose(assist->ui_angle, 3);
     EXPECT_EQ(panel->rotation(), Rotation::CounterClockWise90);
     EXPECT_EQ(panel->image_being_shown().size(), cv::Size(240, 320));
-    EXPECT_EQ(panel->ui_angle->GetSelection(), 1) << "the docked choice follows only its own picks";
+    EXPECT_EQ(panel->ui_angle->GetSelection(), 3);
 
     choose(assist->ui_angle, 4);
-    EXPECT_EQ(assist->ui_angle->GetSelection(), 1);
+    EXPECT_EQ(assist->ui_angle->GetSelection(), 3) << "a refused item goes back to the rotation in force";
     EXPECT_EQ(panel->rotation(), Rotation::CounterClockWise90);
 }
 

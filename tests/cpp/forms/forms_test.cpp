@@ -109,6 +109,7 @@ struct Route
     wxWindow* target;
     wxEventType type;
     int id = wxID_ANY; // for menu commands
+    bool checked = false; // the state a check item was switched to
 };
 
 void send(const Route& route)
@@ -134,6 +135,7 @@ void send(const Route& route)
     } else {
         wxCommandEvent event(route.type, route.id == wxID_ANY ? target->GetId() : route.id);
         event.SetEventObject(target);
+        event.SetInt(route.checked);
         target->ProcessWindowEvent(event);
     }
 }
@@ -246,10 +248,18 @@ TEST_F(FormsTest, ImageFormCreatesItsControlsAndMenu)
         EXPECT_TRUE(form->IsDescendant(control)) << name;
     }
     ASSERT_NE(form->ui_poup_menu, nullptr);
-    for (int id = ImageForm::ID_ZOOM_FIT_PAGE; id <= ImageForm::ID_SAVE_GRAYSCALE; ++id) {
+    // The guide lines are switched by one check item each; the show and hide
+    // commands have no item of their own.
+    for (int id = ImageForm::ID_ZOOM_FIT_PAGE; id <= ImageForm::ID_FOLLOWING_LINES; ++id) {
+        if (id >= ImageForm::ID_SHOW_MIDDLE_LINES && id <= ImageForm::ID_HIDE_FOLLOWING_LINES)
+            continue;
         const wxMenuItem* item = form->ui_poup_menu->FindItem(id);
         ASSERT_NE(item, nullptr) << "no menu item for id " << id - ImageForm::ID_ZOOM_FIT_PAGE;
         EXPECT_FALSE(item->GetItemLabelText().empty()) << "for id " << id - ImageForm::ID_ZOOM_FIT_PAGE;
+        const bool radio = id <= ImageForm::ID_ROTATION_CCW90;
+        const bool check = id == ImageForm::ID_MIDDLE_LINES || id == ImageForm::ID_FOLLOWING_LINES;
+        EXPECT_EQ(item->GetKind(), radio ? wxITEM_RADIO : check ? wxITEM_CHECK : wxITEM_NORMAL)
+            << "for id " << id - ImageForm::ID_ZOOM_FIT_PAGE;
     }
 }
 
@@ -304,6 +314,10 @@ TEST_F(FormsTest, ImageFormRoutesMouseAndMenuCommands)
     };
     for (const auto& [id, handler] : commands)
         routes.push_back({handler, form, wxEVT_MENU, id});
+    routes.push_back({"on_show_middle_lines", form, wxEVT_MENU, ImageForm::ID_MIDDLE_LINES, true});
+    routes.push_back({"on_hide_middle_lines", form, wxEVT_MENU, ImageForm::ID_MIDDLE_LINES, false});
+    routes.push_back({"on_show_following_lines", form, wxEVT_MENU, ImageForm::ID_FOLLOWING_LINES, true});
+    routes.push_back({"on_hide_following_lines", form, wxEVT_MENU, ImageForm::ID_FOLLOWING_LINES, false});
     expect_routes(form->calls, routes);
     expect_guarded(form->calls, routes);
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 using namespace tesk_vumo;
 
 TEST(Translation, HostChoosesTheLanguageOfTheLibraryTexts)
@@ -22,4 +25,21 @@ TEST(Translation, HostChoosesTheLanguageOfTheLibraryTexts)
 
     ASSERT_TRUE(i18n::set_language(""));
     EXPECT_EQ(i18n::gettext(saved), saved);
+}
+
+TEST(Translation, TheSystemLocaleNamesTheCataloguesToTry)
+{
+    auto names = [](const char* list, const char* all, const char* messages, const char* lang) {
+        std::vector<std::string> result;
+        for (const wxString& name : i18n::languages_of_locale(list, all, messages, lang))
+            result.push_back(name.utf8_string());
+        return result;
+    };
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(names("", "", "", "en_US.UTF-8"), (Names{"en_US", "en"}));
+    EXPECT_EQ(names("", "zh_CN.UTF-8", "", "en_US.UTF-8"), (Names{"zh_CN", "zh"})) << "LC_ALL first";
+    EXPECT_EQ(names("", "", "de_DE@euro", "en_US"), (Names{"de_DE", "de"})) << "then LC_MESSAGES";
+    EXPECT_EQ(names("fr:en_GB", "", "", "de_DE.UTF-8"), (Names{"fr", "en_GB", "en", "de_DE", "de"}));
+    for (const char* plain : {"C", "C.UTF-8", "POSIX", ""})
+        EXPECT_EQ(names("en", "", "", plain), Names{}) << "texts as written in the locale " << plain;
 }

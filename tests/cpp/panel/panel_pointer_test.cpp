@@ -302,3 +302,26 @@ TEST_F(PanelPointer, DisablingSelectingResetsTheSelectionAndBlocksNewOnes)
     drag(at(14, 12));
     EXPECT_EQ(panel->get_selection_rect(), (std::array<int, 4>{10, 10, 5, 3}));
 }
+
+// The read-outs used to keep the previous image's colour, and the following
+// lines stayed drawn after the pointer had gone.
+TEST_F(PanelPointer, NewImageEmptiesTheReadOutsAndLeavingTakesTheFollowingLinesAway)
+{
+    panel->set_source_image(solid(400, 400, {200, 200, 200}));
+    move(at(7, 3));
+    EXPECT_EQ(readouts(), "7 | 3 | 200, 200, 200 | 0 | 0");
+    panel->set_source_image(solid(400, 400, {10, 20, 30}));
+    EXPECT_EQ(readouts(), " |  |  | 0 | 0");
+
+    const wxColour grey(128, 128, 128);
+    panel->ui_checkbox_follow_lines->SetValue(true);
+    move(wxPoint(100, 120));
+    EXPECT_GT(count_near(shown(), wxRect(100, 0, 1, 400), grey, 20), 100);
+
+    send_mouse(wxEVT_LEAVE_WINDOW, wxPoint(100, 120), false);
+    EXPECT_EQ(count_near(shown(), wxRect(100, 0, 1, 400), grey, 20), 0);
+    EXPECT_EQ(count_near(shown(), wxRect(0, 120, 400, 1), grey, 20), 0);
+
+    move(wxPoint(150, 60));
+    EXPECT_GT(count_near(shown(), wxRect(150, 0, 1, 400), grey, 20), 100) << "back when the pointer returns";
+}

@@ -2,6 +2,7 @@
 // assertions and unexpected modal dialogs into test failures, and sends log
 // output to stderr so that nothing ever waits for a person.
 
+#include "tesk_vumo/forms/i18n.h"
 #include <cstring>
 #include <string>
 
@@ -63,6 +64,8 @@ int main(int argc, char** argv)
         return 1;
     }
     wxInitAllImageHandlers();
+    // The tests read the texts as written, whatever the machine's language.
+    tesk_vumo::i18n::set_language("");
     wxLog::SetActiveTarget(new wxLogStderr);
     wxSetAssertHandler(assert_handler);
     FailOnModal hook;

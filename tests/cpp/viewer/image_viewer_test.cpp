@@ -209,6 +209,43 @@ TEST_F(ImageViewerTest, PopupOpensAtThePressOrTheKeyboardPosition)
     EXPECT_FALSE(viewer->popup_menu_position());
 }
 
+TEST_F(ImageViewerTest, PopupMarksTheZoomRotationAndGuideLinesInForce)
+{
+    ScriptedInteractionScope scope;
+    auto popup = [&] {
+        wxContextMenuEvent request(wxEVT_CONTEXT_MENU, viewer->GetId(), viewer->ClientToScreen(wxPoint(5, 5)));
+        request.SetEventObject(viewer);
+        viewer->GetEventHandler()->ProcessEvent(request);
+    };
+    auto checked = [&](int id) { return viewer->ui_poup_menu->IsChecked(id); };
+
+    popup();
+    EXPECT_TRUE(checked(ImageForm::ID_ZOOM_FIT_PAGE));
+    EXPECT_TRUE(checked(ImageForm::ID_ROTATION_NONE));
+    EXPECT_FALSE(checked(ImageForm::ID_MIDDLE_LINES));
+    EXPECT_FALSE(checked(ImageForm::ID_FOLLOWING_LINES));
+
+    viewer->set_source_image(gradient(60, 40));
+    viewer->set_zoom_mode(ZoomMode::NoZoom);
+    viewer->set_rotation(Rotation::ClockWise90);
+    viewer->set_middle_line_enabled(true);
+    popup();
+    EXPECT_TRUE(checked(ImageForm::ID_ZOOM_NONE));
+    EXPECT_FALSE(checked(ImageForm::ID_ZOOM_FIT_PAGE));
+    EXPECT_TRUE(checked(ImageForm::ID_ROTATION_CW90));
+    EXPECT_TRUE(checked(ImageForm::ID_MIDDLE_LINES));
+    EXPECT_FALSE(checked(ImageForm::ID_FOLLOWING_LINES));
+
+    // Unchecking the item, as the menu does before its command, hides the lines.
+    wxCommandEvent uncheck(wxEVT_MENU, ImageForm::ID_MIDDLE_LINES);
+    uncheck.SetInt(0);
+    uncheck.SetEventObject(viewer);
+    viewer->GetEventHandler()->ProcessEvent(uncheck);
+    EXPECT_FALSE(viewer->middle_line_enabled());
+    popup();
+    EXPECT_FALSE(checked(ImageForm::ID_MIDDLE_LINES));
+}
+
 TEST_F(ImageViewerTest, ColourFileShowsTheSameColoursAsItsRgbPixels)
 {
     const auto path = temp_dir() / "colours.png";
