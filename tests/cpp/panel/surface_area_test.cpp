@@ -34,24 +34,25 @@ class SurfaceAreaTest : public FrameTest
 
 TEST_F(SurfaceAreaTest, AnImageSetWhileTheSurfaceHasNoAreaIsShownWhenItGetsOne)
 {
-    // An ImagePanel of 200 x 120: its assist bar takes the whole height.
-    frame->SetClientSize(200, 120);
-    ASSERT_TRUE(wait_until([&] { return frame->GetClientSize() == wxSize(200, 120); }));
-    auto* panel = fill_frame(new ImagePanel(frame));
-    ASSERT_EQ(panel->ui_image->GetSize().y, 0);
+    // Viewers hidden and folded to nothing, as in a collapsed pane.
+    auto* panel = new ImagePanel(frame);
+    panel->Hide();
+    panel->SetSize(0, 0);
+    pump();
+    ASSERT_LE(panel->ui_image->GetClientSize().y, 0);
     EXPECT_NO_THROW(panel->set_source_image(solid(60, 40, {255, 0, 0})));
     EXPECT_EQ(panel->source_image().size(), cv::Size(60, 40));
     EXPECT_TRUE(panel->image_being_shown().empty()) << "no picture of an earlier image stands for it";
 
-    // An Image hidden and folded to nothing, as in a collapsed pane.
     auto* image = new Image(frame);
     image->Hide();
     image->SetSize(0, 0);
     EXPECT_NO_THROW(image->set_source_image(solid(60, 40, {255, 0, 0})));
 
-    frame->SetClientSize(800, 600);
+    panel->SetSize(0, 0, 400, 300);
+    panel->Show();
     ASSERT_TRUE(wait_until([&] { return panel->ui_image->GetSize().y > 0; }));
-    image->SetSize(0, 0, 400, 300);
+    image->SetSize(400, 0, 400, 300);
     image->Show();
     pump();
     ASSERT_FALSE(panel->image_being_shown().empty());
