@@ -1,4 +1,5 @@
 #include "declarations.h"
+#include "dispatch.h"
 
 PYBIND11_MODULE(tesk_vumo, m)
 {
@@ -17,4 +18,5 @@ PYBIND11_MODULE(tesk_vumo, m)
     declare_image(m);
     declare_user_interaction(m);
     declare_i18n(m);
+    install_dispatcher();
 }

@@ -10,9 +10,9 @@
 
 namespace tesk_vumo {
 
-ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent)
-    : wxFrame(parent, wxID_ANY, i18n::tr("图像辅助工具"), wxDefaultPosition, wxDefaultSize,
-              wxCAPTION | wxCLOSE_BOX | wxSYSTEM_MENU | wxFRAME_TOOL_WINDOW | wxFRAME_FLOAT_ON_PARENT)
+ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent, wxWindowID id, const wxPoint& pos,
+                                           const wxSize& size, long style, const wxString& name)
+    : wxFrame(parent, id, i18n::tr("图像辅助工具"), pos, size, style, name)
 {
     auto* panel = new wxPanel(this);
     auto* grid = new wxFlexGridSizer(2, 4, 4);
@@ -46,12 +46,14 @@ ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent)
     auto* frame_sizer = new wxBoxSizer(wxVERTICAL);
     frame_sizer->Add(panel, 1, wxEXPAND);
     SetSizerAndFit(frame_sizer);
+    if (size != wxDefaultSize)
+        SetSize(size);
 
-    ui_zoom_mode->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelAssistForm::on_change_zoom_mode));
-    ui_angle->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelAssistForm::on_change_rotation));
-    ui_button_load->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_load_image));
-    ui_button_save->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_save_image));
-    Bind(wxEVT_CLOSE_WINDOW, guarded(this, &ImagePanelAssistForm::on_close));
+    ui_zoom_mode->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelAssistForm::on_change_zoom_mode, "on_change_zoom_mode"));
+    ui_angle->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelAssistForm::on_change_rotation, "on_change_rotation"));
+    ui_button_load->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_load_image, "on_load_image"));
+    ui_button_save->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_save_image, "on_save_image"));
+    Bind(wxEVT_CLOSE_WINDOW, guarded(this, &ImagePanelAssistForm::on_close, "on_close"));
 }
 
 } // namespace tesk_vumo

@@ -36,7 +36,10 @@ public:
         ID_SAVE_GRAYSCALE,
     };
 
-    ImageForm(wxWindow* parent, const wxSize& size = wxSize(640, 480));
+    ImageForm(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
+              const wxSize& size = wxSize(640, 480), long style = wxTAB_TRAVERSAL,
+              const wxString& name = wxPanelNameStr);
+    ImageForm(wxWindow* parent, const wxSize& size) : ImageForm(parent, wxID_ANY, wxDefaultPosition, size) {}
     ~ImageForm() override;
 
     wxPanel* ui_image; ///< drawing surface

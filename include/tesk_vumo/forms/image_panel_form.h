@@ -16,7 +16,10 @@ namespace tesk_vumo {
 class ImagePanelForm : public wxPanel
 {
 public:
-    ImagePanelForm(wxWindow* parent, const wxSize& size = wxSize(640, 480));
+    ImagePanelForm(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
+                   const wxSize& size = wxSize(640, 480), long style = wxTAB_TRAVERSAL,
+                   const wxString& name = wxPanelNameStr);
+    ImagePanelForm(wxWindow* parent, const wxSize& size) : ImagePanelForm(parent, wxID_ANY, wxDefaultPosition, size) {}
 
     wxPanel* ui_image;                  ///< drawing surface
     wxScrollBar* ui_scroll_bar_horizontal;
