@@ -98,7 +98,7 @@ struct pybind11::detail::type_caster<tesk_vumo::python::EventOf<E>>
 template <>
 struct pybind11::detail::type_caster<tesk_vumo::python::IdOrSize>
 {
-    PYBIND11_TYPE_CASTER(tesk_vumo::python::IdOrSize, const_name("int"));
+    PYBIND11_TYPE_CASTER(tesk_vumo::python::IdOrSize, const_name("int | wx.Size"));
     bool load(handle source, bool convert);
     static handle cast(const tesk_vumo::python::IdOrSize& value, return_value_policy, handle)
     {

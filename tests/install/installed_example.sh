@@ -19,8 +19,8 @@ PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" c++ -std=c++17 -fsyntax-only \
 
 # The Python module from the installed tree, imported from elsewhere, runs
 # the Python example host.
-module=$(ls "$work"/prefix/lib/python3*/dist-packages/tesk_vumo*.so)
-(cd "$work" && PYTHONPATH=$(dirname "$module") /usr/bin/python3 "$source_dir/examples/python/host.py" \
+module=$(ls "$work"/prefix/lib/python3*/dist-packages/tesk_vumo/__init__*.so)
+(cd "$work" && PYTHONPATH=$(dirname "$(dirname "$module")") /usr/bin/python3 "$source_dir/examples/python/host.py" \
   "$source_dir/demo/sample.png" --screenshot "$work/shot_python.png")
 
 check_picture() {
