@@ -104,6 +104,23 @@ py::object python_override(const wxWindow* window, const char* name)
     return state->wrapper.attr(name);
 }
 
+void going_to_destroy(wxWindow* window) noexcept
+{
+    if (!python_usable())
+        return;
+    py::gil_scoped_acquire gil;
+    try {
+        if (py::object method = python_override(window, "on_going_to_destroy"))
+            method();
+    } catch (py::error_already_set& error) {
+        error.restore();
+        PyErr_Print();
+    } catch (const std::exception& error) {
+        PyErr_SetString(PyExc_RuntimeError, error.what());
+        PyErr_Print();
+    }
+}
+
 void install_dispatcher()
 {
     // Never destroyed: the toolkit may still send events after the module's

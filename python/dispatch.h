@@ -23,6 +23,10 @@ void install_dispatcher();
 /// subclass of a tesk_vumo class) overrides it, else None. Cached per class.
 py::object python_override(const wxWindow* window, const char* name);
 
+/// Calls the Python override of on_going_to_destroy, if @p window's class
+/// has one, while the window is still whole; its exception is printed.
+void going_to_destroy(wxWindow* window) noexcept;
+
 /// Calls @p window's Python override of @p name with @p args; false when
 /// there is none. A Python exception propagates as error_already_set.
 template <class... A>

@@ -1,5 +1,6 @@
 #include "wx_interop.h"
 
+#include "dispatch.h"
 #include "python_lifetime.h"
 
 #include <memory>
@@ -129,8 +130,11 @@ void track_window(wxWindow* window, py::object wrapper)
     window->Bind(wxEVT_DESTROY, [window](wxWindowDestroyEvent& event) {
         event.Skip();
         // Destroy events of children reach this handler too.
-        if (event.GetEventObject() == window)
+        if (event.GetEventObject() == window) {
+            // The wrapper goes with this event: an override's last chance.
+            going_to_destroy(window);
             release_window(window);
+        }
     });
 }
 
