@@ -19,9 +19,10 @@ struct AnyEvent
     py::object object;
 };
 
-/// The event of a handler that reads it: an E (a wx.MouseEvent, ...).
+/// A wx object of class E (a wx.MouseEvent, a wx.Window, ...) that the
+/// callee checks itself, to say what it needed.
 template <class E>
-struct EventOf
+struct WxArg
 {
     py::object object;
 };
@@ -57,10 +58,10 @@ void with_any_event(py::handle object, const char* handler, Call&& call)
 
 /// The E behind @p object; TypeError naming E for anything else.
 template <class E>
-E& event_of(py::handle object, const char* handler)
+E& event_of(py::handle object, const char* function)
 {
     if (object.is_none() || !wxPyWrappedPtr_TypeCheck(object.ptr(), wx_class_name<E>::value))
-        throw py::type_error(std::string(handler) + "() expects a wx." + (wx_class_name<E>::value + 2) + ", got "
+        throw py::type_error(std::string(function) + "() expects a wx." + (wx_class_name<E>::value + 2) + ", got "
                              + Py_TYPE(object.ptr())->tp_name);
     return *unwrap_as<E>(object);
 }
@@ -85,9 +86,9 @@ struct pybind11::detail::type_caster<tesk_vumo::python::AnyEvent>
 };
 
 template <class E>
-struct pybind11::detail::type_caster<tesk_vumo::python::EventOf<E>>
+struct pybind11::detail::type_caster<tesk_vumo::python::WxArg<E>>
 {
-    PYBIND11_TYPE_CASTER(tesk_vumo::python::EventOf<E>, make_caster<E>::name);
+    PYBIND11_TYPE_CASTER(tesk_vumo::python::WxArg<E>, make_caster<E>::name);
     bool load(handle source, bool)
     {
         value.object = reinterpret_borrow<object>(source);

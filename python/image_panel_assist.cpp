@@ -16,10 +16,11 @@ void declare_image_panel_assist(py::module_& m)
         "the load and save commands, shown while the panel's docked bar is closed.");
 
     cls.def_init(
-        [](EventOf<wxWindow> parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
+        [](WxArg<wxWindow> parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
            const std::string& name) {
-            auto* panel = parent.object.is_none() ? nullptr
-                                                  : dynamic_cast<ImagePanel*>(unwrap_as<wxWindow>(parent.object));
+            const bool window = !parent.object.is_none()
+                                && wxPyWrappedPtr_TypeCheck(parent.object.ptr(), "wxWindow");
+            auto* panel = window ? dynamic_cast<ImagePanel*>(unwrap_as<wxWindow>(parent.object)) : nullptr;
             if (!panel)
                 throw py::type_error(std::string("ImagePanelAssist needs an ImagePanel as its parent, got ")
                                      + Py_TYPE(parent.object.ptr())->tp_name);

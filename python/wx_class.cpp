@@ -97,7 +97,7 @@ void check_unbound(py::handle self, py::handle type)
         throw std::runtime_error(std::string(Py_TYPE(self.ptr())->tp_name) + ".__init__() was called twice");
 }
 
-void bind_wrapper(py::handle self, void* window, const char* wx_base)
+void bind_wrapper(py::handle self, void* window)
 {
     // sip wraps a C++ object by calling a type with the object pending; sip's
     // own __init__ then takes the pending object. This type hands sip the
@@ -118,7 +118,6 @@ void bind_wrapper(py::handle self, void* window, const char* wx_base)
         }));
         return new py::object(scope["Binder"]);
     }();
-    (void)wx_base;
     adopting = self.ptr();
     PyObject* bound = sip_api()->api_convert_from_new_pytype(
         window, reinterpret_cast<PyTypeObject*>(binder->ptr()), nullptr, nullptr, "");

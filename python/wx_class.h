@@ -129,9 +129,9 @@ void install_method(py::handle type, const char* name, py::handle impl, const ch
                     const char* returns = nullptr);
 void install_property(py::handle type, const char* name, py::handle getter, py::handle setter, const char* doc);
 /// Makes @p self, a wrapper whose __init__ runs, the wrapper of @p window
-/// (of wxPython class @p wx_base): sip's own initialisation takes the C++
+/// (a pointer to the wxPython class it is made as): sip's own initialisation takes the C++
 /// window instead of making one.
-void bind_wrapper(py::handle self, void* window, const char* wx_base);
+void bind_wrapper(py::handle self, void* window);
 /// Raises TypeError unless @p self is an instance of @p type, and
 /// RuntimeError when it is a wrapper of a window already.
 void check_unbound(py::handle self, py::handle type);
@@ -203,7 +203,7 @@ public:
         else
             return def(
                 name,
-                [handler, name](T& widget, EventOf<E> event) { (widget.*handler)(event_of<E>(event.object, name)); },
+                [handler, name](T& widget, WxArg<E> event) { (widget.*handler)(event_of<E>(event.object, name)); },
                 doc, py::arg("event"));
     }
 
@@ -265,7 +265,7 @@ private:
                 Widget* widget = create(std::forward<A>(args)...);
                 raise_pending_error();
                 try {
-                    detail::bind_wrapper(self.object, static_cast<Base*>(widget), wx_class_name<Base>::value);
+                    detail::bind_wrapper(self.object, static_cast<Base*>(widget));
                 } catch (...) {
                     widget->Destroy();
                     throw;

@@ -63,6 +63,10 @@ class TitledPanel(ImagePanel):
         self.draws += 1
         super().draw_image()
 
+    def on_going_to_destroy(self):
+        self.seen.append(("destroy", self.title))
+        super().on_going_to_destroy()
+
 
 class FittedPanel(SimpleImagePanel):
     def fitting(self):
@@ -91,6 +95,8 @@ def test_overrides_are_what_the_events_call_and_super_reaches_the_library(app, h
     command(panel.ui_button_close_assist)
     command(panel.assist.ui_button_load)
     assert panel.seen[-1] == ("load", "CommandEvent")
+    panel.Destroy()
+    assert pump_until(app, lambda: not panel) and panel.seen[-1] == ("destroy", "left")
 
     simple = FittedPanel(host, (200, 100))
     simple.source_image = solid(50, 50, (0, 0, 255))
