@@ -52,16 +52,18 @@ TEST_F(FreshBuffer, PaintShowsTheBackground)
     panel->set_source_image(std::nullopt);
     panel->ui_image->Refresh();
     panel->ui_image->Update();
-    pump();
 
     const wxSize size = panel->ui_image->GetClientSize();
-    wxBitmap screen(size);
-    {
-        wxClientDC window(panel->ui_image);
-        wxMemoryDC copy(screen);
-        copy.Blit(0, 0, size.x, size.y, &window, 0, 0);
-    }
-    const wxImage image = screen.ConvertToImage();
-    EXPECT_EQ(count_near(image, wxRect(wxPoint(0, 0), size), background(), 2), size.x * size.y)
-        << "window " << size.x << "x" << size.y;
+    auto background_shown = [&] {
+        wxBitmap screen(size);
+        {
+            wxClientDC window(panel->ui_image);
+            wxMemoryDC copy(screen);
+            copy.Blit(0, 0, size.x, size.y, &window, 0, 0);
+        }
+        return count_near(screen.ConvertToImage(), wxRect(wxPoint(0, 0), size), background(), 2);
+    };
+    // The paint arrives asynchronously.
+    wait_until([&] { return background_shown() == size.x * size.y; });
+    EXPECT_EQ(background_shown(), size.x * size.y) << "window " << size.x << "x" << size.y;
 }
