@@ -1,5 +1,6 @@
 #include "declarations.h"
 #include "dispatch.h"
+#include "wx_class.h"
 
 PYBIND11_MODULE(tesk_vumo, m)
 {
@@ -19,4 +20,7 @@ PYBIND11_MODULE(tesk_vumo, m)
     declare_user_interaction(m);
     declare_i18n(m);
     install_dispatcher();
+    detail::install_function(m, "set_user_interaction", "object | None");
+    detail::install_function(m, "set_language");
+    detail::install_function(m, "add_catalog_lookup_path");
 }

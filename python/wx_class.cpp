@@ -8,19 +8,20 @@ namespace {
 
 /// Python functions standing for pybind11 functions, with their parameters
 /// as pybind11 describes them in its docstring's first line.
-const char* const method_maker = R"(
+const char* const function_maker = R"(
 import __future__
 import ast
 import numpy
 import wx
 
 
-def make_method(impl, name, qualname, module, doc, returns):
+def make_function(impl, name, qualname, module, doc, returns, method):
     first = impl.__doc__.split("\n", 1)[0]
     parameters, _, result = first[first.index("("):].rpartition(" -> ")
     arguments = ast.parse(f"def f{parameters}: pass").body[0].args
-    # self is the instance of the class the function belongs to.
-    arguments.args[0].annotation = None
+    if method:
+        # self is the instance of the class the function belongs to.
+        arguments.args[0].annotation = None
     signature = ast.unparse(arguments)
     names = ", ".join(argument.arg for argument in arguments.args)
     result = returns or result
@@ -35,15 +36,15 @@ def make_method(impl, name, qualname, module, doc, returns):
     return function
 )";
 
-py::object make_method(py::handle impl, const char* name, const std::string& qualname, py::handle module,
-                       const char* doc, const char* returns)
+py::object make_function(py::handle impl, const char* name, const std::string& qualname, py::handle module,
+                         const char* doc, const char* returns, bool method)
 {
     static py::object* maker = [] {
         py::dict scope;
-        py::exec(method_maker, scope);
-        return new py::object(scope["make_method"]);
+        py::exec(function_maker, scope);
+        return new py::object(scope["make_function"]);
     }();
-    return (*maker)(impl, name, qualname, module, doc ? doc : "", returns ? py::str(returns) : py::str(""));
+    return (*maker)(impl, name, qualname, module, doc ? doc : "", returns ? py::str(returns) : py::str(""), method);
 }
 
 const sipAPIDef* sip_api()
@@ -79,7 +80,17 @@ py::object make_window_class(py::module_& scope, const char* name, const char* d
 void install_method(py::handle type, const char* name, py::handle impl, const char* doc, const char* returns)
 {
     const std::string qualname = std::string(py::str(type.attr("__qualname__"))) + "." + name;
-    type.attr(name) = make_method(impl, name, qualname, type.attr("__module__"), doc, returns);
+    type.attr(name) = make_function(impl, name, qualname, type.attr("__module__"), doc, returns, true);
+}
+
+void install_function(py::module_& scope, const char* name, const char* returns)
+{
+    py::object impl = scope.attr(name);
+    // pybind11's docstring holds the signature line, then the description.
+    std::string doc = py::str(impl.attr("__doc__"));
+    const auto body = doc.find("\n\n");
+    doc = body == std::string::npos ? std::string() : doc.substr(body + 2);
+    scope.attr(name) = make_function(impl, name, name, scope.attr("__name__"), doc.c_str(), returns, false);
 }
 
 void install_property(py::handle type, const char* name, py::handle getter, py::handle setter, const char* doc)

@@ -128,6 +128,9 @@ py::object make_window_class(py::module_& scope, const char* name, const char* d
 void install_method(py::handle type, const char* name, py::handle impl, const char* doc,
                     const char* returns = nullptr);
 void install_property(py::handle type, const char* name, py::handle getter, py::handle setter, const char* doc);
+/// Replaces function @p name of @p scope, made with pybind11, by a Python
+/// function of the same signature (see install_method).
+void install_function(py::module_& scope, const char* name, const char* returns = nullptr);
 /// Makes @p self, a wrapper whose __init__ runs, the wrapper of @p window
 /// (a pointer to the wxPython class it is made as): sip's own initialisation takes the C++
 /// window instead of making one.
