@@ -81,14 +81,17 @@ bool overrides(py::handle type, const char* name)
     const auto found = per_class.find(name);
     if (found != per_class.end())
         return found->second;
+    // Only subclasses of the library's classes override its handlers: a
+    // method of the same name in any other window class is the host's own.
     bool overridden = false;
+    bool defined = false;
     for (py::handle base : py::reinterpret_borrow<py::tuple>(reinterpret_cast<PyTypeObject*>(type.ptr())->tp_mro)) {
-        if (is_library_class(base))
-            break;
-        if (PyDict_GetItemString(reinterpret_cast<PyTypeObject*>(base.ptr())->tp_dict, name)) {
-            overridden = true;
+        if (is_library_class(base)) {
+            overridden = defined;
             break;
         }
+        if (!defined && PyDict_GetItemString(reinterpret_cast<PyTypeObject*>(base.ptr())->tp_dict, name))
+            defined = true;
     }
     per_class.emplace(name, overridden);
     return overridden;
