@@ -1,4 +1,5 @@
 #include "declarations.h"
+#include "dispatch.h"
 #include "viewer_core.h"
 #include "wx_class.h"
 
@@ -16,14 +17,16 @@ void declare_image(py::module_& m)
         "wx.Panel): zoom modes, quarter turns, guide lines on and off, loading a file and saving "
         "the current view in colour or in gray.");
 
-    cls.def_new(
-        [](wxWindow* parent, const wxSize& size) {
+    cls.def_init(
+        [](wxWindow* parent, IdOrSize id, const wxPoint& pos, const wxSize& size, long style, const std::string& name) {
             if (!parent)
                 throw py::type_error("Image needs a parent window");
-            return new Image(parent, size);
+            return new Overridable<Image>(parent, id.id, pos, size_of(id, size, "Image", wxSize(640, 480)), style,
+                                          wxString::FromUTF8(name));
         },
-        "Image(parent, size=wx.Size(640, 480)): a viewer in window ``parent``, empty at first.",
-        "parent"_a, "size"_a = wxSize(640, 480));
+        "Makes an empty viewer in window parent, as any wx.Panel. Image(parent, size) works too.",
+        "parent"_a, "id"_a = IdOrSize{}, "pos"_a = wxDefaultPosition, "size"_a = wxSize(640, 480),
+        "style"_a = long(wxTAB_TRAVERSAL), "name"_a = std::string("panel"));
 
     bind_viewer_core(cls);
 
@@ -38,12 +41,11 @@ void declare_image(py::module_& m)
         "Whether the dashed lines through the pointer are drawn and follow it; False at first. "
         "Takes effect at the next redraw.");
 
-    cls.def("on_mouse_right_down", &Image::on_mouse_right_down,
-            "Right press: the next popup menu opens at the event's position.", "event"_a);
-    cls.def("on_popup_menu", &Image::on_popup_menu,
+    cls.def_handler("on_mouse_right_down", &Image::on_mouse_right_down,
+            "Right press: the next popup menu opens at the event's position.");
+    cls.def_handler("on_popup_menu", &Image::on_popup_menu,
             "Context-menu request: shows ui_poup_menu at the last right press, or at the event's "
-            "screen position in client coordinates.",
-            "event"_a);
+            "screen position in client coordinates.");
     struct MenuCommand
     {
         const char* name;
@@ -65,25 +67,23 @@ void declare_image(py::module_& m)
          "Menu item: rotation = Rotation.CounterClockWise90, which refits."},
     };
     for (const MenuCommand& command : zoom_and_turn)
-        cls.def(command.name, command.handler, command.doc, "event"_a);
-    cls.def("on_show_middle_lines", &Image::on_show_middle_lines,
-            "Menu item: middle_line_enabled = True, then redraws.", "event"_a);
-    cls.def("on_hide_middle_lines", &Image::on_hide_middle_lines,
-            "Menu item: middle_line_enabled = False, then redraws.", "event"_a);
-    cls.def("on_show_following_lines", &Image::on_show_following_lines,
-            "Menu item: following_line_enabled = True, then redraws.", "event"_a);
-    cls.def("on_hide_following_lines", &Image::on_hide_following_lines,
-            "Menu item: following_line_enabled = False, then redraws.", "event"_a);
-    cls.def("on_load_image", &Image::on_load_image,
+        cls.def_handler(command.name, command.handler, command.doc);
+    cls.def_handler("on_show_middle_lines", &Image::on_show_middle_lines,
+            "Menu item: middle_line_enabled = True, then redraws.");
+    cls.def_handler("on_hide_middle_lines", &Image::on_hide_middle_lines,
+            "Menu item: middle_line_enabled = False, then redraws.");
+    cls.def_handler("on_show_following_lines", &Image::on_show_following_lines,
+            "Menu item: following_line_enabled = True, then redraws.");
+    cls.def_handler("on_hide_following_lines", &Image::on_hide_following_lines,
+            "Menu item: following_line_enabled = False, then redraws.");
+    cls.def_handler("on_load_image", &Image::on_load_image,
             "Menu item: asks for an image file (see set_user_interaction) and shows it; a file that "
-            "cannot be read leaves the previous image and is reported in an error box.",
-            "event"_a);
-    cls.def("on_save_current_view", &Image::on_save_current_view,
+            "cannot be read leaves the previous image and is reported in an error box.");
+    cls.def_handler("on_save_current_view", &Image::on_save_current_view,
             "Menu item: writes the displayed image, or the part under a selection dragged right and "
-            "down, in colour to a file chosen in a dialog; reports the outcome in a message box.",
-            "event"_a);
-    cls.def("on_save_grayscale", &Image::on_save_grayscale,
-            "Menu item: as on_save_current_view, as one gray channel.", "event"_a);
+            "down, in colour to a file chosen in a dialog; reports the outcome in a message box.");
+    cls.def_handler("on_save_grayscale", &Image::on_save_grayscale,
+            "Menu item: as on_save_current_view, as one gray channel.");
 
     cls.def_property_readonly(
         "ui_poup_menu", [](const Image& viewer) { return wrap_dependent(&viewer, viewer.ui_poup_menu, "wxMenu"); },

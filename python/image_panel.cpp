@@ -1,4 +1,5 @@
 #include "declarations.h"
+#include "dispatch.h"
 #include "enums.h"
 #include "viewer_core.h"
 #include "wx_class.h"
@@ -19,14 +20,16 @@ void declare_image_panel(py::module_& m)
         "rubber-band selection, driven from a docked assist bar that can float in an "
         "ImagePanelAssist window.");
 
-    cls.def_new(
-        [](wxWindow* parent, const wxSize& size) {
+    cls.def_init(
+        [](wxWindow* parent, IdOrSize id, const wxPoint& pos, const wxSize& size, long style, const std::string& name) {
             if (!parent)
                 throw py::type_error("ImagePanel needs a parent window");
-            return new ImagePanel(parent, size);
+            return new Overridable<ImagePanel>(parent, id.id, pos, size_of(id, size, "ImagePanel", wxSize(640, 480)),
+                                               style, wxString::FromUTF8(name));
         },
-        "ImagePanel(parent, size=wx.Size(640, 480)): a viewer in window ``parent``, empty at first.",
-        "parent"_a, "size"_a = wxSize(640, 480));
+        "Makes an empty viewer in window parent, as any wx.Panel. ImagePanel(parent, size) works too.",
+        "parent"_a, "id"_a = IdOrSize{}, "pos"_a = wxDefaultPosition, "size"_a = wxSize(640, 480),
+        "style"_a = long(wxTAB_TRAVERSAL), "name"_a = std::string("panel"));
     cls.attr("ZoomMode", int_enum_class<ZoomMode>());
     cls.attr("Rotation", int_enum_class<Rotation>());
 
@@ -37,26 +40,23 @@ void declare_image_panel(py::module_& m)
             "redraw.",
             "enabled"_a = true);
     cls.def("disable_middle_lines", &ImagePanel::disable_middle_lines, "enable_middle_lines(False).");
-    cls.def("on_change_zoom_mode", &ImagePanel::on_change_zoom_mode,
-            "Docked zoom choice: applies the chosen item's mode without setting the choice again.",
-            "event"_a);
-    cls.def("on_change_rotation", &ImagePanel::on_change_rotation,
-            "Docked rotation choice: sets rotation to the chosen item.", "event"_a);
-    cls.def("on_show_middle_lines", &ImagePanel::on_show_middle_lines,
-            "Middle-lines check box: redraws with or without the lines.", "event"_a);
-    cls.def("on_show_following_lines", &ImagePanel::on_show_following_lines,
-            "Following-lines check box: redraws with or without the lines.", "event"_a);
-    cls.def("on_load_image", &ImagePanel::on_load_image,
+    cls.def_handler("on_change_zoom_mode", &ImagePanel::on_change_zoom_mode,
+            "Docked zoom choice: applies the chosen item's mode without setting the choice again.");
+    cls.def_handler("on_change_rotation", &ImagePanel::on_change_rotation,
+            "Docked rotation choice: sets rotation to the chosen item.");
+    cls.def_handler("on_show_middle_lines", &ImagePanel::on_show_middle_lines,
+            "Middle-lines check box: redraws with or without the lines.");
+    cls.def_handler("on_show_following_lines", &ImagePanel::on_show_following_lines,
+            "Following-lines check box: redraws with or without the lines.");
+    cls.def_handler("on_load_image", &ImagePanel::on_load_image,
             "Asks for an image file (see set_user_interaction) and shows it; a file that cannot be "
-            "decoded leaves the panel without a source image. Cancelling changes nothing.",
-            "event"_a);
-    cls.def("on_save_image", &ImagePanel::on_save_image,
+            "decoded leaves the panel without a source image. Cancelling changes nothing.");
+    cls.def_handler("on_save_image", &ImagePanel::on_save_image,
             "Asks for a file name and writes the displayed image, or its part under a selection "
             "dragged right and down, replacing an existing file; reports the outcome in a message "
-            "box. Does nothing while no image is displayed.",
-            "event"_a);
-    cls.def("on_close_assist_bar", &ImagePanel::on_close_assist_bar,
-            "Hides the docked assist bar and shows the floating ImagePanelAssist in its place.", "event"_a);
+            "box. Does nothing while no image is displayed.");
+    cls.def_handler("on_close_assist_bar", &ImagePanel::on_close_assist_bar,
+            "Hides the docked assist bar and shows the floating ImagePanelAssist in its place.");
     cls.def("on_assist_closed", &ImagePanel::on_assist_closed,
             "Shows the docked assist bar again and forgets the floating window.");
     cls.def("on_going_to_destroy", &ImagePanel::on_going_to_destroy,

@@ -15,32 +15,33 @@ void declare_image_panel_assist(py::module_& m)
         "The floating assist window of an ImagePanel (a wx.Frame): zoom and rotation choices and "
         "the load and save commands, shown while the panel's docked bar is closed.");
 
-    cls.def_new(
-        [](py::object parent) {
-            auto* panel = dynamic_cast<ImagePanel*>(unwrap_as<wxWindow>(parent));
+    cls.def_init(
+        [](WxArg<wxWindow> parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
+           const std::string& name) {
+            const bool window = !parent.object.is_none()
+                                && wxPyWrappedPtr_TypeCheck(parent.object.ptr(), "wxWindow");
+            auto* panel = window ? dynamic_cast<ImagePanel*>(unwrap_as<wxWindow>(parent.object)) : nullptr;
             if (!panel)
                 throw py::type_error(std::string("ImagePanelAssist needs an ImagePanel as its parent, got ")
-                                     + Py_TYPE(parent.ptr())->tp_name);
-            return new ImagePanelAssist(panel);
+                                     + Py_TYPE(parent.object.ptr())->tp_name);
+            return new ImagePanelAssist(panel, id, pos, size, style, wxString::FromUTF8(name));
         },
-        "ImagePanelAssist(parent): a window serving ImagePanel ``parent``, its choices set to the "
+        "Makes the window serving ImagePanel parent, as any wx.Frame: its choices set to the "
         "panel's docked items and its zoom-rate and angle inputs disabled.",
-        "parent"_a);
+        "parent"_a, "id"_a = int(wxID_ANY), "pos"_a = wxDefaultPosition, "size"_a = wxDefaultSize,
+        "style"_a = ImagePanelAssist::default_style, "name"_a = std::string("frame"));
 
-    cls.def("on_change_zoom_mode", &ImagePanelAssist::on_change_zoom_mode,
+    cls.def_handler("on_change_zoom_mode", &ImagePanelAssist::on_change_zoom_mode,
             "Zoom choice: sets the panel's zoom_mode; from ZoomAny on, the choice goes back to the "
-            "panel's docked item and the panel is left alone.",
-            "event"_a);
-    cls.def("on_change_rotation", &ImagePanelAssist::on_change_rotation,
+            "panel's docked item and the panel is left alone.");
+    cls.def_handler("on_change_rotation", &ImagePanelAssist::on_change_rotation,
             "Rotation choice: sets the panel's rotation; from DegreeAny on, the choice goes back to "
-            "the panel's docked item.",
-            "event"_a);
-    cls.def("on_load_image", &ImagePanelAssist::on_load_image, "The panel's on_load_image.", "event"_a);
-    cls.def("on_save_image", &ImagePanelAssist::on_save_image, "The panel's on_save_image.", "event"_a);
-    cls.def("on_close", &ImagePanelAssist::on_close,
+            "the panel's docked item.");
+    cls.def_handler("on_load_image", &ImagePanelAssist::on_load_image, "The panel's on_load_image.");
+    cls.def_handler("on_save_image", &ImagePanelAssist::on_save_image, "The panel's on_save_image.");
+    cls.def_handler("on_close", &ImagePanelAssist::on_close,
             "Close handler: destroys the window, then has the panel dock its bar again once the "
-            "event has been handled.",
-            "event"_a);
+            "event has been handled.");
 
     cls.def_property_readonly(
         "ui_zoom_mode", [](const ImagePanelAssist& assist) { return assist.ui_zoom_mode; },

@@ -1,4 +1,6 @@
 #include "declarations.h"
+#include "dispatch.h"
+#include "wx_class.h"
 
 #include "tesk_vumo/common/image_source.h"
 
@@ -26,4 +28,10 @@ PYBIND11_MODULE(tesk_vumo, m)
     m.def("set_max_image_pixels", &tesk_vumo::set_max_image_pixels, pybind11::arg("pixels"),
           "Sets the most pixels an image file may decode to, for every viewer and later load. "
           "Raises ValueError for 0.");
+    install_dispatcher();
+    detail::install_function(m, "set_user_interaction", "object | None");
+    detail::install_function(m, "set_language");
+    detail::install_function(m, "add_catalog_lookup_path");
+    detail::install_function(m, "max_image_pixels");
+    detail::install_function(m, "set_max_image_pixels");
 }

@@ -209,6 +209,15 @@ cv::Mat mat_from_array(py::handle object)
     return mat;
 }
 
+void refresh_array_copy(const cv::Mat& mat)
+{
+    const SourceView* view = source_view(mat);
+    if (!view || view->original == view->storage)
+        return;
+    py::gil_scoped_acquire gil;
+    py::module_::import("numpy").attr("copyto")(py::handle(view->storage), py::handle(view->original));
+}
+
 py::object array_from_mat(const cv::Mat& mat)
 {
     if (mat.empty())

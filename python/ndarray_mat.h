@@ -24,6 +24,11 @@ namespace py = pybind11;
 /// depth for.
 cv::Mat mat_from_array(py::handle array);
 
+/// When @p mat was made by mat_from_array from a copy of the caller's array,
+/// copies that array's current samples into it again: the caller may have
+/// edited the array in place since. Nothing for any other Mat.
+void refresh_array_copy(const cv::Mat& mat);
+
 /// The numpy array of @p mat: the very array it was made from by
 /// mat_from_array when @p mat still covers all of it, else a new array
 /// sharing @p mat's memory and keeping it alive (rows x columns, and

@@ -1,5 +1,6 @@
 #include "viewer_core.h"
 
+#include "dispatch.h"
 #include "enums.h"
 #include "ndarray_mat.h"
 #include "source_image.h"
@@ -82,12 +83,13 @@ void bind_viewer_core(WxClass<T, Base>& cls)
     cls.def_property(
         "middle_line_color", [](const T& viewer) { return viewer.middle_line_color(); },
         [](T& viewer, const wxColour& colour) { viewer.set_middle_line_color(line_colour(colour)); },
-        "Colour of the dashed lines through the image centre (wx.Colour or (r, g, b)); blue at "
+        "Colour of the dashed lines through the image centre (anything wx.Colour takes: a wx.Colour, "
+        "a name such as \"red\" or \"#ff0000\", (r, g, b) or (r, g, b, alpha)); blue at "
         "first. Takes effect at the next redraw.");
     cls.def_property(
         "following_line_color", [](const T& viewer) { return viewer.following_line_color(); },
         [](T& viewer, const wxColour& colour) { viewer.set_following_line_color(line_colour(colour)); },
-        "Colour of the dashed lines through the pointer (wx.Colour or (r, g, b)); grey (128, 128, "
+        "Colour of the dashed lines through the pointer (as middle_line_color takes it); grey (128, 128, "
         "128) at first. Takes effect at the next redraw.");
     cls.def_property_readonly(
         "selecting_enabled", [](const T& viewer) { return viewer.selecting_enabled(); },
@@ -102,14 +104,18 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "buffer", [](const T& viewer) { return viewer.buffer(); },
         "A copy of the composed off-screen picture (wx.Bitmap of the drawing surface's client "
         "size), or None while that never had a positive size.");
-    cls.def_property_readonly(
+    cls.def_property(
         "image_rect", [](const T& viewer) { return viewer.image_rect(); },
+        [](T& viewer, const wxRect& rect) { viewer.set_image_rect(rect); },
         "wx.Rect of the drawing surface covered by the visible part of the image at the last "
+        "redraw (a copy). Assigning a wx.Rect or (x, y, width, height) stores it until the next "
         "redraw.");
-    cls.def_property_readonly(
+    cls.def_property(
         "selection_rect", [](const T& viewer) { return viewer.selection_rect(); },
-        "The selection in displayed-image pixels as a wx.Rect, as stored: width and height may be "
-        "zero or negative; position (-1, -1) means no selection.");
+        [](T& viewer, const wxRect& rect) { viewer.set_selection_rect({rect.x, rect.y, rect.width, rect.height}); },
+        "The selection in displayed-image pixels as a wx.Rect (a copy), as stored: width and height "
+        "may be zero or negative; position (-1, -1) means no selection. Assigning a wx.Rect or "
+        "(x, y, width, height) sets it as given and redraws.");
     cls.def_property_readonly(
         "mouse_position_in_panel", [](const T& viewer) { return pair(viewer.mouse_position_in_panel()); },
         "The last pointer position in the drawing surface, (x, y); (0, 0) before any.");
@@ -128,17 +134,17 @@ void bind_viewer_core(WxClass<T, Base>& cls)
     cls.def(
         "disable_selecting", [](T& viewer) { viewer.disable_selecting(); }, "enable_selecting(False).");
     cls.def(
-        "init_buffer", [](T& viewer) { viewer.init_buffer(); },
+        "init_buffer", [](T& viewer) { viewer.T::init_buffer(); },
         "Makes a new buffer of the drawing surface's client size when that is positive and the "
         "buffer is missing, of another size, or there is no image; then refits.");
     cls.def(
-        "fitting", [](T& viewer, bool keep_scroll_pos) { viewer.fitting(keep_scroll_pos); },
+        "fitting", [](T& viewer, bool keep_scroll_pos) { own_fitting(viewer, keep_scroll_pos); },
         "Rebuilds the displayed image from the source, rotation, zoom mode and surface size, sets "
         "up the scroll bars (keeping their positions if asked), clears the selection and redraws. "
         "Does nothing without a source image; ValueError under ZoomAny.",
         "keep_scroll_pos"_a = false);
-    cls.def(
-        "get_sub_image_to_draw",
+    cls.def_returning(
+        "get_sub_image_to_draw", "tuple[numpy.ndarray | None, int, int, int, int]",
         [](const T& viewer) {
             const auto sub = viewer.get_sub_image_to_draw();
             py::object image = py::none();
@@ -156,17 +162,17 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "redraws when the position changed.",
         "ui"_a, "sign"_a, "count_per_action"_a);
     cls.def(
-        "draw_image", [](T& viewer) { viewer.draw_image(); },
+        "draw_image", [](T& viewer) { viewer.T::draw_image(); },
         "Composes background, visible image, selection outline and guide lines into the buffer "
         "and shows it at once. Does nothing while no image is displayed.");
-    cls.def(
-        "get_mouse_image_position", [](const T& viewer) { return pair(viewer.get_mouse_image_position()); },
+    cls.def_returning(
+        "get_mouse_image_position", "tuple[int, int]", [](const T& viewer) { return pair(viewer.get_mouse_image_position()); },
         "The pointer's (column, row) in the displayed image, or (-1, -1) outside it.");
     cls.def(
         "update_selection_rect_info", [](T& viewer) { viewer.update_selection_rect_info(); },
         "Writes the selection's stored width and height into ui_width and ui_height.");
-    cls.def(
-        "get_selection_rect",
+    cls.def_returning(
+        "get_selection_rect", "list[int]",
         [](const T& viewer) {
             const auto rect = viewer.get_selection_rect();
             return py::list(py::make_tuple(rect[0], rect[1], rect[2], rect[3]));
@@ -178,8 +184,8 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "Sets the selection to ``rect`` (a wx.Rect or four ints x, y, width, height) exactly as given "
         "and redraws; the width and height read-outs keep their text.",
         "rect"_a);
-    cls.def(
-        "get_selection_image",
+    cls.def_returning(
+        "get_selection_image", "numpy.ndarray | None",
         [](const T& viewer) -> py::object {
             const auto region = viewer.selection_image_region();
             if (!region)
@@ -190,20 +196,18 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "image_being_shown's memory (possibly with no columns or rows), or None when there is no "
         "selection or its size is 0 x 0.");
 
-    cls.def("on_size", &T::on_size, "Size handler of ui_image: init_buffer(), and the event goes on.",
-            "event"_a);
-    cls.def("on_paint", &T::on_paint, "Paint handler of ui_image: copies the buffer to the window.", "event"_a);
-    cls.def("on_scroll", &T::on_scroll, "Scroll-bar handler: redraws at the bars' new positions.", "event"_a);
-    cls.def("on_mouse_wheel", &T::on_mouse_wheel,
-            "Wheel over ui_image: scrolls the bar nearer to the pointer by 10 positions.", "event"_a);
-    cls.def("on_mouse_wheel_scroll", &T::on_mouse_wheel_scroll,
-            "Wheel over a scroll bar (the event's object): scrolls it by 1 position.", "event"_a);
-    cls.def("on_mouse_motion", &T::on_mouse_motion,
+    cls.def_handler("on_size", &T::on_size, "Size handler of ui_image: init_buffer(), and the event goes on.");
+    cls.def_handler("on_paint", &T::on_paint, "Paint handler of ui_image: copies the buffer to the window.");
+    cls.def_handler("on_scroll", &T::on_scroll, "Scroll-bar handler: redraws at the bars' new positions.");
+    cls.def_handler("on_mouse_wheel", &T::on_mouse_wheel,
+            "Wheel over ui_image: scrolls the bar nearer to the pointer by 10 positions.");
+    cls.def_handler("on_mouse_wheel_scroll", &T::on_mouse_wheel_scroll,
+            "Wheel over a scroll bar (the event's object): scrolls it by 1 position.");
+    cls.def_handler("on_mouse_motion", &T::on_mouse_motion,
             "Pointer motion over ui_image: records it, writes the position and colour read-outs, "
-            "sizes a dragged selection and redraws when needed.",
-            "event"_a);
-    cls.def("on_start_dragging", &T::on_start_dragging,
-            "Button press over ui_image: anchors a new selection at the pressed pixel.", "event"_a);
+            "sizes a dragged selection and redraws when needed.");
+    cls.def_handler("on_start_dragging", &T::on_start_dragging,
+            "Button press over ui_image: anchors a new selection at the pressed pixel.");
 
     cls.def_property_readonly(
         "ui_image", [](const T& viewer) { return viewer.ui_image; }, "The drawing surface (wx.Panel).");

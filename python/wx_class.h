@@ -5,17 +5,20 @@
 //
 // WxClass<T, Base> makes a Python subclass of Base's wxPython class (wx.Panel,
 // wx.Frame) whose instances are the wxPython wrappers of C++ windows of type
-// T. Constructing one creates the C++ widget and returns its wrapper with the
-// subclass as its class; the wrapper lives exactly as long as the window and
+// T. As with any wx window, __init__ creates the C++ widget behind the
+// wrapper, so a Python subclass may define its own __init__ and call
+// super().__init__(...); the wrapper lives exactly as long as the window and
 // raises RuntimeError afterwards. Members are plain functions taking the
-// wrapper as `self`, converted to T&:
+// wrapper as `self`, converted to T&; the class holds them as Python
+// functions with their signature (inspect.signature reads it):
 //
 //     WxClass<MyPanel> cls(m, "MyPanel", "docstring");
-//     cls.def_new([](wxWindow* parent, const wxSize& size) { return new MyPanel(parent, size); },
-//                 "docstring", "parent"_a, "size"_a = wxSize(640, 480));
+//     cls.def_init([](wxWindow* parent, const wxSize& size) { return new MyPanel(parent, size); },
+//                  "docstring", "parent"_a, "size"_a = wxSize(640, 480));
 //     cls.def("fitting", &MyPanel::fitting, "docstring");
 //     cls.def_property("zoom_mode", &MyPanel::zoom_mode, &MyPanel::set_zoom_mode, "docstring");
 
+#include "handlers.h"
 #include "wx_interop.h"
 
 #include <string>
@@ -35,7 +38,7 @@ struct SelfArg
 template <>
 struct pybind11::detail::type_caster<tesk_vumo::python::SelfArg>
 {
-    PYBIND11_TYPE_CASTER(tesk_vumo::python::SelfArg, const_name("wx.Window"));
+    PYBIND11_TYPE_CASTER(tesk_vumo::python::SelfArg, const_name("Self"));
     bool load(handle source, bool)
     {
         value.object = source;
@@ -119,9 +122,22 @@ auto on_self(F&& f)
 }
 
 py::object make_window_class(py::module_& scope, const char* name, const char* doc, const char* wx_base);
-void install_constructor(py::handle type, py::object create);
-py::handle own_member(py::handle type, const char* name);
+/// Installs @p impl (a pybind11 function) as method @p name of @p type: a
+/// Python function of the same signature, typed docstring and @p returns
+/// (when given) as its result type.
+void install_method(py::handle type, const char* name, py::handle impl, const char* doc,
+                    const char* returns = nullptr);
 void install_property(py::handle type, const char* name, py::handle getter, py::handle setter, const char* doc);
+/// Replaces function @p name of @p scope, made with pybind11, by a Python
+/// function of the same signature (see install_method).
+void install_function(py::module_& scope, const char* name, const char* returns = nullptr);
+/// Makes @p self, a wrapper whose __init__ runs, the wrapper of @p window
+/// (a pointer to the wxPython class it is made as): sip's own initialisation takes the C++
+/// window instead of making one.
+void bind_wrapper(py::handle self, void* window);
+/// Raises TypeError unless @p self is an instance of @p type, and
+/// RuntimeError when it is a wrapper of a window already.
+void check_unbound(py::handle self, py::handle type);
 
 } // namespace detail
 
@@ -149,21 +165,49 @@ public:
     /// returns a new widget; wrapper and widget are the same window. The
     /// widget's owner is its wx parent, as for any other window.
     template <class F, class... Extra>
-    WxClass& def_new(F&& create, const char* doc, const Extra&... extra)
+    WxClass& def_init(F&& create, const char* doc, const Extra&... extra)
     {
-        return def_new_impl(std::forward<F>(create),
-                            static_cast<py::detail::function_signature_t<std::decay_t<F>>*>(nullptr), doc,
-                            extra...);
+        return def_init_impl(std::forward<F>(create),
+                             static_cast<py::detail::function_signature_t<std::decay_t<F>>*>(nullptr), doc,
+                             extra...);
     }
 
     template <class F, class... Extra>
     WxClass& def(const char* name, F&& f, const char* doc, const Extra&... extra)
     {
+        return def_returning(name, nullptr, std::forward<F>(f), doc, extra...);
+    }
+
+    /// def, with @p returns naming the result's Python type where the C++
+    /// type says too little (a py::object).
+    template <class F, class... Extra>
+    WxClass& def_returning(const char* name, const char* returns, F&& f, const char* doc, const Extra&... extra)
+    {
         py::cpp_function function(detail::on_self<T>(std::forward<F>(f)), py::name(name),
-                                  py::is_method(type_), py::sibling(detail::own_member(type_, name)),
-                                  py::doc(doc), extra...);
-        type_.attr(name) = function;
+                                  py::is_method(type_), extra...);
+        detail::install_method(type_, name, function, doc, returns);
         return *this;
+    }
+
+    /// Event handler @p name: @p handler of the widget (its C++ behaviour,
+    /// whatever Python subclass the wrapper has). A handler taking a command
+    /// or close event does not read it and accepts None or any wx.Event;
+    /// the others need their own event class.
+    template <class C, class E>
+    WxClass& def_handler(const char* name, void (C::*handler)(E&), const char* doc)
+    {
+        if constexpr (std::is_same_v<E, wxCommandEvent> || std::is_same_v<E, wxCloseEvent>)
+            return def(
+                name,
+                [handler, name](T& widget, AnyEvent event) {
+                    with_any_event<E>(event.object, name, [&](E& e) { (widget.*handler)(e); });
+                },
+                doc, py::arg("event") = py::none());
+        else
+            return def(
+                name,
+                [handler, name](T& widget, WxArg<E> event) { (widget.*handler)(event_of<E>(event.object, name)); },
+                doc, py::arg("event"));
     }
 
     template <class G, class S>
@@ -208,42 +252,32 @@ public:
 
 private:
     template <class F, class R, class... A, class... Extra>
-    WxClass& def_new_impl(F&& create, R (*)(A...), const char* doc, const Extra&... extra)
+    WxClass& def_init_impl(F&& create, R (*)(A...), const char* doc, const Extra&... extra)
     {
-        static_assert(std::is_convertible_v<R, T*>, "the constructor must return a new widget");
+        using Widget = std::remove_pointer_t<R>;
+        static_assert(std::is_base_of_v<T, Widget>, "the constructor must return a new widget");
+        if (typeid(Widget) != typeid(T))
+            register_window_class(typeid(Widget), {type_, wx_class_name<Base>::value, [](wxWindow* window) -> void* {
+                                                       return static_cast<Base*>(dynamic_cast<T*>(window));
+                                                   }});
+        // Not called __init__: pybind11 would take it for a constructor of
+        // one of its own classes.
         py::cpp_function function(
-            [create = std::forward<F>(create), type = type_](py::handle cls, A... args) -> py::object {
-                // As object.__new__: a wrapper of another class would pass
-                // this widget off as a window it is not.
-                if (!PyType_Check(cls.ptr())
-                    || !PyType_IsSubtype(reinterpret_cast<PyTypeObject*>(cls.ptr()),
-                                         reinterpret_cast<PyTypeObject*>(type.ptr())))
-                    throw py::type_error(std::string(py::str(type.attr("__name__"))) + ".__new__("
-                                         + std::string(py::repr(cls)) + "): not a subclass of "
-                                         + std::string(py::str(type.attr("__name__"))));
-                T* widget = create(std::forward<A>(args)...);
+            [create = std::forward<F>(create), type = type_](SelfArg self, A... args) {
+                detail::check_unbound(self.object, type);
+                Widget* widget = create(std::forward<A>(args)...);
                 raise_pending_error();
-                return adopt(widget, cls);
+                try {
+                    detail::bind_wrapper(self.object, static_cast<Base*>(widget));
+                } catch (...) {
+                    widget->Destroy();
+                    throw;
+                }
+                track_window(widget, py::reinterpret_borrow<py::object>(self.object));
             },
-            py::name("__new__"), py::arg("cls"), py::doc(doc), extra...);
-        detail::install_constructor(type_, function);
+            py::name("_init"), py::is_method(type_), extra...);
+        detail::install_method(type_, "__init__", function, doc);
         return *this;
-    }
-
-    /// The new wrapper of @p widget, of class @p cls (the class itself or a
-    /// Python subclass of it).
-    static py::object adopt(T* widget, py::handle cls)
-    {
-        py::object wrapper;
-        try {
-            wrapper = wrap_borrowed(static_cast<Base*>(widget), wx_class_name<Base>::value);
-            wrapper.attr("__class__") = cls;
-        } catch (...) {
-            widget->Destroy();
-            throw;
-        }
-        track_window(widget, wrapper);
-        return wrapper;
     }
 
     py::object type_;

@@ -1,5 +1,6 @@
 #include "wx_interop.h"
 
+#include "dispatch.h"
 #include "python_lifetime.h"
 
 #include <memory>
@@ -129,8 +130,11 @@ void track_window(wxWindow* window, py::object wrapper)
     window->Bind(wxEVT_DESTROY, [window](wxWindowDestroyEvent& event) {
         event.Skip();
         // Destroy events of children reach this handler too.
-        if (event.GetEventObject() == window)
+        if (event.GetEventObject() == window) {
+            // The wrapper goes with this event: an override's last chance.
+            going_to_destroy(window);
             release_window(window);
+        }
     });
 }
 
@@ -148,6 +152,14 @@ void register_window_class(const std::type_info& type, PythonWindowClass python_
 {
     python_class.type.inc_ref();
     window_classes()[std::type_index(type)] = python_class;
+}
+
+bool is_library_class(py::handle type)
+{
+    for (const auto& entry : window_classes())
+        if (entry.second.type.ptr() == type.ptr())
+            return true;
+    return false;
 }
 
 py::object wrap_window(wxWindow* window, void* typed, const char* class_name)
@@ -226,9 +238,17 @@ bool RectTraits::from_sequence(py::handle source, wxRect& value)
 
 bool ColourTraits::from_sequence(py::handle source, wxColour& value)
 {
+    // A name or "#rrggbb", as wxPython takes it wherever a wx.Colour goes.
+    if (PyUnicode_Check(source.ptr())) {
+        const std::string text = source.cast<std::string>();
+        if (!value.Set(wxString::FromUTF8(text)))
+            throw py::value_error("not a colour name or \"#rrggbb\": " + std::string(py::repr(source)));
+        return true;
+    }
     int v[4] = {0, 0, 0, wxALPHA_OPAQUE};
     if (!int_sequence(source, v, 3) && !int_sequence(source, v, 4))
-        return false;
+        throw py::type_error("expected a wx.Colour, a colour name or (red, green, blue[, alpha]), got "
+                             + std::string(py::repr(source)));
     for (int component : v)
         if (component < 0 || component > 255)
             throw py::value_error("colour components must lie in 0..255, got "

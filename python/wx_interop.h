@@ -113,6 +113,8 @@ struct PythonWindowClass
 /// Makes wrap_window give windows of dynamic type @p type the Python class
 /// of @p python_class.
 void register_window_class(const std::type_info& type, PythonWindowClass python_class);
+/// Whether @p type is a Python class registered for a C++ window class.
+bool is_library_class(py::handle type);
 
 /// The one Python object of @p window (None for nullptr): the existing
 /// wrapper, else a new one of the Python class registered for the window's
@@ -225,7 +227,8 @@ struct RectTraits
 struct ColourTraits
 {
     static constexpr auto name = py::detail::const_name("wx.Colour");
-    /// (r, g, b) or (r, g, b, alpha), each 0 to 255 (ValueError otherwise).
+    /// A colour name or "#rrggbb", or (r, g, b) or (r, g, b, alpha), each 0
+    /// to 255 (ValueError otherwise); TypeError for anything else.
     static bool from_sequence(py::handle source, wxColour& value);
     static py::object to_python(const wxColour& value) { return wrap_copy(value); }
 };

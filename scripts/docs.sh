@@ -16,7 +16,7 @@ docs_dir=$(realpath -m "${TESK_VUMO_DOCS_DIR:-$build_dir/docs}")
 if ! command -v doxygen > /dev/null || ! /usr/bin/python3 -c 'import sphinx' 2> /dev/null; then
   bash scripts/setup.sh
 fi
-if ! ls "$build_dir"/python/tesk_vumo*.so > /dev/null 2>&1; then
+if ! ls "$build_dir"/python/tesk_vumo/__init__*.so > /dev/null 2>&1; then
   [ -f "$build_dir/CMakeCache.txt" ] || cmake -S . -B "$build_dir" -DPython3_EXECUTABLE=/usr/bin/python3
   cmake --build "$build_dir" -j "$(nproc)" --target tesk_vumo_python
 fi

@@ -8,7 +8,7 @@ packages=(
   libwxgtk3.2-dev libcairo2-dev libx11-dev
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
   python3 python3-dev python3-numpy python3-pytest python3-wxgtk4.0
-  pybind11-dev python3-pybind11
+  pybind11-dev python3-pybind11 python3-mypy
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   doxygen python3-sphinx
   xvfb xauth

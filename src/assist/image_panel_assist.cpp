@@ -1,14 +1,16 @@
 #include "tesk_vumo/assist/image_panel_assist.h"
 
 #include "tesk_vumo/common/errors.h"
+#include "tesk_vumo/forms/event_guard.h"
 #include "tesk_vumo/panel/image_panel.h"
 
 #include <wx/app.h>
 
 namespace tesk_vumo {
 
-ImagePanelAssist::ImagePanelAssist(ImagePanel* parent)
-    : ImagePanelAssistForm(parent), image_panel_(parent)
+ImagePanelAssist::ImagePanelAssist(ImagePanel* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
+                                   long style, const wxString& name)
+    : ImagePanelAssistForm(parent, id, pos, size, style, name), image_panel_(parent)
 {
     ui_zoom_mode->SetSelection(parent->ui_zoom_mode->GetSelection());
     ui_angle->SetSelection(parent->ui_angle->GetSelection());
@@ -54,13 +56,13 @@ void ImagePanelAssist::on_change_rotation(wxCommandEvent&)
 void ImagePanelAssist::on_load_image(wxCommandEvent& event)
 {
     if (ImagePanel* panel = image_panel())
-        panel->on_load_image(event);
+        dispatch_handler(panel, "on_load_image", event, [&] { panel->on_load_image(event); });
 }
 
 void ImagePanelAssist::on_save_image(wxCommandEvent& event)
 {
     if (ImagePanel* panel = image_panel())
-        panel->on_save_image(event);
+        dispatch_handler(panel, "on_save_image", event, [&] { panel->on_save_image(event); });
 }
 
 void ImagePanelAssist::on_close(wxCloseEvent&)

@@ -96,12 +96,12 @@ void relabel_live_forms();
 template <class Form>
 void route_viewport_mouse(Form* form)
 {
-    form->ui_image->Bind(wxEVT_MOUSEWHEEL, guarded(form, &Form::on_mouse_wheel));
-    form->ui_image->Bind(wxEVT_MOTION, guarded(form, &Form::on_mouse_motion));
-    form->ui_image->Bind(wxEVT_LEFT_DOWN, guarded(form, &Form::on_start_dragging));
-    form->ui_image->Bind(wxEVT_LEAVE_WINDOW, guarded(form, &Form::on_mouse_leave));
-    form->ui_scroll_bar_horizontal->Bind(wxEVT_MOUSEWHEEL, guarded(form, &Form::on_mouse_wheel_scroll));
-    form->ui_scroll_bar_vertical->Bind(wxEVT_MOUSEWHEEL, guarded(form, &Form::on_mouse_wheel_scroll));
+    form->ui_image->Bind(wxEVT_MOUSEWHEEL, guarded(form, &Form::on_mouse_wheel, "on_mouse_wheel"));
+    form->ui_image->Bind(wxEVT_MOTION, guarded(form, &Form::on_mouse_motion, "on_mouse_motion"));
+    form->ui_image->Bind(wxEVT_LEFT_DOWN, guarded(form, &Form::on_start_dragging, "on_start_dragging"));
+    form->ui_scroll_bar_horizontal->Bind(wxEVT_MOUSEWHEEL, guarded(form, &Form::on_mouse_wheel_scroll, "on_mouse_wheel_scroll"));
+    form->ui_scroll_bar_vertical->Bind(wxEVT_MOUSEWHEEL, guarded(form, &Form::on_mouse_wheel_scroll, "on_mouse_wheel_scroll"));
+    form->ui_image->Bind(wxEVT_LEAVE_WINDOW, guarded(form, &Form::on_mouse_leave, "on_mouse_leave"));
 }
 
 } // namespace tesk_vumo::form_parts

@@ -41,8 +41,9 @@ const ItemText item_texts[] = {
 };
 } // namespace
 
-ImageForm::ImageForm(wxWindow* parent, const wxSize& size)
-    : wxPanel(parent, wxID_ANY, wxDefaultPosition, size, wxTAB_TRAVERSAL), parts_(new Parts)
+ImageForm::ImageForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
+                     const wxString& name)
+    : wxPanel(parent, id, pos, size, style, name), parts_(new Parts)
 {
     auto* main = new wxBoxSizer(wxVERTICAL);
     main->Add(form_parts::create_viewport(this, ui_image, ui_scroll_bar_horizontal, ui_scroll_bar_vertical),
@@ -75,41 +76,49 @@ ImageForm::ImageForm(wxWindow* parent, const wxSize& size)
     relabel();
     form_parts::remember_form(this, [this] { relabel(); });
 
-    const std::pair<int, void (ImageForm::*)(wxCommandEvent&)> commands[] = {
-        {ID_ZOOM_FIT_PAGE, &ImageForm::on_zoom_fit_page},
-        {ID_ZOOM_FIT_WIDTH, &ImageForm::on_zoom_fit_width},
-        {ID_ZOOM_FIT_HEIGHT, &ImageForm::on_zoom_fit_height},
-        {ID_ZOOM_NONE, &ImageForm::on_zoom_none},
-        {ID_ROTATION_NONE, &ImageForm::on_rotation_none},
-        {ID_ROTATION_CW90, &ImageForm::on_rotation_cw90},
-        {ID_ROTATION_180, &ImageForm::on_rotation_180},
-        {ID_ROTATION_CCW90, &ImageForm::on_rotation_ccw90},
-        {ID_SHOW_MIDDLE_LINES, &ImageForm::on_show_middle_lines},
-        {ID_HIDE_MIDDLE_LINES, &ImageForm::on_hide_middle_lines},
-        {ID_SHOW_FOLLOWING_LINES, &ImageForm::on_show_following_lines},
-        {ID_HIDE_FOLLOWING_LINES, &ImageForm::on_hide_following_lines},
-        {ID_LOAD_IMAGE, &ImageForm::on_load_image},
-        {ID_SAVE_CURRENT_VIEW, &ImageForm::on_save_current_view},
-        {ID_SAVE_GRAYSCALE, &ImageForm::on_save_grayscale},
+    struct Command
+    {
+        int id;
+        void (ImageForm::*handler)(wxCommandEvent&);
+        const char* name;
     };
-    for (const auto& [id, handler] : commands)
-        Bind(wxEVT_MENU, guarded(this, handler), id);
+    const Command commands[] = {
+        {ID_ZOOM_FIT_PAGE, &ImageForm::on_zoom_fit_page, "on_zoom_fit_page"},
+        {ID_ZOOM_FIT_WIDTH, &ImageForm::on_zoom_fit_width, "on_zoom_fit_width"},
+        {ID_ZOOM_FIT_HEIGHT, &ImageForm::on_zoom_fit_height, "on_zoom_fit_height"},
+        {ID_ZOOM_NONE, &ImageForm::on_zoom_none, "on_zoom_none"},
+        {ID_ROTATION_NONE, &ImageForm::on_rotation_none, "on_rotation_none"},
+        {ID_ROTATION_CW90, &ImageForm::on_rotation_cw90, "on_rotation_cw90"},
+        {ID_ROTATION_180, &ImageForm::on_rotation_180, "on_rotation_180"},
+        {ID_ROTATION_CCW90, &ImageForm::on_rotation_ccw90, "on_rotation_ccw90"},
+        {ID_SHOW_MIDDLE_LINES, &ImageForm::on_show_middle_lines, "on_show_middle_lines"},
+        {ID_HIDE_MIDDLE_LINES, &ImageForm::on_hide_middle_lines, "on_hide_middle_lines"},
+        {ID_SHOW_FOLLOWING_LINES, &ImageForm::on_show_following_lines, "on_show_following_lines"},
+        {ID_HIDE_FOLLOWING_LINES, &ImageForm::on_hide_following_lines, "on_hide_following_lines"},
+        {ID_LOAD_IMAGE, &ImageForm::on_load_image, "on_load_image"},
+        {ID_SAVE_CURRENT_VIEW, &ImageForm::on_save_current_view, "on_save_current_view"},
+        {ID_SAVE_GRAYSCALE, &ImageForm::on_save_grayscale, "on_save_grayscale"},
+    };
+    for (const Command& command : commands)
+        Bind(wxEVT_MENU, guarded(this, command.handler, command.name), command.id);
     // A check item's command carries the state the user switched it to.
-    using Handler = void (ImageForm::*)(wxCommandEvent&);
-    const std::tuple<int, Handler, Handler> switches[] = {
-        {ID_MIDDLE_LINES, &ImageForm::on_show_middle_lines, &ImageForm::on_hide_middle_lines},
-        {ID_FOLLOWING_LINES, &ImageForm::on_show_following_lines, &ImageForm::on_hide_following_lines},
+    const std::tuple<int, Command, Command> switches[] = {
+        {ID_MIDDLE_LINES, {0, &ImageForm::on_show_middle_lines, "on_show_middle_lines"},
+         {0, &ImageForm::on_hide_middle_lines, "on_hide_middle_lines"}},
+        {ID_FOLLOWING_LINES, {0, &ImageForm::on_show_following_lines, "on_show_following_lines"},
+         {0, &ImageForm::on_hide_following_lines, "on_hide_following_lines"}},
     };
     for (const auto& [id, show, hide] : switches)
         Bind(wxEVT_MENU, [this, show = show, hide = hide](wxCommandEvent& event) {
-            guarded(this, event.IsChecked() ? show : hide)(event);
+            const Command& command = event.IsChecked() ? show : hide;
+            guarded(this, command.handler, command.name)(event);
         }, id);
 
     form_parts::route_viewport_mouse(this);
     // The press is passed on afterwards: on GTK the context-menu event is
     // only generated for a right press that no handler consumed.
     ui_image->Bind(wxEVT_RIGHT_DOWN, [this](wxMouseEvent& event) {
-        guarded(this, &ImageForm::on_mouse_right_down)(event);
+        guarded(this, &ImageForm::on_mouse_right_down, "on_mouse_right_down")(event);
         event.Skip();
     });
     Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {

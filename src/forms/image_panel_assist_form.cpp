@@ -10,9 +10,9 @@
 
 namespace tesk_vumo {
 
-ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent)
-    : wxFrame(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-              wxCAPTION | wxCLOSE_BOX | wxSYSTEM_MENU | wxFRAME_TOOL_WINDOW | wxFRAME_FLOAT_ON_PARENT)
+ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent, wxWindowID id, const wxPoint& pos,
+                                           const wxSize& size, long style, const wxString& name)
+    : wxFrame(parent, id, wxEmptyString, pos, size, style, name)
 {
     auto* panel = new wxPanel(this);
     auto* grid = new wxFlexGridSizer(2, 4, 4);
@@ -51,12 +51,14 @@ ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent)
     SetSizer(frame_sizer);
     relabel();
     form_parts::remember_form(this, [this] { relabel(); });
+    if (size != wxDefaultSize)
+        SetSize(size);
 
-    ui_zoom_mode->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelAssistForm::on_change_zoom_mode));
-    ui_angle->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelAssistForm::on_change_rotation));
-    ui_button_load->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_load_image));
-    ui_button_save->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_save_image));
-    Bind(wxEVT_CLOSE_WINDOW, guarded(this, &ImagePanelAssistForm::on_close));
+    ui_zoom_mode->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelAssistForm::on_change_zoom_mode, "on_change_zoom_mode"));
+    ui_angle->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelAssistForm::on_change_rotation, "on_change_rotation"));
+    ui_button_load->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_load_image, "on_load_image"));
+    ui_button_save->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_save_image, "on_save_image"));
+    Bind(wxEVT_CLOSE_WINDOW, guarded(this, &ImagePanelAssistForm::on_close, "on_close"));
 }
 
 ImagePanelAssistForm::~ImagePanelAssistForm()

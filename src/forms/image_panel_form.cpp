@@ -15,8 +15,9 @@ struct ImagePanelForm::Parts
     form_parts::Readouts readouts;
 };
 
-ImagePanelForm::ImagePanelForm(wxWindow* parent, const wxSize& size)
-    : wxPanel(parent, wxID_ANY, wxDefaultPosition, size, wxTAB_TRAVERSAL), parts_(new Parts)
+ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
+                               const wxString& name)
+    : wxPanel(parent, id, pos, size, style, name), parts_(new Parts)
 {
     auto* main = new wxBoxSizer(wxVERTICAL);
     main->Add(form_parts::create_viewport(this, ui_image, ui_scroll_bar_horizontal, ui_scroll_bar_vertical),
@@ -64,13 +65,13 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, const wxSize& size)
     relabel();
     form_parts::remember_form(this, [this] { relabel(); });
 
-    ui_zoom_mode->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelForm::on_change_zoom_mode));
-    ui_angle->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelForm::on_change_rotation));
-    ui_checkbox_middle_lines->Bind(wxEVT_CHECKBOX, guarded(this, &ImagePanelForm::on_show_middle_lines));
-    ui_checkbox_follow_lines->Bind(wxEVT_CHECKBOX, guarded(this, &ImagePanelForm::on_show_following_lines));
-    ui_button_load->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_load_image));
-    ui_button_save->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_save_image));
-    ui_button_close_assist->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_close_assist_bar));
+    ui_zoom_mode->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelForm::on_change_zoom_mode, "on_change_zoom_mode"));
+    ui_angle->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelForm::on_change_rotation, "on_change_rotation"));
+    ui_checkbox_middle_lines->Bind(wxEVT_CHECKBOX, guarded(this, &ImagePanelForm::on_show_middle_lines, "on_show_middle_lines"));
+    ui_checkbox_follow_lines->Bind(wxEVT_CHECKBOX, guarded(this, &ImagePanelForm::on_show_following_lines, "on_show_following_lines"));
+    ui_button_load->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_load_image, "on_load_image"));
+    ui_button_save->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_save_image, "on_save_image"));
+    ui_button_close_assist->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_close_assist_bar, "on_close_assist_bar"));
     form_parts::route_viewport_mouse(this);
     Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
         fit_bar();

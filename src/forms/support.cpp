@@ -6,10 +6,30 @@
 
 namespace tesk_vumo {
 
+namespace {
+
+HandlerDispatcher* installed_dispatcher = nullptr;
+
+} // namespace
+
+void set_handler_dispatcher(HandlerDispatcher* dispatcher) noexcept
+{
+    installed_dispatcher = dispatcher;
+}
+
+HandlerDispatcher* handler_dispatcher() noexcept
+{
+    return installed_dispatcher;
+}
+
 void report_handler_error(const std::exception& error) noexcept
 {
+    if (installed_dispatcher && installed_dispatcher->report(error))
+        return;
     try {
-        wxLogDebug("tesk_vumo: event handler stopped: %s", error.what());
+        // Silent unless the host asks for this trace (wxLog::AddTraceMask("tesk_vumo")):
+        // the failure has already left the viewer as it was.
+        wxLogTrace("tesk_vumo", "event handler stopped: %s", error.what());
     } catch (...) {
     }
 }

@@ -3,16 +3,17 @@
 namespace tesk_vumo {
 
 template <class Form>
-ViewerCore<Form>::ViewerCore(wxWindow* parent, const wxSize& size, SourceMessages wording)
-    : Form(parent, size), wording_(wording)
+ViewerCore<Form>::ViewerCore(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
+                             long style, const wxString& name, SourceMessages wording)
+    : Form(parent, id, pos, size, style, name), wording_(wording)
 {
-    this->ui_image->Bind(wxEVT_PAINT, guarded(this, &ViewerCore::on_paint));
-    this->ui_image->Bind(wxEVT_SIZE, guarded(this, &ViewerCore::on_size));
+    this->ui_image->Bind(wxEVT_PAINT, guarded(this, &ViewerCore::on_paint, "on_paint"));
+    this->ui_image->Bind(wxEVT_SIZE, guarded(this, &ViewerCore::on_size, "on_size"));
     for (wxScrollBar* bar : {this->ui_scroll_bar_vertical, this->ui_scroll_bar_horizontal})
         for (wxEventType type : {wxEVT_SCROLL_TOP, wxEVT_SCROLL_BOTTOM, wxEVT_SCROLL_LINEUP,
                                  wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_PAGEUP, wxEVT_SCROLL_PAGEDOWN,
                                  wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_THUMBRELEASE, wxEVT_SCROLL_CHANGED})
-            bar->Bind(wxEventTypeTag<wxScrollEvent>(type), guarded(this, &ViewerCore::on_scroll));
+            bar->Bind(wxEventTypeTag<wxScrollEvent>(type), guarded(this, &ViewerCore::on_scroll, "on_scroll"));
     // A fresh bar has no thumb that covers it; show an empty one until the first fitting.
     this->ui_scroll_bar_horizontal->SetScrollbar(0, 0, 0, 0);
     this->ui_scroll_bar_vertical->SetScrollbar(0, 0, 0, 0);

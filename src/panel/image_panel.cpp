@@ -10,7 +10,13 @@
 namespace tesk_vumo {
 
 ImagePanel::ImagePanel(wxWindow* parent, const wxSize& size)
-    : ViewerCore<ImagePanelForm>(parent, size, SourceMessages::Standard)
+    : ImagePanel(parent, wxID_ANY, wxDefaultPosition, size)
+{
+}
+
+ImagePanel::ImagePanel(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
+                       const wxString& name)
+    : ViewerCore<ImagePanelForm>(parent, id, pos, size, style, name, SourceMessages::Standard)
 {
 }
 
@@ -90,6 +96,8 @@ void ImagePanel::on_close_assist_bar(wxCommandEvent&)
     // A window closed a moment ago is only waiting for its deletion at idle time.
     if (!assist_ || wxTheApp->IsScheduledForDestruction(assist_.get())) {
         assist_ = new ImagePanelAssist(this);
+        if (HandlerDispatcher* dispatcher = handler_dispatcher())
+            dispatcher->window_created(assist_.get());
         // Destroyed without being closed (a host calling Destroy), the window
         // would leave the panel with neither bar.
         assist_->Bind(wxEVT_DESTROY, [panel = wxWeakRef<ImagePanel>(this), window = assist_.get()](

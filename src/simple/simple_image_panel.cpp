@@ -16,11 +16,17 @@
 namespace tesk_vumo {
 
 SimpleImagePanel::SimpleImagePanel(wxWindow* parent, const wxSize& size)
-    : wxPanel(parent, wxID_ANY, wxDefaultPosition, size)
+    : SimpleImagePanel(parent, wxID_ANY, wxDefaultPosition, size)
+{
+}
+
+SimpleImagePanel::SimpleImagePanel(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
+                                   long style, const wxString& name)
+    : wxPanel(parent, id, pos, size, style, name)
 {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
-    Bind(wxEVT_PAINT, guarded(this, &SimpleImagePanel::on_paint));
-    Bind(wxEVT_SIZE, guarded(this, &SimpleImagePanel::on_size));
+    Bind(wxEVT_PAINT, guarded(this, &SimpleImagePanel::on_paint, "on_paint"));
+    Bind(wxEVT_SIZE, guarded(this, &SimpleImagePanel::on_size, "on_size"));
     init_buffer();
 }
 

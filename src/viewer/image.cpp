@@ -3,14 +3,18 @@
 #include "tesk_vumo/common/user_interaction.h"
 #include "tesk_vumo/forms/event_guard.h"
 
+#include <wx/utils.h>
 #include <wx/weakref.h>
 
 namespace tesk_vumo {
 
-Image::Image(wxWindow* parent, const wxSize& size)
-    : ViewerCore<ImageForm>(parent, size, SourceMessages::ContextViewer)
+Image::Image(wxWindow* parent, const wxSize& size) : Image(parent, wxID_ANY, wxDefaultPosition, size) {}
+
+Image::Image(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
+             const wxString& name)
+    : ViewerCore<ImageForm>(parent, id, pos, size, style, name, SourceMessages::ContextViewer)
 {
-    Bind(wxEVT_CONTEXT_MENU, guarded(this, &Image::on_popup_menu));
+    Bind(wxEVT_CONTEXT_MENU, guarded(this, &Image::on_popup_menu, "on_popup_menu"));
 }
 
 void Image::on_mouse_right_down(wxMouseEvent& event)
@@ -20,7 +24,9 @@ void Image::on_mouse_right_down(wxMouseEvent& event)
 
 void Image::on_popup_menu(wxContextMenuEvent& event)
 {
-    const wxPoint position = popup_menu_position_ ? *popup_menu_position_ : ScreenToClient(event.GetPosition());
+    // A request from the keyboard carries no position: the menu goes to the pointer.
+    const wxPoint on_screen = event.GetPosition() == wxDefaultPosition ? wxGetMousePosition() : event.GetPosition();
+    const wxPoint position = popup_menu_position_ ? *popup_menu_position_ : ScreenToClient(on_screen);
     // The menu's handlers (or whoever shows it) may destroy the viewer.
     struct ClearAfterwards
     {

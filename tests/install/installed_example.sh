@@ -15,8 +15,8 @@ trap 'rm -rf "$shots"' EXIT
 
 "$work/hosts/example/example_host" "$source_dir/demo/sample.png" --screenshot "$shots/shot.png"
 
-module=$(ls "$work"/prefix/lib/python3*/dist-packages/tesk_vumo*.so)
-(cd "$shots" && PYTHONPATH=$(dirname "$module") /usr/bin/python3 "$source_dir/examples/python/host.py" \
+module=$(ls "$work"/prefix/lib/python3*/dist-packages/tesk_vumo/__init__*.so)
+(cd "$shots" && PYTHONPATH=$(dirname "$(dirname "$module")") /usr/bin/python3 "$source_dir/examples/python/host.py" \
   "$source_dir/demo/sample.png" --screenshot "$shots/shot_python.png")
 
 check_picture() {

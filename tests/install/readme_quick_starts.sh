@@ -29,6 +29,6 @@ expect_selection() {
 }
 expect_selection "C++ quick start (CMake)" env LD_PRELOAD="$work/hosts/libclose_soon.so" "$work/hosts/readme/viewer_app"
 expect_selection "C++ quick start (pkg-config)" env LD_PRELOAD="$work/hosts/libclose_soon.so" "$work/readme/viewer_app"
-module=$(ls "$work"/prefix/lib/python3*/dist-packages/tesk_vumo*.so)
-expect_selection "Python quick start" env PYTHONPATH="$(dirname "$module")" \
+module=$(ls "$work"/prefix/lib/python3*/dist-packages/tesk_vumo/__init__*.so)
+expect_selection "Python quick start" env PYTHONPATH="$(dirname "$(dirname "$module")")" \
   /usr/bin/python3 "$source_dir/tests/install/close_soon.py" "$work/readme/quick_start.py"

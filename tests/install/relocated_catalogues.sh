@@ -13,8 +13,8 @@ catalogues=$(dirname "$(dirname "$(ls "$work"/moved/share/locale/en/LC_MESSAGES/
 mkdir -p "$catalogues/../xx/LC_MESSAGES"
 cp "$catalogues/LC_MESSAGES/tesk_vumo.mo" "$catalogues/../xx/LC_MESSAGES/"
 
-module=$(ls "$work"/moved/lib/python3*/dist-packages/tesk_vumo*.so)
-(cd "$work" && PYTHONPATH=$(dirname "$module") LANG=C.UTF-8 /usr/bin/python3 - "$work/moved" <<'PY'
+module=$(ls "$work"/moved/lib/python3*/dist-packages/tesk_vumo/__init__*.so)
+(cd "$work" && PYTHONPATH=$(dirname "$(dirname "$module")") LANG=C.UTF-8 /usr/bin/python3 - "$work/moved" <<'PY'
 import sys
 import tesk_vumo
 assert tesk_vumo.__file__.startswith(sys.argv[1]), tesk_vumo.__file__

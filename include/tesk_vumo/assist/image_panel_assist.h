@@ -19,7 +19,9 @@ class ImagePanelAssist : public ImagePanelAssistForm
 public:
     /// Starts with the panel's docked zoom and rotation items selected; the
     /// zoom-rate and angle inputs are disabled for good.
-    explicit ImagePanelAssist(ImagePanel* parent);
+    explicit ImagePanelAssist(ImagePanel* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
+                              const wxSize& size = wxDefaultSize, long style = default_style,
+                              const wxString& name = wxFrameNameStr);
 
     /// The panel this window serves; null once that panel is gone.
     ImagePanel* image_panel() const { return image_panel_.get(); }

@@ -3,7 +3,33 @@
 
 #include <exception>
 
+#include <wx/event.h>
+#include <wx/window.h>
+
 namespace tesk_vumo {
+
+/// The seam through which a binding to another language (the Python module)
+/// takes part in event handling: its subclasses may override the handlers
+/// the forms dispatch, and the windows the library creates become its
+/// objects at once. One per process; none in a C++ program.
+class HandlerDispatcher
+{
+public:
+    virtual ~HandlerDispatcher() = default;
+    /// Runs the override of handler @p name that the host-side class of
+    /// @p window defines, with @p event; false when there is none, and the
+    /// library's own handler runs instead.
+    virtual bool dispatch(wxWindow* window, const char* name, wxEvent& event) = 0;
+    /// Called right after the library created @p window on its own.
+    virtual void window_created(wxWindow* window) = 0;
+    /// Reports @p error that reached a handler's boundary, when it is the
+    /// host's own (an exception of an override); false for anything else.
+    virtual bool report(const std::exception& error) noexcept = 0;
+};
+
+/// Installs @p dispatcher (null removes it); the caller keeps it alive.
+void set_handler_dispatcher(HandlerDispatcher* dispatcher) noexcept;
+HandlerDispatcher* handler_dispatcher() noexcept;
 
 /// Called with an exception that reached an event handler's boundary. It
 /// must not escape into the toolkit: through a GTK callback it would end the
@@ -23,11 +49,24 @@ void run_guarded(Action&& action) noexcept
     }
 }
 
-/// Wraps a member event handler so that no exception leaves it.
-template <class Object, class Base, class Event>
-auto guarded(Object* object, void (Base::*handler)(Event&))
+/// Handler @p name of @p window with @p event: the host-side override when
+/// there is one, else @p own.
+template <class Event, class Own>
+void dispatch_handler(wxWindow* window, const char* name, Event& event, Own&& own)
 {
-    return [object, handler](Event& event) { run_guarded([&] { (object->*handler)(event); }); };
+    HandlerDispatcher* dispatcher = handler_dispatcher();
+    if (!dispatcher || !dispatcher->dispatch(window, name, event))
+        own();
+}
+
+/// Wraps member event handler @p handler, called @p name, so that an
+/// override of the host's takes its place and no exception leaves it.
+template <class Object, class Base, class Event>
+auto guarded(Object* object, void (Base::*handler)(Event&), const char* name)
+{
+    return [object, handler, name](Event& event) {
+        run_guarded([&] { dispatch_handler(object, name, event, [&] { (object->*handler)(event); }); });
+    };
 }
 
 } // namespace tesk_vumo

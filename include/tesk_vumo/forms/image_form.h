@@ -45,7 +45,10 @@ public:
         ID_FOLLOWING_LINES, ///< check item: show (checked) or hide the pointer lines
     };
 
-    ImageForm(wxWindow* parent, const wxSize& size = wxSize(640, 480));
+    ImageForm(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
+              const wxSize& size = wxSize(640, 480), long style = wxTAB_TRAVERSAL,
+              const wxString& name = wxPanelNameStr);
+    ImageForm(wxWindow* parent, const wxSize& size) : ImageForm(parent, wxID_ANY, wxDefaultPosition, size) {}
     ~ImageForm() override;
 
     /// Puts every text and menu item in the language of the moment.

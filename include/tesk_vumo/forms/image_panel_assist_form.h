@@ -18,7 +18,13 @@ namespace tesk_vumo {
 class ImagePanelAssistForm : public wxFrame
 {
 public:
-    explicit ImagePanelAssistForm(wxWindow* parent);
+    static constexpr long default_style =
+        wxCAPTION | wxCLOSE_BOX | wxSYSTEM_MENU | wxFRAME_TOOL_WINDOW | wxFRAME_FLOAT_ON_PARENT;
+
+    /// A size other than wxDefaultSize replaces the size that fits the controls.
+    explicit ImagePanelAssistForm(wxWindow* parent, wxWindowID id = wxID_ANY,
+                                  const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
+                                  long style = default_style, const wxString& name = wxFrameNameStr);
     ~ImagePanelAssistForm() override;
 
     /// Puts every text, item and tooltip in the language of the moment.

@@ -23,7 +23,10 @@ namespace tesk_vumo {
 class ImagePanelForm : public wxPanel
 {
 public:
-    ImagePanelForm(wxWindow* parent, const wxSize& size = wxSize(640, 480));
+    ImagePanelForm(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
+                   const wxSize& size = wxSize(640, 480), long style = wxTAB_TRAVERSAL,
+                   const wxString& name = wxPanelNameStr);
+    ImagePanelForm(wxWindow* parent, const wxSize& size) : ImagePanelForm(parent, wxID_ANY, wxDefaultPosition, size) {}
     ~ImagePanelForm() override;
 
     /// Puts every text, item and tooltip in the language of the moment.

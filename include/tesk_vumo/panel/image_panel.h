@@ -23,6 +23,9 @@ public:
     using Rotation = tesk_vumo::Rotation;
 
     explicit ImagePanel(wxWindow* parent, const wxSize& size = wxSize(640, 480));
+    ImagePanel(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
+               const wxSize& size = wxSize(640, 480), long style = wxTAB_TRAVERSAL,
+               const wxString& name = wxPanelNameStr);
     ~ImagePanel() override;
 
     /// Checks or unchecks the middle-lines box without an event; the lines

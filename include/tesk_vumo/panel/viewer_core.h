@@ -41,7 +41,8 @@ template <class Form>
 class ViewerCore : public Form
 {
 public:
-    ViewerCore(wxWindow* parent, const wxSize& size, SourceMessages wording);
+    ViewerCore(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
+               const wxString& name, SourceMessages wording);
 
     // ---- source image
     /// The stored image, shared with the caller when it was set from a
@@ -94,6 +95,8 @@ public:
     const wxBitmap& buffer() const { return buffer_; }
     /// Control rectangle covered by the visible region at the last redraw.
     const wxRect& image_rect() const { return image_rect_; }
+    /// Stored until the next redraw replaces it.
+    void set_image_rect(const wxRect& rect) { image_rect_ = rect; }
     /// Selection in displayed-image coordinates as stored (width and height
     /// may be zero or negative); position (-1, -1) means none.
     const wxRect& selection_rect() const { return selection_rect_; }
@@ -108,13 +111,13 @@ public:
     // ---- geometry
     /// Makes a new buffer when ui_image's client size is positive and the
     /// buffer is missing, of another size, or there is no image; then refits.
-    void init_buffer();
+    virtual void init_buffer();
     /// Rebuilds the displayed image from the source, the rotation, the zoom
     /// mode and ui_image's outer size; sets up both scroll bars (positions
     /// kept when @p keep_scroll_pos, else 0), clears the selection and
     /// redraws. Does nothing without a source. Throws ValueError (ZoomAny, or
     /// a fit mode without a scale) before anything has changed.
-    void fitting(bool keep_scroll_pos = false);
+    virtual void fitting(bool keep_scroll_pos = false);
 
     /// The visible part of the displayed image and where it goes.
     struct SubImage
@@ -135,7 +138,7 @@ public:
     /// Composes background, visible image, selection outline, following
     /// lines and middle lines into buffer() and shows it at once. Does
     /// nothing while no image is displayed.
-    void draw_image();
+    virtual void draw_image();
 
     // ---- pointer and selection
     /// The pointer's position in the displayed image, or (-1, -1) when it is

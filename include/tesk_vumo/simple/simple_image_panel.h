@@ -23,6 +23,8 @@ class SimpleImagePanel : public wxPanel
 {
 public:
     SimpleImagePanel(wxWindow* parent, const wxSize& size);
+    SimpleImagePanel(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
+                     long style = wxTAB_TRAVERSAL, const wxString& name = wxPanelNameStr);
 
     /// The stored image (shared with the caller when it was set from a
     /// 3-channel array), or an empty Mat.
@@ -54,11 +56,11 @@ public:
 
     /// Makes a new buffer when the client size is positive and the buffer is
     /// missing, of another size, or there is no image; then refits.
-    void init_buffer();
+    virtual void init_buffer();
     /// Scales the image to fit the window (outer size), then draws.
-    void fitting();
+    virtual void fitting();
     /// Composes the buffer (background, centred image) and shows it at once.
-    void draw_image();
+    virtual void draw_image();
 
     void on_size(wxSizeEvent& event);
     void on_paint(wxPaintEvent& event);

@@ -18,6 +18,9 @@ class Image : public ViewerCore<ImageForm>
 {
 public:
     explicit Image(wxWindow* parent, const wxSize& size = wxSize(640, 480));
+    Image(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
+          const wxSize& size = wxSize(640, 480), long style = wxTAB_TRAVERSAL,
+          const wxString& name = wxPanelNameStr);
 
     /// Whether the centre (middle) guide lines are drawn; false at first.
     /// Setting it takes effect at the next redraw.

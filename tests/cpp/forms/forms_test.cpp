@@ -1,3 +1,4 @@
+#include "tesk_vumo/forms/event_guard.h"
 #include "tesk_vumo/forms/image_form.h"
 #include "tesk_vumo/forms/image_panel_assist_form.h"
 #include "tesk_vumo/forms/image_panel_form.h"
@@ -165,6 +166,35 @@ void expect_guarded(Calls& calls, const std::vector<Route>& routes)
     calls.throws = Calls::Throw::Nothing;
 }
 
+/// A host binding that overrides every handler: records which one each event asked for.
+struct ClaimingDispatcher final : HandlerDispatcher
+{
+    std::vector<std::pair<wxWindow*, std::string>> asked;
+    bool dispatch(wxWindow* window, const char* name, wxEvent&) override
+    {
+        asked.emplace_back(window, name);
+        return true;
+    }
+    void window_created(wxWindow*) override {}
+    bool report(const std::exception&) noexcept override { return false; }
+};
+
+/// Checks that each routed event offers its handler, by name and on @p form,
+/// to a host's override first, and that the override then replaces it.
+void expect_dispatched(Calls& calls, wxWindow* form, const std::vector<Route>& routes)
+{
+    ClaimingDispatcher dispatcher;
+    set_handler_dispatcher(&dispatcher);
+    for (const Route& route : routes) {
+        calls.count.clear();
+        dispatcher.asked.clear();
+        send(route);
+        EXPECT_EQ(dispatcher.asked, (std::vector<std::pair<wxWindow*, std::string>>{{form, route.handler}}));
+        EXPECT_EQ(calls.total(), 0) << "the form's own " << route.handler << " ran beside the override";
+    }
+    set_handler_dispatcher(nullptr);
+}
+
 std::vector<std::string> items(const wxChoice* choice)
 {
     std::vector<std::string> labels;
@@ -282,6 +312,7 @@ TEST_F(FormsTest, ImagePanelFormRoutesEveryControl)
     };
     expect_routes(form->calls, routes);
     expect_guarded(form->calls, routes);
+    expect_dispatched(form->calls, form, routes);
 }
 
 TEST_F(FormsTest, ImageFormRoutesMouseAndMenuCommands)
@@ -320,6 +351,7 @@ TEST_F(FormsTest, ImageFormRoutesMouseAndMenuCommands)
     routes.push_back({"on_hide_following_lines", form, wxEVT_MENU, ImageForm::ID_FOLLOWING_LINES, false});
     expect_routes(form->calls, routes);
     expect_guarded(form->calls, routes);
+    expect_dispatched(form->calls, form, routes);
 }
 
 TEST_F(FormsTest, AssistFormRoutesItsControlsAndClosing)
@@ -334,6 +366,7 @@ TEST_F(FormsTest, AssistFormRoutesItsControlsAndClosing)
     };
     expect_routes(form->calls, routes);
     expect_guarded(form->calls, routes);
+    expect_dispatched(form->calls, form, routes);
     form->Destroy();
 }
 

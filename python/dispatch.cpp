@@ -1,0 +1,135 @@
+#include "dispatch.h"
+
+#include "tesk_vumo/forms/event_guard.h"
+
+#include <string>
+#include <unordered_map>
+
+namespace tesk_vumo::python {
+
+namespace {
+
+/// The wxPython wrapper of @p event as its own class (wx.MouseEvent, ...),
+/// not owning it: like wxPython's, it is valid while the handler runs.
+py::object wrap_event(wxEvent& event)
+{
+    for (const wxClassInfo* info = event.GetClassInfo(); info; info = info->GetBaseClass1()) {
+        const std::string name(wxString(info->GetClassName()).utf8_str());
+        if (PyObject* wrapper = wxPyConstructObject(&event, name.c_str(), false))
+            return py::reinterpret_steal<py::object>(wrapper);
+        PyErr_Clear();
+    }
+    return wrap_borrowed(&event, "wxEvent");
+}
+
+class PythonDispatcher final : public HandlerDispatcher
+{
+public:
+    bool dispatch(wxWindow* window, const char* name, wxEvent& event) override
+    {
+        if (!python_usable())
+            return false;
+        py::gil_scoped_acquire gil;
+        py::object method = python_override(window, name);
+        if (!method)
+            return false;
+        method(wrap_event(event));
+        return true;
+    }
+
+    void window_created(wxWindow* window) override
+    {
+        if (!python_usable())
+            return;
+        py::gil_scoped_acquire gil;
+        try {
+            wrap_window(window, window, "wxWindow");
+        } catch (py::error_already_set& error) {
+            error.discard_as_unraisable("tesk_vumo: wrapping a new window");
+        }
+    }
+
+    bool report(const std::exception& error) noexcept override
+    {
+        const auto* python_error = dynamic_cast<const py::error_already_set*>(&error);
+        if (!python_error || !python_usable())
+            return false;
+        py::gil_scoped_acquire gil;
+        // As wxPython does with an exception of a Python handler: printed
+        // through sys.excepthook, and the event loop goes on.
+        const_cast<py::error_already_set*>(python_error)->restore();
+        PyErr_Print();
+        return true;
+    }
+};
+
+using OverrideCache = std::unordered_map<PyObject*, std::unordered_map<std::string, bool>>;
+
+OverrideCache& override_cache()
+{
+    // The classes stay referenced (and so alive): a freed class's address
+    // could come back as another class.
+    static auto* cache = new OverrideCache;
+    return *cache;
+}
+
+bool overrides(py::handle type, const char* name)
+{
+    auto& per_class = override_cache()[type.ptr()];
+    if (per_class.empty())
+        type.inc_ref();
+    const auto found = per_class.find(name);
+    if (found != per_class.end())
+        return found->second;
+    // Only subclasses of the library's classes override its handlers: a
+    // method of the same name in any other window class is the host's own.
+    bool overridden = false;
+    bool defined = false;
+    for (py::handle base : py::reinterpret_borrow<py::tuple>(reinterpret_cast<PyTypeObject*>(type.ptr())->tp_mro)) {
+        if (is_library_class(base)) {
+            overridden = defined;
+            break;
+        }
+        if (!defined && PyDict_GetItemString(reinterpret_cast<PyTypeObject*>(base.ptr())->tp_dict, name))
+            defined = true;
+    }
+    per_class.emplace(name, overridden);
+    return overridden;
+}
+
+} // namespace
+
+py::object python_override(const wxWindow* window, const char* name)
+{
+    WindowState* state = find_window_state(window);
+    if (!state || !overrides(py::type::handle_of(state->wrapper), name))
+        return py::object();
+    return state->wrapper.attr(name);
+}
+
+void going_to_destroy(wxWindow* window) noexcept
+{
+    if (!python_usable())
+        return;
+    py::gil_scoped_acquire gil;
+    try {
+        if (py::object method = python_override(window, "on_going_to_destroy"))
+            method();
+    } catch (py::error_already_set& error) {
+        error.restore();
+        PyErr_Print();
+    } catch (const std::exception& error) {
+        PyErr_SetString(PyExc_RuntimeError, error.what());
+        PyErr_Print();
+    }
+}
+
+void install_dispatcher()
+{
+    // Never destroyed: the toolkit may still send events after the module's
+    // statics are gone.
+    static auto* dispatcher = new PythonDispatcher;
+    set_handler_dispatcher(dispatcher);
+}
+
+} // namespace tesk_vumo::python
