@@ -47,12 +47,13 @@ void set_source_image(Viewer& viewer, py::handle value, SourceMessages wording)
 }
 
 /// The viewer's source image as an array: the caller's own array when one
-/// was stored unconverted, else an array of the viewer's, the same object
-/// on every call while the image stays; None when empty.
+/// was stored unconverted, else a read-only array of the viewer's (which
+/// may be the very memory it shows), the same object on every call while
+/// the image stays; None when empty.
 template <class Viewer>
 py::object source_image(const Viewer& viewer)
 {
-    return cached_array(window_state(&viewer).slot("source_image"), viewer.source_image());
+    return cached_array(window_state(&viewer).slot("source_image"), viewer.source_image(), false);
 }
 
 /// Installs the source_image property on a viewer class.

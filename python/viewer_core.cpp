@@ -24,11 +24,14 @@ SourceMessages wording(const Image*)
 }
 
 /// The one array Python sees for the viewer's displayed image (None when
-/// there is none); it keeps that image alive after a refit replaced it.
+/// there is none); it keeps that image alive after a refit replaced it. It
+/// is read-only while the viewer shows its own source without a copy.
 template <class T>
 py::object shown_array(const T& viewer)
 {
-    return cached_array(window_state(&viewer).slot("image_being_shown"), viewer.image_being_shown());
+    const cv::Mat& shown = viewer.image_being_shown();
+    const bool is_source = shown.u && shown.u == viewer.source_image().u;
+    return cached_array(window_state(&viewer).slot("image_being_shown"), shown, !is_source);
 }
 
 /// Rows and columns of @p shown (the displayed image's array) under

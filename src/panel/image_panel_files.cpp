@@ -16,7 +16,7 @@ void ImagePanel::on_load_image(wxCommandEvent&)
     if (image.empty())
         set_source_image(std::nullopt);
     else
-        set_source_image(image);
+        store_source(image, true);
 }
 
 void ImagePanel::on_save_image(wxCommandEvent&)
