@@ -1,6 +1,7 @@
 #include "bench_support.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 #include <sys/utsname.h>
 
 #include <algorithm>
@@ -159,13 +160,13 @@ void timed_together(benchmark::State& state, const std::vector<Timed>& ops, int 
 void print_table(const std::string& machine)
 {
     std::printf("\nMachine: %s\n\n", machine.c_str());
-    std::printf("| operation | viewport | image | median ms | floor (ms) | x floor | x blit | 48 MP / 1 MP | faults/op |\n");
-    std::printf("|---|---|---|---:|---|---:|---:|---:|---:|\n");
+    std::printf("| operation | viewport | image | median ms | floor (ms) | x floor | x blit | 48 MP / 1 MP | faults/op | compared |\n");
+    std::printf("|---|---|---|---:|---|---:|---:|---:|---:|---|\n");
     for (const Row& row : rows()) {
         if (row.hidden || (row.median_ms < 0 && row.note.empty()))
             continue; // a floor shown through its users, or filtered out
         if (row.median_ms < 0) {
-            std::printf("| %s | %s | %s | %s | | | | | |\n", row.operation.c_str(), row.viewport.c_str(),
+            std::printf("| %s | %s | %s | %s | | | | | | |\n", row.operation.c_str(), row.viewport.c_str(),
                         row.image.c_str(), row.note.c_str());
             continue;
         }
@@ -189,12 +190,67 @@ void print_table(const std::string& machine)
                     && small.median_ms > 0)
                     size_text = fixed(row.median_ms / small.median_ms, 2);
         }
-        std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", row.operation.c_str(),
+        std::string versus_text;
+        if (const Row* other = row.versus_key.empty() ? nullptr : find_row(row.versus_key);
+            other && other->median_ms > 0)
+            versus_text = fixed(row.median_ms / other->median_ms, 2) + " x " + row.versus_name;
+        std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", row.operation.c_str(),
                     row.viewport.c_str(), row.image.c_str(), fixed(row.median_ms, row.median_ms < 0.1 ? 4 : 2).c_str(),
                     floor_text.c_str(), ratio_text.c_str(), blit_text.c_str(), size_text.c_str(),
-                    fixed(row.faults_per_op, 1).c_str());
+                    fixed(row.faults_per_op, 1).c_str(), versus_text.c_str());
     }
     std::fflush(stdout);
+}
+
+namespace {
+std::deque<MemoryRow>& memory_rows()
+{
+    static std::deque<MemoryRow> all;
+    return all;
+}
+} // namespace
+
+MemoryRow& add_memory_row(MemoryRow row)
+{
+    memory_rows().push_back(std::move(row));
+    return memory_rows().back();
+}
+
+void print_memory_table()
+{
+    if (memory_rows().empty())
+        return;
+    std::printf("\n| image | state | buffers held | minimum | held - minimum | peak during the change | peak - held |\n");
+    std::printf("|---|---|---:|---:|---:|---:|---:|\n");
+    for (const MemoryRow& row : memory_rows()) {
+        if (row.held < 0)
+            continue;
+        std::printf("| %s | %s | %s | %s | %s | %s | %s |\n", row.image.c_str(), row.state.c_str(),
+                    fixed(row.held, 2).c_str(), fixed(row.minimum, 2).c_str(), fixed(row.held - row.minimum, 2).c_str(),
+                    row.peak < 0 ? "" : fixed(row.peak, 2).c_str(),
+                    row.peak < 0 ? "" : fixed(row.peak - row.held, 2).c_str());
+    }
+    std::fflush(stdout);
+}
+
+double resident_bytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    double size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * static_cast<double>(sysconf(_SC_PAGESIZE));
+}
+
+double peak_resident_bytes()
+{
+    const std::string text = first_line_with("/proc/self/status", "VmHWM");
+    return std::stod(text) * 1024.0; // "   1984 kB"
+}
+
+void reset_peak_resident()
+{
+    // Resets VmHWM to the present resident size (Linux 4.0 and later).
+    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 std::string describe_machine()

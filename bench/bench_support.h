@@ -42,6 +42,8 @@ struct Row
     double median_ms = -1;
     double faults_per_op = -1;
     std::string note;      ///< why there is no measurement
+    std::string versus_key;  ///< another row this one is compared with
+    std::string versus_name; ///< what that row is, for the table
 };
 
 /// Adds a row; the returned reference stays valid until the table prints.
@@ -81,6 +83,23 @@ void timed(benchmark::State& state, Row& row, Op&& op, int warm_up = 2)
 
 /// Prints the table of every row to stdout, as Markdown.
 void print_table(const std::string& machine);
+
+/// What a viewer held in one state, in buffers of the image's size (W x H x 3 bytes).
+struct MemoryRow
+{
+    std::string image;
+    std::string state;
+    double minimum;     ///< what the behaviour requires
+    double held = -1;   ///< resident memory over the image size, after the change
+    double peak = -1;   ///< the highest resident memory during the change
+};
+MemoryRow& add_memory_row(MemoryRow row);
+void print_memory_table();
+
+/// Resident memory of this process in bytes, and its peak since the last reset_peak_resident().
+double resident_bytes();
+double peak_resident_bytes();
+void reset_peak_resident();
 
 /// One line describing this machine, the toolkit and the libraries.
 std::string describe_machine();

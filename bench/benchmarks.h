@@ -36,8 +36,14 @@ void register_fitting(Stage& stage, const Viewport& v, const ImageSize& size, Zo
                       int iterations);
 /// Switching between a zoom mode that shows the whole image and one that fits it.
 void register_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
+/// Switching a source the viewer owns to NoZoom and back.
+void register_own_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
 void register_source_file(Stage& stage, const Viewport& v, const ImageSize& size, const std::string& extension,
                           int iterations);
+
+// ---- memory (memory.cpp)
+/// What the viewer holds in each state of a source it owns, and the peak of each change.
+void register_memory(Stage& stage, const Viewport& v, const ImageSize& size);
 
 } // namespace tesk_vumo::bench
 

@@ -78,9 +78,14 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
             // Shrinking and then turning the small result touches a fraction
             // of the pixels that turning the whole source would; both orders
             // agree within 1 in every sample.
-            make_image(work_, geometry::rotated_size(shown_size, rotation_), CV_8UC3);
-            cv::resize(source_image_, work_, work_.size());
-            geometry::rotate(work_, shown, rotation_);
+            if (rotation_ == Rotation::Double90) {
+                cv::resize(source_image_, shown, shown_size);
+                geometry::rotate(shown, shown, rotation_);
+            } else {
+                make_image(work_, geometry::rotated_size(shown_size, rotation_), CV_8UC3);
+                cv::resize(source_image_, work_, work_.size());
+                geometry::rotate(work_, shown, rotation_);
+            }
         } else {
             make_image(work_, rotated_size, CV_8UC3);
             geometry::rotate(source_image_, work_, rotation_);
