@@ -63,7 +63,9 @@ void bind_source_image(WxClass<T, Base>& cls, SourceMessages wording)
     cls.def_property(
         "source_image", [](const T& viewer) { return source_image(viewer); },
         [wording](T& viewer, py::object value) { set_source_image(viewer, value, wording); },
-        "The image the viewer shows: an H x W x 3 uint8 numpy array (R, G, B), or None.\n\n"
+        "The image the viewer shows: an H x W x 3 uint8 numpy array (R, G, B), or None. A caller's "
+        "array comes back as that very array; an image the viewer decoded or converted comes back "
+        "read-only.\n\n"
         "Set it to a file path (str, bytes or os.PathLike; AssertionError when the file cannot be "
         "read), to a uint8 array of H x W or H x W x 1 (gray, stored as a new RGB array) or H x W x 3 "
         "(stored as it is, not copied), or to None to clear the viewer. Other values raise "

@@ -100,7 +100,9 @@ void bind_viewer_core(WxClass<T, Base>& cls)
     cls.def_property_readonly(
         "image_being_shown", [](const T& viewer) { return shown_array(viewer); },
         "The displayed image, the source turned and scaled (H x W x 3 uint8 array), or None before "
-        "the first fitting. The array stays valid, with its pixels, after the viewer refits.");
+        "the first fitting. The array stays valid, with its pixels, after the viewer refits. Under "
+        "NoZoom without a turn, a source the viewer decoded or converted is shown as it is: both "
+        "arrays are then the same read-only memory.");
     cls.def_property_readonly(
         "buffer", [](const T& viewer) { return viewer.buffer(); },
         "A copy of the composed off-screen picture (wx.Bitmap of the drawing surface's client "

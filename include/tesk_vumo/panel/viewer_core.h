@@ -88,7 +88,10 @@ public:
     void disable_selecting() { enable_selecting(false); }
 
     // ---- state read by hosts and tests
-    /// The displayed image (source turned and scaled); empty before the first fitting.
+    /// The displayed image (source turned and scaled); empty before the first
+    /// fitting. Under NoZoom without a turn, a source the viewer decoded or
+    /// converted is shown as it is: both are then the same memory, to be read
+    /// only (as are the regions of it handed out below).
     const cv::Mat& image_being_shown() const { return image_being_shown_; }
     /// Off-screen picture of ui_image's client size; invalid until that had a positive size.
     const wxBitmap& buffer() const { return buffer_; }
