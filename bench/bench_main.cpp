@@ -67,9 +67,9 @@ int main(int argc, char** argv)
     std::vector<ImageSize> fit_sizes = sizes;
     if (!quick)
         fit_sizes.push_back({100, 11548, 8660});
-    std::vector<ImageSize> memory_sizes{{12, 4000, 3000}, {48, 8000, 6000}};
+    std::vector<ImageSize> memory_sizes{{12, 4000, 3000}};
     if (!quick)
-        memory_sizes.push_back(fit_sizes.back());
+        memory_sizes.insert(memory_sizes.end(), {{48, 8000, 6000}, fit_sizes.back()});
     const Viewport main_viewport{1920, 1080};
     const ZoomMode modes[] = {ZoomMode::FitPage, ZoomMode::FitWidth, ZoomMode::FitHeight, ZoomMode::NoZoom};
     const auto fitting_runs = [&](const ImageSize& size) {

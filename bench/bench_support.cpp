@@ -1,10 +1,12 @@
 #include "bench_support.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <sys/utsname.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <deque>
@@ -220,37 +222,52 @@ void print_memory_table()
 {
     if (memory_rows().empty())
         return;
-    std::printf("\n| image | state | buffers held | minimum | held - minimum | peak during the change | peak - held |\n");
+    std::printf("\n| image | state | buffers held | minimum | held - minimum | peak during the change | peak - max(before, after) |\n");
     std::printf("|---|---|---:|---:|---:|---:|---:|\n");
     for (const MemoryRow& row : memory_rows()) {
         if (row.held < 0)
             continue;
         std::printf("| %s | %s | %s | %s | %s | %s | %s |\n", row.image.c_str(), row.state.c_str(),
                     fixed(row.held, 2).c_str(), fixed(row.minimum, 2).c_str(), fixed(row.held - row.minimum, 2).c_str(),
-                    row.peak < 0 ? "" : fixed(row.peak, 2).c_str(),
-                    row.peak < 0 ? "" : fixed(row.peak - row.held, 2).c_str());
+                    fixed(row.peak, 2).c_str(), fixed(row.peak - std::max(row.before, row.held), 2).c_str());
     }
     std::fflush(stdout);
 }
 
-double resident_bytes()
+namespace {
+double anonymous_bytes_now()
 {
+    // statm counts pages: resident, then resident shared with files or other
+    // processes (mapped libraries, the X server's shared-memory images).
     std::ifstream statm("/proc/self/statm");
-    double size = 0, resident = 0;
-    statm >> size >> resident;
-    return resident * static_cast<double>(sysconf(_SC_PAGESIZE));
+    double size = 0, resident = 0, shared = 0;
+    statm >> size >> resident >> shared;
+    return (resident - shared) * static_cast<double>(sysconf(_SC_PAGESIZE));
+}
+} // namespace
+
+double anonymous_bytes()
+{
+    // Memory freed to malloc is not held by anyone, but glibc keeps up to
+    // 64 MiB of it per arena until some later free trims the arena.
+    malloc_trim(0);
+    return anonymous_bytes_now();
 }
 
-double peak_resident_bytes()
+double peak_anonymous_bytes(const std::function<void()>& change)
 {
-    const std::string text = first_line_with("/proc/self/status", "VmHWM");
-    return std::stod(text) * 1024.0; // "   1984 kB"
-}
-
-void reset_peak_resident()
-{
-    // Resets VmHWM to the present resident size (Linux 4.0 and later).
-    std::ofstream("/proc/self/clear_refs") << "5";
+    std::atomic<bool> done{false};
+    double peak = anonymous_bytes_now();
+    std::thread sampler([&] {
+        while (!done.load()) {
+            peak = std::max(peak, anonymous_bytes_now());
+            std::this_thread::sleep_for(std::chrono::microseconds(250));
+        }
+    });
+    change();
+    done = true;
+    sampler.join();
+    return std::max(peak, anonymous_bytes_now());
 }
 
 std::string describe_machine()

@@ -90,16 +90,20 @@ struct MemoryRow
     std::string image;
     std::string state;
     double minimum;     ///< what the behaviour requires
-    double held = -1;   ///< resident memory over the image size, after the change
-    double peak = -1;   ///< the highest resident memory during the change
+    double before = -1; ///< private resident memory over the image size, before the change
+    double held = -1;   ///< the same after the change
+    double peak = -1;   ///< the highest during the change
 };
 MemoryRow& add_memory_row(MemoryRow row);
 void print_memory_table();
 
-/// Resident memory of this process in bytes, and its peak since the last reset_peak_resident().
-double resident_bytes();
-double peak_resident_bytes();
-void reset_peak_resident();
+/// Private (anonymous) resident memory of this process in bytes, after
+/// returning the memory malloc keeps free to the system: what images and
+/// other allocations hold, without mapped files or memory shared with the
+/// X server.
+double anonymous_bytes();
+/// The highest anonymous_bytes() while @p change runs, sampled every 0.25 ms.
+double peak_anonymous_bytes(const std::function<void()>& change);
 
 /// One line describing this machine, the toolkit and the libraries.
 std::string describe_machine();

@@ -34,7 +34,7 @@ void register_memory(Stage& stage, const Viewport& v, const ImageSize& size)
         const cv::Mat& gray = stage.gray(size);
         Stage::pump();
         const double buffer = static_cast<double>(size.width) * size.height * 3;
-        const double baseline = resident_bytes();
+        const double baseline = anonymous_bytes();
         const wxSize surface = panel.ui_image->GetSize();
         const auto fitted = [&](Rotation rotation) {
             const cv::Size shown = geometry::fitted_size(ZoomMode::FitPage,
@@ -43,12 +43,15 @@ void register_memory(Stage& stage, const Viewport& v, const ImageSize& size)
             return static_cast<double>(shown.area()) * 3 / buffer;
         };
         const auto measure = [&](const std::string& what, double minimum, const std::function<void()>& change) {
-            reset_peak_resident();
-            change();
-            display_sync();
             MemoryRow row{size.name(), what, minimum};
-            row.held = (resident_bytes() - baseline) / buffer;
-            row.peak = (peak_resident_bytes() - baseline) / buffer;
+            row.before = (anonymous_bytes() - baseline) / buffer;
+            row.peak = (peak_anonymous_bytes([&] {
+                            change();
+                            display_sync();
+                        })
+                        - baseline)
+                       / buffer;
+            row.held = (anonymous_bytes() - baseline) / buffer;
             add_memory_row(row);
         };
         // One pass; the measurements follow it, outside the timed loop.
