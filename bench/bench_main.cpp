@@ -73,7 +73,7 @@ int main(int argc, char** argv)
     const Viewport main_viewport{1920, 1080};
     const ZoomMode modes[] = {ZoomMode::FitPage, ZoomMode::FitWidth, ZoomMode::FitHeight, ZoomMode::NoZoom};
     const auto fitting_runs = [&](const ImageSize& size) {
-        const int runs = size.megapixels >= 100 ? 3 : size.megapixels >= 48 ? 5 : size.megapixels >= 12 ? 8 : 16;
+        const int runs = size.megapixels >= 100 ? 7 : size.megapixels >= 48 ? 11 : size.megapixels >= 12 ? 15 : 25;
         return quick ? std::max(3, runs / 2) : runs;
     };
 
@@ -98,6 +98,11 @@ int main(int argc, char** argv)
                         register_fitting(stage, v, size, mode, rotation, fitting_runs(size));
                     }
         }
+        for (const ImageSize& size : fit_sizes)
+            for (ZoomMode mode : {ZoomMode::FitPage, ZoomMode::FitWidth, ZoomMode::FitHeight})
+                for (Rotation rotation : rotations)
+                    if (rotation != Rotation::NoRotation && size.megapixels >= 12)
+                        register_turn(stage, main_viewport, size, mode, rotation, fitting_runs(size));
         for (const ImageSize& size : sizes)
             register_zoom_change(stage, main_viewport, size, fitting_runs(size));
         for (const ImageSize& size : sizes)

@@ -34,6 +34,9 @@ std::function<void()> decode_floor(const std::string& path);
 void register_redraws(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
 void register_fitting(Stage& stage, const Viewport& v, const ImageSize& size, ZoomMode mode, Rotation rotation,
                       int iterations);
+/// Turning the image by @p rotation and back under @p mode.
+void register_turn(Stage& stage, const Viewport& v, const ImageSize& size, ZoomMode mode, Rotation rotation,
+                   int iterations);
 /// Switching between a zoom mode that shows the whole image and one that fits it.
 void register_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
 /// Switching a source the viewer owns to NoZoom and back.

@@ -220,6 +220,36 @@ void register_fitting(Stage& stage, const Viewport& v, const ImageSize& size, Zo
     });
 }
 
+void register_turn(Stage& stage, const Viewport& v, const ImageSize& size, ZoomMode mode, Rotation rotation,
+                   int iterations)
+{
+    const std::string key = "turn/" + v.name() + "/" + size.name() + "/" + name(mode) + "/" + name(rotation);
+    Row& row = add_row(key, std::string("turn ") + name(mode) + " NoRotation -> " + name(rotation) + " + sync", v.name(),
+                       size.name());
+    Row& back = add_row(key + "/back", "", v.name(), size.name());
+    back.hidden = true;
+    // Turning and turning back in the same iterations: the turned fitting
+    // against the unturned one, under the same load.
+    row.versus_key = back.key;
+    row.versus_name = "turning back";
+    add(key, iterations, [&stage, &row, &back, v, size, mode, rotation](benchmark::State& state) {
+        if (!stage.show(v) && skip(state, row, "viewport refused"))
+            return;
+        stage.load(size, mode, Rotation::NoRotation);
+        ImagePanel& panel = stage.panel();
+        panel.ui_checkbox_middle_lines->SetValue(false);
+        panel.ui_checkbox_follow_lines->SetValue(false);
+        Stage::pump();
+        const auto turn = [&panel](Rotation to) {
+            return [&panel, to] {
+                panel.set_rotation(to);
+                display_sync();
+            };
+        };
+        timed_together(state, {{&row, turn(rotation)}, {&back, turn(Rotation::NoRotation)}});
+    });
+}
+
 void register_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size, int iterations)
 {
     const std::string key = "zoom-change/" + v.name() + "/" + size.name();
