@@ -91,9 +91,9 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
             geometry::rotate(source_image_, work_, rotation_);
             cv::resize(work_, shown, shown_size);
         }
-        if (!small_beside_source(work_))
-            work_.release();
     }
+    if (!small_beside_source(work_))
+        work_.release();
 
     const auto h = geometry::scroll_bar_setup(h_scroll_pos, surface.x, shown.cols);
     const auto v = geometry::scroll_bar_setup(v_scroll_pos, surface.y, shown.rows);
