@@ -63,30 +63,46 @@ int main(int argc, char** argv)
         rotations = {Rotation::NoRotation, Rotation::ClockWise90};
         runs = 10;
     }
+    // Quarter turns are measured up to 100 MP, in the fit modes only.
+    std::vector<ImageSize> fit_sizes = sizes;
+    if (!quick)
+        fit_sizes.push_back({100, 11548, 8660});
+    std::vector<ImageSize> memory_sizes{{12, 4000, 3000}};
+    if (!quick)
+        memory_sizes.insert(memory_sizes.end(), {{48, 8000, 6000}, fit_sizes.back()});
     const Viewport main_viewport{1920, 1080};
     const ZoomMode modes[] = {ZoomMode::FitPage, ZoomMode::FitWidth, ZoomMode::FitHeight, ZoomMode::NoZoom};
     const auto fitting_runs = [&](const ImageSize& size) {
-        const int runs = size.megapixels >= 48 ? 5 : size.megapixels >= 12 ? 8 : 16;
+        const int runs = size.megapixels >= 100 ? 7 : size.megapixels >= 48 ? 11 : size.megapixels >= 12 ? 15 : 25;
         return quick ? std::max(3, runs / 2) : runs;
     };
 
     {
         Stage stage(TESK_VUMO_BENCH_DATA_DIR);
+        for (const ImageSize& size : memory_sizes)
+            register_memory(stage, main_viewport, size);
         for (const Viewport& v : viewports) {
             register_viewport_floors(stage, v, sizes.back(), runs);
             for (const ImageSize& size : sizes)
                 register_redraws(stage, v, size, runs);
             // Every zoom mode and rotation on the main viewport; the fit
             // that follows the window on the others.
-            for (const ImageSize& size : sizes)
+            for (const ImageSize& size : fit_sizes)
                 for (ZoomMode mode : modes)
                     for (Rotation rotation : rotations) {
                         const bool main = v.width == main_viewport.width && v.height == main_viewport.height;
                         if (!main && (mode != ZoomMode::FitPage || rotation != Rotation::NoRotation))
                             continue;
+                        if (size.megapixels > sizes.back().megapixels && (!main || mode == ZoomMode::NoZoom))
+                            continue;
                         register_fitting(stage, v, size, mode, rotation, fitting_runs(size));
                     }
         }
+        for (const ImageSize& size : fit_sizes)
+            for (ZoomMode mode : {ZoomMode::FitPage, ZoomMode::FitWidth, ZoomMode::FitHeight})
+                for (Rotation rotation : rotations)
+                    if (rotation != Rotation::NoRotation && size.megapixels >= 12)
+                        register_turn(stage, main_viewport, size, mode, rotation, fitting_runs(size));
         for (const ImageSize& size : sizes)
             register_zoom_change(stage, main_viewport, size, fitting_runs(size));
         for (double rate : {1.0 / 16, 1.0 / 4, 1.0 / 2, 1.0, 2.0, 4.0, 16.0})
@@ -95,12 +111,15 @@ int main(int argc, char** argv)
             for (double rate : {1.0 / 4, 1.0, 4.0})
                 register_free_zoom(stage, main_viewport, {sizes.back()}, rate, degrees, runs);
         for (const ImageSize& size : sizes)
+            register_own_zoom_change(stage, main_viewport, size, fitting_runs(size));
+        for (const ImageSize& size : sizes)
             for (const char* extension : {"png", "jpg"})
                 register_source_file(stage, main_viewport, size, extension, 3);
 
         benchmark::RunSpecifiedBenchmarks();
         benchmark::Shutdown();
         print_table(machine);
+        print_memory_table();
     }
     wxEntryCleanup();
     return 0;

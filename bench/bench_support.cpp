@@ -1,9 +1,12 @@
 #include "bench_support.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <sys/utsname.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <deque>
@@ -159,13 +162,13 @@ void timed_together(benchmark::State& state, const std::vector<Timed>& ops, int 
 void print_table(const std::string& machine)
 {
     std::printf("\nMachine: %s\n\n", machine.c_str());
-    std::printf("| operation | viewport | image | median ms | floor (ms) | x floor | x blit | 48 MP / 1 MP | faults/op |\n");
-    std::printf("|---|---|---|---:|---|---:|---:|---:|---:|\n");
+    std::printf("| operation | viewport | image | median ms | floor (ms) | x floor | x blit | 48 MP / 1 MP | faults/op | compared |\n");
+    std::printf("|---|---|---|---:|---|---:|---:|---:|---:|---|\n");
     for (const Row& row : rows()) {
         if (row.hidden || (row.median_ms < 0 && row.note.empty()))
             continue; // a floor shown through its users, or filtered out
         if (row.median_ms < 0) {
-            std::printf("| %s | %s | %s | %s | | | | | |\n", row.operation.c_str(), row.viewport.c_str(),
+            std::printf("| %s | %s | %s | %s | | | | | | |\n", row.operation.c_str(), row.viewport.c_str(),
                         row.image.c_str(), row.note.c_str());
             continue;
         }
@@ -189,12 +192,82 @@ void print_table(const std::string& machine)
                     && small.median_ms > 0)
                     size_text = fixed(row.median_ms / small.median_ms, 2);
         }
-        std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", row.operation.c_str(),
+        std::string versus_text;
+        if (const Row* other = row.versus_key.empty() ? nullptr : find_row(row.versus_key);
+            other && other->median_ms > 0)
+            versus_text = fixed(row.median_ms / other->median_ms, 2) + " x " + row.versus_name;
+        std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", row.operation.c_str(),
                     row.viewport.c_str(), row.image.c_str(), fixed(row.median_ms, row.median_ms < 0.1 ? 4 : 2).c_str(),
                     floor_text.c_str(), ratio_text.c_str(), blit_text.c_str(), size_text.c_str(),
-                    fixed(row.faults_per_op, 1).c_str());
+                    fixed(row.faults_per_op, 1).c_str(), versus_text.c_str());
     }
     std::fflush(stdout);
+}
+
+namespace {
+std::deque<MemoryRow>& memory_rows()
+{
+    static std::deque<MemoryRow> all;
+    return all;
+}
+} // namespace
+
+MemoryRow& add_memory_row(MemoryRow row)
+{
+    memory_rows().push_back(std::move(row));
+    return memory_rows().back();
+}
+
+void print_memory_table()
+{
+    if (memory_rows().empty())
+        return;
+    std::printf("\n| image | state | buffers held | minimum | held - minimum | peak during the change | peak - max(before, after) |\n");
+    std::printf("|---|---|---:|---:|---:|---:|---:|\n");
+    for (const MemoryRow& row : memory_rows()) {
+        if (row.held < 0)
+            continue;
+        std::printf("| %s | %s | %s | %s | %s | %s | %s |\n", row.image.c_str(), row.state.c_str(),
+                    fixed(row.held, 2).c_str(), fixed(row.minimum, 2).c_str(), fixed(row.held - row.minimum, 2).c_str(),
+                    fixed(row.peak, 2).c_str(), fixed(row.peak - std::max(row.before, row.held), 2).c_str());
+    }
+    std::fflush(stdout);
+}
+
+namespace {
+double anonymous_bytes_now()
+{
+    // statm counts pages: resident, then resident shared with files or other
+    // processes (mapped libraries, the X server's shared-memory images).
+    std::ifstream statm("/proc/self/statm");
+    double size = 0, resident = 0, shared = 0;
+    statm >> size >> resident >> shared;
+    return (resident - shared) * static_cast<double>(sysconf(_SC_PAGESIZE));
+}
+} // namespace
+
+double anonymous_bytes()
+{
+    // Memory freed to malloc is not held by anyone, but glibc keeps up to
+    // 64 MiB of it per arena until some later free trims the arena.
+    malloc_trim(0);
+    return anonymous_bytes_now();
+}
+
+double peak_anonymous_bytes(const std::function<void()>& change)
+{
+    std::atomic<bool> done{false};
+    double peak = anonymous_bytes_now();
+    std::thread sampler([&] {
+        while (!done.load()) {
+            peak = std::max(peak, anonymous_bytes_now());
+            std::this_thread::sleep_for(std::chrono::microseconds(250));
+        }
+    });
+    change();
+    done = true;
+    sampler.join();
+    return std::max(peak, anonymous_bytes_now());
 }
 
 std::string describe_machine()

@@ -42,6 +42,8 @@ struct Row
     double median_ms = -1;
     double faults_per_op = -1;
     std::string note;      ///< why there is no measurement
+    std::string versus_key;  ///< another row this one is compared with
+    std::string versus_name; ///< what that row is, for the table
 };
 
 /// Adds a row; the returned reference stays valid until the table prints.
@@ -81,6 +83,27 @@ void timed(benchmark::State& state, Row& row, Op&& op, int warm_up = 2)
 
 /// Prints the table of every row to stdout, as Markdown.
 void print_table(const std::string& machine);
+
+/// What a viewer held in one state, in buffers of the image's size (W x H x 3 bytes).
+struct MemoryRow
+{
+    std::string image;
+    std::string state;
+    double minimum;     ///< what the behaviour requires
+    double before = -1; ///< private resident memory over the image size, before the change
+    double held = -1;   ///< the same after the change
+    double peak = -1;   ///< the highest during the change
+};
+MemoryRow& add_memory_row(MemoryRow row);
+void print_memory_table();
+
+/// Private (anonymous) resident memory of this process in bytes, after
+/// returning the memory malloc keeps free to the system: what images and
+/// other allocations hold, without mapped files or memory shared with the
+/// X server.
+double anonymous_bytes();
+/// The highest anonymous_bytes() while @p change runs, sampled every 0.25 ms.
+double peak_anonymous_bytes(const std::function<void()>& change);
 
 /// One line describing this machine, the toolkit and the libraries.
 std::string describe_machine();

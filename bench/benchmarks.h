@@ -34,8 +34,13 @@ std::function<void()> decode_floor(const std::string& path);
 void register_redraws(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
 void register_fitting(Stage& stage, const Viewport& v, const ImageSize& size, ZoomMode mode, Rotation rotation,
                       int iterations);
+/// Turning the image by @p rotation and back under @p mode.
+void register_turn(Stage& stage, const Viewport& v, const ImageSize& size, ZoomMode mode, Rotation rotation,
+                   int iterations);
 /// Switching between a zoom mode that shows the whole image and one that fits it.
 void register_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
+/// Switching a source the viewer owns to NoZoom and back.
+void register_own_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
 void register_source_file(Stage& stage, const Viewport& v, const ImageSize& size, const std::string& extension,
                           int iterations);
 
@@ -44,6 +49,10 @@ void register_source_file(Stage& stage, const Viewport& v, const ImageSize& size
 /// source, for each of @p sizes in the same iterations.
 void register_free_zoom(Stage& stage, const Viewport& v, const std::vector<ImageSize>& sizes, double rate,
                         double degrees, int iterations);
+
+// ---- memory (memory.cpp)
+/// What the viewer holds in each state of a source it owns, and the peak of each change.
+void register_memory(Stage& stage, const Viewport& v, const ImageSize& size);
 
 } // namespace tesk_vumo::bench
 

@@ -154,7 +154,8 @@ std::function<void()> fitting_floor(const cv::Mat& source, const Viewport& v, Zo
     const bool rotates = rotation == Rotation::ClockWise90 || rotation == Rotation::Double90
                          || rotation == Rotation::CounterClockWise90;
     auto rotated = std::make_shared<cv::Mat>(), resized = std::make_shared<cv::Mat>();
-    // The same branches as the fitting's.
+    // The cheapest work that gives the displayed image: a turned image is
+    // scaled while it is the smaller of the two, before or after the turn.
     return [source, shown, turned, rotates, rotation, rotated, resized] {
         if (!rotates && shown == turned)
             source.copyTo(*resized);
@@ -162,7 +163,10 @@ std::function<void()> fitting_floor(const cv::Mat& source, const Viewport& v, Zo
             cv::resize(source, *resized, shown);
         else if (shown == turned)
             geometry::rotate(source, *resized, rotation);
-        else {
+        else if (shown.area() <= turned.area()) {
+            cv::resize(source, *rotated, geometry::rotated_size(shown, rotation));
+            geometry::rotate(*rotated, *resized, rotation);
+        } else {
             geometry::rotate(source, *rotated, rotation);
             cv::resize(*rotated, *resized, shown);
         }

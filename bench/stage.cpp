@@ -64,6 +64,20 @@ const cv::Mat& Stage::image(const ImageSize& size)
     return image;
 }
 
+const cv::Mat& Stage::gray(const ImageSize& size)
+{
+    cv::Mat& gray = grays_[size.megapixels];
+    if (gray.empty())
+        cv::cvtColor(image(size), gray, cv::COLOR_RGB2GRAY);
+    return gray;
+}
+
+void Stage::forget(const ImageSize& size)
+{
+    images_.erase(size.megapixels);
+    grays_.erase(size.megapixels);
+}
+
 std::filesystem::path Stage::file(const ImageSize& size, const std::string& extension)
 {
     const auto path = data_dir_ / ("photo_" + std::to_string(size.width) + "x" + std::to_string(size.height) + "."

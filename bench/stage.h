@@ -29,6 +29,10 @@ public:
     bool show(const Viewport& viewport);
     /// The source image of @p size, made once.
     const cv::Mat& image(const ImageSize& size);
+    /// The same image in gray, made once.
+    const cv::Mat& gray(const ImageSize& size);
+    /// Drops the images made for @p size.
+    void forget(const ImageSize& size);
     /// The same image written as a file with @p extension ("png", "jpg").
     std::filesystem::path file(const ImageSize& size, const std::string& extension);
     /// Shows @p size under @p mode and @p rotation, if it is not shown so already.
@@ -44,6 +48,7 @@ private:
     wxFrame* frame_ = nullptr;
     ImagePanel* panel_ = nullptr;
     std::map<int, cv::Mat> images_;
+    std::map<int, cv::Mat> grays_;
 };
 
 } // namespace tesk_vumo::bench

@@ -198,6 +198,10 @@ void register_fitting(Stage& stage, const Viewport& v, const ImageSize& size, Zo
     // A fitting ends by showing its result: at the least one blit.
     row.floor_name = "cv+blit";
     row.floor_terms = {{floor.key}, {blit.key}};
+    if (rotation == Rotation::ClockWise90 || rotation == Rotation::Double90 || rotation == Rotation::CounterClockWise90) {
+        row.versus_key = "fitting/" + v.name() + "/" + size.name() + "/" + name(mode) + "/" + name(Rotation::NoRotation);
+        row.versus_name = "unturned";
+    }
     add(key, iterations, [&stage, &row, &floor, &blit, v, size, mode, rotation](benchmark::State& state) {
         if (!stage.show(v) && skip(state, row, "viewport refused"))
             return;
@@ -213,6 +217,36 @@ void register_fitting(Stage& stage, const Viewport& v, const ImageSize& size, Zo
         timed_together(state, {{&row, fit},
                                {&floor, fitting_floor(stage.image(size), v, mode, rotation)},
                                {&blit, blit_floor(panel)}});
+    });
+}
+
+void register_turn(Stage& stage, const Viewport& v, const ImageSize& size, ZoomMode mode, Rotation rotation,
+                   int iterations)
+{
+    const std::string key = "turn/" + v.name() + "/" + size.name() + "/" + name(mode) + "/" + name(rotation);
+    Row& row = add_row(key, std::string("turn ") + name(mode) + " NoRotation -> " + name(rotation) + " + sync", v.name(),
+                       size.name());
+    Row& back = add_row(key + "/back", "", v.name(), size.name());
+    back.hidden = true;
+    // Turning and turning back in the same iterations: the turned fitting
+    // against the unturned one, under the same load.
+    row.versus_key = back.key;
+    row.versus_name = "turning back";
+    add(key, iterations, [&stage, &row, &back, v, size, mode, rotation](benchmark::State& state) {
+        if (!stage.show(v) && skip(state, row, "viewport refused"))
+            return;
+        stage.load(size, mode, Rotation::NoRotation);
+        ImagePanel& panel = stage.panel();
+        panel.ui_checkbox_middle_lines->SetValue(false);
+        panel.ui_checkbox_follow_lines->SetValue(false);
+        Stage::pump();
+        const auto turn = [&panel](Rotation to) {
+            return [&panel, to] {
+                panel.set_rotation(to);
+                display_sync();
+            };
+        };
+        timed_together(state, {{&row, turn(rotation)}, {&back, turn(Rotation::NoRotation)}});
     });
 }
 
@@ -248,6 +282,51 @@ void register_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size
             (floor_whole ? to_whole : to_fit)();
         };
         timed_together(state, {{&row, change}, {&floor, bare}, {&blit, blit_floor(panel)}});
+    });
+}
+
+void register_own_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size, int iterations)
+{
+    const std::string key = "own-zoom/" + v.name() + "/" + size.name();
+    Row& row = add_row(key, "zoom change FitPage -> NoZoom, viewer's own source + sync", v.name(), size.name());
+    Row& back = add_row(key + "/back", "zoom change NoZoom -> FitPage, viewer's own source + sync", v.name(),
+                        size.name());
+    Row& redraw = add_row(key + "/redraw", "", v.name(), size.name());
+    Row& floor = add_row(key + "/floor", "", v.name(), size.name());
+    Row& blit = add_row(key + "/blit", "", v.name(), size.name());
+    redraw.hidden = floor.hidden = blit.hidden = true;
+    // Showing the source as it is leaves only the redraw of the new picture.
+    row.floor_name = "redraw";
+    row.floor_terms = {{redraw.key}};
+    back.floor_name = "cv+blit";
+    back.floor_terms = {{floor.key}, {blit.key}};
+    add(key, iterations, [&stage, &row, &back, &redraw, &floor, &blit, v, size](benchmark::State& state) {
+        if (!stage.show(v) && skip(state, row, "viewport refused"))
+            return;
+        ImagePanel& panel = stage.panel();
+        panel.set_rotation(Rotation::NoRotation);
+        panel.set_zoom_mode(ZoomMode::FitPage);
+        // Converted from gray: the viewer's own image.
+        panel.set_source_image(stage.gray(size));
+        panel.ui_checkbox_middle_lines->SetValue(false);
+        panel.ui_checkbox_follow_lines->SetValue(false);
+        Stage::pump();
+        const auto change = [&panel](ZoomMode mode) {
+            return [&panel, mode] {
+                panel.set_zoom_mode(mode);
+                display_sync();
+            };
+        };
+        // In turn: to NoZoom, a redraw of that picture, back to FitPage.
+        timed_together(state, {{&row, change(ZoomMode::NoZoom)},
+                               {&redraw,
+                                [&panel] {
+                                    panel.draw_image();
+                                    display_sync();
+                                }},
+                               {&back, change(ZoomMode::FitPage)},
+                               {&floor, fitting_floor(stage.image(size), v, ZoomMode::FitPage, Rotation::NoRotation)},
+                               {&blit, blit_floor(panel)}});
     });
 }
 

@@ -218,7 +218,7 @@ void refresh_array_copy(const cv::Mat& mat)
     py::module_::import("numpy").attr("copyto")(py::handle(view->storage), py::handle(view->original));
 }
 
-py::object array_from_mat(const cv::Mat& mat)
+py::object array_from_mat(const cv::Mat& mat, bool writable)
 {
     if (mat.empty())
         return py::none();
@@ -232,10 +232,13 @@ py::object array_from_mat(const cv::Mat& mat)
         }));
     if (!keeper)
         throw py::error_already_set();
-    return py::array(dtype_of(mat.depth()), std::move(shape), std::move(strides), mat.data, keeper);
+    py::array array(dtype_of(mat.depth()), std::move(shape), std::move(strides), mat.data, keeper);
+    if (!writable)
+        array.attr("flags").attr("writeable") = false;
+    return std::move(array);
 }
 
-py::object cached_array(py::object& cache, const cv::Mat& mat)
+py::object cached_array(py::object& cache, const cv::Mat& mat, bool writable)
 {
     if (mat.empty() || original_array(mat)) {
         cache = py::none();
@@ -247,12 +250,12 @@ py::object cached_array(py::object& cache, const cv::Mat& mat)
         std::vector<ssize_t> shape, strides;
         array_layout(mat, shape, strides);
         // The caller may have reshaped the array in place since.
-        if (kept && same_view(*kept, mat) && array.data() == mat.data
+        if (kept && same_view(*kept, mat) && array.data() == mat.data && (writable || !array.writeable())
             && std::vector<ssize_t>(array.shape(), array.shape() + array.ndim()) == shape
             && std::vector<ssize_t>(array.strides(), array.strides() + array.ndim()) == strides)
             return cache;
     }
-    cache = array_from_mat(mat);
+    cache = array_from_mat(mat, writable);
     return cache;
 }
 

@@ -33,13 +33,14 @@ void refresh_array_copy(const cv::Mat& mat);
 /// mat_from_array when @p mat still covers all of it, else a new array
 /// sharing @p mat's memory and keeping it alive (rows x columns, and
 /// channels as a third dimension when there are more than one). None for an
-/// empty Mat.
-py::object array_from_mat(const cv::Mat& mat);
+/// empty Mat. A new array is read-only unless @p writable; the array @p mat
+/// was made from keeps its own flags.
+py::object array_from_mat(const cv::Mat& mat, bool writable = true);
 
 /// array_from_mat, returning the array held in @p cache again while it still
-/// shows the same memory, so that a getter gives the same object each time.
-/// @p cache is updated.
-py::object cached_array(py::object& cache, const cv::Mat& mat);
+/// shows the same memory (and is read-only when @p writable is false), so
+/// that a getter gives the same object each time. @p cache is updated.
+py::object cached_array(py::object& cache, const cv::Mat& mat, bool writable = true);
 
 } // namespace tesk_vumo::python
 

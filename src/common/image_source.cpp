@@ -218,6 +218,7 @@ cv::Mat accept_source_array(const cv::Mat& value, SourceMessages wording)
     if (value.channels() == 3)
         return value;
     cv::Mat rgb;
+    rgb.allocator = image_allocator();
     cv::cvtColor(value, rgb, cv::COLOR_GRAY2RGB);
     return rgb;
 }

@@ -23,7 +23,8 @@ ViewerCore<Form>::ViewerCore(wxWindow* parent, wxWindowID id, const wxPoint& pos
 template <class Form>
 void ViewerCore<Form>::set_source_image(const cv::Mat& image)
 {
-    store(accept_source_array(image, wording_));
+    const cv::Mat accepted = accept_source_array(image, wording_);
+    store_source(accepted, accepted.data != image.data);
 }
 
 template <class Form>
@@ -40,15 +41,30 @@ void ViewerCore<Form>::set_source_image(const std::filesystem::path& path, const
         wxBusyCursor busy;
         image = read_source_file(path, path_text, wording_);
     }
-    store(image);
+    store_source(image, true);
 }
 
 template <class Form>
 void ViewerCore<Form>::set_source_image(std::nullopt_t)
 {
     source_image_ = cv::Mat();
+    source_owned_ = false;
+    // The displayed image stays on show; nothing else needs to.
     spare_.release();
+    work_.release();
     init_buffer();
+}
+
+template <class Form>
+void ViewerCore<Form>::store_source(const cv::Mat& image, bool owned)
+{
+    const bool was_owned = std::exchange(source_owned_, owned);
+    try {
+        store(image);
+    } catch (...) {
+        source_owned_ = was_owned;
+        throw;
+    }
 }
 
 template <class Form>

@@ -8,7 +8,7 @@ namespace tesk_vumo {
 
 void ImagePanel::on_load_image(wxCommandEvent&)
 {
-    view_files::load_with_dialog(this, [this](const cv::Mat& image) { set_source_image(image); });
+    view_files::load_with_dialog(this, [this](const cv::Mat& image) { store_source(image, true); });
 }
 
 void ImagePanel::on_save_image(wxCommandEvent&)

@@ -13,7 +13,7 @@ namespace tesk_vumo {
 
 void Image::on_load_image(wxCommandEvent&)
 {
-    view_files::load_with_dialog(this, [this](const cv::Mat& image) { set_source_image(image); });
+    view_files::load_with_dialog(this, [this](const cv::Mat& image) { store_source(image, true); });
 }
 
 cv::Mat Image::get_image_to_save(bool grayscale) const

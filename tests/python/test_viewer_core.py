@@ -7,7 +7,7 @@ import pytest
 import wx
 
 import tesk_vumo
-from conftest import mouse, pump_until, rgb, set_surface, solid
+from conftest import mouse, pump_until, rgb, set_surface, solid, write_png
 from tesk_vumo import Rotation, ZoomMode
 
 GREEN = (10, 200, 30)
@@ -209,6 +209,30 @@ def test_image_being_shown_outlives_refits_with_its_pixels(viewer):
     np.testing.assert_array_equal(shown, before)
     np.testing.assert_array_equal(sub, before)
     assert tuple(turned[0, 0]) == (255, 255, 0)
+
+
+def test_own_source_shown_in_place_can_be_written_through_neither_array(viewer, tmp_path):
+    set_surface(viewer, 400, 400)
+    image = quadrants(300, 500)
+    viewer.zoom_mode = ZoomMode.NoZoom
+    for value in (write_png(tmp_path / "own.png", image), image[:, :, 0].copy()):
+        viewer.source_image = value
+        source, shown = viewer.source_image, viewer.image_being_shown
+        assert np.shares_memory(source, shown)
+        viewer.set_selection_rect(wx.Rect(0, 0, 10, 10))
+        for array in (source, shown, viewer.get_sub_image_to_draw()[0], viewer.get_selection_image()):
+            with pytest.raises(ValueError):
+                array[0, 0] = (1, 2, 3)
+        viewer.rotation = Rotation.Double90
+        assert not np.shares_memory(viewer.source_image, viewer.image_being_shown)
+        viewer.rotation = Rotation.NoRotation
+        np.testing.assert_array_equal(viewer.image_being_shown, source)
+
+    # A caller's array is copied, and the copy is the viewer's to hand out writable.
+    viewer.source_image = image
+    assert viewer.source_image is image
+    assert not np.shares_memory(image, viewer.image_being_shown)
+    assert viewer.image_being_shown.flags.writeable
 
 
 def test_pointer_read_outs(viewer):

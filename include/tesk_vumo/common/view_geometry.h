@@ -27,7 +27,8 @@ int scaled_extent(int a, int b, int c);
 cv::Size rotated_size(cv::Size image, Rotation rotation);
 
 /// Turns @p src by @p rotation into @p dst (dst may be reused between calls).
-/// ClockWise90 puts the top-left source pixel at the top-right.
+/// ClockWise90 puts the top-left source pixel at the top-right. A half turn
+/// may be made in place (@p src and @p dst the same image).
 void rotate(const cv::Mat& src, cv::Mat& dst, Rotation rotation);
 
 /// Most pixels a fit mode may enlarge an image to (about 400 MB as RGB).

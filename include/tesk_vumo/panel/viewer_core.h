@@ -89,7 +89,10 @@ public:
     void disable_selecting() { enable_selecting(false); }
 
     // ---- state read by hosts and tests
-    /// The displayed image (source turned and scaled); empty before the first fitting.
+    /// The displayed image (source turned and scaled); empty before the first
+    /// fitting. Under NoZoom without a turn, a source the viewer decoded or
+    /// converted is shown as it is: both are then the same memory, to be read
+    /// only (as are the regions of it handed out below).
     const cv::Mat& image_being_shown() const { return image_being_shown_; }
     /// Off-screen picture of ui_image's client size; invalid until that had a positive size.
     const wxBitmap& buffer() const { return buffer_; }
@@ -184,11 +187,16 @@ protected:
     /// Stores the mode and refits, without touching any control.
     void do_set_zoom_mode(ZoomMode mode);
     void update_mouse_position_in_panel(const wxMouseEvent& event);
+    /// Stores @p image and refits as the source_image setter does; @p owned
+    /// tells that nobody but the viewer holds it (decoded or converted by the
+    /// viewer), so that it may be shown without a copy.
+    void store_source(const cv::Mat& image, bool owned);
 
 private:
     void store(const cv::Mat& image);
     /// Empties the pointer read-outs, which described the previous image.
     void clear_pointer_readouts();
+    bool small_beside_source(const cv::Mat& image) const;
 
     /// What the displayed image was last fitted for.
     struct Fitted
@@ -206,8 +214,9 @@ private:
     SourceMessages wording_;
     cv::Mat source_image_;
     cv::Mat image_being_shown_;
-    cv::Mat rotated_; // working image of the fitting, reused across fittings
-    cv::Mat spare_;   // the displayed image of the size before, while the source keeps its size
+    bool source_owned_ = false; // decoded or converted by the viewer, not a caller's array
+    cv::Mat work_;  // working image of a turned fitting, kept while small beside the source
+    cv::Mat spare_; // the displayed image of the size before, kept while small beside the source
     wxImage draw_staging_; // working image of redraws where the buffer cannot be written directly
     ZoomMode zoom_mode_ = ZoomMode::FitPage;
     Rotation rotation_ = Rotation::NoRotation;

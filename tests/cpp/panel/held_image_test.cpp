@@ -4,6 +4,11 @@
 
 #include "panel_fixture.h"
 
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "tesk_vumo/common/view_geometry.h"
+
 using namespace tesk_vumo;
 using namespace tesk_vumo::testing;
 
@@ -38,22 +43,81 @@ TEST_F(HeldImage, DisplayedImageHeldByTheHostKeepsItsPixels)
     }
 }
 
-TEST_F(HeldImage, ZoomingBackAndForthReusesTheMemoryOfBothSizes)
+TEST_F(HeldImage, ZoomingBackReusesTheMemoryOfASmallFittedImage)
 {
-    const cv::Mat source = gradient(640, 480);
-    panel->set_zoom_mode(ZoomMode::NoZoom);
-    panel->set_source_image(source);
-    const uchar* whole = panel->image_being_shown().data;
+    // 400 x 300 is below a twentieth of 2000 x 1500: kept for the way back.
+    const cv::Mat source = gradient(2000, 1500);
     panel->set_zoom_mode(ZoomMode::FitPage);
+    panel->set_source_image(source);
     const uchar* fitted = panel->image_being_shown().data;
-    ASSERT_NE(fitted, whole);
     for (int round = 0; round < 2; ++round) {
         panel->set_zoom_mode(ZoomMode::NoZoom);
-        EXPECT_EQ(panel->image_being_shown().data, whole);
         EXPECT_EQ(cv::norm(panel->image_being_shown(), source, cv::NORM_INF), 0);
         panel->set_zoom_mode(ZoomMode::FitPage);
         EXPECT_EQ(panel->image_being_shown().data, fitted);
         EXPECT_EQ(panel->image_being_shown().size(), cv::Size(400, 300));
+    }
+}
+
+TEST_F(HeldImage, TheViewersOwnSourceIsShownUnturnedWithoutACopy)
+{
+    cv::Mat gray(300, 500, CV_8UC1);
+    cv::randu(gray, 0, 256);
+    cv::Mat rgb;
+    cv::cvtColor(gray, rgb, cv::COLOR_GRAY2RGB);
+    const auto path = temp_dir() / "own_source.png";
+    ASSERT_TRUE(cv::imwrite(path.string(), gray));
+    panel->set_zoom_mode(ZoomMode::NoZoom);
+    for (bool from_file : {false, true}) {
+        SCOPED_TRACE(from_file ? "decoded from a file" : "converted from gray");
+        if (from_file)
+            panel->set_source_image(path);
+        else
+            panel->set_source_image(gray);
+        EXPECT_EQ(panel->image_being_shown().data, panel->source_image().data);
+        // Refits never write into the source they show, not even one that
+        // gives a displayed image of the same size.
+        for (Rotation rotation : {Rotation::Double90, Rotation::ClockWise90, Rotation::NoRotation}) {
+            panel->set_rotation(rotation);
+            EXPECT_EQ(cv::norm(panel->source_image(), rgb, cv::NORM_INF), 0) << name(rotation);
+        }
+        EXPECT_EQ(panel->image_being_shown().data, panel->source_image().data);
+        panel->set_zoom_mode(ZoomMode::FitPage);
+        panel->set_zoom_mode(ZoomMode::NoZoom);
+        EXPECT_EQ(cv::norm(panel->image_being_shown(), rgb, cv::NORM_INF), 0);
+        // A caller's array is copied, never shown in place.
+        panel->set_source_image(solid(500, 300, first));
+        EXPECT_NE(panel->image_being_shown().data, panel->source_image().data);
+        EXPECT_EQ(panel->image_being_shown().at<cv::Vec3b>(299, 499), first);
+    }
+    // Clearing keeps the picture that was shown.
+    panel->set_source_image(gray);
+    panel->set_source_image(std::nullopt);
+    EXPECT_EQ(cv::norm(panel->image_being_shown(), rgb, cv::NORM_INF), 0);
+}
+
+TEST_F(HeldImage, TurnedFitsAgreeWithTurningTheWholeSourceWithinOne)
+{
+    for (cv::Size size : {cv::Size(1000, 700), cv::Size(150, 100)}) {
+        // Noise: neighbouring samples differ by up to 255, the hardest case
+        // for two orders of interpolation to agree.
+        cv::Mat source(size, CV_8UC3);
+        cv::randu(source, 0, 256);
+        panel->set_source_image(source);
+        for (ZoomMode mode : {ZoomMode::FitPage, ZoomMode::FitWidth, ZoomMode::FitHeight})
+            for (Rotation rotation : {Rotation::ClockWise90, Rotation::Double90, Rotation::CounterClockWise90}) {
+                SCOPED_TRACE(std::to_string(size.width) + " " + name(mode) + " " + name(rotation));
+                panel->set_zoom_mode(mode);
+                panel->set_rotation(rotation);
+                cv::Mat turned, expected;
+                geometry::rotate(source, turned, rotation);
+                cv::resize(turned, expected, panel->image_being_shown().size());
+                const wxSize surface = panel->ui_image->GetSize();
+                EXPECT_EQ(panel->image_being_shown().size(),
+                          geometry::fitted_size(mode, turned.size(), {surface.x, surface.y}));
+                EXPECT_LE(cv::norm(panel->image_being_shown(), expected, cv::NORM_INF), 1);
+            }
+        panel->set_rotation(Rotation::NoRotation);
     }
 }
 

@@ -196,6 +196,10 @@ TEST(Rotate, TopLeftPixelLandsInTheTurnedCorner)
                 EXPECT_EQ(dst.at<cv::Vec3b>(r, c), src.at<cv::Vec3b>(k.source_of(r, c)))
                     << "for " << name(k.rotation) << " at row " << r << ", column " << c;
     }
+    cv::Mat in_place = src.clone(), half_turn;
+    rotate(src, half_turn, Rotation::Double90);
+    rotate(in_place, in_place, Rotation::Double90);
+    EXPECT_EQ(cv::norm(in_place, half_turn, cv::NORM_INF), 0) << "a half turn in place";
 }
 
 TEST(Rotate, NeverWritesIntoTheSource)
