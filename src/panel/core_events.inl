@@ -41,9 +41,11 @@ template <class Form>
 bool ViewerCore<Form>::send_pointer()
 {
     ViewerEvent event = make_event(EVT_VIEWER_POINTER);
-    if (event.position() == pointer_reported_)
+    // After a refit the same displayed pixel may show another source pixel.
+    const auto pointer = std::make_pair(event.position(), event.source_position());
+    if (pointer == pointer_reported_)
         return true;
-    pointer_reported_ = event.position();
+    pointer_reported_ = pointer;
     return deliver(event);
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include <opencv2/core.hpp>
 #include <wx/bitmap.h>
@@ -247,7 +248,7 @@ private:
     std::any user_data_;
     unsigned long fitting_count_ = 0;
     unsigned long redraw_count_ = 0;
-    wxPoint pointer_reported_{-1, -1};
+    std::pair<wxPoint, wxPoint> pointer_reported_{{-1, -1}, {-1, -1}}; // displayed and source pixel
     wxRect selection_reported_{0, 0, 0, 0};
     std::optional<std::tuple<ZoomMode, double, Rotation, double, wxPoint>> view_reported_;
 };

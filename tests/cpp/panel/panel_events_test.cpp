@@ -165,4 +165,15 @@ TEST_F(PanelEvents, AHandlerMayDestroyThePanel)
     };
     panel->set_source_image(gradient(40, 30));
     EXPECT_TRUE(frame->GetChildren().empty());
+
+    // Likewise from a handler of the pointer, amid the surface's own motion event.
+    panel = fill_frame(new ImagePanel(frame));
+    panel->set_zoom_mode(ZoomMode::NoZoom);
+    panel->set_source_image(gradient(40, 30));
+    on_event = [this](ViewerEvent& event) {
+        if (event.GetEventType() == EVT_VIEWER_POINTER)
+            panel->Destroy();
+    };
+    move(panel->image_rect().GetTopLeft());
+    EXPECT_TRUE(frame->GetChildren().empty());
 }
