@@ -36,8 +36,13 @@ class _ViewerHandler:
         self.function = function
 
     def __call__(self, event):
+        # The wrapper of an event is found again by its address: it must not
+        # stay a ViewerEvent for the next event made there.
         event.__class__ = ViewerEvent
-        return self.function(event)
+        try:
+            return self.function(event)
+        finally:
+            event.__class__ = wx.CommandEvent
 
     def __eq__(self, other):
         if isinstance(other, _ViewerHandler):

@@ -31,6 +31,9 @@ ViewerEvent ViewerCore<Form>::make_event(wxEventType type) const
 template <class Form>
 bool ViewerCore<Form>::deliver(ViewerEvent& event)
 {
+    // Nobody may handle the events of a viewer half destroyed.
+    if (this->IsBeingDeleted())
+        return false;
     // A host's handler may destroy the viewer (a child window goes at once).
     wxWeakRef<wxWindow> alive(this);
     this->ProcessWindowEvent(event);

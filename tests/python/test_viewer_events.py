@@ -58,5 +58,10 @@ def test_unbinding_by_handler_and_plain_events(viewer):
     viewer.zoom_mode = ZoomMode.NoZoom
     assert heard == [ZoomMode.FitPage]
 
+    kept = []
+    viewer.Bind(tesk_vumo.EVT_VIEWER_VIEW, kept.append)
+    viewer.zoom_mode = ZoomMode.FitWidth
+    assert type(kept[0]) is wx.CommandEvent, "a ViewerEvent only while it is handled"
+
     with pytest.raises(TypeError, match="sent by a viewer"):
         tesk_vumo.ViewerEvent.zoom_rate.fget(wx.CommandEvent())
