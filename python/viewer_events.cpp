@@ -95,8 +95,8 @@ void declare_viewer_events(py::module_& m)
     getter(type, "source_position", [](const ViewerEvent& e) { return pair(e.source_position()); },
            "The source pixel shown under the pointer, (column, row) of the stored unturned image, or "
            "(-1, -1).");
-    getter(type, "colour",
-           [](const ViewerEvent& e) { return e.colour().IsOk() ? py::cast(e.colour()) : py::object(py::none()); },
+    getter(type, "color",
+           [](const ViewerEvent& e) { return e.color().IsOk() ? py::cast(e.color()) : py::object(py::none()); },
            "The displayed pixel's colour under the pointer (wx.Colour, as the read-out shows it), or None "
            "outside the image.");
     getter(type, "selection_rect", [](const ViewerEvent& e) { return e.selection_rect(); },

@@ -15,7 +15,7 @@ ViewerEvent ViewerCore<Form>::make_event(wxEventType type) const
     event.set_source_position(wxPoint(source.x, source.y));
     if (at.x >= 0 && at.y >= 0) {
         const cv::Vec3b rgb = image_being_shown_.template at<cv::Vec3b>(at.y, at.x);
-        event.set_colour(wxColour(rgb[0], rgb[1], rgb[2]));
+        event.set_color(wxColour(rgb[0], rgb[1], rgb[2]));
     }
     event.set_selection_rect(selection_rect_);
     event.set_zoom_mode(zoom_mode_);

@@ -22,7 +22,7 @@ def test_handlers_read_the_event_as_a_viewer_event(viewer, host):
     def record(event):
         assert isinstance(event, tesk_vumo.ViewerEvent) and event.GetEventObject() is viewer
         seen.append({name: getattr(event, name) for name in (
-            "position", "source_position", "colour", "selection_rect", "zoom_mode", "zoom_rate", "rotation",
+            "position", "source_position", "color", "selection_rect", "zoom_mode", "zoom_rate", "rotation",
             "rotation_degree", "scroll_position")})
         event.Skip()
 
@@ -36,14 +36,14 @@ def test_handlers_read_the_event_as_a_viewer_event(viewer, host):
     mouse(viewer, wx.wxEVT_MOTION, 180 + 32, 185 + 26)
     mouse(viewer, wx.wxEVT_MOTION, 5, 5)
     view, pointer, off_image = seen
-    assert view == {"position": (-1, -1), "source_position": (-1, -1), "colour": None,
+    assert view == {"position": (-1, -1), "source_position": (-1, -1), "color": None,
                     "selection_rect": wx.Rect(-1, -1, 0, 0), "zoom_mode": ZoomMode.NoZoom, "zoom_rate": 1.0,
                     "rotation": Rotation.Double90, "rotation_degree": 180.0, "scroll_position": (0, 0)}
     assert heard_above == [Rotation.Double90]
-    assert (pointer["position"], pointer["source_position"], pointer["colour"]) == ((32, 26), (7, 3),
+    assert (pointer["position"], pointer["source_position"], pointer["color"]) == ((32, 26), (7, 3),
                                                                                      wx.Colour(12, 34, 56))
-    assert isinstance(pointer["colour"], wx.Colour) and isinstance(pointer["selection_rect"], wx.Rect)
-    assert off_image["position"] == (-1, -1) and off_image["colour"] is None
+    assert isinstance(pointer["color"], wx.Colour) and isinstance(pointer["selection_rect"], wx.Rect)
+    assert off_image["position"] == (-1, -1) and off_image["color"] is None
 
 
 def test_unbinding_by_handler_and_plain_events(viewer):

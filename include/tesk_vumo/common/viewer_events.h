@@ -17,7 +17,7 @@ namespace tesk_vumo {
 /// goes up to the viewer's parents. Bind it like any wx event:
 ///
 ///     viewer->Bind(tesk_vumo::EVT_VIEWER_POINTER, [](tesk_vumo::ViewerEvent& event) {
-///         // event.position(), event.source_position(), event.colour()
+///         // event.position(), event.source_position(), event.color()
 ///     });
 ///
 /// Every event carries the whole state after the change; the getters name
@@ -39,8 +39,8 @@ public:
     void set_source_position(const wxPoint& position) { source_position_ = position; }
     /// The displayed pixel's colour, as the read-out shows it; not IsOk()
     /// outside the image.
-    wxColour colour() const { return colour_; }
-    void set_colour(const wxColour& colour) { colour_ = colour; }
+    wxColour color() const { return color_; }
+    void set_color(const wxColour& colour) { color_ = colour; }
 
     // ---- selection
     /// The selection in displayed-image pixels as stored (width and height
@@ -71,7 +71,7 @@ public:
 private:
     wxPoint position_{-1, -1};
     wxPoint source_position_{-1, -1};
-    wxColour colour_;
+    wxColour color_;
     wxRect selection_rect_{-1, -1, 0, 0};
     ZoomMode zoom_mode_ = ZoomMode::FitPage;
     double zoom_rate_ = 0.0;

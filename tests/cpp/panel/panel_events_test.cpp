@@ -63,7 +63,7 @@ TEST_F(PanelEvents, PointerReportsThePixelItsSourceAndColourOncePerPixel)
     ASSERT_EQ(pointer.size(), 1u);
     EXPECT_EQ(pointer[0].position(), wxPoint(26, 7));
     EXPECT_EQ(pointer[0].source_position(), wxPoint(7, 3));
-    EXPECT_EQ(pointer[0].colour(), wxColour(12, 34, 56));
+    EXPECT_EQ(pointer[0].color(), wxColour(12, 34, 56));
     EXPECT_EQ(pointer[0].rotation(), Rotation::ClockWise90);
 
     move(wxPoint(185 + 26, 180 + 7));
@@ -76,7 +76,7 @@ TEST_F(PanelEvents, PointerReportsThePixelItsSourceAndColourOncePerPixel)
     ASSERT_EQ(pointer.size(), 1u) << "leaving the image is reported once";
     EXPECT_EQ(pointer[0].position(), wxPoint(-1, -1));
     EXPECT_EQ(pointer[0].source_position(), wxPoint(-1, -1));
-    EXPECT_FALSE(pointer[0].colour().IsOk());
+    EXPECT_FALSE(pointer[0].color().IsOk());
 }
 
 TEST_F(PanelEvents, SelectionReportsEachChangeWithTheStoredRectangle)
