@@ -15,6 +15,7 @@ void declare_simple_image_panel(py::module_& m);
 void declare_image_panel(py::module_& m);
 void declare_image_panel_assist(py::module_& m);
 void declare_image(py::module_& m);
+void declare_viewer_events(py::module_& m);
 void declare_user_interaction(py::module_& m);
 void declare_i18n(py::module_& m);
 

@@ -19,6 +19,7 @@ PYBIND11_MODULE(tesk_vumo, m)
     declare_image_panel(m);
     declare_image_panel_assist(m);
     declare_image(m);
+    declare_viewer_events(m);
     declare_user_interaction(m);
     declare_i18n(m);
 

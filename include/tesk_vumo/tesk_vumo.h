@@ -2,7 +2,8 @@
 #define TESK_VUMO_TESK_VUMO_H
 
 // Every public part of the library: the three viewers, the floating assist
-// window, the enumerations, errors, image rules and the dialog seam.
+// window, the enumerations, errors, image rules, the dialog seam and the
+// viewers' events.
 
 #include "tesk_vumo/assist/image_panel_assist.h"
 #include "tesk_vumo/common/errors.h"
@@ -11,6 +12,7 @@
 #include "tesk_vumo/common/rotation.h"
 #include "tesk_vumo/common/user_interaction.h"
 #include "tesk_vumo/common/view_geometry.h"
+#include "tesk_vumo/common/viewer_events.h"
 #include "tesk_vumo/common/zoom_mode.h"
 #include "tesk_vumo/forms/i18n.h"
 #include "tesk_vumo/forms/window_fit_layout.h"

@@ -57,6 +57,8 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
         fitted_ = {wxDefaultSize, zoom_mode_, rotation_};
         selection_rect_ = wxRect(-1, -1, 0, 0);
         update_selection_rect_info();
+        if (send_view())
+            send_selection();
         return;
     }
     const cv::Size rotated_size = geometry::rotated_size(source_image_.size(), rotation_);
@@ -133,6 +135,8 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
     selection_rect_ = wxRect(-1, -1, 0, 0);
     update_selection_rect_info();
     draw_image();
+    if (send_view())
+        send_selection();
 }
 
 template <class Form>
@@ -158,6 +162,7 @@ void ViewerCore<Form>::do_scroll(wxScrollBar* ui, int sign, int count_per_action
     if (new_pos != ui->GetThumbPosition()) {
         ui->SetThumbPosition(new_pos);
         draw_image();
+        send_view();
     }
 }
 
@@ -177,6 +182,7 @@ template <class Form>
 void ViewerCore<Form>::on_scroll(wxScrollEvent&)
 {
     draw_image();
+    send_view();
 }
 
 template <class Form>

@@ -60,8 +60,10 @@ void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
 {
     update_mouse_position_in_panel(event);
     const wxPoint at = get_mouse_image_position();
-    if (at.x < 0 || at.y < 0)
+    if (at.x < 0 || at.y < 0) {
+        send_pointer();
         return;
+    }
     set_text(this->ui_x, wxString::Format("%d", at.x));
     set_text(this->ui_y, wxString::Format("%d", at.y));
     const cv::Vec3b rgb = image_being_shown_.template at<cv::Vec3b>(at.y, at.x);
@@ -76,6 +78,8 @@ void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
         draw_image();
     }
     update_selection_rect_info();
+    if (send_pointer())
+        send_selection();
 }
 
 template <class Form>
@@ -94,11 +98,13 @@ void ViewerCore<Form>::on_start_dragging(wxMouseEvent& event)
             update_selection_rect_info();
             draw_image();
         }
+        send_selection();
         return;
     }
     selection_rect_ = wxRect(at.x, at.y, 0, 0);
     update_selection_rect_info();
     draw_image();
+    send_selection();
 }
 
 template <class Form>
@@ -120,6 +126,7 @@ void ViewerCore<Form>::set_selection_rect(const std::array<int, 4>& rect)
 {
     selection_rect_ = wxRect(rect[0], rect[1], rect[2], rect[3]);
     draw_image();
+    send_selection();
 }
 
 template <class Form>

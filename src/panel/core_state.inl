@@ -75,6 +75,8 @@ void ViewerCore<Form>::store(const cv::Mat& image)
     if (image.size() != previous.size())
         spare_.release();
     source_image_ = image;
+    // The fitting's events may reach a handler that destroys the viewer.
+    wxWeakRef<wxWindow> alive(this);
     try {
         fitting(keep_scroll_pos);
     } catch (...) {
@@ -83,7 +85,8 @@ void ViewerCore<Form>::store(const cv::Mat& image)
         source_image_ = previous;
         throw;
     }
-    clear_pointer_readouts();
+    if (alive)
+        clear_pointer_readouts();
 }
 
 template <class Form>
@@ -138,6 +141,7 @@ void ViewerCore<Form>::enable_selecting(bool enable)
     if (!enable) {
         selection_rect_ = wxRect(0, 0, 0, 0);
         draw_image();
+        send_selection();
     }
 }
 

@@ -4,6 +4,7 @@
 #include "../common/rgb_bitmap.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/view_geometry.h"
+#include "tesk_vumo/common/view_transform.h"
 #include "tesk_vumo/forms/event_guard.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 
 namespace tesk_vumo {
 namespace {
@@ -33,6 +35,7 @@ bool takes_long(cv::Size size)
 #include "core_fitting.inl"
 #include "core_rendering.inl"
 #include "core_pointer.inl"
+#include "core_events.inl"
 
 namespace tesk_vumo {
 

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include <opencv2/core.hpp>
 #include <wx/bitmap.h>
@@ -16,6 +18,7 @@
 
 #include "tesk_vumo/common/image_source.h"
 #include "tesk_vumo/common/rotation.h"
+#include "tesk_vumo/common/viewer_events.h"
 #include "tesk_vumo/common/zoom_mode.h"
 #include "tesk_vumo/forms/image_form.h"
 #include "tesk_vumo/forms/image_panel_form.h"
@@ -33,6 +36,10 @@ namespace tesk_vumo {
 /// zoom. One scroll unit is one displayed pixel; each thumb position is the
 /// first visible column (row). Images are 8-bit R, G, B; an empty cv::Mat
 /// stands for "no image".
+///
+/// The viewer tells its host of changes through ViewerEvent: the pointer
+/// (EVT_VIEWER_POINTER), the selection (EVT_VIEWER_SELECTION) and the view
+/// (EVT_VIEWER_VIEW), each after its state is updated.
 ///
 /// What differs between the two viewers is a small seam of virtual calls:
 /// whether each kind of guide line is shown, how a zoom change is reflected
@@ -211,6 +218,15 @@ private:
     };
     void draw_middle_lines(wxDC& dc, const SubImage& region, int subx, int suby, const wxSize& client);
 
+    // ---- host events (core_events.inl). Each sends its event when what it
+    // reports differs from what it reported last; false when a handler
+    // destroyed the viewer, which must then not be touched any more.
+    bool send_pointer();
+    bool send_selection();
+    bool send_view();
+    ViewerEvent make_event(wxEventType type) const;
+    bool deliver(ViewerEvent& event);
+
     SourceMessages wording_;
     cv::Mat source_image_;
     cv::Mat image_being_shown_;
@@ -232,6 +248,9 @@ private:
     std::any user_data_;
     unsigned long fitting_count_ = 0;
     unsigned long redraw_count_ = 0;
+    std::pair<wxPoint, wxPoint> pointer_reported_{{-1, -1}, {-1, -1}}; // displayed and source pixel
+    wxRect selection_reported_{0, 0, 0, 0};
+    std::optional<std::tuple<ZoomMode, double, Rotation, double, wxPoint>> view_reported_;
 };
 
 extern template class ViewerCore<ImagePanelForm>;

@@ -1,0 +1,92 @@
+#ifndef TESK_VUMO_COMMON_VIEWER_EVENTS_H
+#define TESK_VUMO_COMMON_VIEWER_EVENTS_H
+
+#include <wx/colour.h>
+#include <wx/event.h>
+#include <wx/gdicmn.h>
+
+#include "tesk_vumo/common/rotation.h"
+#include "tesk_vumo/common/zoom_mode.h"
+
+namespace tesk_vumo {
+
+/// What ImagePanel and Image tell their host: the pointer moved over the
+/// image, the selection changed, or the view (zoom, rotation, scroll)
+/// changed. Each is sent once per change, after the viewer has updated its
+/// own state, to the viewer's own event handler; as a command event it then
+/// goes up to the viewer's parents. Bind it like any wx event:
+///
+///     viewer->Bind(tesk_vumo::EVT_VIEWER_POINTER, [](tesk_vumo::ViewerEvent& event) {
+///         // event.position(), event.source_position(), event.color()
+///     });
+///
+/// Every event carries the whole state after the change; the getters name
+/// the kind that they belong to.
+class ViewerEvent : public wxCommandEvent
+{
+public:
+    explicit ViewerEvent(wxEventType type = wxEVT_NULL, int id = 0) : wxCommandEvent(type, id) {}
+    wxEvent* Clone() const override { return new ViewerEvent(*this); }
+
+    // ---- pointer
+    /// The pointer's column and row in the displayed image, (-1, -1) when it
+    /// is outside the image.
+    wxPoint position() const { return position_; }
+    void set_position(const wxPoint& position) { position_ = position; }
+    /// The source pixel shown there (column and row of the stored, unturned
+    /// image), or (-1, -1).
+    wxPoint source_position() const { return source_position_; }
+    void set_source_position(const wxPoint& position) { source_position_ = position; }
+    /// The displayed pixel's colour, as the read-out shows it; not IsOk()
+    /// outside the image.
+    wxColour color() const { return color_; }
+    void set_color(const wxColour& colour) { color_ = colour; }
+
+    // ---- selection
+    /// The selection in displayed-image pixels as stored (width and height
+    /// may be zero or negative); position (-1, -1) means none.
+    wxRect selection_rect() const { return selection_rect_; }
+    void set_selection_rect(const wxRect& rect) { selection_rect_ = rect; }
+
+    // ---- view
+    ZoomMode zoom_mode() const { return zoom_mode_; }
+    void set_zoom_mode(ZoomMode mode) { zoom_mode_ = mode; }
+    /// Displayed pixels per source pixel shown now; 0 while the viewer holds
+    /// no source.
+    double zoom_rate() const { return zoom_rate_; }
+    void set_zoom_rate(double rate) { zoom_rate_ = rate; }
+    Rotation rotation() const { return rotation_; }
+    void set_rotation(Rotation rotation) { rotation_ = rotation; }
+    /// Degrees, clockwise, by which the image is shown turned.
+    double rotation_degree() const { return rotation_degree_; }
+    void set_rotation_degree(double degree) { rotation_degree_ = degree; }
+    /// The thumb positions of the horizontal and vertical scroll bars: the
+    /// first visible column and row of the displayed image.
+    wxPoint scroll_position() const { return scroll_position_; }
+    void set_scroll_position(const wxPoint& position) { scroll_position_ = position; }
+
+    // No wxDECLARE_DYNAMIC_CLASS: wxPython hands an event to Python by the
+    // name of its class info, and drops one of a class it does not know.
+
+private:
+    wxPoint position_{-1, -1};
+    wxPoint source_position_{-1, -1};
+    wxColour color_;
+    wxRect selection_rect_{-1, -1, 0, 0};
+    ZoomMode zoom_mode_ = ZoomMode::FitPage;
+    double zoom_rate_ = 0.0;
+    Rotation rotation_ = Rotation::NoRotation;
+    double rotation_degree_ = 0.0;
+    wxPoint scroll_position_{0, 0};
+};
+
+/// The pointer moved to another pixel of the image, or off it.
+wxDECLARE_EVENT(EVT_VIEWER_POINTER, ViewerEvent);
+/// The selection rectangle changed (pressed, dragged, set, reset, cleared by a refit).
+wxDECLARE_EVENT(EVT_VIEWER_SELECTION, ViewerEvent);
+/// The zoom mode, the scale shown, the rotation or the scroll position changed.
+wxDECLARE_EVENT(EVT_VIEWER_VIEW, ViewerEvent);
+
+} // namespace tesk_vumo
+
+#endif

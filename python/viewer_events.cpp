@@ -1,0 +1,121 @@
+#include "declarations.h"
+#include "enums.h"
+#include "wx_class.h"
+
+#include "tesk_vumo/common/viewer_events.h"
+
+#include <pybind11/eval.h>
+
+namespace tesk_vumo::python {
+
+namespace {
+
+/// wxPython hands a viewer's event to Python as a wx.CommandEvent (it knows
+/// no other class of it). The binders give their handlers that same wrapper
+/// as a ViewerEvent, whose getters read the C++ event behind it; as with any
+/// wx event, it is valid only while it is being handled.
+const char* const event_classes = R"(
+import wx
+
+
+class ViewerEvent(wx.CommandEvent):
+    """What ImagePanel and Image tell their host: the pointer moved over the image
+    (EVT_VIEWER_POINTER), the selection changed (EVT_VIEWER_SELECTION) or the
+    view changed (EVT_VIEWER_VIEW). Sent once per change, after the viewer has
+    updated its own state; every event carries the whole state after the change.
+    Valid only while it is being handled, like any wx event."""
+    __slots__ = ()
+
+
+class _ViewerHandler:
+    """A handler bound through a viewer event binder; equal to the function it
+    calls, so that Unbind(handler=function) finds it."""
+    __slots__ = ("function",)
+
+    def __init__(self, function):
+        self.function = function
+
+    def __call__(self, event):
+        # The wrapper of an event is found again by its address: it must not
+        # stay a ViewerEvent for the next event made there.
+        event.__class__ = ViewerEvent
+        try:
+            return self.function(event)
+        finally:
+            event.__class__ = wx.CommandEvent
+
+    def __eq__(self, other):
+        if isinstance(other, _ViewerHandler):
+            other = other.function
+        return self.function == other
+
+    def __hash__(self):
+        return hash(self.function)
+
+
+class _ViewerEventBinder(wx.PyEventBinder):
+    """Binds handlers that receive a ViewerEvent."""
+
+    def Bind(self, target, id1, id2, function):
+        super().Bind(target, id1, id2, None if function is None else _ViewerHandler(function))
+)";
+
+const ViewerEvent& viewer_event(py::handle self)
+{
+    const auto* event = dynamic_cast<const ViewerEvent*>(static_cast<wxEvent*>(unwrap(self, "wxEvent")));
+    if (!event)
+        throw py::type_error("expected an event sent by a viewer (ImagePanel or Image)");
+    return *event;
+}
+
+py::tuple pair(const wxPoint& point)
+{
+    return py::make_tuple(point.x, point.y);
+}
+
+template <class Get>
+void getter(py::handle type, const char* name, Get get, const char* doc)
+{
+    detail::install_property(
+        type, name, py::cpp_function([get](py::handle self) { return get(viewer_event(self)); }), py::none(), doc);
+}
+
+} // namespace
+
+void declare_viewer_events(py::module_& m)
+{
+    py::dict scope;
+    scope["__name__"] = m.attr("__name__");
+    py::exec(event_classes, scope);
+    py::object type = scope["ViewerEvent"];
+    m.attr("ViewerEvent") = type;
+
+    getter(type, "position", [](const ViewerEvent& e) { return pair(e.position()); },
+           "The pointer's (column, row) in the displayed image, (-1, -1) outside it.");
+    getter(type, "source_position", [](const ViewerEvent& e) { return pair(e.source_position()); },
+           "The source pixel shown under the pointer, (column, row) of the stored unturned image, or "
+           "(-1, -1).");
+    getter(type, "color",
+           [](const ViewerEvent& e) { return e.color().IsOk() ? py::cast(e.color()) : py::object(py::none()); },
+           "The displayed pixel's colour under the pointer (wx.Colour, as the read-out shows it), or None "
+           "outside the image.");
+    getter(type, "selection_rect", [](const ViewerEvent& e) { return e.selection_rect(); },
+           "The selection in displayed-image pixels as stored (wx.Rect; width and height may be zero or "
+           "negative; position (-1, -1) means none).");
+    getter(type, "zoom_mode", [](const ViewerEvent& e) { return e.zoom_mode(); }, "The viewer's ZoomMode.");
+    getter(type, "zoom_rate", [](const ViewerEvent& e) { return e.zoom_rate(); },
+           "Displayed pixels per source pixel shown now; 0.0 while the viewer holds no source.");
+    getter(type, "rotation", [](const ViewerEvent& e) { return e.rotation(); }, "The viewer's Rotation.");
+    getter(type, "rotation_degree", [](const ViewerEvent& e) { return e.rotation_degree(); },
+           "Degrees, clockwise, by which the image is shown turned.");
+    getter(type, "scroll_position", [](const ViewerEvent& e) { return pair(e.scroll_position()); },
+           "The (horizontal, vertical) scroll thumb positions: the first visible column and row of the "
+           "displayed image.");
+
+    py::object binder = scope["_ViewerEventBinder"];
+    m.attr("EVT_VIEWER_POINTER") = binder(static_cast<int>(EVT_VIEWER_POINTER), 1);
+    m.attr("EVT_VIEWER_SELECTION") = binder(static_cast<int>(EVT_VIEWER_SELECTION), 1);
+    m.attr("EVT_VIEWER_VIEW") = binder(static_cast<int>(EVT_VIEWER_VIEW), 1);
+}
+
+} // namespace tesk_vumo::python
