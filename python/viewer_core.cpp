@@ -76,13 +76,23 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "zoom_mode", [](const T& viewer) { return viewer.zoom_mode(); },
         [](T& viewer, ZoomMode mode) { viewer.set_zoom_mode(mode); },
         "How the image is scaled to the drawing surface (ZoomMode; an int is accepted). Setting it "
-        "refits with the scroll positions back at 0; ZoomAny is stored and then raises ValueError, "
-        "leaving the previous picture.");
+        "refits with the scroll positions back at 0; choosing ZoomAny keeps the scale shown at that "
+        "moment (see zoom_rate).");
     cls.def_property(
         "rotation", [](const T& viewer) { return viewer.rotation(); },
         [](T& viewer, Rotation rotation) { viewer.set_rotation(rotation); },
-        "Quarter turns applied to the image (Rotation; an int is accepted). Setting it refits; "
-        "DegreeAny shows the image unturned.");
+        "Turn applied to the image (Rotation; an int is accepted). Setting it refits; DegreeAny "
+        "turns by rotation_degree.");
+    cls.def_property(
+        "zoom_rate", [](const T& viewer) { return viewer.zoom_rate(); },
+        [](T& viewer, double rate) { viewer.set_zoom_rate(rate); },
+        "The scale shown now, displayed pixels per source pixel, in any zoom mode. Setting it (1/64 "
+        "to 64, else ValueError) switches to ZoomAny, keeping the point at the centre of the view.");
+    cls.def_property(
+        "rotation_degree", [](const T& viewer) { return viewer.rotation_degree(); },
+        [](T& viewer, double degree) { viewer.set_rotation_degree(degree); },
+        "Clockwise angle in degrees by which DegreeAny turns the image around its centre (0 at "
+        "first). Setting it (any finite float, else ValueError) switches to DegreeAny.");
     cls.def_property(
         "middle_line_color", [](const T& viewer) { return viewer.middle_line_color(); },
         [](T& viewer, const wxColour& colour) { viewer.set_middle_line_color(line_colour(colour)); },
@@ -146,7 +156,7 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "fitting", [](T& viewer, bool keep_scroll_pos) { own_fitting(viewer, keep_scroll_pos); },
         "Rebuilds the displayed image from the source, rotation, zoom mode and surface size, sets "
         "up the scroll bars (keeping their positions if asked), clears the selection and redraws. "
-        "Does nothing without a source image; ValueError under ZoomAny.",
+        "Does nothing without a source image.",
         "keep_scroll_pos"_a = false);
     cls.def_returning(
         "get_sub_image_to_draw", "tuple[numpy.ndarray | None, int, int, int, int]",

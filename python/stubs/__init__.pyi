@@ -67,6 +67,8 @@ class ImagePanel(wx.Panel):
     source_image: _Settable[numpy.ndarray | None, _ImageSource]
     zoom_mode: _Settable[_ZoomMode, _ZoomMode | int]
     rotation: _Settable[_Rotation, _Rotation | int]
+    zoom_rate: float
+    rotation_degree: float
     middle_line_color: _Settable[wx.Colour, _ColourLike]
     following_line_color: _Settable[wx.Colour, _ColourLike]
     @property
@@ -178,6 +180,8 @@ class Image(wx.Panel):
     source_image: _Settable[numpy.ndarray | None, _ImageSource]
     zoom_mode: _Settable[_ZoomMode, _ZoomMode | int]
     rotation: _Settable[_Rotation, _Rotation | int]
+    zoom_rate: float
+    rotation_degree: float
     middle_line_color: _Settable[wx.Colour, _ColourLike]
     following_line_color: _Settable[wx.Colour, _ColourLike]
     @property

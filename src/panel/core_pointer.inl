@@ -41,9 +41,13 @@ void ViewerCore<Form>::clear_pointer_readouts()
 template <class Form>
 wxPoint ViewerCore<Form>::get_mouse_image_position() const
 {
-    if (source_image_.empty() || image_being_shown_.empty())
+    if (source_image_.empty() || (image_being_shown_.empty() && !view_))
         return {-1, -1};
     const wxPoint mouse = mouse_position_in_panel();
+    if (view_) {
+        const cv::Point at = scrolled_view().display_pixel({mouse.x, mouse.y});
+        return {at.x, at.y};
+    }
     const cv::Point at = geometry::image_position(
         {mouse.x, mouse.y}, {image_rect_.x, image_rect_.y, image_rect_.width, image_rect_.height},
         this->ui_scroll_bar_horizontal->GetThumbPosition(), this->ui_scroll_bar_vertical->GetThumbPosition());
@@ -64,7 +68,17 @@ void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
         return;
     set_text(this->ui_x, wxString::Format("%d", at.x));
     set_text(this->ui_y, wxString::Format("%d", at.y));
-    const cv::Vec3b rgb = image_being_shown_.template at<cv::Vec3b>(at.y, at.x);
+    cv::Vec3b rgb;
+    if (view_) {
+        // The colour drawn there: the free view has no whole displayed image to read.
+        const cv::Mat& picture = free_->renderer.picture();
+        const wxPoint mouse = mouse_position_in_panel();
+        if (mouse.x >= picture.cols || mouse.y >= picture.rows)
+            return;
+        rgb = picture.template at<cv::Vec3b>(mouse.y, mouse.x);
+    } else {
+        rgb = image_being_shown_.template at<cv::Vec3b>(at.y, at.x);
+    }
     set_text(this->ui_rgb, wxString::Format("%d, %d, %d", rgb[0], rgb[1], rgb[2]));
     // While selecting is off the reset selection sits at (0, 0), which is not
     // "no selection": a drag must not grow it.
@@ -126,9 +140,9 @@ template <class Form>
 std::optional<cv::Rect> ViewerCore<Form>::selection_image_region() const
 {
     const auto [x, y, w, h] = get_selection_rect();
-    if ((x == -1 && y == -1) || (w == 0 && h == 0) || image_being_shown_.empty())
+    if ((x == -1 && y == -1) || (w == 0 && h == 0) || displayed_size().area() == 0)
         return std::nullopt;
-    return geometry::clip_to_image({x, y, w, h}, image_being_shown_.size());
+    return geometry::clip_to_image({x, y, w, h}, displayed_size());
 }
 
 template <class Form>
@@ -139,7 +153,27 @@ std::optional<cv::Mat> ViewerCore<Form>::get_selection_image() const
         return std::nullopt;
     if (region->area() == 0)
         return cv::Mat();
-    return image_being_shown_(*region);
+    return image_being_shown()(*region);
+}
+
+template <class Form>
+cv::Size ViewerCore<Form>::displayed_size() const
+{
+    return view_ ? view_->displayed_size() : image_being_shown_.size();
+}
+
+template <class Form>
+const cv::Mat& ViewerCore<Form>::image_being_shown() const
+{
+    if (!view_)
+        return image_being_shown_;
+    if (free_->shown.empty()) {
+        const wxColour background = this->ui_image->GetBackgroundColour();
+        free_->shown = displayed_image(free_->pyramid, *view_,
+                                       cv::Vec3b(background.Red(), background.Green(), background.Blue()),
+                                       static_cast<long long>(std::min<std::uint64_t>(max_image_pixels(), 1ULL << 62)));
+    }
+    return free_->shown;
 }
 
 } // namespace tesk_vumo

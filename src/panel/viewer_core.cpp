@@ -1,12 +1,16 @@
 #include "tesk_vumo/panel/viewer_core.h"
 
 #include "../common/image_memory.h"
+#include "../common/image_pyramid.h"
 #include "../common/rgb_bitmap.h"
+#include "../common/view_renderer.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/view_geometry.h"
 #include "tesk_vumo/forms/event_guard.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <utility>
@@ -25,6 +29,15 @@ bool takes_long(cv::Size size)
     return static_cast<long long>(size.width) * size.height > (1LL << 22);
 }
 } // namespace
+
+template <class Form>
+struct ViewerCore<Form>::FreeView
+{
+    ImagePyramid pyramid;
+    ViewRenderer renderer;
+    cv::Mat shown; ///< the displayed image, made on demand since the last fitting
+};
+
 } // namespace tesk_vumo
 
 // One source per concern of the core; all are instantiated here for both

@@ -50,9 +50,10 @@ def test_zoom_mode_and_rotation_move_the_docked_choices(panel):
     panel.rotation = Rotation.Double90
     assert panel.ui_angle.GetSelection() == 2
 
-    with pytest.raises(ValueError, match="^Unsupported Zoom Mode: ZoomAny$"):
-        panel.zoom_mode = ZoomMode.ZoomAny
+    panel.zoom_rate = 2
     assert panel.ui_zoom_mode.GetSelection() == 4
+    panel.rotation_degree = 10
+    assert panel.ui_angle.GetSelection() == 4
 
 
 def test_docked_choices_apply_the_picked_item(panel):
@@ -62,10 +63,10 @@ def test_docked_choices_apply_the_picked_item(panel):
     choose(panel.ui_angle, 1)
     assert panel.rotation is Rotation.ClockWise90 and panel.image_being_shown.shape == (800, 600, 3)
 
-    # ZoomAny picked by hand: refused by the fitting, nothing escapes, the picture stays.
-    shown = panel.image_being_shown
+    # ZoomAny picked by hand keeps the picture as it is.
     choose(panel.ui_zoom_mode, 4)
-    assert panel.zoom_mode is ZoomMode.ZoomAny and panel.image_being_shown is shown
+    assert panel.zoom_mode is ZoomMode.ZoomAny and panel.zoom_rate == 1
+    assert panel.image_being_shown.shape == (800, 600, 3)
 
 
 def test_middle_lines_follow_the_check_box(panel):

@@ -382,18 +382,57 @@ def test_fitting_and_init_buffer(app, viewer):
     assert pump_until(app, lambda: painted)
 
 
-def test_zoom_any_is_refused_and_recovered(viewer):
+def test_zoom_rate_and_free_zoom(viewer):
     set_surface(viewer, 400, 400)
     viewer.source_image = solid(600, 800, GREEN)
-    shown = viewer.image_being_shown
-    with pytest.raises(ValueError) as raised:
-        viewer.zoom_mode = ZoomMode.ZoomAny
-    assert str(raised.value) == "Unsupported Zoom Mode: ZoomAny"
-    assert viewer.zoom_mode is ZoomMode.ZoomAny and viewer.image_being_shown is shown
-    with pytest.raises(ValueError):
-        viewer.rotation = Rotation.ClockWise90
+    assert viewer.zoom_mode is ZoomMode.FitPage and viewer.zoom_rate == 0.5
+    viewer.zoom_mode = ZoomMode.ZoomAny  # the scale shown is kept
+    assert viewer.zoom_rate == 0.5 and viewer.image_being_shown.shape == (300, 400, 3)
     viewer.zoom_mode = ZoomMode.NoZoom
-    assert viewer.image_being_shown.shape == (800, 600, 3)
+    viewer.zoom_rate = 0.25
+    assert viewer.zoom_mode is ZoomMode.ZoomAny and viewer.image_rect == wx.Rect(100, 125, 200, 150)
+    assert (viewer.image_being_shown == GREEN).all() and viewer.image_being_shown.shape == (150, 200, 3)
+    viewer.rotation = Rotation.ClockWise90
+    assert viewer.image_being_shown.shape == (200, 150, 3)
+    with pytest.raises(ValueError, match="^Unsupported Zoom Rate: 0.001$"):
+        viewer.zoom_rate = 0.001
+    assert viewer.zoom_rate == 0.25 and viewer.zoom_mode is ZoomMode.ZoomAny
+
+
+def test_degree_any_turns_around_the_centre_onto_the_bounding_box(viewer):
+    set_surface(viewer, 400, 400)
+    viewer.zoom_mode = ZoomMode.NoZoom
+    image = quadrants(100, 200)
+    viewer.source_image = image
+    viewer.rotation = Rotation.DegreeAny  # 0 degrees: unturned, as before
+    assert viewer.rotation_degree == 0 and (viewer.image_being_shown == image).all()
+
+    viewer.rotation_degree = 30
+    assert viewer.rotation is Rotation.DegreeAny and viewer.image_being_shown.shape == (187, 223, 3)
+    rect = viewer.image_rect
+    assert (rect.width, rect.height) == (223, 187)
+    picture = viewer.buffer.ConvertToImage()
+    picture = np.frombuffer(bytes(picture.GetData()), np.uint8).reshape(400, 400, 3)
+    background = tuple(viewer.ui_image.GetBackgroundColour())[:3]
+    assert tuple(picture[rect.y + 1, rect.x + 1]) == background  # a corner the turn leaves
+    cos, sin = np.cos(np.radians(30)), np.sin(np.radians(30))
+    for (x, y), colour in [((60, 30), (255, 0, 0)), ((140, 30), (0, 255, 0)),
+                           ((60, 70), (0, 0, 255)), ((140, 70), (255, 255, 0))]:
+        dx, dy = x + 0.5 - 100, y + 0.5 - 50
+        column = int(rect.x + 223 / 2 + dx * cos - dy * sin)
+        row = int(rect.y + 187 / 2 + dx * sin + dy * cos)
+        assert tuple(picture[row, column]) == colour, (x, y)
+        assert tuple(viewer.image_being_shown[row - rect.y, column - rect.x]) == colour
+    viewer.selection_rect = wx.Rect(0, 0, 223, 187)
+    assert (viewer.get_selection_image() == viewer.image_being_shown).all()
+
+    viewer.rotation_degree = -270  # a quarter turn: made whole as ClockWise90 makes it
+    turned = viewer.image_being_shown.copy()
+    viewer.rotation = Rotation.ClockWise90
+    assert (viewer.image_being_shown == turned).all()
+    with pytest.raises(ValueError, match="^Unsupported Rotation Degree: nan$"):
+        viewer.rotation_degree = float("nan")
+    assert viewer.rotation is Rotation.ClockWise90 and viewer.rotation_degree == -270
 
 
 def test_destroyed_viewer_raises_runtime_error(app, host):

@@ -35,7 +35,7 @@ public:
 
     /// Docked choices: apply the chosen item's mode or rotation (the
     /// floating window's choices follow). An item the fitting rejects
-    /// (ZoomAny) leaves the picture as it was.
+    /// (a fit mode that cannot scale this image) leaves the picture as it was.
     void on_change_zoom_mode(wxCommandEvent& event) override;
     void on_change_rotation(wxCommandEvent& event) override;
     /// Guide-line check boxes: redraw at once.

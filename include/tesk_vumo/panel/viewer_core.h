@@ -4,6 +4,7 @@
 #include <any>
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,6 +17,7 @@
 
 #include "tesk_vumo/common/image_source.h"
 #include "tesk_vumo/common/rotation.h"
+#include "tesk_vumo/common/view_transform.h"
 #include "tesk_vumo/common/zoom_mode.h"
 #include "tesk_vumo/forms/image_form.h"
 #include "tesk_vumo/forms/image_panel_form.h"
@@ -34,6 +36,11 @@ namespace tesk_vumo {
 /// first visible column (row). Images are 8-bit R, G, B; an empty cv::Mat
 /// stands for "no image".
 ///
+/// The fit modes, NoZoom and the quarter turns make the displayed image
+/// whole at each fitting. A free view (ZoomAny, or DegreeAny at an angle
+/// that is no quarter turn) only draws the visible part, straight from the
+/// source, and makes the displayed image when it is asked for.
+///
 /// What differs between the two viewers is a small seam of virtual calls:
 /// whether each kind of guide line is shown, how a zoom change is reflected
 /// in the viewer's own controls, and the wording of source errors.
@@ -43,6 +50,7 @@ class ViewerCore : public Form
 public:
     ViewerCore(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
                const wxString& name, SourceMessages wording);
+    ~ViewerCore() override;
 
     // ---- source image
     /// The stored image, shared with the caller when it was set from a
@@ -65,13 +73,25 @@ public:
 
     // ---- zoom and rotation
     ZoomMode zoom_mode() const { return zoom_mode_; }
-    /// Stores the mode and refits (scroll positions back to 0). ZoomAny is
-    /// stored, then the fitting throws ValueError "Unsupported Zoom Mode:
-    /// ZoomAny" and the previous picture stays.
+    /// Stores the mode and refits (scroll positions back to 0). Choosing
+    /// ZoomAny keeps the scale shown at that moment.
     void set_zoom_mode(ZoomMode mode);
     Rotation rotation() const { return rotation_; }
-    /// Stores the rotation and refits; DegreeAny shows the image unturned.
+    /// Stores the rotation and refits; DegreeAny turns by rotation_degree().
     void set_rotation(Rotation rotation);
+    /// The scale shown now (displayed pixels per source pixel), in any mode;
+    /// before the first fitting, the rate ZoomAny will show.
+    double zoom_rate() const;
+    /// Switches to ZoomAny at @p rate, keeping the source point at the
+    /// viewport's centre there. Throws ValueError "Unsupported Zoom Rate:
+    /// <rate>" outside [1/64, 64]; nothing changes then.
+    void set_zoom_rate(double rate);
+    /// The clockwise angle DegreeAny turns the image by, in degrees.
+    double rotation_degree() const { return rotation_degree_; }
+    /// Stores @p degree and switches to DegreeAny. Throws ValueError
+    /// "Unsupported Rotation Degree: <degree>" for a value that is not
+    /// finite; nothing changes then.
+    void set_rotation_degree(double degree);
 
     // ---- appearance and host data
     const wxColour& middle_line_color() const { return middle_line_color_; }
@@ -92,8 +112,14 @@ public:
     /// The displayed image (source turned and scaled); empty before the first
     /// fitting. Under NoZoom without a turn, a source the viewer decoded or
     /// converted is shown as it is: both are then the same memory, to be read
-    /// only (as are the regions of it handed out below).
-    const cv::Mat& image_being_shown() const { return image_being_shown_; }
+    /// only (as are the regions of it handed out below). In a free view it
+    /// is made when first asked for after a fitting; throws ValueError when
+    /// it would have more pixels than max_image_pixels().
+    const cv::Mat& image_being_shown() const;
+    /// Size of the displayed image, made or not; (0, 0) while none is shown.
+    cv::Size displayed_size() const;
+    /// Whether the view is free (drawn from the source, see above).
+    bool free_view() const;
     /// Off-screen picture of ui_image's client size; invalid until that had a positive size.
     const wxBitmap& buffer() const { return buffer_; }
     /// Control rectangle covered by the visible region at the last redraw.
@@ -118,8 +144,8 @@ public:
     /// Rebuilds the displayed image from the source, the rotation, the zoom
     /// mode and ui_image's outer size; sets up both scroll bars (positions
     /// kept when @p keep_scroll_pos, else 0), clears the selection and
-    /// redraws. Does nothing without a source. Throws ValueError (ZoomAny, or
-    /// a fit mode without a scale) before anything has changed.
+    /// redraws. Does nothing without a source. Throws ValueError (a fit mode
+    /// without a scale) before anything has changed.
     virtual void fitting(bool keep_scroll_pos = false);
 
     /// The visible part of the displayed image and where it goes.
@@ -193,7 +219,19 @@ protected:
     void store_source(const cv::Mat& image, bool owned);
 
 private:
+    struct FreeView;
     void store(const cv::Mat& image);
+    /// The rotation as shown: DegreeAny at a quarter turn is that turn.
+    Rotation shown_rotation() const;
+    /// fitting() for a free view.
+    void fit_free_view(bool keep_scroll_pos, const wxSize& surface);
+    /// The free view scrolled to the scroll bars' positions.
+    geometry::ViewTransform scrolled_view() const;
+    /// Counts the fitting, clears the selection and redraws.
+    void finish_fitting();
+    /// Switches to ZoomAny at @p rate, keeping the source point under
+    /// control point @p at there.
+    void zoom_about(cv::Point2d at, double rate);
     /// Empties the pointer read-outs, which described the previous image.
     void clear_pointer_readouts();
     bool small_beside_source(const cv::Mat& image) const;
@@ -220,6 +258,13 @@ private:
     wxImage draw_staging_; // working image of redraws where the buffer cannot be written directly
     ZoomMode zoom_mode_ = ZoomMode::FitPage;
     Rotation rotation_ = Rotation::NoRotation;
+    double zoom_rate_ = 1.0;
+    double rotation_degree_ = 0.0;
+    // The free view's transform; none while the displayed image is made whole.
+    std::optional<geometry::ViewTransform> view_;
+    // Where the next fitting of a free view scrolls to, instead of the bars.
+    std::optional<cv::Point2d> next_offset_;
+    std::unique_ptr<FreeView> free_; // pyramid, renderer and the image made on demand
     wxBitmap buffer_;
     Fitted fitted_{wxDefaultSize, ZoomMode::FitPage, Rotation::NoRotation};
     wxRect image_rect_{0, 0, 0, 0};
