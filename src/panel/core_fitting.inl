@@ -147,6 +147,7 @@ void ViewerCore<Form>::finish_fitting()
 
     selection_rect_ = wxRect(-1, -1, 0, 0);
     update_selection_rect_info();
+    show_view();
     draw_image();
 }
 

@@ -190,11 +190,12 @@ def test_assist_window_replaces_the_docked_bar(app, panel):
     choose(assist.ui_zoom_mode, 2)
     assert panel.zoom_mode is ZoomMode.FitHeight and panel.ui_zoom_mode.GetSelection() == 2
     choose(assist.ui_zoom_mode, 4)
-    assert assist.ui_zoom_mode.GetSelection() == 2 and panel.zoom_mode is ZoomMode.FitHeight
+    assert panel.zoom_mode is ZoomMode.ZoomAny and panel.ui_zoom_mode.GetSelection() == 4
+    assert assist.ui_zoom_rate.IsEnabled() and panel.ui_zoom_rate.IsShown()
     choose(assist.ui_angle, 3)
     assert panel.rotation is Rotation.CounterClockWise90 and panel.ui_angle.GetSelection() == 3
     choose(assist.ui_angle, 4)
-    assert assist.ui_angle.GetSelection() == 3 and panel.rotation is Rotation.CounterClockWise90
+    assert panel.rotation is Rotation.DegreeAny and assist.ui_angle_degree.IsEnabled()
 
     # Closing the window docks the bar again once the close has been handled.
     assist.Close()
@@ -204,7 +205,7 @@ def test_assist_window_replaces_the_docked_bar(app, panel):
     panel.on_close_assist_bar(wx.CommandEvent())
     again = panel.assist
     assert again is not None and again is not assist
-    assert again.ui_zoom_mode.GetSelection() == 2
+    assert again.ui_zoom_mode.GetSelection() == 4 and again.ui_zoom_rate.IsEnabled()
 
 
 def test_assist_handlers_reach_the_panel(app, panel, interaction, tmp_path):

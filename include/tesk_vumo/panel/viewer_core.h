@@ -209,6 +209,9 @@ protected:
     virtual void show_zoom_mode(ZoomMode) {}
     /// Called by set_rotation before the rotation is applied, likewise.
     virtual void show_rotation(Rotation) {}
+    /// Called by every fitting, for a viewer that shows the zoom rate and
+    /// the free angle in controls of its own.
+    virtual void show_view() {}
 
     /// Stores the mode and refits, without touching any control.
     void do_set_zoom_mode(ZoomMode mode);
