@@ -194,9 +194,14 @@ void ViewerCore<Form>::fit_free_view(bool keep_scroll_pos, const wxSize& surface
 template <class Form>
 geometry::ViewTransform ViewerCore<Form>::scrolled_view() const
 {
-    const cv::Point2d offset(this->ui_scroll_bar_horizontal->GetThumbPosition(),
-                             this->ui_scroll_bar_vertical->GetThumbPosition());
-    return offset == view_->offset() ? *view_ : view_->scrolled_to(offset);
+    // The view keeps the exact offset a zoom about a point gave it, which
+    // the bars show rounded: steps after steps would drift otherwise.
+    const cv::Point thumbs(this->ui_scroll_bar_horizontal->GetThumbPosition(),
+                           this->ui_scroll_bar_vertical->GetThumbPosition());
+    const cv::Point2d offset = view_->offset();
+    if (thumbs == cv::Point(int(std::lround(offset.x)), int(std::lround(offset.y))))
+        return *view_;
+    return view_->scrolled_to(thumbs);
 }
 
 template <class Form>
@@ -253,6 +258,11 @@ void ViewerCore<Form>::on_mouse_wheel(wxMouseEvent& event)
 {
     const int sign = geometry::wheel_sign(event.GetWheelRotation());
     const wxPoint at = event.GetPosition();
+    if (event.ControlDown()) {
+        // Away from the user enlarges, as in other viewers.
+        zoom_step(sign, at);
+        return;
+    }
     const wxSize client = this->ui_image->GetClientSize();
     wxScrollBar* bar = geometry::wheel_moves_horizontal({at.x, at.y}, {client.x, client.y})
                            ? this->ui_scroll_bar_horizontal

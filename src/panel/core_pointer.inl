@@ -63,6 +63,12 @@ template <class Form>
 void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
 {
     update_mouse_position_in_panel(event);
+    if (pan_) {
+        // The image follows the pointer: the view moves the other way.
+        const wxPoint moved = event.GetPosition() - pan_->start;
+        scroll_view_to(pan_->positions.x - moved.x, pan_->positions.y - moved.y);
+        return;
+    }
     const wxPoint at = get_mouse_image_position();
     if (at.x < 0 || at.y < 0)
         return;
@@ -96,6 +102,11 @@ template <class Form>
 void ViewerCore<Form>::on_start_dragging(wxMouseEvent& event)
 {
     update_mouse_position_in_panel(event);
+    this->ui_image->SetFocus();
+    if (space_held_) {
+        on_pan_start(event);
+        return;
+    }
     if (!selecting_enabled_)
         return;
     const bool had_selection = selection_rect_.GetPosition() != wxPoint(-1, -1);

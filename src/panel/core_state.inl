@@ -14,6 +14,19 @@ ViewerCore<Form>::ViewerCore(wxWindow* parent, wxWindowID id, const wxPoint& pos
                                  wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_PAGEUP, wxEVT_SCROLL_PAGEDOWN,
                                  wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_THUMBRELEASE, wxEVT_SCROLL_CHANGED})
             bar->Bind(wxEventTypeTag<wxScrollEvent>(type), guarded(this, &ViewerCore::on_scroll, "on_scroll"));
+    this->ui_image->Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& event) { run_guarded([&] { on_key_down(event); }); });
+    this->ui_image->Bind(wxEVT_KEY_UP, [this](wxKeyEvent& event) { run_guarded([&] { on_key_up(event); }); });
+    for (wxEventType type : {wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_LEFT_UP})
+        this->ui_image->Bind(wxEventTypeTag<wxMouseEvent>(type), [this, type](wxMouseEvent& event) {
+            event.Skip();
+            run_guarded([&] {
+                if (type == wxEVT_MIDDLE_DOWN)
+                    on_pan_start(event);
+                else
+                    on_pan_end(event);
+            });
+        });
+    this->ui_image->Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { pan_.reset(); });
     // A fresh bar has no thumb that covers it; show an empty one until the first fitting.
     this->ui_scroll_bar_horizontal->SetScrollbar(0, 0, 0, 0);
     this->ui_scroll_bar_vertical->SetScrollbar(0, 0, 0, 0);

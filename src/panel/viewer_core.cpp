@@ -46,6 +46,7 @@ struct ViewerCore<Form>::FreeView
 #include "core_fitting.inl"
 #include "core_rendering.inl"
 #include "core_pointer.inl"
+#include "core_navigation.inl"
 
 namespace tesk_vumo {
 

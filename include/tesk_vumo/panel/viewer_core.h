@@ -163,6 +163,18 @@ public:
     /// [0, range - thumb]; redraws only when the position changed.
     void do_scroll(wxScrollBar* ui, int sign, int count_per_action);
 
+    // ---- navigation
+    /// Zooms @p steps rungs in (out when negative) along the ladder of
+    /// quarter powers of two, about the control point @p at (the source
+    /// pixel under it stays there); switches to ZoomAny. Nothing happens
+    /// without an image or at the end of the ladder.
+    void zoom_step(int steps, const wxPoint& at);
+    /// Shows the image at 1:1 about @p at, likewise.
+    void zoom_actual_size(const wxPoint& at);
+    /// Where a zoom from the keyboard or a menu is anchored: the pointer
+    /// while it is over the drawing surface, else the surface's centre.
+    wxPoint zoom_anchor() const;
+
     // ---- rendering
     /// Composes background, visible image, selection outline, following
     /// lines and middle lines into buffer() and shows it at once. Does
@@ -198,6 +210,15 @@ public:
     void on_start_dragging(wxMouseEvent& event) override;
     /// The pointer left the drawing surface: the following lines go.
     void on_mouse_leave(wxMouseEvent& event) override;
+    /// Keys on the focused drawing surface: + and - zoom a step about the
+    /// pointer, 0 shows 1:1; the arrows scroll a tenth of the view, Page
+    /// Up and Page Down a view, Home and End to the start and the end;
+    /// Space held makes a left drag move the view.
+    void on_key_down(wxKeyEvent& event);
+    void on_key_up(wxKeyEvent& event);
+    /// The middle button (or the left one with Space held) drags the view.
+    void on_pan_start(wxMouseEvent& event);
+    void on_pan_end(wxMouseEvent& event);
 
 protected:
     /// Whether the middle (centre) guide lines are drawn.
@@ -232,6 +253,9 @@ private:
     geometry::ViewTransform scrolled_view() const;
     /// Counts the fitting, clears the selection and redraws.
     void finish_fitting();
+    /// Scrolls the view to thumb positions (@p x, @p y), clamped; redraws
+    /// when they changed.
+    void scroll_view_to(int x, int y);
     /// Switches to ZoomAny at @p rate, keeping the source point under
     /// control point @p at there.
     void zoom_about(cv::Point2d at, double rate);
@@ -268,6 +292,13 @@ private:
     // Where the next fitting of a free view scrolls to, instead of the bars.
     std::optional<cv::Point2d> next_offset_;
     std::unique_ptr<FreeView> free_; // pyramid, renderer and the image made on demand
+    struct Pan
+    {
+        wxPoint start;      // pointer where the drag began
+        wxPoint positions;  // the scroll bars' positions then
+    };
+    std::optional<Pan> pan_;
+    bool space_held_ = false;
     wxBitmap buffer_;
     Fitted fitted_{wxDefaultSize, ZoomMode::FitPage, Rotation::NoRotation};
     wxRect image_rect_{0, 0, 0, 0};
