@@ -88,6 +88,8 @@ void declare_image(py::module_& m)
             "down, in colour to a file chosen in a dialog; reports the outcome in a message box.");
     cls.def_handler("on_save_grayscale", &Image::on_save_grayscale,
             "Menu item: as on_save_current_view, as one gray channel.");
+    cls.def_handler("on_save_source_selection", &Image::on_save_source_selection,
+            "Menu item: save_source_selection().");
 
     cls.def_property_readonly(
         "ui_poup_menu", [](const Image& viewer) { return wrap_dependent(&viewer, viewer.ui_poup_menu, "wxMenu"); },

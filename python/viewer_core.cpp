@@ -201,7 +201,13 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "rect"_a);
     cls.def_returning(
         "get_selection_image", "numpy.ndarray | None",
-        [](const T& viewer) -> py::object {
+        [](const T& viewer, bool source) -> py::object {
+            if (source) {
+                const auto pixels = viewer.get_selection_image(true);
+                if (!pixels)
+                    return py::none();
+                return array_from_mat(pixels->clone());
+            }
             const auto region = viewer.selection_image_region();
             if (!region)
                 return py::none();
@@ -209,7 +215,44 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         },
         "The displayed pixels under the selection, cut at the image's edges: a view of "
         "image_being_shown's memory (possibly with no columns or rows), or None when there is no "
-        "selection or its size is 0 x 0.");
+        "selection or its size is 0 x 0. With source=True, a copy of the source's own pixels under "
+        "it (see get_selection_source_rect), in the source's orientation and resolution.",
+        "source"_a = false);
+    cls.def_returning(
+        "display_to_source", "tuple[float, float] | None",
+        [](const T& viewer, double x, double y) -> py::object {
+            const auto p = viewer.display_to_source({x, y});
+            return p ? py::object(py::make_tuple(p->x, p->y)) : py::object(py::none());
+        },
+        "The source point under displayed-image point (x, y) (pixel (c, r) covers [c, c + 1) x "
+        "[r, r + 1)), through the zoom and the rotation in force; None while nothing is shown.",
+        "x"_a, "y"_a);
+    cls.def_returning(
+        "source_to_display", "tuple[float, float] | None",
+        [](const T& viewer, double x, double y) -> py::object {
+            const auto p = viewer.source_to_display({x, y});
+            return p ? py::object(py::make_tuple(p->x, p->y)) : py::object(py::none());
+        },
+        "The displayed-image point showing source point (x, y); the inverse of display_to_source.",
+        "x"_a, "y"_a);
+    cls.def_returning(
+        "get_mouse_source_position", "tuple[int, int]",
+        [](const T& viewer) { return pair(viewer.get_mouse_source_position()); },
+        "The source pixel (column, row) under the pointer, or (-1, -1) where there is none.");
+    cls.def_returning(
+        "get_selection_source_rect", "list[int] | None",
+        [](const T& viewer) -> py::object {
+            const auto rect = viewer.get_selection_source_rect();
+            if (!rect)
+                return py::none();
+            return py::list(py::make_tuple((*rect)[0], (*rect)[1], (*rect)[2], (*rect)[3]));
+        },
+        "The source pixels the selection covers, [x, y, width, height], cut at the source's edges; "
+        "None without a selection (or one of size 0 x 0).");
+    cls.def(
+        "save_source_selection", [](T& viewer) { viewer.save_source_selection(); },
+        "Asks for a file name (see set_user_interaction) and writes the source's pixels under the "
+        "selection there, the whole source without one; reports the outcome in a message box.");
 
     cls.def_handler("on_size", &T::on_size, "Size handler of ui_image: init_buffer(), and the event goes on.");
     cls.def_handler("on_paint", &T::on_paint, "Paint handler of ui_image: copies the buffer to the window.");

@@ -41,6 +41,7 @@ const ItemText item_texts[] = {
     {ImageForm::ID_LOAD_IMAGE, "加载图片..."},
     {ImageForm::ID_SAVE_CURRENT_VIEW, "保存当前视图..."},
     {ImageForm::ID_SAVE_GRAYSCALE, "保存灰度图..."},
+    {ImageForm::ID_SAVE_SOURCE_SELECTION, "按原图分辨率保存选区..."},
 };
 } // namespace
 
@@ -79,6 +80,7 @@ ImageForm::ImageForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
     ui_poup_menu->Append(ID_LOAD_IMAGE, "-");
     ui_poup_menu->Append(ID_SAVE_CURRENT_VIEW, "-");
     ui_poup_menu->Append(ID_SAVE_GRAYSCALE, "-");
+    ui_poup_menu->Append(ID_SAVE_SOURCE_SELECTION, "-");
     relabel();
     form_parts::remember_form(this, [this] { relabel(); });
 
@@ -107,6 +109,7 @@ ImageForm::ImageForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
         {ID_LOAD_IMAGE, &ImageForm::on_load_image, "on_load_image"},
         {ID_SAVE_CURRENT_VIEW, &ImageForm::on_save_current_view, "on_save_current_view"},
         {ID_SAVE_GRAYSCALE, &ImageForm::on_save_grayscale, "on_save_grayscale"},
+        {ID_SAVE_SOURCE_SELECTION, &ImageForm::on_save_source_selection, "on_save_source_selection"},
     };
     for (const Command& command : commands)
         Bind(wxEVT_MENU, guarded(this, command.handler, command.name), command.id);

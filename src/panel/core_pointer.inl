@@ -188,3 +188,137 @@ const cv::Mat& ViewerCore<Form>::image_being_shown() const
 }
 
 } // namespace tesk_vumo
+
+namespace tesk_vumo {
+
+namespace {
+// A fitted image is scaled along each side on its own (both sides are
+// rounded), and turned by a quarter: exact arithmetic, no transform.
+cv::Point2d turned_to_source(cv::Point2d t, cv::Size source, Rotation rotation)
+{
+    switch (rotation) {
+    case Rotation::ClockWise90: return {t.y, source.height - t.x};
+    case Rotation::Double90: return {source.width - t.x, source.height - t.y};
+    case Rotation::CounterClockWise90: return {source.width - t.y, t.x};
+    default: return t;
+    }
+}
+
+cv::Point2d source_to_turned(cv::Point2d p, cv::Size source, Rotation rotation)
+{
+    switch (rotation) {
+    case Rotation::ClockWise90: return {source.height - p.y, p.x};
+    case Rotation::Double90: return {source.width - p.x, source.height - p.y};
+    case Rotation::CounterClockWise90: return {p.y, source.width - p.x};
+    default: return p;
+    }
+}
+} // namespace
+
+template <class Form>
+std::optional<cv::Point2d> ViewerCore<Form>::display_to_source(cv::Point2d displayed) const
+{
+    if (source_image_.empty())
+        return std::nullopt;
+    if (view_)
+        return view_->display_to_source(displayed);
+    if (image_being_shown_.empty())
+        return std::nullopt;
+    const Rotation rotation = shown_rotation();
+    const cv::Size turned = geometry::rotated_size(source_image_.size(), rotation);
+    const cv::Point2d t(displayed.x * turned.width / image_being_shown_.cols,
+                        displayed.y * turned.height / image_being_shown_.rows);
+    return turned_to_source(t, source_image_.size(), rotation);
+}
+
+template <class Form>
+std::optional<cv::Point2d> ViewerCore<Form>::source_to_display(cv::Point2d source) const
+{
+    if (source_image_.empty())
+        return std::nullopt;
+    if (view_)
+        return view_->source_to_display(source);
+    if (image_being_shown_.empty())
+        return std::nullopt;
+    const Rotation rotation = shown_rotation();
+    const cv::Size turned = geometry::rotated_size(source_image_.size(), rotation);
+    const cv::Point2d t = source_to_turned(source, source_image_.size(), rotation);
+    return cv::Point2d(t.x * image_being_shown_.cols / turned.width, t.y * image_being_shown_.rows / turned.height);
+}
+
+template <class Form>
+wxPoint ViewerCore<Form>::get_mouse_source_position() const
+{
+    if (source_image_.empty())
+        return {-1, -1};
+    if (view_) {
+        const wxPoint mouse = mouse_position_in_panel();
+        const cv::Point at = scrolled_view().source_pixel({mouse.x, mouse.y});
+        return {at.x, at.y};
+    }
+    const wxPoint shown = get_mouse_image_position();
+    if (shown.x < 0 || shown.y < 0)
+        return {-1, -1};
+    const auto at = display_to_source({shown.x + 0.5, shown.y + 0.5});
+    if (!at)
+        return {-1, -1};
+    return {std::clamp(static_cast<int>(std::floor(at->x)), 0, source_image_.cols - 1),
+            std::clamp(static_cast<int>(std::floor(at->y)), 0, source_image_.rows - 1)};
+}
+
+template <class Form>
+std::optional<std::array<int, 4>> ViewerCore<Form>::get_selection_source_rect() const
+{
+    const auto region = selection_image_region();
+    if (!region || source_image_.empty())
+        return std::nullopt;
+    cv::Rect covered;
+    if (view_) {
+        covered = view_->source_rect(*region);
+    } else {
+        double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300;
+        for (const cv::Point2d corner : {cv::Point2d(region->x, region->y), cv::Point2d(region->br().x, region->y),
+                                         cv::Point2d(region->x, region->br().y), cv::Point2d(region->br())}) {
+            const cv::Point2d p = *display_to_source(corner);
+            left = std::min(left, p.x);
+            top = std::min(top, p.y);
+            right = std::max(right, p.x);
+            bottom = std::max(bottom, p.y);
+        }
+        // Corners on pixel edges land there up to rounding: no pixel is
+        // taken for a trace of it.
+        constexpr double trace = 1e-6;
+        const int x0 = static_cast<int>(std::floor(left + trace)), y0 = static_cast<int>(std::floor(top + trace));
+        const int x1 = static_cast<int>(std::ceil(right - trace)), y1 = static_cast<int>(std::ceil(bottom - trace));
+        covered = cv::Rect(x0, y0, x1 - x0, y1 - y0) & cv::Rect(0, 0, source_image_.cols, source_image_.rows);
+    }
+    return std::array<int, 4>{covered.x, covered.y, covered.width, covered.height};
+}
+
+template <class Form>
+std::optional<cv::Mat> ViewerCore<Form>::get_selection_image(bool source) const
+{
+    if (!source)
+        return get_selection_image();
+    const auto rect = get_selection_source_rect();
+    if (!rect)
+        return std::nullopt;
+    const auto [x, y, w, h] = *rect;
+    if (w <= 0 || h <= 0)
+        return cv::Mat();
+    return source_image_(cv::Rect(x, y, w, h));
+}
+
+template <class Form>
+void ViewerCore<Form>::save_source_selection()
+{
+    if (source_image_.empty())
+        return;
+    const auto rect = get_selection_source_rect();
+    const wxRect part = rect ? wxRect((*rect)[0], (*rect)[1], (*rect)[2], (*rect)[3]) : wxRect(-1, -1, 0, 0);
+    // Taken before the dialog: while it is open, a resize may refit the viewer.
+    const cv::Mat samples = view_files::image_to_save(source_image_, part, false);
+    view_files::save_with_dialog(this, samples, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+}
+
+} // namespace tesk_vumo

@@ -4,6 +4,7 @@
 #include "../common/image_pyramid.h"
 #include "../common/rgb_bitmap.h"
 #include "../common/view_renderer.h"
+#include "view_files.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/view_geometry.h"
 #include "tesk_vumo/forms/event_guard.h"
@@ -18,6 +19,7 @@
 #include <opencv2/imgproc.hpp>
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
+#include <wx/filedlg.h>
 #include <wx/utils.h>
 
 namespace tesk_vumo {

@@ -39,4 +39,9 @@ void Image::on_save_grayscale(wxCommandEvent&)
     save_current_view(true);
 }
 
+void Image::on_save_source_selection(wxCommandEvent&)
+{
+    save_source_selection();
+}
+
 } // namespace tesk_vumo

@@ -46,6 +46,7 @@ public:
         ID_ZOOM_IN,
         ID_ZOOM_OUT,
         ID_ZOOM_ACTUAL_SIZE, ///< 1:1 about the point the menu was opened at
+        ID_SAVE_SOURCE_SELECTION, ///< the source's pixels under the selection
     };
 
     ImageForm(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
@@ -70,6 +71,7 @@ public:
     virtual void on_load_image(wxCommandEvent&) {}
     virtual void on_save_current_view(wxCommandEvent&) {}
     virtual void on_save_grayscale(wxCommandEvent&) {}
+    virtual void on_save_source_selection(wxCommandEvent&) {}
     virtual void on_show_middle_lines(wxCommandEvent&) {}
     virtual void on_hide_middle_lines(wxCommandEvent&) {}
     virtual void on_show_following_lines(wxCommandEvent&) {}

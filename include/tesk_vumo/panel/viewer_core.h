@@ -200,6 +200,29 @@ public:
     /// (an empty Mat for a region of zero width or height); nullopt as above.
     std::optional<cv::Mat> get_selection_image() const;
 
+    // ---- source pixels
+    /// A point of the displayed image (continuous: pixel (c, r) covers
+    /// [c, c + 1) x [r, r + 1)) mapped to the source, through the zoom and
+    /// the rotation in force, and back; nullopt while nothing is shown.
+    std::optional<cv::Point2d> display_to_source(cv::Point2d displayed) const;
+    std::optional<cv::Point2d> source_to_display(cv::Point2d source) const;
+    /// The source pixel under the pointer, or (-1, -1) where there is none
+    /// (off the image, in a corner a free angle leaves, nothing shown).
+    wxPoint get_mouse_source_position() const;
+    /// The source pixels the selection covers, [x, y, w, h]: the bounding
+    /// box of its corners mapped to the source, widened to whole pixels and
+    /// cut at the source's edges; nullopt when there is no selection or its
+    /// size is (0, 0), or nothing is shown.
+    std::optional<std::array<int, 4>> get_selection_source_rect() const;
+    /// With @p source, the source's own pixels under that rectangle, in the
+    /// source's orientation and resolution (sharing the source's memory);
+    /// without, as get_selection_image().
+    std::optional<cv::Mat> get_selection_image(bool source) const;
+    /// Asks for a file name and writes the source's pixels under the
+    /// selection there (the whole source without a selection), reporting
+    /// the outcome in a message box. Does nothing without a source.
+    void save_source_selection();
+
     // ---- handlers
     void on_size(wxSizeEvent& event);
     void on_paint(wxPaintEvent& event);

@@ -67,6 +67,8 @@ public:
     /// a file; the outcome is reported in a message box.
     void on_save_current_view(wxCommandEvent& event) override;
     void on_save_grayscale(wxCommandEvent& event) override;
+    /// save_source_selection().
+    void on_save_source_selection(wxCommandEvent& event) override;
 
 protected:
     bool middle_lines_shown() const override { return middle_line_enabled_; }
