@@ -9,13 +9,14 @@ void ViewerCore<Form>::init_buffer()
     const wxSize client = this->ui_image->GetClientSize();
     if (client.x <= 0 || client.y <= 0)
         return;
+    const wxSize device = in_device(client);
     // The picture may not be the one for this size although the buffer is:
     // it was fitted while the surface had no area, or a zoom or rotation
     // change could not be fitted meanwhile.
-    if (buffer_.IsOk() && !source_image_.empty() && buffer_.GetSize() == client
-        && fitted_ == Fitted{this->ui_image->GetSize(), zoom_mode_, rotation_})
+    if (buffer_.IsOk() && !source_image_.empty() && buffer_.GetSize() == device
+        && fitted_ == Fitted{in_device(this->ui_image->GetSize()), zoom_mode_, rotation_})
         return;
-    buffer_ = wxBitmap(client.x, client.y);
+    buffer_ = device_bitmap(client, this->ui_image->GetContentScaleFactor());
     // A new bitmap holds whatever memory it was given (on GTK even pieces of
     // earlier pictures), and without an image nothing draws over it before
     // the next paint shows it.
@@ -45,7 +46,7 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
         return;
     const int h_scroll_pos = keep_scroll_pos ? this->ui_scroll_bar_horizontal->GetThumbPosition() : 0;
     const int v_scroll_pos = keep_scroll_pos ? this->ui_scroll_bar_vertical->GetThumbPosition() : 0;
-    const wxSize surface = this->ui_image->GetSize();
+    const wxSize surface = in_device(this->ui_image->GetSize());
     if ((surface.x <= 0 || surface.y <= 0) && zoom_mode_ != ZoomMode::NoZoom && zoom_mode_ != ZoomMode::ZoomAny) {
         // No scale can be formed on a surface without area (a hidden panel,
         // an assist bar taking all the height). The image stays stored and
@@ -142,8 +143,8 @@ void ViewerCore<Form>::finish_fitting()
     // A resize whose fitting failed kept the old buffer, or none, to keep
     // the old picture; the first fitting that succeeds catches up.
     const wxSize client = this->ui_image->GetClientSize();
-    if (client.x > 0 && client.y > 0 && (!buffer_.IsOk() || buffer_.GetSize() != client))
-        buffer_ = wxBitmap(client.x, client.y);
+    if (client.x > 0 && client.y > 0 && (!buffer_.IsOk() || buffer_.GetSize() != in_device(client)))
+        buffer_ = device_bitmap(client, this->ui_image->GetContentScaleFactor());
 
     selection_rect_ = wxRect(-1, -1, 0, 0);
     update_selection_rect_info();
@@ -166,7 +167,7 @@ void ViewerCore<Form>::fit_free_view(bool keep_scroll_pos, const wxSize& surface
     else if (keep_scroll_pos)
         offset = {double(this->ui_scroll_bar_horizontal->GetThumbPosition()),
                   double(this->ui_scroll_bar_vertical->GetThumbPosition())};
-    const wxSize client = this->ui_image->GetClientSize();
+    const wxSize client = in_device(this->ui_image->GetClientSize());
     const geometry::ViewTransform view(source_image_.size(), scale, degrees,
                                        {std::max(client.x, 0), std::max(client.y, 0)}, offset);
     next_offset_.reset();
@@ -192,6 +193,24 @@ void ViewerCore<Form>::fit_free_view(bool keep_scroll_pos, const wxSize& surface
 }
 
 template <class Form>
+wxSize ViewerCore<Form>::in_device(const wxSize& size) const
+{
+    const double scale = this->ui_image->GetContentScaleFactor();
+    if (scale == 1.0)
+        return size;
+    return {static_cast<int>(std::lround(size.x * scale)), static_cast<int>(std::lround(size.y * scale))};
+}
+
+template <class Form>
+wxPoint ViewerCore<Form>::in_device(const wxPoint& point) const
+{
+    const double scale = this->ui_image->GetContentScaleFactor();
+    if (scale == 1.0)
+        return point;
+    return {static_cast<int>(std::floor(point.x * scale)), static_cast<int>(std::floor(point.y * scale))};
+}
+
+template <class Form>
 geometry::ViewTransform ViewerCore<Form>::scrolled_view() const
 {
     // The view keeps the exact offset a zoom about a point gave it, which
@@ -214,7 +233,7 @@ typename ViewerCore<Form>::SubImage ViewerCore<Form>::get_sub_image_to_draw() co
     }
     if (image_being_shown_.empty())
         return {cv::Mat(), -1, -1, 0, 0};
-    const wxSize client = this->ui_image->GetClientSize();
+    const wxSize client = in_device(this->ui_image->GetClientSize());
     const auto region = geometry::visible_region(image_being_shown_.size(), {client.x, client.y},
                                                  this->ui_scroll_bar_horizontal->GetThumbPosition(),
                                                  this->ui_scroll_bar_vertical->GetThumbPosition());
@@ -260,7 +279,7 @@ void ViewerCore<Form>::on_mouse_wheel(wxMouseEvent& event)
     const wxPoint at = event.GetPosition();
     if (event.ControlDown()) {
         // Away from the user enlarges, as in other viewers.
-        zoom_step(sign, at);
+        zoom_step(sign, in_device(at));
         return;
     }
     const wxSize client = this->ui_image->GetClientSize();

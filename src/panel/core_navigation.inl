@@ -27,7 +27,7 @@ wxPoint ViewerCore<Form>::zoom_anchor() const
 {
     if (mouse_position_ && !pointer_away_)
         return *mouse_position_;
-    const wxSize client = this->ui_image->GetClientSize();
+    const wxSize client = in_device(this->ui_image->GetClientSize());
     return {client.x / 2, client.y / 2};
 }
 
@@ -90,7 +90,7 @@ template <class Form>
 void ViewerCore<Form>::on_pan_start(wxMouseEvent& event)
 {
     this->ui_image->SetFocus();
-    pan_ = Pan{event.GetPosition(), {this->ui_scroll_bar_horizontal->GetThumbPosition(),
+    pan_ = Pan{in_device(event.GetPosition()), {this->ui_scroll_bar_horizontal->GetThumbPosition(),
                                      this->ui_scroll_bar_vertical->GetThumbPosition()}};
     // The drag goes on when the pointer leaves the surface.
     if (!this->ui_image->HasCapture())

@@ -16,9 +16,9 @@ template <class Form>
 void ViewerCore<Form>::update_mouse_position_in_panel(const wxMouseEvent& event)
 {
     // ui_image's client DC has no mapping: logical and device positions agree.
-    mouse_position_ = event.GetPosition();
+    mouse_position_ = in_device(event.GetPosition());
     // A drag goes on reporting the pointer after it has left the surface.
-    pointer_away_ = !wxRect(this->ui_image->GetClientSize()).Contains(*mouse_position_);
+    pointer_away_ = !wxRect(in_device(this->ui_image->GetClientSize())).Contains(*mouse_position_);
 }
 
 template <class Form>
@@ -65,7 +65,7 @@ void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
     update_mouse_position_in_panel(event);
     if (pan_) {
         // The image follows the pointer: the view moves the other way.
-        const wxPoint moved = event.GetPosition() - pan_->start;
+        const wxPoint moved = in_device(event.GetPosition()) - pan_->start;
         scroll_view_to(pan_->positions.x - moved.x, pan_->positions.y - moved.y);
         return;
     }

@@ -52,12 +52,17 @@ void ViewerCore<Form>::draw_image()
     ++redraw_count_;
     const int subx = this->ui_scroll_bar_horizontal->GetThumbPosition();
     const int suby = this->ui_scroll_bar_vertical->GetThumbPosition();
-    const wxSize client = this->ui_image->GetClientSize();
+    const wxSize client = in_device(this->ui_image->GetClientSize());
+    const double scale = this->ui_image->GetContentScaleFactor();
 
     wxClientDC client_dc(this->ui_image);
     // A surface without area shows nothing, and the toolkit leaks a cairo
     // object on every blit to it: compose the buffer alone then.
     wxBufferedDC dc(client.x > 0 && client.y > 0 ? &client_dc : nullptr, buffer_);
+    // The buffer has the device's resolution; what is drawn over the
+    // picture is placed in device pixels too.
+    if (scale != 1.0)
+        dc.SetUserScale(1.0 / scale, 1.0 / scale);
 
     dc.SetPen(dashed_pen(wxColour(255, 0, 0)));
     dc.SetBrush(wxBrush(wxColour(0, 0, 0), wxBRUSHSTYLE_TRANSPARENT));

@@ -177,7 +177,7 @@ double ViewerCore<Form>::zoom_rate() const
 template <class Form>
 void ViewerCore<Form>::set_zoom_rate(double rate)
 {
-    const wxSize client = this->ui_image->GetClientSize();
+    const wxSize client = in_device(this->ui_image->GetClientSize());
     zoom_about({client.x / 2.0, client.y / 2.0}, rate);
 }
 
@@ -188,7 +188,7 @@ void ViewerCore<Form>::zoom_about(cv::Point2d at, double rate)
     const ZoomMode previous = zoom_mode_;
     const double previous_rate = zoom_rate_;
     if (!source_image_.empty() && (view_ || !image_being_shown_.empty())) {
-        const wxSize client = this->ui_image->GetClientSize();
+        const wxSize client = in_device(this->ui_image->GetClientSize());
         const geometry::ViewTransform now =
             view_ ? scrolled_view()
                   : geometry::ViewTransform(source_image_.size(), zoom_rate(),
@@ -220,7 +220,7 @@ void ViewerCore<Form>::set_rotation_degree(double degree)
     const Rotation previous = rotation_;
     const double previous_degree = rotation_degree_;
     if (view_ && zoom_mode_ == ZoomMode::ZoomAny && !source_image_.empty()) {
-        const wxSize client = this->ui_image->GetClientSize();
+        const wxSize client = in_device(this->ui_image->GetClientSize());
         next_offset_ = scrolled_view().turned_about({client.x / 2.0, client.y / 2.0}, degree).offset();
     }
     show_rotation(Rotation::DegreeAny);

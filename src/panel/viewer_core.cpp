@@ -30,6 +30,16 @@ bool takes_long(cv::Size size)
 {
     return static_cast<long long>(size.width) * size.height > (1LL << 22);
 }
+
+// A bitmap of @p client logical pixels with the device's resolution.
+wxBitmap device_bitmap(const wxSize& client, double scale)
+{
+    if (scale == 1.0)
+        return wxBitmap(client.x, client.y);
+    wxBitmap bitmap;
+    bitmap.CreateWithDIPSize(client, scale);
+    return bitmap;
+}
 } // namespace
 
 template <class Form>

@@ -78,7 +78,7 @@ void Image::on_zoom_fit_page(wxCommandEvent&)
 
 wxPoint Image::menu_anchor() const
 {
-    return popup_menu_position_ ? *popup_menu_position_ : zoom_anchor();
+    return popup_menu_position_ ? in_device(*popup_menu_position_) : zoom_anchor();
 }
 
 void Image::on_zoom_in(wxCommandEvent&)

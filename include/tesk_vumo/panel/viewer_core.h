@@ -30,7 +30,9 @@ namespace tesk_vumo {
 /// buffer and its composition, guide lines, pointer read-out and selection.
 ///
 /// Coordinates: control coordinates are pixels of ui_image's client area
-/// (origin top-left, x right, y down); displayed-image coordinates are
+/// (origin top-left, x right, y down), device pixels on a display with a
+/// content scale factor, where the buffer has the device resolution and 1:1
+/// shows one image pixel per device pixel; displayed-image coordinates are
 /// column and row of image_being_shown(), the source after rotation and
 /// zoom. One scroll unit is one displayed pixel; each thumb position is the
 /// first visible column (row). Images are 8-bit R, G, B; an empty cv::Mat
@@ -259,6 +261,10 @@ protected:
 
     /// Stores the mode and refits, without touching any control.
     void do_set_zoom_mode(ZoomMode mode);
+    /// @p size or @p point of ui_image's (logical) coordinates in device
+    /// pixels, the control coordinates of the viewing core.
+    wxSize in_device(const wxSize& size) const;
+    wxPoint in_device(const wxPoint& point) const;
     void update_mouse_position_in_panel(const wxMouseEvent& event);
     /// Stores @p image and refits as the source_image setter does; @p owned
     /// tells that nobody but the viewer holds it (decoded or converted by the
