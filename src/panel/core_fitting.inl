@@ -21,6 +21,10 @@ void ViewerCore<Form>::init_buffer()
     // earlier pictures), and without an image nothing draws over it before
     // the next paint shows it.
     fill_bitmap(buffer_, this->ui_image->GetBackgroundColour());
+    // A free zoom keeps what was at the centre there: a resize at 8x must
+    // not throw the user back to the image's corner.
+    if (view_ && zoom_mode_ == ZoomMode::ZoomAny && !source_image_.empty())
+        next_offset_ = scrolled_view().resized({device.x, device.y}).offset();
     try {
         fitting();
     } catch (...) {
@@ -168,9 +172,16 @@ void ViewerCore<Form>::fit_free_view(bool keep_scroll_pos, const wxSize& surface
         offset = {double(this->ui_scroll_bar_horizontal->GetThumbPosition()),
                   double(this->ui_scroll_bar_vertical->GetThumbPosition())};
     const wxSize client = in_device(this->ui_image->GetClientSize());
-    const geometry::ViewTransform view(source_image_.size(), scale, degrees,
-                                       {std::max(client.x, 0), std::max(client.y, 0)}, offset);
+    const geometry::ViewTransform exact(source_image_.size(), scale, degrees,
+                                        {std::max(client.x, 0), std::max(client.y, 0)}, offset);
     next_offset_.reset();
+    // Drawn at whole displayed pixels, so that the picture, the read-outs
+    // and the displayed image agree pixel for pixel; the exact offset is
+    // kept for the next zoom step about the same point, which would drift
+    // step after step from the rounded one.
+    exact_offset_ = exact.offset();
+    const geometry::ViewTransform view =
+        exact.scrolled_to({std::round(exact.offset().x), std::round(exact.offset().y)});
     // The pyramid follows the source's memory: a host writing into its
     // shared array is seen at the next set.
     if (free_->pyramid.empty() || free_->pyramid.level(0).data != source_image_.data
@@ -213,14 +224,9 @@ wxPoint ViewerCore<Form>::in_device(const wxPoint& point) const
 template <class Form>
 geometry::ViewTransform ViewerCore<Form>::scrolled_view() const
 {
-    // The view keeps the exact offset a zoom about a point gave it, which
-    // the bars show rounded: steps after steps would drift otherwise.
-    const cv::Point thumbs(this->ui_scroll_bar_horizontal->GetThumbPosition(),
-                           this->ui_scroll_bar_vertical->GetThumbPosition());
-    const cv::Point2d offset = view_->offset();
-    if (thumbs == cv::Point(int(std::lround(offset.x)), int(std::lround(offset.y))))
-        return *view_;
-    return view_->scrolled_to(thumbs);
+    const cv::Point2d offset(this->ui_scroll_bar_horizontal->GetThumbPosition(),
+                             this->ui_scroll_bar_vertical->GetThumbPosition());
+    return offset == view_->offset() ? *view_ : view_->scrolled_to(offset);
 }
 
 template <class Form>

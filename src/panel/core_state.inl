@@ -189,13 +189,16 @@ void ViewerCore<Form>::zoom_about(cv::Point2d at, double rate)
     const double previous_rate = zoom_rate_;
     if (!source_image_.empty() && (view_ || !image_being_shown_.empty())) {
         const wxSize client = in_device(this->ui_image->GetClientSize());
-        const geometry::ViewTransform now =
+        geometry::ViewTransform now =
             view_ ? scrolled_view()
                   : geometry::ViewTransform(source_image_.size(), zoom_rate(),
                                             geometry::rotation_degrees(rotation_, rotation_degree_),
                                             {std::max(client.x, 0), std::max(client.y, 0)},
                                             {double(this->ui_scroll_bar_horizontal->GetThumbPosition()),
                                              double(this->ui_scroll_bar_vertical->GetThumbPosition())});
+        // Unscrolled since the last step: zoom from where that step was exactly.
+        if (view_ && std::round(exact_offset_.x) == now.offset().x && std::round(exact_offset_.y) == now.offset().y)
+            now = now.scrolled_to(exact_offset_);
         next_offset_ = now.zoomed_about(at, rate).offset();
     }
     show_zoom_mode(ZoomMode::ZoomAny);

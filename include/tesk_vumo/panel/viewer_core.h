@@ -320,6 +320,8 @@ private:
     std::optional<geometry::ViewTransform> view_;
     // Where the next fitting of a free view scrolls to, instead of the bars.
     std::optional<cv::Point2d> next_offset_;
+    // The unrounded offset the free view was last fitted for.
+    cv::Point2d exact_offset_{0.0, 0.0};
     std::unique_ptr<FreeView> free_; // pyramid, renderer and the image made on demand
     struct Pan
     {

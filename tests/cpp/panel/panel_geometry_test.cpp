@@ -258,9 +258,10 @@ TEST_F(PanelGeometry, ZoomAnyKeepsThePictureThenZoomsAboutTheCentre)
     }
     EXPECT_DOUBLE_EQ(panel->zoom_rate(), 2.0);
 
-    // Resizes and turns follow the free scale.
+    // Resizes and turns follow the free scale; what was at the centre stays there.
     ASSERT_NO_FATAL_FAILURE(resize_surface(500, 400));
     EXPECT_EQ(panel->buffer().GetSize(), wxSize(500, 400));
+    EXPECT_EQ(pixel(shown(), 250, 200), wxColour(300 % 256, 200, 500 % 256));
     panel->set_rotation(Rotation::ClockWise90);
     EXPECT_EQ(panel->displayed_size(), cv::Size(1200, 1600));
     EXPECT_DOUBLE_EQ(panel->zoom_rate(), 2.0);
