@@ -211,11 +211,16 @@ void bind_viewer_core(WxClass<T, Base>& cls)
             const auto region = viewer.selection_image_region();
             if (!region)
                 return py::none();
+            if (viewer.free_view()) {
+                // Made for the selection alone: the whole displayed image may be far too large.
+                return array_from_mat(viewer.get_selection_image()->clone());
+            }
             return slice(shown_array(viewer), *region);
         },
         "The displayed pixels under the selection, cut at the image's edges: a view of "
         "image_being_shown's memory (possibly with no columns or rows), or None when there is no "
-        "selection or its size is 0 x 0. With source=True, a copy of the source's own pixels under "
+        "selection or its size is 0 x 0; under ZoomAny or a free angle, an array of their own, made "
+        "for the selection alone. With source=True, a copy of the source's own pixels under "
         "it (see get_selection_source_rect), in the source's orientation and resolution.",
         "source"_a = false);
     cls.def_returning(

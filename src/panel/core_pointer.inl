@@ -164,7 +164,37 @@ std::optional<cv::Mat> ViewerCore<Form>::get_selection_image() const
         return std::nullopt;
     if (region->area() == 0)
         return cv::Mat();
-    return image_being_shown()(*region);
+    return displayed_part(*region);
+}
+
+template <class Form>
+cv::Mat ViewerCore<Form>::displayed_part(const cv::Rect& region) const
+{
+    if (!view_)
+        return image_being_shown_(region);
+    if (!free_->shown.empty())
+        return free_->shown(region);
+    // The region as a viewport of its own at the same scale and angle: the
+    // same samples as the whole displayed image, made on demand, would give.
+    const wxColour background = this->ui_image->GetBackgroundColour();
+    const geometry::ViewTransform part(view_->source_size(), view_->scale(), view_->degrees(), region.size(),
+                                       cv::Point2d(region.x, region.y));
+    ViewRenderer renderer;
+    return renderer.render(free_->pyramid, part, cv::Vec3b(background.Red(), background.Green(), background.Blue()))
+        .clone();
+}
+
+template <class Form>
+std::pair<cv::Mat, wxRect> ViewerCore<Form>::view_to_save() const
+{
+    const wxRect& selection = selection_rect_;
+    if (view_ && selection.x >= 0 && selection.y >= 0 && selection.width > 0 && selection.height > 0) {
+        const cv::Rect region = geometry::clip_to_image({selection.x, selection.y, selection.width, selection.height},
+                                                        displayed_size());
+        if (region.area() > 0)
+            return {displayed_part(region), wxRect(0, 0, region.width, region.height)};
+    }
+    return {image_being_shown(), selection};
 }
 
 template <class Form>

@@ -542,3 +542,32 @@ def test_selection_at_the_source_resolution(viewer, interaction, tmp_path):
     assert (saved.GetWidth(), saved.GetHeight()) == (80, 40)
     written = np.frombuffer(bytes(saved.GetData()), np.uint8).reshape(40, 80, 3)
     assert (written == source[10:50, 20:100]).all()
+
+
+def test_a_large_free_zoom_is_shown_and_its_selection_read_without_the_whole_displayed_image(viewer, interaction,
+                                                                                             tmp_path):
+    set_surface(viewer, 400, 400)
+    source = numbered(200, 300)
+    viewer.source_image = source
+    viewer.zoom_rate = 64
+    limit = tesk_vumo.max_image_pixels()
+    tesk_vumo.set_max_image_pixels(1_000_000)
+    try:
+        with pytest.raises(ValueError, match="^Cannot make a 19200x12800 displayed image: more than 1000000 pixels$"):
+            viewer.image_being_shown
+        # The selection is made for itself, and saved likewise.
+        column, row = viewer.source_to_display(150, 100)  # the corner of source pixel (150, 100)
+        viewer.selection_rect = wx.Rect(int(column) - 64, int(row), 128, 64)
+        part = viewer.get_selection_image()
+        assert part.shape == (64, 128, 3)
+        assert (part[:, :64] == source[100, 149]).all() and (part[:, 64:] == source[100, 150]).all()
+        path = tmp_path / "part.png"
+        interaction.paths = [str(path)]
+        if isinstance(viewer, tesk_vumo.Image):
+            viewer.on_save_current_view(None)
+        else:
+            viewer.on_save_image(None)
+        saved = wx.Image(str(path))
+        assert (saved.GetWidth(), saved.GetHeight()) == (128, 64)
+    finally:
+        tesk_vumo.set_max_image_pixels(limit)

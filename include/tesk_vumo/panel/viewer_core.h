@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include <opencv2/core.hpp>
 #include <wx/bitmap.h>
@@ -200,7 +201,17 @@ public:
     std::optional<cv::Rect> selection_image_region() const;
     /// The pixels of that region, sharing memory with image_being_shown()
     /// (an empty Mat for a region of zero width or height); nullopt as above.
+    /// In a free view they are made for the region alone, in new memory,
+    /// unless the whole displayed image has been made already.
     std::optional<cv::Mat> get_selection_image() const;
+    /// The displayed pixels of @p region (within the displayed image), made
+    /// alone in a free view as above.
+    cv::Mat displayed_part(const cv::Rect& region) const;
+    /// What a save of the view writes from: the displayed image and the
+    /// selection in it, or in a free view with a selection only the selected
+    /// part (and a selection covering it), so that a large zoom can be saved
+    /// in part without making the whole displayed image.
+    std::pair<cv::Mat, wxRect> view_to_save() const;
 
     // ---- source pixels
     /// A point of the displayed image (continuous: pixel (c, r) covers
