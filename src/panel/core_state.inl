@@ -34,7 +34,13 @@ ViewerCore<Form>::ViewerCore(wxWindow* parent, wxWindowID id, const wxPoint& pos
 }
 
 template <class Form>
-ViewerCore<Form>::~ViewerCore() = default;
+ViewerCore<Form>::~ViewerCore()
+{
+    // A viewer destroyed in the middle of a drag of the view must not leave
+    // the pointer captured by a window that is going.
+    if (this->ui_image->HasCapture())
+        this->ui_image->ReleaseMouse();
+}
 
 template <class Form>
 void ViewerCore<Form>::set_source_image(const cv::Mat& image)
