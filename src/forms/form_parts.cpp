@@ -61,11 +61,14 @@ wxBoxSizer* OneRow::add_group(int drop_rank)
     return group;
 }
 
-void OneRow::want(wxSizer* group, bool wanted)
+bool OneRow::want(wxSizer* group, bool wanted)
 {
     for (Group& each : groups_)
-        if (each.sizer == group)
+        if (each.sizer == group && each.wanted != wanted) {
             each.wanted = wanted;
+            return true;
+        }
+    return false;
 }
 
 namespace {

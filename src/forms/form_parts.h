@@ -50,7 +50,8 @@ public:
     void add_stretch() { row_->AddStretchSpacer(1); }
     /// Whether @p group is wanted at all: one that is not takes no room
     /// and stays hidden whatever the width. Groups are wanted at first.
-    void want(wxSizer* group, bool wanted);
+    /// Returns whether that changed.
+    bool want(wxSizer* group, bool wanted);
 
     /// Shows the groups that fit in @p width, and none when the row is
     /// higher than @p max_height. Returns whether anything changed.

@@ -124,10 +124,12 @@ void ImagePanelForm::relabel()
 
 void ImagePanelForm::show_free_inputs(bool zoom_rate, bool angle_degree)
 {
-    parts_->row.want(parts_->free_inputs[0], zoom_rate);
-    parts_->row.want(parts_->free_inputs[1], angle_degree);
-    fit_bar();
-    ui_panel_assist->Layout();
+    const bool changed = parts_->row.want(parts_->free_inputs[0], zoom_rate);
+    // Every zoom step shows the mode again: lay the bar out only for a change.
+    if (parts_->row.want(parts_->free_inputs[1], angle_degree) || changed) {
+        fit_bar();
+        ui_panel_assist->Layout();
+    }
 }
 
 void ImagePanelForm::fit_bar()

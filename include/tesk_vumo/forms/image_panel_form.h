@@ -18,7 +18,8 @@ namespace tesk_vumo {
 ///
 /// The bar keeps to one row: where it is too narrow it drops the selection
 /// read-outs, then the pointer read-outs, then the guide-line boxes, then
-/// the choices, keeping its icon buttons; where the picture would keep less
+/// the rate and angle inputs (shown only under ZoomAny and DegreeAny),
+/// then the choices, keeping its icon buttons; where the picture would keep less
 /// than half the height it shows nothing.
 class ImagePanelForm : public wxPanel
 {
