@@ -47,9 +47,21 @@ void register_free_zoom(Stage& stage, const Viewport& v, const std::vector<Image
                                    "  of which sampling the view, rate " + rate_name(rate) + angle, v.name(),
                                    size.name()));
     }
+    // The same step through the viewer itself (Ctrl+wheel's path: the
+    // fitting, the scroll bars, the bar's inputs and the redraw), over the
+    // largest image.
+    Row* viewer_step = nullptr;
+    if (degrees == 0) {
+        viewer_step = &add_row(key + "/" + sizes.back().name() + "/viewer",
+                               "  the same through ImagePanel.zoom_step, rate " + rate_name(rate) + " + sync", v.name(),
+                               sizes.back().name());
+        viewer_step->floor_name = "bitmap+blit";
+        viewer_step->floor_terms = {bitmap_floors(v), {key + "/floor"}};
+        viewer_step->blit_keys = {key + "/floor"};
+    }
     Row& floor = add_row(key + "/floor", "", v.name(), "");
     floor.hidden = true;
-    add(key, iterations, [&stage, steps, samples, &floor, v, sizes, rate, degrees](benchmark::State& state) {
+    add(key, iterations, [&stage, steps, samples, viewer_step, &floor, v, sizes, rate, degrees](benchmark::State& state) {
         if (!stage.show(v)) {
             for (Row* row : steps)
                 row->note = "viewport refused";
@@ -95,8 +107,27 @@ void register_free_zoom(Stage& stage, const Viewport& v, const std::vector<Image
                            }});
             ops.push_back({samples[i], [s, back] { s->renderer.render(s->pyramid, s->view, back); }});
         }
+        auto direction = std::make_shared<int>(1);
+        if (viewer_step) {
+            panel.set_rotation(Rotation::NoRotation);
+            panel.ui_checkbox_middle_lines->SetValue(false);
+            panel.ui_checkbox_follow_lines->SetValue(false);
+            panel.set_source_image(stage.image(sizes.back()));
+            panel.set_zoom_rate(rate);
+            Stage::pump();
+            const wxPoint at(static_cast<int>(pointer.x), static_cast<int>(pointer.y));
+            ops.push_back({viewer_step, [&panel, at, direction] {
+                               panel.zoom_step(*direction, at);
+                               *direction = -*direction;
+                               display_sync();
+                           }});
+        }
         ops.push_back({&floor, blit_floor(panel)});
         timed_together(state, ops);
+        if (viewer_step) {
+            panel.set_zoom_mode(ZoomMode::FitPage);
+            panel.set_source_image(std::nullopt);
+        }
     });
 }
 

@@ -52,13 +52,13 @@ void declare_enums(py::module_& m)
     zoom_mode_class = new py::object(make_int_enum(
         m, "ZoomMode",
         "How a viewer scales its image: FitPage, FitWidth, FitHeight, NoZoom (one image pixel per "
-        "screen pixel) and ZoomAny (a free rate, which the fitting rejects). Values are the item "
+        "screen pixel) and ZoomAny (the viewer's free zoom_rate). Values are the item "
         "indexes of the zoom choices.",
         &zoom_mode_from_index));
     rotation_class = new py::object(make_int_enum(
         m, "Rotation",
-        "Quarter turns applied to the image: NoRotation, ClockWise90, Double90, CounterClockWise90 "
-        "and DegreeAny (a free angle, shown unturned). Values are the item indexes of the rotation "
+        "Turns applied to the image: NoRotation, ClockWise90, Double90, CounterClockWise90 "
+        "and DegreeAny (the viewer's free rotation_degree). Values are the item indexes of the rotation "
         "choices.",
         &rotation_from_index));
 }

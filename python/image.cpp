@@ -58,6 +58,10 @@ void declare_image(py::module_& m)
         {"on_zoom_fit_height", &Image::on_zoom_fit_height,
          "Menu item: zoom_mode = ZoomMode.FitHeight, which refits."},
         {"on_zoom_fit_page", &Image::on_zoom_fit_page, "Menu item: zoom_mode = ZoomMode.FitPage, which refits."},
+        {"on_zoom_in", &Image::on_zoom_in,
+         "Menu item: zooms a step in (ZoomAny) about the point where the menu was opened."},
+        {"on_zoom_out", &Image::on_zoom_out, "Menu item: zooms a step out, likewise."},
+        {"on_zoom_actual_size", &Image::on_zoom_actual_size, "Menu item: zoom_rate 1 (1:1), likewise."},
         {"on_rotation_none", &Image::on_rotation_none,
          "Menu item: rotation = Rotation.NoRotation, which refits."},
         {"on_rotation_cw90", &Image::on_rotation_cw90,
@@ -84,6 +88,8 @@ void declare_image(py::module_& m)
             "down, in colour to a file chosen in a dialog; reports the outcome in a message box.");
     cls.def_handler("on_save_grayscale", &Image::on_save_grayscale,
             "Menu item: as on_save_current_view, as one gray channel.");
+    cls.def_handler("on_save_source_selection", &Image::on_save_source_selection,
+            "Menu item: save_source_selection().");
 
     cls.def_property_readonly(
         "ui_poup_menu", [](const Image& viewer) { return wrap_dependent(&viewer, viewer.ui_poup_menu, "wxMenu"); },

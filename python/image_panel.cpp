@@ -44,6 +44,13 @@ void declare_image_panel(py::module_& m)
             "Docked zoom choice: applies the chosen item's mode without setting the choice again.");
     cls.def_handler("on_change_rotation", &ImagePanel::on_change_rotation,
             "Docked rotation choice: sets rotation to the chosen item.");
+    cls.def_handler("on_change_zoom_rate", &ImagePanel::on_change_zoom_rate,
+            "Docked zoom-rate input (Enter, or the focus leaving it): sets zoom_rate to the typed "
+            "percent; a text that is no number or out of range is reported and replaced by the rate "
+            "in force.");
+    cls.def_handler("on_change_angle_degree", &ImagePanel::on_change_angle_degree,
+            "Docked angle input (Enter, or the focus leaving it): sets rotation_degree to the typed "
+            "degrees, likewise.");
     cls.def_handler("on_show_middle_lines", &ImagePanel::on_show_middle_lines,
             "Middle-lines check box: redraws with or without the lines.");
     cls.def_handler("on_show_following_lines", &ImagePanel::on_show_following_lines,
@@ -72,6 +79,12 @@ void declare_image_panel(py::module_& m)
     cls.def_property_readonly(
         "ui_angle", [](const ImagePanel& panel) { return panel.ui_angle; },
         "Docked rotation choice (wx.Choice); item i is Rotation(i).");
+    cls.def_property_readonly(
+        "ui_zoom_rate", [](const ImagePanel& panel) { return panel.ui_zoom_rate; },
+        "Docked zoom-rate input in percent (wx.TextCtrl), shown while ZoomAny is chosen.");
+    cls.def_property_readonly(
+        "ui_angle_degree", [](const ImagePanel& panel) { return panel.ui_angle_degree; },
+        "Docked angle input in degrees (wx.TextCtrl), shown while DegreeAny is chosen.");
     cls.def_property_readonly(
         "ui_checkbox_middle_lines", [](const ImagePanel& panel) { return panel.ui_checkbox_middle_lines; },
         "Whether the middle lines are drawn (wx.CheckBox).");

@@ -27,16 +27,21 @@ void declare_image_panel_assist(py::module_& m)
             return new ImagePanelAssist(panel, id, pos, size, style, wxString::FromUTF8(name));
         },
         "Makes the window serving ImagePanel parent, as any wx.Frame: its choices set to the "
-        "panel's docked items and its zoom-rate and angle inputs disabled.",
+        "panel's docked items, its zoom-rate input enabled under ZoomAny and its angle input "
+        "under DegreeAny.",
         "parent"_a, "id"_a = int(wxID_ANY), "pos"_a = wxDefaultPosition, "size"_a = wxDefaultSize,
         "style"_a = ImagePanelAssist::default_style, "name"_a = std::string("frame"));
 
     cls.def_handler("on_change_zoom_mode", &ImagePanelAssist::on_change_zoom_mode,
-            "Zoom choice: sets the panel's zoom_mode; from ZoomAny on, the choice goes back to the "
-            "panel's docked item and the panel is left alone.");
+            "Zoom choice: sets the panel's zoom_mode; a mode the panel refuses goes back to the one "
+            "in force.");
     cls.def_handler("on_change_rotation", &ImagePanelAssist::on_change_rotation,
-            "Rotation choice: sets the panel's rotation; from DegreeAny on, the choice goes back to "
-            "the panel's docked item.");
+            "Rotation choice: sets the panel's rotation, likewise.");
+    cls.def_handler("on_change_zoom_rate", &ImagePanelAssist::on_change_zoom_rate,
+            "Zoom-rate input (Enter, or the focus leaving it): sets the panel's zoom_rate to the "
+            "typed percent, as the docked input does.");
+    cls.def_handler("on_change_angle_degree", &ImagePanelAssist::on_change_angle_degree,
+            "Angle input (Enter, or the focus leaving it): sets the panel's rotation_degree, likewise.");
     cls.def_handler("on_load_image", &ImagePanelAssist::on_load_image, "The panel's on_load_image.");
     cls.def_handler("on_save_image", &ImagePanelAssist::on_save_image, "The panel's on_save_image.");
     cls.def_handler("on_close", &ImagePanelAssist::on_close,
@@ -51,10 +56,10 @@ void declare_image_panel_assist(py::module_& m)
         "Rotation choice (wx.Choice), items as in the docked one.");
     cls.def_property_readonly(
         "ui_zoom_rate", [](const ImagePanelAssist& assist) { return assist.ui_zoom_rate; },
-        "Zoom-rate input (wx.TextCtrl), always disabled.");
+        "Zoom-rate input in percent (wx.TextCtrl), enabled while ZoomAny is chosen.");
     cls.def_property_readonly(
         "ui_angle_degree", [](const ImagePanelAssist& assist) { return assist.ui_angle_degree; },
-        "Angle input (wx.TextCtrl), always disabled.");
+        "Angle input in degrees (wx.TextCtrl), enabled while DegreeAny is chosen.");
     cls.def_property_readonly(
         "ui_button_load", [](const ImagePanelAssist& assist) { return assist.ui_button_load; },
         "The load command (wx.Button).");

@@ -76,13 +76,23 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "zoom_mode", [](const T& viewer) { return viewer.zoom_mode(); },
         [](T& viewer, ZoomMode mode) { viewer.set_zoom_mode(mode); },
         "How the image is scaled to the drawing surface (ZoomMode; an int is accepted). Setting it "
-        "refits with the scroll positions back at 0; ZoomAny is stored and then raises ValueError, "
-        "leaving the previous picture.");
+        "refits with the scroll positions back at 0; choosing ZoomAny keeps the scale shown at that "
+        "moment (see zoom_rate).");
     cls.def_property(
         "rotation", [](const T& viewer) { return viewer.rotation(); },
         [](T& viewer, Rotation rotation) { viewer.set_rotation(rotation); },
-        "Quarter turns applied to the image (Rotation; an int is accepted). Setting it refits; "
-        "DegreeAny shows the image unturned.");
+        "Turn applied to the image (Rotation; an int is accepted). Setting it refits; DegreeAny "
+        "turns by rotation_degree.");
+    cls.def_property(
+        "zoom_rate", [](const T& viewer) { return viewer.zoom_rate(); },
+        [](T& viewer, double rate) { viewer.set_zoom_rate(rate); },
+        "The scale shown now, displayed pixels per source pixel, in any zoom mode. Setting it (1/64 "
+        "to 64, else ValueError) switches to ZoomAny, keeping the point at the centre of the view.");
+    cls.def_property(
+        "rotation_degree", [](const T& viewer) { return viewer.rotation_degree(); },
+        [](T& viewer, double degree) { viewer.set_rotation_degree(degree); },
+        "Clockwise angle in degrees by which DegreeAny turns the image around its centre (0 at "
+        "first). Setting it (any finite float, else ValueError) switches to DegreeAny.");
     cls.def_property(
         "middle_line_color", [](const T& viewer) { return viewer.middle_line_color(); },
         [](T& viewer, const wxColour& colour) { viewer.set_middle_line_color(line_colour(colour)); },
@@ -146,7 +156,7 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "fitting", [](T& viewer, bool keep_scroll_pos) { own_fitting(viewer, keep_scroll_pos); },
         "Rebuilds the displayed image from the source, rotation, zoom mode and surface size, sets "
         "up the scroll bars (keeping their positions if asked), clears the selection and redraws. "
-        "Does nothing without a source image; ValueError under ZoomAny.",
+        "Does nothing without a source image.",
         "keep_scroll_pos"_a = false);
     cls.def_returning(
         "get_sub_image_to_draw", "tuple[numpy.ndarray | None, int, int, int, int]",
@@ -191,15 +201,63 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "rect"_a);
     cls.def_returning(
         "get_selection_image", "numpy.ndarray | None",
-        [](const T& viewer) -> py::object {
+        [](const T& viewer, bool source) -> py::object {
+            if (source) {
+                const auto pixels = viewer.get_selection_image(true);
+                if (!pixels)
+                    return py::none();
+                return array_from_mat(pixels->clone());
+            }
             const auto region = viewer.selection_image_region();
             if (!region)
                 return py::none();
+            if (viewer.free_view()) {
+                // Made for the selection alone: the whole displayed image may be far too large.
+                return array_from_mat(viewer.get_selection_image()->clone());
+            }
             return slice(shown_array(viewer), *region);
         },
         "The displayed pixels under the selection, cut at the image's edges: a view of "
         "image_being_shown's memory (possibly with no columns or rows), or None when there is no "
-        "selection or its size is 0 x 0.");
+        "selection or its size is 0 x 0; under ZoomAny or a free angle, an array of their own, made "
+        "for the selection alone. With source=True, a copy of the source's own pixels under "
+        "it (see get_selection_source_rect), in the source's orientation and resolution.",
+        "source"_a = false);
+    cls.def_returning(
+        "display_to_source", "tuple[float, float] | None",
+        [](const T& viewer, double x, double y) -> py::object {
+            const auto p = viewer.display_to_source({x, y});
+            return p ? py::object(py::make_tuple(p->x, p->y)) : py::object(py::none());
+        },
+        "The source point under displayed-image point (x, y) (pixel (c, r) covers [c, c + 1) x "
+        "[r, r + 1)), through the zoom and the rotation in force; None while nothing is shown.",
+        "x"_a, "y"_a);
+    cls.def_returning(
+        "source_to_display", "tuple[float, float] | None",
+        [](const T& viewer, double x, double y) -> py::object {
+            const auto p = viewer.source_to_display({x, y});
+            return p ? py::object(py::make_tuple(p->x, p->y)) : py::object(py::none());
+        },
+        "The displayed-image point showing source point (x, y); the inverse of display_to_source.",
+        "x"_a, "y"_a);
+    cls.def_returning(
+        "get_mouse_source_position", "tuple[int, int]",
+        [](const T& viewer) { return pair(viewer.get_mouse_source_position()); },
+        "The source pixel (column, row) under the pointer, or (-1, -1) where there is none.");
+    cls.def_returning(
+        "get_selection_source_rect", "list[int] | None",
+        [](const T& viewer) -> py::object {
+            const auto rect = viewer.get_selection_source_rect();
+            if (!rect)
+                return py::none();
+            return py::list(py::make_tuple((*rect)[0], (*rect)[1], (*rect)[2], (*rect)[3]));
+        },
+        "The source pixels the selection covers, [x, y, width, height], cut at the source's edges; "
+        "None without a selection (or one of size 0 x 0).");
+    cls.def(
+        "save_source_selection", [](T& viewer) { viewer.save_source_selection(); },
+        "Asks for a file name (see set_user_interaction) and writes the source's pixels under the "
+        "selection there, the whole source without one; reports the outcome in a message box.");
 
     cls.def_handler("on_size", &T::on_size, "Size handler of ui_image: init_buffer(), and the event goes on.");
     cls.def_handler("on_paint", &T::on_paint, "Paint handler of ui_image: copies the buffer to the window.");

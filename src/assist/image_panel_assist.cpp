@@ -1,5 +1,6 @@
 #include "tesk_vumo/assist/image_panel_assist.h"
 
+#include "../forms/form_parts.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/forms/event_guard.h"
 #include "tesk_vumo/panel/image_panel.h"
@@ -14,8 +15,10 @@ ImagePanelAssist::ImagePanelAssist(ImagePanel* parent, wxWindowID id, const wxPo
 {
     ui_zoom_mode->SetSelection(parent->ui_zoom_mode->GetSelection());
     ui_angle->SetSelection(parent->ui_angle->GetSelection());
-    ui_zoom_rate->Disable();
-    ui_angle_degree->Disable();
+    ui_zoom_rate->Enable(parent->zoom_mode() == ZoomMode::ZoomAny);
+    ui_angle_degree->Enable(parent->rotation() == Rotation::DegreeAny);
+    ui_zoom_rate->ChangeValue(form_parts::number_text(parent->zoom_rate() * 100));
+    ui_angle_degree->ChangeValue(form_parts::number_text(parent->rotation_degree()));
 }
 
 void ImagePanelAssist::on_change_zoom_mode(wxCommandEvent&)
@@ -24,16 +27,15 @@ void ImagePanelAssist::on_change_zoom_mode(wxCommandEvent&)
     if (!panel)
         return;
     const int selected = ui_zoom_mode->GetSelection();
-    if (selected >= 0 && selected < static_cast<int>(ZoomMode::ZoomAny)) {
-        try {
-            panel->set_zoom_mode(static_cast<ZoomMode>(selected));
-        } catch (const Error&) {
-            // A mode refused for this image is taken back: so is the choice.
-            ui_zoom_mode->SetSelection(static_cast<int>(panel->zoom_mode()));
-            throw;
-        }
-    } else
-        ui_zoom_mode->SetSelection(panel->ui_zoom_mode->GetSelection());
+    if (selected < 0)
+        return;
+    try {
+        panel->set_zoom_mode(zoom_mode_from_index(selected));
+    } catch (const Error&) {
+        // A mode refused for this image is taken back: so is the choice.
+        ui_zoom_mode->SetSelection(static_cast<int>(panel->zoom_mode()));
+        throw;
+    }
 }
 
 void ImagePanelAssist::on_change_rotation(wxCommandEvent&)
@@ -42,15 +44,26 @@ void ImagePanelAssist::on_change_rotation(wxCommandEvent&)
     if (!panel)
         return;
     const int selected = ui_angle->GetSelection();
-    if (selected >= 0 && selected < static_cast<int>(Rotation::DegreeAny)) {
-        try {
-            panel->set_rotation(static_cast<Rotation>(selected));
-        } catch (const Error&) {
-            ui_angle->SetSelection(static_cast<int>(panel->rotation()));
-            throw;
-        }
-    } else
-        ui_angle->SetSelection(panel->ui_angle->GetSelection());
+    if (selected < 0)
+        return;
+    try {
+        panel->set_rotation(rotation_from_index(selected));
+    } catch (const Error&) {
+        ui_angle->SetSelection(static_cast<int>(panel->rotation()));
+        throw;
+    }
+}
+
+void ImagePanelAssist::on_change_zoom_rate(wxCommandEvent&)
+{
+    if (ImagePanel* panel = image_panel())
+        panel->apply_typed_zoom_rate(ui_zoom_rate);
+}
+
+void ImagePanelAssist::on_change_angle_degree(wxCommandEvent&)
+{
+    if (ImagePanel* panel = image_panel())
+        panel->apply_typed_angle_degree(ui_angle_degree);
 }
 
 void ImagePanelAssist::on_load_image(wxCommandEvent& event)

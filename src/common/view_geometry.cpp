@@ -149,35 +149,6 @@ cv::Point image_position(cv::Point pointer, cv::Rect image_rect, int subx, int s
     return {pointer.x + subx - image_rect.x, pointer.y + suby - image_rect.y};
 }
 
-cv::Point source_pixel(cv::Point shown, cv::Size displayed, cv::Size source, Rotation rotation)
-{
-    if (shown.x < 0 || shown.y < 0 || shown.x >= displayed.width || shown.y >= displayed.height
-        || source.empty())
-        return {-1, -1};
-    const cv::Size turned = rotated_size(source, rotation);
-    auto unscaled = [](int at, int shown_extent, int turned_extent) {
-        const double centre = (at + 0.5) * turned_extent / shown_extent;
-        return std::clamp(static_cast<int>(std::floor(centre)), 0, turned_extent - 1);
-    };
-    const int c = unscaled(shown.x, displayed.width, turned.width);
-    const int r = unscaled(shown.y, displayed.height, turned.height);
-    // The inverse of rotate(): where each quarter turn took source pixels.
-    switch (rotation) {
-    case Rotation::ClockWise90: return {r, source.height - 1 - c};
-    case Rotation::Double90: return {source.width - 1 - c, source.height - 1 - r};
-    case Rotation::CounterClockWise90: return {source.width - 1 - r, c};
-    default: return {c, r};
-    }
-}
-
-double shown_zoom_rate(cv::Size displayed, cv::Size turned)
-{
-    if (displayed.empty() || turned.empty())
-        return 0.0;
-    return turned.width >= turned.height ? static_cast<double>(displayed.width) / turned.width
-                                         : static_cast<double>(displayed.height) / turned.height;
-}
-
 namespace {
 // A host may anchor a selection anywhere in the int range; sums with it
 // are formed wider and brought back to the nearest int.

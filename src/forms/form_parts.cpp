@@ -61,6 +61,16 @@ wxBoxSizer* OneRow::add_group(int drop_rank)
     return group;
 }
 
+bool OneRow::want(wxSizer* group, bool wanted)
+{
+    for (Group& each : groups_)
+        if (each.sizer == group && each.wanted != wanted) {
+            each.wanted = wanted;
+            return true;
+        }
+    return false;
+}
+
 namespace {
 // The size a group takes when shown, whether it is shown now or not.
 wxSize group_size(wxSizer* group)
@@ -81,7 +91,7 @@ bool OneRow::fit(int width, int max_height)
     std::vector<int> widths, ranks;
     int height = 0;
     for (const Group& group : groups_) {
-        const wxSize size = group_size(group.sizer);
+        const wxSize size = group.wanted ? group_size(group.sizer) : wxSize(0, 0);
         widths.push_back(size.x);
         ranks.push_back(group.drop_rank);
         height = std::max(height, size.y);
@@ -89,6 +99,8 @@ bool OneRow::fit(int width, int max_height)
     std::vector<bool> shown = groups_that_fit(widths, ranks, width);
     if (height > max_height)
         shown.assign(shown.size(), false);
+    for (std::size_t i = 0; i < groups_.size(); ++i)
+        shown[i] = shown[i] && groups_[i].wanted;
     bool changed = false;
     for (std::size_t i = 0; i < groups_.size(); ++i) {
         wxSizer* group = groups_[i].sizer;
@@ -153,6 +165,24 @@ void Readouts::relabel()
         fields[i]->SetToolTip(i18n::tr(tips[i]));
     }
     times->SetToolTip(i18n::tr("选区的大小（像素）"));
+}
+
+std::optional<double> typed_number(const wxString& text)
+{
+    wxString trimmed = text;
+    trimmed.Trim(true).Trim(false);
+    for (const wxString& unit : {wxString("%"), wxString::FromUTF8("°")})
+        if (trimmed.EndsWith(unit, &trimmed))
+            trimmed.Trim(true);
+    double value = 0;
+    if (trimmed.empty() || !trimmed.ToCDouble(&value))
+        return std::nullopt;
+    return value;
+}
+
+wxString number_text(double value)
+{
+    return wxString::FromCDouble(value);
 }
 
 wxBitmapButton* icon_button(wxWindow* owner, const wxString& art_id)

@@ -4,6 +4,7 @@
 // Pieces that more than one form is built from.
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include <wx/arrstr.h>
@@ -14,6 +15,7 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/toplevel.h>
 
 #include "tesk_vumo/forms/event_guard.h"
 
@@ -46,6 +48,10 @@ public:
     wxBoxSizer* add_group(int drop_rank);
     /// Space that pushes the following groups to the row's right end.
     void add_stretch() { row_->AddStretchSpacer(1); }
+    /// Whether @p group is wanted at all: one that is not takes no room
+    /// and stays hidden whatever the width. Groups are wanted at first.
+    /// Returns whether that changed.
+    bool want(wxSizer* group, bool wanted);
 
     /// Shows the groups that fit in @p width, and none when the row is
     /// higher than @p max_height. Returns whether anything changed.
@@ -56,6 +62,7 @@ private:
     {
         wxBoxSizer* sizer;
         int drop_rank;
+        bool wanted = true;
     };
     wxBoxSizer* row_;
     std::vector<Group> groups_;
@@ -91,6 +98,32 @@ void remember_form(const void* form, std::function<void()> relabel);
 void forget_form(const void* form);
 /// Relabels every live form in the language of the moment.
 void relabel_live_forms();
+
+/// The number typed in a text input, ignoring blanks around it and a
+/// trailing unit sign (%, °); nullopt when it is not a number.
+std::optional<double> typed_number(const wxString& text);
+/// @p value as an input shows it: up to six significant digits, '.' as
+/// the decimal point whatever the locale.
+wxString number_text(double value);
+
+/// Has @p handler called when Enter is pressed in @p input or the focus
+/// leaves it: a typed value takes effect without a separate command.
+template <class Handler>
+void route_text_input(wxTextCtrl* input, Handler handler)
+{
+    input->Bind(wxEVT_TEXT_ENTER, handler);
+    input->Bind(wxEVT_KILL_FOCUS, [input, handler](wxFocusEvent& event) {
+        event.Skip();
+        // Focus also leaves a window that is being destroyed, with its owner half gone.
+        const wxWindow* top = wxGetTopLevelParent(input);
+        if (input->IsBeingDeleted() || (top && top->IsBeingDeleted()))
+            return;
+        wxCommandEvent changed(wxEVT_TEXT_ENTER, input->GetId());
+        changed.SetEventObject(input);
+        changed.SetString(input->GetValue());
+        handler(changed);
+    });
+}
 
 /// Routes the mouse events of the viewport to the form's handlers.
 template <class Form>

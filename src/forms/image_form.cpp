@@ -29,6 +29,9 @@ const ItemText item_texts[] = {
     {ImageForm::ID_ZOOM_FIT_WIDTH, "适应宽度"},
     {ImageForm::ID_ZOOM_FIT_HEIGHT, "适应高度"},
     {ImageForm::ID_ZOOM_NONE, "原始大小"},
+    {ImageForm::ID_ZOOM_IN, "放大"},
+    {ImageForm::ID_ZOOM_OUT, "缩小"},
+    {ImageForm::ID_ZOOM_ACTUAL_SIZE, "1:1 显示"},
     {ImageForm::ID_ROTATION_NONE, "不旋转"},
     {ImageForm::ID_ROTATION_CW90, "顺时针旋转90°"},
     {ImageForm::ID_ROTATION_180, "旋转180°"},
@@ -38,6 +41,7 @@ const ItemText item_texts[] = {
     {ImageForm::ID_LOAD_IMAGE, "加载图片..."},
     {ImageForm::ID_SAVE_CURRENT_VIEW, "保存当前视图..."},
     {ImageForm::ID_SAVE_GRAYSCALE, "保存灰度图..."},
+    {ImageForm::ID_SAVE_SOURCE_SELECTION, "按原图分辨率保存选区..."},
 };
 } // namespace
 
@@ -61,6 +65,9 @@ ImageForm::ImageForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
     auto* zoom = new wxMenu;
     for (int id : {ID_ZOOM_FIT_PAGE, ID_ZOOM_FIT_WIDTH, ID_ZOOM_FIT_HEIGHT, ID_ZOOM_NONE})
         zoom->AppendRadioItem(id, "-");
+    zoom->AppendSeparator();
+    for (int id : {ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_ACTUAL_SIZE})
+        zoom->Append(id, "-");
     parts_->zoom_menu = ui_poup_menu->AppendSubMenu(zoom, "-");
     auto* rotation = new wxMenu;
     for (int id : {ID_ROTATION_NONE, ID_ROTATION_CW90, ID_ROTATION_180, ID_ROTATION_CCW90})
@@ -73,6 +80,7 @@ ImageForm::ImageForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
     ui_poup_menu->Append(ID_LOAD_IMAGE, "-");
     ui_poup_menu->Append(ID_SAVE_CURRENT_VIEW, "-");
     ui_poup_menu->Append(ID_SAVE_GRAYSCALE, "-");
+    ui_poup_menu->Append(ID_SAVE_SOURCE_SELECTION, "-");
     relabel();
     form_parts::remember_form(this, [this] { relabel(); });
 
@@ -87,6 +95,9 @@ ImageForm::ImageForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
         {ID_ZOOM_FIT_WIDTH, &ImageForm::on_zoom_fit_width, "on_zoom_fit_width"},
         {ID_ZOOM_FIT_HEIGHT, &ImageForm::on_zoom_fit_height, "on_zoom_fit_height"},
         {ID_ZOOM_NONE, &ImageForm::on_zoom_none, "on_zoom_none"},
+        {ID_ZOOM_IN, &ImageForm::on_zoom_in, "on_zoom_in"},
+        {ID_ZOOM_OUT, &ImageForm::on_zoom_out, "on_zoom_out"},
+        {ID_ZOOM_ACTUAL_SIZE, &ImageForm::on_zoom_actual_size, "on_zoom_actual_size"},
         {ID_ROTATION_NONE, &ImageForm::on_rotation_none, "on_rotation_none"},
         {ID_ROTATION_CW90, &ImageForm::on_rotation_cw90, "on_rotation_cw90"},
         {ID_ROTATION_180, &ImageForm::on_rotation_180, "on_rotation_180"},
@@ -98,6 +109,7 @@ ImageForm::ImageForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
         {ID_LOAD_IMAGE, &ImageForm::on_load_image, "on_load_image"},
         {ID_SAVE_CURRENT_VIEW, &ImageForm::on_save_current_view, "on_save_current_view"},
         {ID_SAVE_GRAYSCALE, &ImageForm::on_save_grayscale, "on_save_grayscale"},
+        {ID_SAVE_SOURCE_SELECTION, &ImageForm::on_save_source_selection, "on_save_source_selection"},
     };
     for (const Command& command : commands)
         Bind(wxEVT_MENU, guarded(this, command.handler, command.name), command.id);

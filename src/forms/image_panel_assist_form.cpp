@@ -27,13 +27,13 @@ ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent, wxWindowID id, cons
                                 form_parts::zoom_mode_labels());
     grid->Add(ui_zoom_mode, 0, wxEXPAND);
     label();
-    ui_zoom_rate = new wxTextCtrl(panel, wxID_ANY, "100");
+    ui_zoom_rate = new wxTextCtrl(panel, wxID_ANY, "100", wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
     grid->Add(ui_zoom_rate, 0, wxEXPAND);
     label();
     ui_angle = new wxChoice(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize, form_parts::rotation_labels());
     grid->Add(ui_angle, 0, wxEXPAND);
     label();
-    ui_angle_degree = new wxTextCtrl(panel, wxID_ANY, "0");
+    ui_angle_degree = new wxTextCtrl(panel, wxID_ANY, "0", wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
     grid->Add(ui_angle_degree, 0, wxEXPAND);
 
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
@@ -56,6 +56,10 @@ ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent, wxWindowID id, cons
 
     ui_zoom_mode->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelAssistForm::on_change_zoom_mode, "on_change_zoom_mode"));
     ui_angle->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelAssistForm::on_change_rotation, "on_change_rotation"));
+    form_parts::route_text_input(ui_zoom_rate,
+                                 guarded(this, &ImagePanelAssistForm::on_change_zoom_rate, "on_change_zoom_rate"));
+    form_parts::route_text_input(ui_angle_degree,
+                                 guarded(this, &ImagePanelAssistForm::on_change_angle_degree, "on_change_angle_degree"));
     ui_button_load->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_load_image, "on_load_image"));
     ui_button_save->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_save_image, "on_save_image"));
     Bind(wxEVT_CLOSE_WINDOW, guarded(this, &ImagePanelAssistForm::on_close, "on_close"));
@@ -76,6 +80,8 @@ void ImagePanelAssistForm::relabel()
     form_parts::relabel_choice(ui_angle, form_parts::rotation_labels());
     ui_zoom_mode->SetToolTip(i18n::tr("图像的缩放方式"));
     ui_angle->SetToolTip(i18n::tr("图像的旋转方向"));
+    ui_zoom_rate->SetToolTip(i18n::tr("缩放比例（%）"));
+    ui_angle_degree->SetToolTip(i18n::tr("旋转角度（度，顺时针）"));
     ui_button_load->SetLabel(i18n::tr("加载"));
     ui_button_load->SetToolTip(i18n::tr("加载图片文件"));
     ui_button_save->SetLabel(i18n::tr("保存"));

@@ -13,6 +13,7 @@ struct ImagePanelForm::Parts
 {
     form_parts::OneRow row;
     form_parts::Readouts readouts;
+    std::vector<wxSizer*> free_inputs; // the rate's group, then the angle's
 };
 
 ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
@@ -34,6 +35,18 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& p
     ui_angle->SetSelection(0);
     choices->Add(ui_zoom_mode, 0, wxALIGN_CENTER_VERTICAL);
     choices->Add(ui_angle, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+    // The inputs of the free zoom and angle come after the choices, only
+    // while item 4 is chosen, and go before them where room is short.
+    auto free_input = [&](wxTextCtrl*& input, const char* widest) {
+        parts_->free_inputs.push_back(row.add_group(2));
+        input = new wxTextCtrl(ui_panel_assist, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                               wxTE_PROCESS_ENTER | wxTE_RIGHT);
+        input->SetInitialSize(wxSize(input->GetTextExtent(widest).x + 18, -1));
+        parts_->free_inputs.back()->Add(input, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+        row.want(parts_->free_inputs.back(), false);
+    };
+    free_input(ui_zoom_rate, "6400.00");
+    free_input(ui_angle_degree, "-360.00");
 
     wxSizer* lines = row.add_group(3);
     ui_checkbox_middle_lines = new wxCheckBox(ui_panel_assist, wxID_ANY, wxEmptyString);
@@ -67,6 +80,9 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& p
 
     ui_zoom_mode->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelForm::on_change_zoom_mode, "on_change_zoom_mode"));
     ui_angle->Bind(wxEVT_CHOICE, guarded(this, &ImagePanelForm::on_change_rotation, "on_change_rotation"));
+    form_parts::route_text_input(ui_zoom_rate, guarded(this, &ImagePanelForm::on_change_zoom_rate, "on_change_zoom_rate"));
+    form_parts::route_text_input(ui_angle_degree,
+                                 guarded(this, &ImagePanelForm::on_change_angle_degree, "on_change_angle_degree"));
     ui_checkbox_middle_lines->Bind(wxEVT_CHECKBOX, guarded(this, &ImagePanelForm::on_show_middle_lines, "on_show_middle_lines"));
     ui_checkbox_follow_lines->Bind(wxEVT_CHECKBOX, guarded(this, &ImagePanelForm::on_show_following_lines, "on_show_following_lines"));
     ui_button_load->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_load_image, "on_load_image"));
@@ -90,6 +106,8 @@ void ImagePanelForm::relabel()
     form_parts::relabel_choice(ui_angle, form_parts::rotation_labels());
     ui_zoom_mode->SetToolTip(i18n::tr("图像的缩放方式"));
     ui_angle->SetToolTip(i18n::tr("图像的旋转方向"));
+    ui_zoom_rate->SetToolTip(i18n::tr("缩放比例（%）"));
+    ui_angle_degree->SetToolTip(i18n::tr("旋转角度（度，顺时针）"));
     ui_checkbox_middle_lines->SetLabel(i18n::tr("中心线"));
     ui_checkbox_middle_lines->SetToolTip(i18n::tr("显示穿过图像中心的虚线"));
     ui_checkbox_follow_lines->SetLabel(i18n::tr("跟随线"));
@@ -102,6 +120,16 @@ void ImagePanelForm::relabel()
     Layout();
     // A bar that keeps its size gets no size event to lay it out anew.
     ui_panel_assist->Layout();
+}
+
+void ImagePanelForm::show_free_inputs(bool zoom_rate, bool angle_degree)
+{
+    const bool changed = parts_->row.want(parts_->free_inputs[0], zoom_rate);
+    // Every zoom step shows the mode again: lay the bar out only for a change.
+    if (parts_->row.want(parts_->free_inputs[1], angle_degree) || changed) {
+        fit_bar();
+        ui_panel_assist->Layout();
+    }
 }
 
 void ImagePanelForm::fit_bar()

@@ -10,19 +10,15 @@ ViewerEvent ViewerCore<Form>::make_event(wxEventType type) const
     // Before any pointer event the recorded (0, 0) is no pointer position.
     const wxPoint at = mouse_position_ ? get_mouse_image_position() : wxPoint(-1, -1);
     event.set_position(at);
-    const cv::Size shown = image_being_shown_.size();
-    const cv::Point source = geometry::source_pixel({at.x, at.y}, shown, source_image_.size(), fitted_.rotation);
-    event.set_source_position(wxPoint(source.x, source.y));
-    if (at.x >= 0 && at.y >= 0) {
-        const cv::Vec3b rgb = image_being_shown_.template at<cv::Vec3b>(at.y, at.x);
-        event.set_color(wxColour(rgb[0], rgb[1], rgb[2]));
-    }
+    const bool on_image = at.x >= 0 && at.y >= 0;
+    event.set_source_position(on_image ? get_mouse_source_position() : wxPoint(-1, -1));
+    if (const auto rgb = on_image ? colour_under_pointer(at) : std::nullopt)
+        event.set_color(wxColour((*rgb)[0], (*rgb)[1], (*rgb)[2]));
     event.set_selection_rect(selection_rect_);
     event.set_zoom_mode(zoom_mode_);
-    event.set_zoom_rate(geometry::shown_zoom_rate(
-        shown, source_image_.empty() ? cv::Size() : geometry::rotated_size(source_image_.size(), fitted_.rotation)));
+    event.set_zoom_rate(source_image_.empty() ? 0.0 : zoom_rate());
     event.set_rotation(rotation_);
-    event.set_rotation_degree(geometry::rotation_degrees(rotation_, 0.0));
+    event.set_rotation_degree(geometry::rotation_degrees(rotation_, rotation_degree_));
     event.set_scroll_position(wxPoint(this->ui_scroll_bar_horizontal->GetThumbPosition(),
                                       this->ui_scroll_bar_vertical->GetThumbPosition()));
     return event;

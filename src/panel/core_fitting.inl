@@ -9,17 +9,22 @@ void ViewerCore<Form>::init_buffer()
     const wxSize client = this->ui_image->GetClientSize();
     if (client.x <= 0 || client.y <= 0)
         return;
+    const wxSize device = in_device(client);
     // The picture may not be the one for this size although the buffer is:
     // it was fitted while the surface had no area, or a zoom or rotation
     // change could not be fitted meanwhile.
-    if (buffer_.IsOk() && !source_image_.empty() && buffer_.GetSize() == client
-        && fitted_ == Fitted{this->ui_image->GetSize(), zoom_mode_, rotation_})
+    if (buffer_.IsOk() && !source_image_.empty() && buffer_.GetSize() == device
+        && fitted_ == Fitted{in_device(this->ui_image->GetSize()), zoom_mode_, rotation_})
         return;
-    buffer_ = wxBitmap(client.x, client.y);
+    buffer_ = device_bitmap(client, this->ui_image->GetContentScaleFactor());
     // A new bitmap holds whatever memory it was given (on GTK even pieces of
     // earlier pictures), and without an image nothing draws over it before
     // the next paint shows it.
     fill_bitmap(buffer_, this->ui_image->GetBackgroundColour());
+    // A free zoom keeps what was at the centre there: a resize at 8x must
+    // not throw the user back to the image's corner.
+    if (view_ && zoom_mode_ == ZoomMode::ZoomAny && !source_image_.empty())
+        next_offset_ = scrolled_view().resized({device.x, device.y}).offset();
     try {
         fitting();
     } catch (...) {
@@ -45,13 +50,15 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
         return;
     const int h_scroll_pos = keep_scroll_pos ? this->ui_scroll_bar_horizontal->GetThumbPosition() : 0;
     const int v_scroll_pos = keep_scroll_pos ? this->ui_scroll_bar_vertical->GetThumbPosition() : 0;
-    const wxSize surface = this->ui_image->GetSize();
+    const wxSize surface = in_device(this->ui_image->GetSize());
     if ((surface.x <= 0 || surface.y <= 0) && zoom_mode_ != ZoomMode::NoZoom && zoom_mode_ != ZoomMode::ZoomAny) {
         // No scale can be formed on a surface without area (a hidden panel,
         // an assist bar taking all the height). The image stays stored and
         // is fitted when the surface gets an area; until then nothing of an
         // earlier image may stand for it.
         image_being_shown_.release();
+        view_.reset();
+        next_offset_.reset();
         this->ui_scroll_bar_horizontal->SetScrollbar(0, 0, 0, 0);
         this->ui_scroll_bar_vertical->SetScrollbar(0, 0, 0, 0);
         fitted_ = {wxDefaultSize, zoom_mode_, rotation_};
@@ -61,14 +68,18 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
             send_selection();
         return;
     }
-    const cv::Size rotated_size = geometry::rotated_size(source_image_.size(), rotation_);
+    if (free_view()) {
+        fit_free_view(keep_scroll_pos, surface);
+        return;
+    }
+    const Rotation rotation = shown_rotation();
+    const cv::Size rotated_size = geometry::rotated_size(source_image_.size(), rotation);
     const cv::Size shown_size = geometry::fitted_size(zoom_mode_, rotated_size, {surface.x, surface.y});
     std::optional<wxBusyCursor> busy;
     if (takes_long(source_image_.size()) || takes_long(shown_size))
         busy.emplace();
 
-    const bool turned = rotation_ == Rotation::ClockWise90 || rotation_ == Rotation::Double90
-                        || rotation_ == Rotation::CounterClockWise90;
+    const bool turned = rotation != Rotation::NoRotation;
     cv::Mat shown;
     if (!turned && shown_size == rotated_size && source_owned_) {
         // The viewer's own source shown as it is needs no copy: the library
@@ -91,22 +102,22 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
         } else if (!turned) {
             cv::resize(source_image_, shown, shown_size);
         } else if (shown_size == rotated_size) {
-            geometry::rotate(source_image_, shown, rotation_);
+            geometry::rotate(source_image_, shown, rotation);
         } else if (shown_size.area() <= rotated_size.area()) {
             // Shrinking and then turning the small result touches a fraction
             // of the pixels that turning the whole source would; both orders
             // agree within 1 in every sample.
-            if (rotation_ == Rotation::Double90) {
+            if (rotation == Rotation::Double90) {
                 cv::resize(source_image_, shown, shown_size);
-                geometry::rotate(shown, shown, rotation_);
+                geometry::rotate(shown, shown, rotation);
             } else {
-                make_image(work_, geometry::rotated_size(shown_size, rotation_), CV_8UC3);
+                make_image(work_, geometry::rotated_size(shown_size, rotation), CV_8UC3);
                 cv::resize(source_image_, work_, work_.size());
-                geometry::rotate(work_, shown, rotation_);
+                geometry::rotate(work_, shown, rotation);
             }
         } else {
             make_image(work_, rotated_size, CV_8UC3);
-            geometry::rotate(source_image_, work_, rotation_);
+            geometry::rotate(source_image_, work_, rotation);
             cv::resize(work_, shown, shown_size);
         }
     }
@@ -119,32 +130,120 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
                                                  !keep_scroll_pos);
     this->ui_scroll_bar_vertical->SetScrollbar(v.position, v.thumb_size, v.range, v.page_size,
                                                !keep_scroll_pos);
+    view_.reset();
+    next_offset_.reset();
+    free_->shown.release();
     cv::Mat previous = std::exchange(image_being_shown_, std::move(shown));
     if (previous.data != image_being_shown_.data && held_alone(previous) && small_beside_source(previous))
         spare_ = std::move(previous);
     else if (spare_.data == image_being_shown_.data || !small_beside_source(spare_))
         spare_.release();
     fitted_ = {surface, zoom_mode_, rotation_};
+    finish_fitting();
+}
+
+template <class Form>
+void ViewerCore<Form>::finish_fitting()
+{
     ++fitting_count_;
-    // A resize whose fitting failed (ZoomAny) kept the old buffer, or none, to
-    // keep the old picture; the first fitting that succeeds catches up.
+    // A resize whose fitting failed kept the old buffer, or none, to keep
+    // the old picture; the first fitting that succeeds catches up.
     const wxSize client = this->ui_image->GetClientSize();
-    if (client.x > 0 && client.y > 0 && (!buffer_.IsOk() || buffer_.GetSize() != client))
-        buffer_ = wxBitmap(client.x, client.y);
+    if (client.x > 0 && client.y > 0 && (!buffer_.IsOk() || buffer_.GetSize() != in_device(client)))
+        buffer_ = device_bitmap(client, this->ui_image->GetContentScaleFactor());
 
     selection_rect_ = wxRect(-1, -1, 0, 0);
     update_selection_rect_info();
+    show_view();
     draw_image();
     if (send_view())
         send_selection();
 }
 
 template <class Form>
+void ViewerCore<Form>::fit_free_view(bool keep_scroll_pos, const wxSize& surface)
+{
+    const double degrees = geometry::rotation_degrees(rotation_, rotation_degree_);
+    double scale = zoom_rate_;
+    if (zoom_mode_ != ZoomMode::ZoomAny) {
+        const geometry::ViewTransform unscaled(source_image_.size(), 1.0, degrees, {0, 0});
+        scale = geometry::fitted_zoom_rate(zoom_mode_, unscaled.displayed_size(), {surface.x, surface.y});
+    }
+    cv::Point2d offset(0.0, 0.0);
+    if (next_offset_)
+        offset = *next_offset_;
+    else if (keep_scroll_pos)
+        offset = {double(this->ui_scroll_bar_horizontal->GetThumbPosition()),
+                  double(this->ui_scroll_bar_vertical->GetThumbPosition())};
+    const wxSize client = in_device(this->ui_image->GetClientSize());
+    const geometry::ViewTransform exact(source_image_.size(), scale, degrees,
+                                        {std::max(client.x, 0), std::max(client.y, 0)}, offset);
+    next_offset_.reset();
+    // Drawn at whole displayed pixels, so that the picture, the read-outs
+    // and the displayed image agree pixel for pixel; the exact offset is
+    // kept for the next zoom step about the same point, which would drift
+    // step after step from the rounded one.
+    exact_offset_ = exact.offset();
+    const geometry::ViewTransform view =
+        exact.scrolled_to({std::round(exact.offset().x), std::round(exact.offset().y)});
+    // The pyramid follows the source's memory: a host writing into its
+    // shared array is seen at the next set.
+    if (free_->pyramid.empty() || free_->pyramid.level(0).data != source_image_.data
+        || free_->pyramid.level(0).size() != source_image_.size())
+        free_->pyramid.reset(source_image_);
+
+    const cv::Size shown = view.displayed_size();
+    const auto h = geometry::scroll_bar_setup(static_cast<int>(std::lround(view.offset().x)), surface.x, shown.width);
+    const auto v = geometry::scroll_bar_setup(static_cast<int>(std::lround(view.offset().y)), surface.y, shown.height);
+    this->ui_scroll_bar_horizontal->SetScrollbar(h.position, h.thumb_size, h.range, h.page_size, !keep_scroll_pos);
+    this->ui_scroll_bar_vertical->SetScrollbar(v.position, v.thumb_size, v.range, v.page_size, !keep_scroll_pos);
+    // Nothing of the whole displayed image is kept: that is what a free view saves.
+    image_being_shown_.release();
+    spare_.release();
+    work_.release();
+    free_->shown.release();
+    view_ = view;
+    fitted_ = {surface, zoom_mode_, rotation_};
+    finish_fitting();
+}
+
+template <class Form>
+wxSize ViewerCore<Form>::in_device(const wxSize& size) const
+{
+    const double scale = this->ui_image->GetContentScaleFactor();
+    if (scale == 1.0)
+        return size;
+    return {static_cast<int>(std::lround(size.x * scale)), static_cast<int>(std::lround(size.y * scale))};
+}
+
+template <class Form>
+wxPoint ViewerCore<Form>::in_device(const wxPoint& point) const
+{
+    const double scale = this->ui_image->GetContentScaleFactor();
+    if (scale == 1.0)
+        return point;
+    return {static_cast<int>(std::floor(point.x * scale)), static_cast<int>(std::floor(point.y * scale))};
+}
+
+template <class Form>
+geometry::ViewTransform ViewerCore<Form>::scrolled_view() const
+{
+    const cv::Point2d offset(this->ui_scroll_bar_horizontal->GetThumbPosition(),
+                             this->ui_scroll_bar_vertical->GetThumbPosition());
+    return offset == view_->offset() ? *view_ : view_->scrolled_to(offset);
+}
+
+template <class Form>
 typename ViewerCore<Form>::SubImage ViewerCore<Form>::get_sub_image_to_draw() const
 {
+    if (view_) {
+        const auto region = scrolled_view().visible_region();
+        cv::Mat view = region.source.area() > 0 ? image_being_shown()(region.source) : cv::Mat();
+        return {view, region.x, region.y, region.width, region.height};
+    }
     if (image_being_shown_.empty())
         return {cv::Mat(), -1, -1, 0, 0};
-    const wxSize client = this->ui_image->GetClientSize();
+    const wxSize client = in_device(this->ui_image->GetClientSize());
     const auto region = geometry::visible_region(image_being_shown_.size(), {client.x, client.y},
                                                  this->ui_scroll_bar_horizontal->GetThumbPosition(),
                                                  this->ui_scroll_bar_vertical->GetThumbPosition());
@@ -190,6 +289,11 @@ void ViewerCore<Form>::on_mouse_wheel(wxMouseEvent& event)
 {
     const int sign = geometry::wheel_sign(event.GetWheelRotation());
     const wxPoint at = event.GetPosition();
+    if (event.ControlDown()) {
+        // Away from the user enlarges, as in other viewers.
+        zoom_step(sign, in_device(at));
+        return;
+    }
     const wxSize client = this->ui_image->GetClientSize();
     wxScrollBar* bar = geometry::wheel_moves_horizontal({at.x, at.y}, {client.x, client.y})
                            ? this->ui_scroll_bar_horizontal

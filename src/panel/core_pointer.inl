@@ -16,9 +16,9 @@ template <class Form>
 void ViewerCore<Form>::update_mouse_position_in_panel(const wxMouseEvent& event)
 {
     // ui_image's client DC has no mapping: logical and device positions agree.
-    mouse_position_ = event.GetPosition();
+    mouse_position_ = in_device(event.GetPosition());
     // A drag goes on reporting the pointer after it has left the surface.
-    pointer_away_ = !wxRect(this->ui_image->GetClientSize()).Contains(*mouse_position_);
+    pointer_away_ = !wxRect(in_device(this->ui_image->GetClientSize())).Contains(*mouse_position_);
 }
 
 template <class Form>
@@ -41,9 +41,13 @@ void ViewerCore<Form>::clear_pointer_readouts()
 template <class Form>
 wxPoint ViewerCore<Form>::get_mouse_image_position() const
 {
-    if (source_image_.empty() || image_being_shown_.empty())
+    if (source_image_.empty() || (image_being_shown_.empty() && !view_))
         return {-1, -1};
     const wxPoint mouse = mouse_position_in_panel();
+    if (view_) {
+        const cv::Point at = scrolled_view().display_pixel({mouse.x, mouse.y});
+        return {at.x, at.y};
+    }
     const cv::Point at = geometry::image_position(
         {mouse.x, mouse.y}, {image_rect_.x, image_rect_.y, image_rect_.width, image_rect_.height},
         this->ui_scroll_bar_horizontal->GetThumbPosition(), this->ui_scroll_bar_vertical->GetThumbPosition());
@@ -56,9 +60,29 @@ wxPoint ViewerCore<Form>::get_mouse_image_position() const
 }
 
 template <class Form>
+std::optional<cv::Vec3b> ViewerCore<Form>::colour_under_pointer(const wxPoint& at) const
+{
+    if (view_) {
+        // The colour drawn there: the free view has no whole displayed image to read.
+        const cv::Mat& picture = free_->renderer.picture();
+        const wxPoint mouse = mouse_position_in_panel();
+        if (mouse.x < 0 || mouse.y < 0 || mouse.x >= picture.cols || mouse.y >= picture.rows)
+            return std::nullopt;
+        return picture.template at<cv::Vec3b>(mouse.y, mouse.x);
+    }
+    return image_being_shown_.template at<cv::Vec3b>(at.y, at.x);
+}
+
+template <class Form>
 void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
 {
     update_mouse_position_in_panel(event);
+    if (pan_) {
+        // The image follows the pointer: the view moves the other way.
+        const wxPoint moved = in_device(event.GetPosition()) - pan_->start;
+        scroll_view_to(pan_->positions.x - moved.x, pan_->positions.y - moved.y);
+        return;
+    }
     const wxPoint at = get_mouse_image_position();
     if (at.x < 0 || at.y < 0) {
         send_pointer();
@@ -66,8 +90,10 @@ void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
     }
     set_text(this->ui_x, wxString::Format("%d", at.x));
     set_text(this->ui_y, wxString::Format("%d", at.y));
-    const cv::Vec3b rgb = image_being_shown_.template at<cv::Vec3b>(at.y, at.x);
-    set_text(this->ui_rgb, wxString::Format("%d, %d, %d", rgb[0], rgb[1], rgb[2]));
+    const auto rgb = colour_under_pointer(at);
+    if (!rgb)
+        return;
+    set_text(this->ui_rgb, wxString::Format("%d, %d, %d", (*rgb)[0], (*rgb)[1], (*rgb)[2]));
     // While selecting is off the reset selection sits at (0, 0), which is not
     // "no selection": a drag must not grow it.
     if (event.Dragging() && selecting_enabled_ && selection_rect_.GetPosition() != wxPoint(-1, -1)) {
@@ -86,6 +112,11 @@ template <class Form>
 void ViewerCore<Form>::on_start_dragging(wxMouseEvent& event)
 {
     update_mouse_position_in_panel(event);
+    this->ui_image->SetFocus();
+    if (space_held_) {
+        on_pan_start(event);
+        return;
+    }
     if (!selecting_enabled_)
         return;
     const bool had_selection = selection_rect_.GetPosition() != wxPoint(-1, -1);
@@ -133,9 +164,9 @@ template <class Form>
 std::optional<cv::Rect> ViewerCore<Form>::selection_image_region() const
 {
     const auto [x, y, w, h] = get_selection_rect();
-    if ((x == -1 && y == -1) || (w == 0 && h == 0) || image_being_shown_.empty())
+    if ((x == -1 && y == -1) || (w == 0 && h == 0) || displayed_size().area() == 0)
         return std::nullopt;
-    return geometry::clip_to_image({x, y, w, h}, image_being_shown_.size());
+    return geometry::clip_to_image({x, y, w, h}, displayed_size());
 }
 
 template <class Form>
@@ -146,7 +177,191 @@ std::optional<cv::Mat> ViewerCore<Form>::get_selection_image() const
         return std::nullopt;
     if (region->area() == 0)
         return cv::Mat();
-    return image_being_shown_(*region);
+    return displayed_part(*region);
+}
+
+template <class Form>
+cv::Mat ViewerCore<Form>::displayed_part(const cv::Rect& region) const
+{
+    if (!view_)
+        return image_being_shown_(region);
+    if (!free_->shown.empty())
+        return free_->shown(region);
+    // The region as a viewport of its own at the same scale and angle: the
+    // same samples as the whole displayed image, made on demand, would give.
+    const wxColour background = this->ui_image->GetBackgroundColour();
+    const geometry::ViewTransform part(view_->source_size(), view_->scale(), view_->degrees(), region.size(),
+                                       cv::Point2d(region.x, region.y));
+    ViewRenderer renderer;
+    return renderer.render(free_->pyramid, part, cv::Vec3b(background.Red(), background.Green(), background.Blue()))
+        .clone();
+}
+
+template <class Form>
+std::pair<cv::Mat, wxRect> ViewerCore<Form>::view_to_save() const
+{
+    const wxRect& selection = selection_rect_;
+    if (view_ && selection.x >= 0 && selection.y >= 0 && selection.width > 0 && selection.height > 0) {
+        const cv::Rect region = geometry::clip_to_image({selection.x, selection.y, selection.width, selection.height},
+                                                        displayed_size());
+        if (region.area() > 0)
+            return {displayed_part(region), wxRect(0, 0, region.width, region.height)};
+    }
+    return {image_being_shown(), selection};
+}
+
+template <class Form>
+cv::Size ViewerCore<Form>::displayed_size() const
+{
+    return view_ ? view_->displayed_size() : image_being_shown_.size();
+}
+
+template <class Form>
+const cv::Mat& ViewerCore<Form>::image_being_shown() const
+{
+    if (!view_)
+        return image_being_shown_;
+    if (free_->shown.empty()) {
+        const wxColour background = this->ui_image->GetBackgroundColour();
+        free_->shown = displayed_image(free_->pyramid, *view_,
+                                       cv::Vec3b(background.Red(), background.Green(), background.Blue()),
+                                       static_cast<long long>(std::min<std::uint64_t>(max_image_pixels(), 1ULL << 62)));
+    }
+    return free_->shown;
+}
+
+} // namespace tesk_vumo
+
+namespace tesk_vumo {
+
+namespace {
+// A fitted image is scaled along each side on its own (both sides are
+// rounded), and turned by a quarter: exact arithmetic, no transform.
+cv::Point2d turned_to_source(cv::Point2d t, cv::Size source, Rotation rotation)
+{
+    switch (rotation) {
+    case Rotation::ClockWise90: return {t.y, source.height - t.x};
+    case Rotation::Double90: return {source.width - t.x, source.height - t.y};
+    case Rotation::CounterClockWise90: return {source.width - t.y, t.x};
+    default: return t;
+    }
+}
+
+cv::Point2d source_to_turned(cv::Point2d p, cv::Size source, Rotation rotation)
+{
+    switch (rotation) {
+    case Rotation::ClockWise90: return {source.height - p.y, p.x};
+    case Rotation::Double90: return {source.width - p.x, source.height - p.y};
+    case Rotation::CounterClockWise90: return {p.y, source.width - p.x};
+    default: return p;
+    }
+}
+} // namespace
+
+template <class Form>
+std::optional<cv::Point2d> ViewerCore<Form>::display_to_source(cv::Point2d displayed) const
+{
+    if (source_image_.empty())
+        return std::nullopt;
+    if (view_)
+        return view_->display_to_source(displayed);
+    if (image_being_shown_.empty())
+        return std::nullopt;
+    const Rotation rotation = shown_rotation();
+    const cv::Size turned = geometry::rotated_size(source_image_.size(), rotation);
+    const cv::Point2d t(displayed.x * turned.width / image_being_shown_.cols,
+                        displayed.y * turned.height / image_being_shown_.rows);
+    return turned_to_source(t, source_image_.size(), rotation);
+}
+
+template <class Form>
+std::optional<cv::Point2d> ViewerCore<Form>::source_to_display(cv::Point2d source) const
+{
+    if (source_image_.empty())
+        return std::nullopt;
+    if (view_)
+        return view_->source_to_display(source);
+    if (image_being_shown_.empty())
+        return std::nullopt;
+    const Rotation rotation = shown_rotation();
+    const cv::Size turned = geometry::rotated_size(source_image_.size(), rotation);
+    const cv::Point2d t = source_to_turned(source, source_image_.size(), rotation);
+    return cv::Point2d(t.x * image_being_shown_.cols / turned.width, t.y * image_being_shown_.rows / turned.height);
+}
+
+template <class Form>
+wxPoint ViewerCore<Form>::get_mouse_source_position() const
+{
+    if (source_image_.empty())
+        return {-1, -1};
+    if (view_) {
+        const wxPoint mouse = mouse_position_in_panel();
+        const cv::Point at = scrolled_view().source_pixel({mouse.x, mouse.y});
+        return {at.x, at.y};
+    }
+    const wxPoint shown = get_mouse_image_position();
+    if (shown.x < 0 || shown.y < 0)
+        return {-1, -1};
+    const auto at = display_to_source({shown.x + 0.5, shown.y + 0.5});
+    if (!at)
+        return {-1, -1};
+    return {std::clamp(static_cast<int>(std::floor(at->x)), 0, source_image_.cols - 1),
+            std::clamp(static_cast<int>(std::floor(at->y)), 0, source_image_.rows - 1)};
+}
+
+template <class Form>
+std::optional<std::array<int, 4>> ViewerCore<Form>::get_selection_source_rect() const
+{
+    const auto region = selection_image_region();
+    if (!region || source_image_.empty())
+        return std::nullopt;
+    cv::Rect covered;
+    if (view_) {
+        covered = view_->source_rect(*region);
+    } else {
+        double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300;
+        for (const cv::Point2d corner : {cv::Point2d(region->x, region->y), cv::Point2d(region->br().x, region->y),
+                                         cv::Point2d(region->x, region->br().y), cv::Point2d(region->br())}) {
+            const cv::Point2d p = *display_to_source(corner);
+            left = std::min(left, p.x);
+            top = std::min(top, p.y);
+            right = std::max(right, p.x);
+            bottom = std::max(bottom, p.y);
+        }
+        // Corners on pixel edges land there up to rounding: no pixel is
+        // taken for a trace of it.
+        constexpr double trace = 1e-6;
+        const int x0 = static_cast<int>(std::floor(left + trace)), y0 = static_cast<int>(std::floor(top + trace));
+        const int x1 = static_cast<int>(std::ceil(right - trace)), y1 = static_cast<int>(std::ceil(bottom - trace));
+        covered = cv::Rect(x0, y0, x1 - x0, y1 - y0) & cv::Rect(0, 0, source_image_.cols, source_image_.rows);
+    }
+    return std::array<int, 4>{covered.x, covered.y, covered.width, covered.height};
+}
+
+template <class Form>
+std::optional<cv::Mat> ViewerCore<Form>::get_selection_image(bool source) const
+{
+    if (!source)
+        return get_selection_image();
+    const auto rect = get_selection_source_rect();
+    if (!rect)
+        return std::nullopt;
+    const auto [x, y, w, h] = *rect;
+    if (w <= 0 || h <= 0)
+        return cv::Mat();
+    return source_image_(cv::Rect(x, y, w, h));
+}
+
+template <class Form>
+void ViewerCore<Form>::save_source_selection()
+{
+    if (source_image_.empty())
+        return;
+    const auto rect = get_selection_source_rect();
+    const wxRect part = rect ? wxRect((*rect)[0], (*rect)[1], (*rect)[2], (*rect)[3]) : wxRect(-1, -1, 0, 0);
+    // Taken before the dialog: while it is open, a resize may refit the viewer.
+    const cv::Mat samples = view_files::image_to_save(source_image_, part, false);
+    view_files::save_with_dialog(this, samples, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
 }
 
 } // namespace tesk_vumo

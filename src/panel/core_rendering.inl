@@ -32,20 +32,37 @@ wxRect outline_in_control(const wxRect& selection, int dx, int dy, const wxSize&
 template <class Form>
 void ViewerCore<Form>::draw_image()
 {
-    const SubImage region = get_sub_image_to_draw();
-    if (image_being_shown_.empty() || !buffer_.IsOk())
+    if (!buffer_.IsOk() || (image_being_shown_.empty() && !view_))
         return;
+    const wxColour background = this->ui_image->GetBackgroundColour();
+    SubImage region;
+    if (view_) {
+        // Only the viewport is drawn, straight from the source.
+        view_ = scrolled_view();
+        const auto visible = view_->visible_region();
+        region = {cv::Mat(), visible.x, visible.y, visible.width, visible.height};
+        const cv::Mat& picture =
+            free_->renderer.render(free_->pyramid, *view_, cv::Vec3b(background.Red(), background.Green(), background.Blue()));
+        compose_rgb(buffer_, picture, wxPoint(0, 0), background, draw_staging_);
+    } else {
+        region = get_sub_image_to_draw();
+        compose_rgb(buffer_, region.image, wxPoint(region.x_in_ctrl_region, region.y_in_ctrl_region), background,
+                    draw_staging_);
+    }
     ++redraw_count_;
     const int subx = this->ui_scroll_bar_horizontal->GetThumbPosition();
     const int suby = this->ui_scroll_bar_vertical->GetThumbPosition();
-    const wxSize client = this->ui_image->GetClientSize();
+    const wxSize client = in_device(this->ui_image->GetClientSize());
+    const double scale = this->ui_image->GetContentScaleFactor();
 
-    compose_rgb(buffer_, region.image, wxPoint(region.x_in_ctrl_region, region.y_in_ctrl_region),
-                this->ui_image->GetBackgroundColour(), draw_staging_);
     wxClientDC client_dc(this->ui_image);
     // A surface without area shows nothing, and the toolkit leaks a cairo
     // object on every blit to it: compose the buffer alone then.
     wxBufferedDC dc(client.x > 0 && client.y > 0 ? &client_dc : nullptr, buffer_);
+    // The buffer has the device's resolution; what is drawn over the
+    // picture is placed in device pixels too.
+    if (scale != 1.0)
+        dc.SetUserScale(1.0 / scale, 1.0 / scale);
 
     dc.SetPen(dashed_pen(wxColour(255, 0, 0)));
     dc.SetBrush(wxBrush(wxColour(0, 0, 0), wxBRUSHSTYLE_TRANSPARENT));
@@ -72,8 +89,9 @@ void ViewerCore<Form>::draw_middle_lines(wxDC& dc, const SubImage& region, int s
 {
     dc.SetPen(dashed_pen(middle_line_color_));
     int columns = 0, rows = 0;
-    const auto xs = geometry::middle_lines(image_being_shown_.cols, columns);
-    const auto ys = geometry::middle_lines(image_being_shown_.rows, rows);
+    const cv::Size shown = displayed_size();
+    const auto xs = geometry::middle_lines(shown.width, columns);
+    const auto ys = geometry::middle_lines(shown.height, rows);
     for (int i = 0; i < columns; ++i)
         if (subx <= xs[i] && xs[i] < subx + region.w) {
             const int line_x = xs[i] - subx + region.x_in_ctrl_region;

@@ -5,7 +5,7 @@ namespace tesk_vumo {
 template <class Form>
 ViewerCore<Form>::ViewerCore(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
                              long style, const wxString& name, SourceMessages wording)
-    : Form(parent, id, pos, size, style, name), wording_(wording)
+    : Form(parent, id, pos, size, style, name), wording_(wording), free_(std::make_unique<FreeView>())
 {
     this->ui_image->Bind(wxEVT_PAINT, guarded(this, &ViewerCore::on_paint, "on_paint"));
     this->ui_image->Bind(wxEVT_SIZE, guarded(this, &ViewerCore::on_size, "on_size"));
@@ -14,10 +14,32 @@ ViewerCore<Form>::ViewerCore(wxWindow* parent, wxWindowID id, const wxPoint& pos
                                  wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_PAGEUP, wxEVT_SCROLL_PAGEDOWN,
                                  wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_THUMBRELEASE, wxEVT_SCROLL_CHANGED})
             bar->Bind(wxEventTypeTag<wxScrollEvent>(type), guarded(this, &ViewerCore::on_scroll, "on_scroll"));
+    this->ui_image->Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& event) { run_guarded([&] { on_key_down(event); }); });
+    this->ui_image->Bind(wxEVT_KEY_UP, [this](wxKeyEvent& event) { run_guarded([&] { on_key_up(event); }); });
+    for (wxEventType type : {wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_LEFT_UP})
+        this->ui_image->Bind(wxEventTypeTag<wxMouseEvent>(type), [this, type](wxMouseEvent& event) {
+            event.Skip();
+            run_guarded([&] {
+                if (type == wxEVT_MIDDLE_DOWN)
+                    on_pan_start(event);
+                else
+                    on_pan_end(event);
+            });
+        });
+    this->ui_image->Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { pan_.reset(); });
     // A fresh bar has no thumb that covers it; show an empty one until the first fitting.
     this->ui_scroll_bar_horizontal->SetScrollbar(0, 0, 0, 0);
     this->ui_scroll_bar_vertical->SetScrollbar(0, 0, 0, 0);
     init_buffer();
+}
+
+template <class Form>
+ViewerCore<Form>::~ViewerCore()
+{
+    // A viewer destroyed in the middle of a drag of the view must not leave
+    // the pointer captured by a window that is going.
+    if (this->ui_image->HasCapture())
+        this->ui_image->ReleaseMouse();
 }
 
 template <class Form>
@@ -80,7 +102,7 @@ void ViewerCore<Form>::store(const cv::Mat& image)
     try {
         fitting(keep_scroll_pos);
     } catch (...) {
-        // A failed fitting (ZoomAny, or an enlargement beyond the limit) must
+        // A failed fitting (an enlargement beyond the limit) must
         // not leave the new image stored behind a picture of the old one.
         source_image_ = previous;
         throw;
@@ -100,17 +122,129 @@ template <class Form>
 void ViewerCore<Form>::do_set_zoom_mode(ZoomMode mode)
 {
     const ZoomMode previous = zoom_mode_;
+    const double previous_rate = zoom_rate_;
+    bool keep_scroll_pos = false;
+    if (mode == ZoomMode::ZoomAny && previous != ZoomMode::ZoomAny) {
+        // The picture stays as it is: same scale, same scroll position.
+        zoom_rate_ = zoom_rate();
+        keep_scroll_pos = true;
+    }
     zoom_mode_ = mode;
     try {
-        fitting();
+        fitting(keep_scroll_pos);
     } catch (const ValueError&) {
-        // ZoomAny stays stored, as documented. A mode refused only for this
-        // image and surface is taken back, so that the mode, the picture
-        // and the viewer's own control agree.
-        if (mode != ZoomMode::ZoomAny) {
-            zoom_mode_ = previous;
-            show_zoom_mode(previous);
-        }
+        // A mode refused for this image and surface is taken back, so that
+        // the mode, the picture and the viewer's own control agree.
+        zoom_mode_ = previous;
+        zoom_rate_ = previous_rate;
+        show_zoom_mode(previous);
+        throw;
+    }
+}
+
+template <class Form>
+Rotation ViewerCore<Form>::shown_rotation() const
+{
+    if (rotation_ != Rotation::DegreeAny)
+        return rotation_;
+    double degrees = std::fmod(rotation_degree_, 360.0);
+    if (degrees < 0)
+        degrees += 360.0;
+    // Quarter turns are made whole as the enumerated ones are, pixel for pixel.
+    if (degrees == 0.0 || degrees == 360.0)
+        return Rotation::NoRotation;
+    if (degrees == 90.0)
+        return Rotation::ClockWise90;
+    if (degrees == 180.0)
+        return Rotation::Double90;
+    if (degrees == 270.0)
+        return Rotation::CounterClockWise90;
+    return Rotation::DegreeAny;
+}
+
+template <class Form>
+bool ViewerCore<Form>::free_view() const
+{
+    return zoom_mode_ == ZoomMode::ZoomAny || shown_rotation() == Rotation::DegreeAny;
+}
+
+template <class Form>
+double ViewerCore<Form>::zoom_rate() const
+{
+    if (view_)
+        return view_->scale();
+    if (image_being_shown_.empty() || source_image_.empty() || zoom_mode_ == ZoomMode::ZoomAny)
+        return zoom_rate_;
+    const cv::Size turned = geometry::rotated_size(source_image_.size(), shown_rotation());
+    try {
+        return geometry::fitted_zoom_rate(zoom_mode_, turned, {fitted_.surface.x, fitted_.surface.y});
+    } catch (const ValueError&) {
+        return zoom_rate_;
+    }
+}
+
+template <class Form>
+void ViewerCore<Form>::set_zoom_rate(double rate)
+{
+    const wxSize client = in_device(this->ui_image->GetClientSize());
+    zoom_about({client.x / 2.0, client.y / 2.0}, rate);
+}
+
+template <class Form>
+void ViewerCore<Form>::zoom_about(cv::Point2d at, double rate)
+{
+    rate = geometry::checked_zoom_rate(rate);
+    const ZoomMode previous = zoom_mode_;
+    const double previous_rate = zoom_rate_;
+    if (!source_image_.empty() && (view_ || !image_being_shown_.empty())) {
+        const wxSize client = in_device(this->ui_image->GetClientSize());
+        geometry::ViewTransform now =
+            view_ ? scrolled_view()
+                  : geometry::ViewTransform(source_image_.size(), zoom_rate(),
+                                            geometry::rotation_degrees(rotation_, rotation_degree_),
+                                            {std::max(client.x, 0), std::max(client.y, 0)},
+                                            {double(this->ui_scroll_bar_horizontal->GetThumbPosition()),
+                                             double(this->ui_scroll_bar_vertical->GetThumbPosition())});
+        // Unscrolled since the last step: zoom from where that step was exactly.
+        if (view_ && std::round(exact_offset_.x) == now.offset().x && std::round(exact_offset_.y) == now.offset().y)
+            now = now.scrolled_to(exact_offset_);
+        next_offset_ = now.zoomed_about(at, rate).offset();
+    }
+    show_zoom_mode(ZoomMode::ZoomAny);
+    zoom_mode_ = ZoomMode::ZoomAny;
+    zoom_rate_ = rate;
+    try {
+        fitting(true);
+    } catch (...) {
+        next_offset_.reset();
+        zoom_mode_ = previous;
+        zoom_rate_ = previous_rate;
+        show_zoom_mode(previous);
+        throw;
+    }
+}
+
+template <class Form>
+void ViewerCore<Form>::set_rotation_degree(double degree)
+{
+    // The transform's own check, so that the message is the same wherever an angle is refused.
+    (void)geometry::ViewTransform({1, 1}, 1.0, degree, {0, 0});
+    const Rotation previous = rotation_;
+    const double previous_degree = rotation_degree_;
+    if (view_ && zoom_mode_ == ZoomMode::ZoomAny && !source_image_.empty()) {
+        const wxSize client = in_device(this->ui_image->GetClientSize());
+        next_offset_ = scrolled_view().turned_about({client.x / 2.0, client.y / 2.0}, degree).offset();
+    }
+    show_rotation(Rotation::DegreeAny);
+    rotation_ = Rotation::DegreeAny;
+    rotation_degree_ = degree;
+    try {
+        fitting(next_offset_.has_value());
+    } catch (...) {
+        next_offset_.reset();
+        rotation_ = previous;
+        rotation_degree_ = previous_degree;
+        show_rotation(previous);
         throw;
     }
 }
@@ -124,12 +258,9 @@ void ViewerCore<Form>::set_rotation(Rotation rotation)
     try {
         fitting();
     } catch (const ValueError&) {
-        // Under ZoomAny every turn is stored, as documented; one the picture
-        // could not follow otherwise is taken back (see above).
-        if (zoom_mode_ != ZoomMode::ZoomAny) {
-            rotation_ = previous;
-            show_rotation(previous);
-        }
+        // One the picture could not follow is taken back (see above).
+        rotation_ = previous;
+        show_rotation(previous);
         throw;
     }
 }

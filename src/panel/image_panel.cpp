@@ -1,5 +1,6 @@
 #include "tesk_vumo/panel/image_panel.h"
 
+#include "../forms/form_parts.h"
 #include "tesk_vumo/assist/image_panel_assist.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/forms/event_guard.h"
@@ -70,15 +71,85 @@ void select(wxChoice* choice, int item)
 void ImagePanel::show_zoom_mode(ZoomMode mode)
 {
     select(ui_zoom_mode, static_cast<int>(mode));
-    if (assist_ && !wxTheApp->IsScheduledForDestruction(assist_.get()))
+    show_free_inputs(mode == ZoomMode::ZoomAny, ui_angle->GetSelection() == static_cast<int>(Rotation::DegreeAny));
+    if (assist_ && !wxTheApp->IsScheduledForDestruction(assist_.get())) {
         select(assist_->ui_zoom_mode, static_cast<int>(mode));
+        assist_->ui_zoom_rate->Enable(mode == ZoomMode::ZoomAny);
+    }
 }
 
 void ImagePanel::show_rotation(Rotation rotation)
 {
     select(ui_angle, static_cast<int>(rotation));
-    if (assist_ && !wxTheApp->IsScheduledForDestruction(assist_.get()))
+    show_free_inputs(ui_zoom_mode->GetSelection() == static_cast<int>(ZoomMode::ZoomAny),
+                     rotation == Rotation::DegreeAny);
+    if (assist_ && !wxTheApp->IsScheduledForDestruction(assist_.get())) {
         select(assist_->ui_angle, static_cast<int>(rotation));
+        assist_->ui_angle_degree->Enable(rotation == Rotation::DegreeAny);
+    }
+}
+
+namespace {
+// Writing an unchanged text would still make GTK relayout the control.
+void show_number(wxTextCtrl* input, double value)
+{
+    const wxString text = form_parts::number_text(value);
+    if (input->GetValue() != text)
+        input->ChangeValue(text);
+}
+} // namespace
+
+void ImagePanel::show_view()
+{
+    show_number(ui_zoom_rate, zoom_rate() * 100);
+    show_number(ui_angle_degree, rotation_degree());
+    if (assist_ && !wxTheApp->IsScheduledForDestruction(assist_.get())) {
+        show_number(assist_->ui_zoom_rate, zoom_rate() * 100);
+        show_number(assist_->ui_angle_degree, rotation_degree());
+    }
+}
+
+void ImagePanel::on_change_zoom_rate(wxCommandEvent&)
+{
+    apply_typed_zoom_rate(ui_zoom_rate);
+}
+
+void ImagePanel::on_change_angle_degree(wxCommandEvent&)
+{
+    apply_typed_angle_degree(ui_angle_degree);
+}
+
+void ImagePanel::apply_typed_zoom_rate(wxTextCtrl* input)
+{
+    const wxString text = input->GetValue();
+    // Leaving the input unchanged must not refit (nor scroll back).
+    if (text == form_parts::number_text(zoom_rate() * 100) && zoom_mode() == ZoomMode::ZoomAny)
+        return;
+    try {
+        const std::optional<double> percent = form_parts::typed_number(text);
+        if (!percent)
+            throw ValueError("Unsupported Zoom Rate: " + std::string(text.utf8_str()));
+        set_zoom_rate(*percent / 100);
+    } catch (const Error& error) {
+        show_number(input, zoom_rate() * 100);
+        report_handler_error(error);
+    }
+}
+
+void ImagePanel::apply_typed_angle_degree(wxTextCtrl* input)
+{
+    const wxString text = input->GetValue();
+    if (text == form_parts::number_text(rotation_degree()) && rotation() == Rotation::DegreeAny)
+        return;
+    try {
+        const std::optional<double> degree = form_parts::typed_number(text);
+        if (!degree)
+            throw ValueError("Unsupported Rotation Degree: " + std::string(text.utf8_str()));
+        set_rotation_degree(*degree);
+    } catch (const Error& error) {
+        show_number(input, rotation_degree());
+        report_handler_error(error);
+    }
 }
 
 void ImagePanel::on_show_middle_lines(wxCommandEvent&)

@@ -14,10 +14,11 @@ void ImagePanel::on_load_image(wxCommandEvent&)
 void ImagePanel::on_save_image(wxCommandEvent&)
 {
     // With the source cleared the picture left on screen is no image of the panel's.
-    if (image_being_shown().empty() || source_image().empty())
+    if (displayed_size().area() == 0 || source_image().empty())
         return;
     // Taken before the dialog: while it is open, a resize may refit the panel.
-    const cv::Mat samples = view_files::image_to_save(image_being_shown(), selection_rect(), false);
+    const auto [shown, selection] = view_to_save();
+    const cv::Mat samples = view_files::image_to_save(shown, selection, false);
     view_files::save_with_dialog(this, samples, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
 }
 

@@ -1,13 +1,18 @@
 #include "tesk_vumo/panel/viewer_core.h"
 
 #include "../common/image_memory.h"
+#include "../common/image_pyramid.h"
 #include "../common/rgb_bitmap.h"
+#include "../common/view_renderer.h"
+#include "view_files.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/view_geometry.h"
 #include "tesk_vumo/common/view_transform.h"
 #include "tesk_vumo/forms/event_guard.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <utility>
@@ -15,6 +20,7 @@
 #include <opencv2/imgproc.hpp>
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
+#include <wx/filedlg.h>
 #include <wx/utils.h>
 #include <wx/weakref.h>
 
@@ -26,7 +32,26 @@ bool takes_long(cv::Size size)
 {
     return static_cast<long long>(size.width) * size.height > (1LL << 22);
 }
+
+// A bitmap of @p client logical pixels with the device's resolution.
+wxBitmap device_bitmap(const wxSize& client, double scale)
+{
+    if (scale == 1.0)
+        return wxBitmap(client.x, client.y);
+    wxBitmap bitmap;
+    bitmap.CreateWithDIPSize(client, scale);
+    return bitmap;
+}
 } // namespace
+
+template <class Form>
+struct ViewerCore<Form>::FreeView
+{
+    ImagePyramid pyramid;
+    ViewRenderer renderer;
+    cv::Mat shown; ///< the displayed image, made on demand since the last fitting
+};
+
 } // namespace tesk_vumo
 
 // One source per concern of the core; all are instantiated here for both
@@ -36,6 +61,7 @@ bool takes_long(cv::Size size)
 #include "core_rendering.inl"
 #include "core_pointer.inl"
 #include "core_events.inl"
+#include "core_navigation.inl"
 
 namespace tesk_vumo {
 

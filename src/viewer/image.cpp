@@ -76,6 +76,26 @@ void Image::on_zoom_fit_page(wxCommandEvent&)
     run_guarded([this] { set_zoom_mode(ZoomMode::FitPage); });
 }
 
+wxPoint Image::menu_anchor() const
+{
+    return popup_menu_position_ ? in_device(*popup_menu_position_) : zoom_anchor();
+}
+
+void Image::on_zoom_in(wxCommandEvent&)
+{
+    run_guarded([this] { zoom_step(1, menu_anchor()); });
+}
+
+void Image::on_zoom_out(wxCommandEvent&)
+{
+    run_guarded([this] { zoom_step(-1, menu_anchor()); });
+}
+
+void Image::on_zoom_actual_size(wxCommandEvent&)
+{
+    run_guarded([this] { zoom_actual_size(menu_anchor()); });
+}
+
 void Image::on_rotation_none(wxCommandEvent&)
 {
     run_guarded([this] { set_rotation(Rotation::NoRotation); });

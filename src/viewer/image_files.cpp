@@ -18,12 +18,13 @@ void Image::on_load_image(wxCommandEvent&)
 
 cv::Mat Image::get_image_to_save(bool grayscale) const
 {
-    return view_files::image_to_save(image_being_shown(), selection_rect(), grayscale);
+    const auto [shown, selection] = view_to_save();
+    return view_files::image_to_save(shown, selection, grayscale);
 }
 
 void Image::save_current_view(bool grayscale)
 {
-    if (image_being_shown().empty() || source_image().empty())
+    if (displayed_size().area() == 0 || source_image().empty())
         return;
     const cv::Mat samples = get_image_to_save(grayscale);
     view_files::save_with_dialog(this, samples, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
@@ -37,6 +38,11 @@ void Image::on_save_current_view(wxCommandEvent&)
 void Image::on_save_grayscale(wxCommandEvent&)
 {
     save_current_view(true);
+}
+
+void Image::on_save_source_selection(wxCommandEvent&)
+{
+    save_source_selection();
 }
 
 } // namespace tesk_vumo

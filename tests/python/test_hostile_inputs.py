@@ -799,9 +799,10 @@ def test_a_provider_that_destroys_the_viewer_is_survived(app, host, provider, tm
 VALUES = {"source_image": lambda: picture(), "zoom_mode": lambda: ZoomMode.FitWidth,
           "rotation": lambda: Rotation.Double90, "middle_line_color": lambda: (1, 2, 3),
           "following_line_color": lambda: (1, 2, 3), "user_data": object, "middle_line_enabled": lambda: True,
-          "following_line_enabled": lambda: True}
+          "following_line_enabled": lambda: True, "zoom_rate": lambda: 2.0, "rotation_degree": lambda: 30.0}
 ARGUMENTS = {"do_scroll": (None, 1, 1), "set_selection_rect": ((1, 2, 3, 4),), "enable_selecting": (True,),
-             "fitting": (), "enable_middle_lines": (True,)}
+             "fitting": (), "enable_middle_lines": (True,), "display_to_source": (1.0, 2.0),
+             "source_to_display": (1.0, 2.0)}
 
 
 def arguments(name, function):

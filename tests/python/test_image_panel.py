@@ -50,9 +50,10 @@ def test_zoom_mode_and_rotation_move_the_docked_choices(panel):
     panel.rotation = Rotation.Double90
     assert panel.ui_angle.GetSelection() == 2
 
-    with pytest.raises(ValueError, match="^Unsupported Zoom Mode: ZoomAny$"):
-        panel.zoom_mode = ZoomMode.ZoomAny
+    panel.zoom_rate = 2
     assert panel.ui_zoom_mode.GetSelection() == 4
+    panel.rotation_degree = 10
+    assert panel.ui_angle.GetSelection() == 4
 
 
 def test_docked_choices_apply_the_picked_item(panel):
@@ -62,10 +63,10 @@ def test_docked_choices_apply_the_picked_item(panel):
     choose(panel.ui_angle, 1)
     assert panel.rotation is Rotation.ClockWise90 and panel.image_being_shown.shape == (800, 600, 3)
 
-    # ZoomAny picked by hand: refused by the fitting, nothing escapes, the picture stays.
-    shown = panel.image_being_shown
+    # ZoomAny picked by hand keeps the picture as it is.
     choose(panel.ui_zoom_mode, 4)
-    assert panel.zoom_mode is ZoomMode.ZoomAny and panel.image_being_shown is shown
+    assert panel.zoom_mode is ZoomMode.ZoomAny and panel.zoom_rate == 1
+    assert panel.image_being_shown.shape == (800, 600, 3)
 
 
 def test_middle_lines_follow_the_check_box(panel):
@@ -189,11 +190,12 @@ def test_assist_window_replaces_the_docked_bar(app, panel):
     choose(assist.ui_zoom_mode, 2)
     assert panel.zoom_mode is ZoomMode.FitHeight and panel.ui_zoom_mode.GetSelection() == 2
     choose(assist.ui_zoom_mode, 4)
-    assert assist.ui_zoom_mode.GetSelection() == 2 and panel.zoom_mode is ZoomMode.FitHeight
+    assert panel.zoom_mode is ZoomMode.ZoomAny and panel.ui_zoom_mode.GetSelection() == 4
+    assert assist.ui_zoom_rate.IsEnabled() and panel.ui_zoom_rate.IsShown()
     choose(assist.ui_angle, 3)
     assert panel.rotation is Rotation.CounterClockWise90 and panel.ui_angle.GetSelection() == 3
     choose(assist.ui_angle, 4)
-    assert assist.ui_angle.GetSelection() == 3 and panel.rotation is Rotation.CounterClockWise90
+    assert panel.rotation is Rotation.DegreeAny and assist.ui_angle_degree.IsEnabled()
 
     # Closing the window docks the bar again once the close has been handled.
     assist.Close()
@@ -203,7 +205,7 @@ def test_assist_window_replaces_the_docked_bar(app, panel):
     panel.on_close_assist_bar(wx.CommandEvent())
     again = panel.assist
     assert again is not None and again is not assist
-    assert again.ui_zoom_mode.GetSelection() == 2
+    assert again.ui_zoom_mode.GetSelection() == 4 and again.ui_zoom_rate.IsEnabled()
 
 
 def test_assist_handlers_reach_the_panel(app, panel, interaction, tmp_path):

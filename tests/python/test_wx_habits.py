@@ -118,8 +118,8 @@ def test_a_failing_override_is_reported_as_wxpython_does_and_library_failures_lo
     assert "host handler failed" in capfd.readouterr().err
 
     panel = ImagePanel(host, (400, 300))
-    panel.source_image = solid(300, 400, (1, 2, 3))
-    panel.ui_zoom_mode.SetSelection(int(ZoomMode.ZoomAny))  # the fitting refuses it inside the handler
+    panel.source_image = solid(20000, 1, (1, 2, 3))
+    panel.ui_zoom_mode.SetSelection(int(ZoomMode.FitWidth))  # the fitting refuses it inside the handler
     command(panel.ui_zoom_mode, wx.wxEVT_CHOICE)
     assert capfd.readouterr().err == ""
 

@@ -18,7 +18,8 @@ class ImagePanelAssist : public ImagePanelAssistForm
 {
 public:
     /// Starts with the panel's docked zoom and rotation items selected; the
-    /// zoom-rate and angle inputs are disabled for good.
+    /// zoom-rate input is enabled under ZoomAny, the angle input under
+    /// DegreeAny.
     explicit ImagePanelAssist(ImagePanel* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                               const wxSize& size = wxDefaultSize, long style = default_style,
                               const wxString& name = wxFrameNameStr);
@@ -26,11 +27,14 @@ public:
     /// The panel this window serves; null once that panel is gone.
     ImagePanel* image_panel() const { return image_panel_.get(); }
 
-    /// Apply the chosen zoom mode or rotation to the panel. Items from
-    /// ZoomAny (DegreeAny) on are refused: the choice goes back to the
-    /// panel's docked item and the panel is left alone.
+    /// Apply the chosen zoom mode or rotation to the panel; a choice the
+    /// panel refuses goes back to the one in force.
     void on_change_zoom_mode(wxCommandEvent& event) override;
     void on_change_rotation(wxCommandEvent& event) override;
+    /// Apply the typed rate (percent) or angle (degrees) to the panel, as
+    /// its docked inputs do.
+    void on_change_zoom_rate(wxCommandEvent& event) override;
+    void on_change_angle_degree(wxCommandEvent& event) override;
     /// The panel's load and save commands.
     void on_load_image(wxCommandEvent& event) override;
     void on_save_image(wxCommandEvent& event) override;

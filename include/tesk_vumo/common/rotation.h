@@ -11,7 +11,7 @@ enum class Rotation : int
     ClockWise90 = 1,        ///< a quarter turn clockwise
     Double90 = 2,           ///< a half turn
     CounterClockWise90 = 3, ///< a quarter turn counter-clockwise
-    DegreeAny = 4,          ///< a free angle; shown unturned
+    DegreeAny = 4,          ///< the viewer's free rotation_degree
 };
 
 /// The member's identifier, e.g. "ClockWise90".

@@ -91,18 +91,6 @@ int scrolled_position(int position, int sign, int count, int range, int thumb_si
 /// when it lies outside @p image_rect (edges inclusive).
 cv::Point image_position(cv::Point pointer, cv::Rect image_rect, int subx, int suby);
 
-/// The source pixel shown at pixel @p shown of a displayed image of size
-/// @p displayed, made from a source of size @p source turned by @p rotation
-/// and scaled to @p displayed along each side (pixel centres map to pixel
-/// centres, as resize does), or (-1, -1) outside the displayed image.
-cv::Point source_pixel(cv::Point shown, cv::Size displayed, cv::Size source, Rotation rotation);
-
-/// Displayed pixels per source pixel of a displayed image of size
-/// @p displayed made from a turned source of size @p turned, measured along
-/// the turned image's longer side (the one a truncated fit distorts least);
-/// 0 when either is empty.
-double shown_zoom_rate(cv::Size displayed, cv::Size turned);
-
 /// Selection size when dragging from @p anchor to @p pointer: both pixels
 /// are included going right or down; left or up gives zero or negative.
 cv::Size drag_size(cv::Point anchor, cv::Point pointer);

@@ -11,7 +11,7 @@ enum class ZoomMode : int
     FitWidth = 1,  ///< the image width is scaled to the view width
     FitHeight = 2, ///< the image height is scaled to the view height
     NoZoom = 3,    ///< one image pixel per screen pixel
-    ZoomAny = 4,   ///< a free rate; the fitting rejects it
+    ZoomAny = 4,   ///< the viewer's free zoom_rate
 };
 
 /// The member's identifier, e.g. "ZoomAny".

@@ -43,6 +43,10 @@ public:
         ID_SAVE_GRAYSCALE,
         ID_MIDDLE_LINES,    ///< check item: show (checked) or hide the centre lines
         ID_FOLLOWING_LINES, ///< check item: show (checked) or hide the pointer lines
+        ID_ZOOM_IN,
+        ID_ZOOM_OUT,
+        ID_ZOOM_ACTUAL_SIZE, ///< 1:1 about the point the menu was opened at
+        ID_SAVE_SOURCE_SELECTION, ///< the source's pixels under the selection
     };
 
     ImageForm(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
@@ -67,6 +71,7 @@ public:
     virtual void on_load_image(wxCommandEvent&) {}
     virtual void on_save_current_view(wxCommandEvent&) {}
     virtual void on_save_grayscale(wxCommandEvent&) {}
+    virtual void on_save_source_selection(wxCommandEvent&) {}
     virtual void on_show_middle_lines(wxCommandEvent&) {}
     virtual void on_hide_middle_lines(wxCommandEvent&) {}
     virtual void on_show_following_lines(wxCommandEvent&) {}
@@ -75,6 +80,9 @@ public:
     virtual void on_zoom_fit_width(wxCommandEvent&) {}
     virtual void on_zoom_fit_height(wxCommandEvent&) {}
     virtual void on_zoom_fit_page(wxCommandEvent&) {}
+    virtual void on_zoom_in(wxCommandEvent&) {}
+    virtual void on_zoom_out(wxCommandEvent&) {}
+    virtual void on_zoom_actual_size(wxCommandEvent&) {}
     virtual void on_rotation_none(wxCommandEvent&) {}
     virtual void on_rotation_cw90(wxCommandEvent&) {}
     virtual void on_rotation_180(wxCommandEvent&) {}

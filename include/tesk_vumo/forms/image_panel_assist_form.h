@@ -32,13 +32,16 @@ public:
 
     wxChoice* ui_zoom_mode; ///< same items as the docked choice
     wxChoice* ui_angle;     ///< same items as the docked choice
-    wxTextCtrl* ui_zoom_rate;
-    wxTextCtrl* ui_angle_degree;
+    wxTextCtrl* ui_zoom_rate;    ///< the zoom rate in percent, enabled under ZoomAny
+    wxTextCtrl* ui_angle_degree; ///< the free angle in degrees, enabled under DegreeAny
     wxButton* ui_button_load;
     wxButton* ui_button_save;
 
     virtual void on_change_zoom_mode(wxCommandEvent&) {}
     virtual void on_change_rotation(wxCommandEvent&) {}
+    /// Enter pressed in, or focus leaving, the rate or angle input.
+    virtual void on_change_zoom_rate(wxCommandEvent&) {}
+    virtual void on_change_angle_degree(wxCommandEvent&) {}
     virtual void on_load_image(wxCommandEvent&) {}
     virtual void on_save_image(wxCommandEvent&) {}
     virtual void on_close(wxCloseEvent& event) { event.Skip(); }

@@ -18,7 +18,8 @@ namespace tesk_vumo {
 ///
 /// The bar keeps to one row: where it is too narrow it drops the selection
 /// read-outs, then the pointer read-outs, then the guide-line boxes, then
-/// the choices, keeping its icon buttons; where the picture would keep less
+/// the rate and angle inputs (shown only under ZoomAny and DegreeAny),
+/// then the choices, keeping its icon buttons; where the picture would keep less
 /// than half the height it shows nothing.
 class ImagePanelForm : public wxPanel
 {
@@ -38,6 +39,8 @@ public:
     wxPanel* ui_panel_assist;           ///< the docked assist bar
     wxChoice* ui_zoom_mode;             ///< item i is ZoomMode of value i
     wxChoice* ui_angle;                 ///< item i is Rotation of value i
+    wxTextCtrl* ui_zoom_rate;           ///< the free zoom rate in percent, shown under ZoomAny
+    wxTextCtrl* ui_angle_degree;        ///< the free angle in degrees, shown under DegreeAny
     wxCheckBox* ui_checkbox_middle_lines;
     wxCheckBox* ui_checkbox_follow_lines;
     wxTextCtrl* ui_x;
@@ -51,6 +54,9 @@ public:
 
     virtual void on_change_zoom_mode(wxCommandEvent&) {}
     virtual void on_change_rotation(wxCommandEvent&) {}
+    /// Enter pressed in, or focus leaving, the rate or angle input.
+    virtual void on_change_zoom_rate(wxCommandEvent&) {}
+    virtual void on_change_angle_degree(wxCommandEvent&) {}
     virtual void on_show_middle_lines(wxCommandEvent&) {}
     virtual void on_show_following_lines(wxCommandEvent&) {}
     virtual void on_load_image(wxCommandEvent&) {}
@@ -63,6 +69,10 @@ public:
     virtual void on_mouse_leave(wxMouseEvent&) {}
     /// Called by the derived widget's destructor, before any window dies.
     virtual void on_going_to_destroy() {}
+
+protected:
+    /// Shows the rate and angle inputs or takes them from the bar.
+    void show_free_inputs(bool zoom_rate, bool angle_degree);
 
 private:
     void fit_bar();

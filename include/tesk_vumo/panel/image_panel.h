@@ -35,9 +35,18 @@ public:
 
     /// Docked choices: apply the chosen item's mode or rotation (the
     /// floating window's choices follow). An item the fitting rejects
-    /// (ZoomAny) leaves the picture as it was.
+    /// (a fit mode that cannot scale this image) leaves the picture as it was.
     void on_change_zoom_mode(wxCommandEvent& event) override;
     void on_change_rotation(wxCommandEvent& event) override;
+    /// Docked inputs, shown under ZoomAny (DegreeAny): apply the typed rate
+    /// in percent (angle in degrees). A text that is no number, or a rate
+    /// out of range, is reported and the input shows the value in force.
+    void on_change_zoom_rate(wxCommandEvent& event) override;
+    void on_change_angle_degree(wxCommandEvent& event) override;
+    /// What both bars' inputs do with their text: @p input is the docked
+    /// or the floating one.
+    void apply_typed_zoom_rate(wxTextCtrl* input);
+    void apply_typed_angle_degree(wxTextCtrl* input);
     /// Guide-line check boxes: redraw at once.
     void on_show_middle_lines(wxCommandEvent& event) override;
     void on_show_following_lines(wxCommandEvent& event) override;
@@ -69,6 +78,8 @@ protected:
     /// and rotation in force, whoever set them.
     void show_zoom_mode(ZoomMode mode) override;
     void show_rotation(Rotation rotation) override;
+    /// Both bars' inputs show the zoom rate and angle in force.
+    void show_view() override;
 
 private:
     void lay_out_for_assist_bar();

@@ -4,6 +4,7 @@
 #include <any>
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -19,6 +20,7 @@
 #include "tesk_vumo/common/image_source.h"
 #include "tesk_vumo/common/rotation.h"
 #include "tesk_vumo/common/viewer_events.h"
+#include "tesk_vumo/common/view_transform.h"
 #include "tesk_vumo/common/zoom_mode.h"
 #include "tesk_vumo/forms/image_form.h"
 #include "tesk_vumo/forms/image_panel_form.h"
@@ -31,7 +33,9 @@ namespace tesk_vumo {
 /// buffer and its composition, guide lines, pointer read-out and selection.
 ///
 /// Coordinates: control coordinates are pixels of ui_image's client area
-/// (origin top-left, x right, y down); displayed-image coordinates are
+/// (origin top-left, x right, y down), device pixels on a display with a
+/// content scale factor, where the buffer has the device resolution and 1:1
+/// shows one image pixel per device pixel; displayed-image coordinates are
 /// column and row of image_being_shown(), the source after rotation and
 /// zoom. One scroll unit is one displayed pixel; each thumb position is the
 /// first visible column (row). Images are 8-bit R, G, B; an empty cv::Mat
@@ -40,6 +44,11 @@ namespace tesk_vumo {
 /// The viewer tells its host of changes through ViewerEvent: the pointer
 /// (EVT_VIEWER_POINTER), the selection (EVT_VIEWER_SELECTION) and the view
 /// (EVT_VIEWER_VIEW), each after its state is updated.
+///
+/// The fit modes, NoZoom and the quarter turns make the displayed image
+/// whole at each fitting. A free view (ZoomAny, or DegreeAny at an angle
+/// that is no quarter turn) only draws the visible part, straight from the
+/// source, and makes the displayed image when it is asked for.
 ///
 /// What differs between the two viewers is a small seam of virtual calls:
 /// whether each kind of guide line is shown, how a zoom change is reflected
@@ -50,6 +59,7 @@ class ViewerCore : public Form
 public:
     ViewerCore(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
                const wxString& name, SourceMessages wording);
+    ~ViewerCore() override;
 
     // ---- source image
     /// The stored image, shared with the caller when it was set from a
@@ -72,13 +82,25 @@ public:
 
     // ---- zoom and rotation
     ZoomMode zoom_mode() const { return zoom_mode_; }
-    /// Stores the mode and refits (scroll positions back to 0). ZoomAny is
-    /// stored, then the fitting throws ValueError "Unsupported Zoom Mode:
-    /// ZoomAny" and the previous picture stays.
+    /// Stores the mode and refits (scroll positions back to 0). Choosing
+    /// ZoomAny keeps the scale shown at that moment.
     void set_zoom_mode(ZoomMode mode);
     Rotation rotation() const { return rotation_; }
-    /// Stores the rotation and refits; DegreeAny shows the image unturned.
+    /// Stores the rotation and refits; DegreeAny turns by rotation_degree().
     void set_rotation(Rotation rotation);
+    /// The scale shown now (displayed pixels per source pixel), in any mode;
+    /// before the first fitting, the rate ZoomAny will show.
+    double zoom_rate() const;
+    /// Switches to ZoomAny at @p rate, keeping the source point at the
+    /// viewport's centre there. Throws ValueError "Unsupported Zoom Rate:
+    /// <rate>" outside [1/64, 64]; nothing changes then.
+    void set_zoom_rate(double rate);
+    /// The clockwise angle DegreeAny turns the image by, in degrees.
+    double rotation_degree() const { return rotation_degree_; }
+    /// Stores @p degree and switches to DegreeAny. Throws ValueError
+    /// "Unsupported Rotation Degree: <degree>" for a value that is not
+    /// finite; nothing changes then.
+    void set_rotation_degree(double degree);
 
     // ---- appearance and host data
     const wxColour& middle_line_color() const { return middle_line_color_; }
@@ -99,8 +121,14 @@ public:
     /// The displayed image (source turned and scaled); empty before the first
     /// fitting. Under NoZoom without a turn, a source the viewer decoded or
     /// converted is shown as it is: both are then the same memory, to be read
-    /// only (as are the regions of it handed out below).
-    const cv::Mat& image_being_shown() const { return image_being_shown_; }
+    /// only (as are the regions of it handed out below). In a free view it
+    /// is made when first asked for after a fitting; throws ValueError when
+    /// it would have more pixels than max_image_pixels().
+    const cv::Mat& image_being_shown() const;
+    /// Size of the displayed image, made or not; (0, 0) while none is shown.
+    cv::Size displayed_size() const;
+    /// Whether the view is free (drawn from the source, see above).
+    bool free_view() const;
     /// Off-screen picture of ui_image's client size; invalid until that had a positive size.
     const wxBitmap& buffer() const { return buffer_; }
     /// Control rectangle covered by the visible region at the last redraw.
@@ -125,8 +153,8 @@ public:
     /// Rebuilds the displayed image from the source, the rotation, the zoom
     /// mode and ui_image's outer size; sets up both scroll bars (positions
     /// kept when @p keep_scroll_pos, else 0), clears the selection and
-    /// redraws. Does nothing without a source. Throws ValueError (ZoomAny, or
-    /// a fit mode without a scale) before anything has changed.
+    /// redraws. Does nothing without a source. Throws ValueError (a fit mode
+    /// without a scale) before anything has changed.
     virtual void fitting(bool keep_scroll_pos = false);
 
     /// The visible part of the displayed image and where it goes.
@@ -143,6 +171,18 @@ public:
     /// Moves @p ui by -sign * count_per_action positions, clamped to
     /// [0, range - thumb]; redraws only when the position changed.
     void do_scroll(wxScrollBar* ui, int sign, int count_per_action);
+
+    // ---- navigation
+    /// Zooms @p steps rungs in (out when negative) along the ladder of
+    /// quarter powers of two, about the control point @p at (the source
+    /// pixel under it stays there); switches to ZoomAny. Nothing happens
+    /// without an image or at the end of the ladder.
+    void zoom_step(int steps, const wxPoint& at);
+    /// Shows the image at 1:1 about @p at, likewise.
+    void zoom_actual_size(const wxPoint& at);
+    /// Where a zoom from the keyboard or a menu is anchored: the pointer
+    /// while it is over the drawing surface, else the surface's centre.
+    wxPoint zoom_anchor() const;
 
     // ---- rendering
     /// Composes background, visible image, selection outline, following
@@ -167,7 +207,40 @@ public:
     std::optional<cv::Rect> selection_image_region() const;
     /// The pixels of that region, sharing memory with image_being_shown()
     /// (an empty Mat for a region of zero width or height); nullopt as above.
+    /// In a free view they are made for the region alone, in new memory,
+    /// unless the whole displayed image has been made already.
     std::optional<cv::Mat> get_selection_image() const;
+    /// The displayed pixels of @p region (within the displayed image), made
+    /// alone in a free view as above.
+    cv::Mat displayed_part(const cv::Rect& region) const;
+    /// What a save of the view writes from: the displayed image and the
+    /// selection in it, or in a free view with a selection only the selected
+    /// part (and a selection covering it), so that a large zoom can be saved
+    /// in part without making the whole displayed image.
+    std::pair<cv::Mat, wxRect> view_to_save() const;
+
+    // ---- source pixels
+    /// A point of the displayed image (continuous: pixel (c, r) covers
+    /// [c, c + 1) x [r, r + 1)) mapped to the source, through the zoom and
+    /// the rotation in force, and back; nullopt while nothing is shown.
+    std::optional<cv::Point2d> display_to_source(cv::Point2d displayed) const;
+    std::optional<cv::Point2d> source_to_display(cv::Point2d source) const;
+    /// The source pixel under the pointer, or (-1, -1) where there is none
+    /// (off the image, in a corner a free angle leaves, nothing shown).
+    wxPoint get_mouse_source_position() const;
+    /// The source pixels the selection covers, [x, y, w, h]: the bounding
+    /// box of its corners mapped to the source, widened to whole pixels and
+    /// cut at the source's edges; nullopt when there is no selection or its
+    /// size is (0, 0), or nothing is shown.
+    std::optional<std::array<int, 4>> get_selection_source_rect() const;
+    /// With @p source, the source's own pixels under that rectangle, in the
+    /// source's orientation and resolution (sharing the source's memory);
+    /// without, as get_selection_image().
+    std::optional<cv::Mat> get_selection_image(bool source) const;
+    /// Asks for a file name and writes the source's pixels under the
+    /// selection there (the whole source without a selection), reporting
+    /// the outcome in a message box. Does nothing without a source.
+    void save_source_selection();
 
     // ---- handlers
     void on_size(wxSizeEvent& event);
@@ -179,6 +252,15 @@ public:
     void on_start_dragging(wxMouseEvent& event) override;
     /// The pointer left the drawing surface: the following lines go.
     void on_mouse_leave(wxMouseEvent& event) override;
+    /// Keys on the focused drawing surface: + and - zoom a step about the
+    /// pointer, 0 shows 1:1; the arrows scroll a tenth of the view, Page
+    /// Up and Page Down a view, Home and End to the start and the end;
+    /// Space held makes a left drag move the view.
+    void on_key_down(wxKeyEvent& event);
+    void on_key_up(wxKeyEvent& event);
+    /// The middle button (or the left one with Space held) drags the view.
+    void on_pan_start(wxMouseEvent& event);
+    void on_pan_end(wxMouseEvent& event);
 
 protected:
     /// Whether the middle (centre) guide lines are drawn.
@@ -190,9 +272,16 @@ protected:
     virtual void show_zoom_mode(ZoomMode) {}
     /// Called by set_rotation before the rotation is applied, likewise.
     virtual void show_rotation(Rotation) {}
+    /// Called by every fitting, for a viewer that shows the zoom rate and
+    /// the free angle in controls of its own.
+    virtual void show_view() {}
 
     /// Stores the mode and refits, without touching any control.
     void do_set_zoom_mode(ZoomMode mode);
+    /// @p size or @p point of ui_image's (logical) coordinates in device
+    /// pixels, the control coordinates of the viewing core.
+    wxSize in_device(const wxSize& size) const;
+    wxPoint in_device(const wxPoint& point) const;
     void update_mouse_position_in_panel(const wxMouseEvent& event);
     /// Stores @p image and refits as the source_image setter does; @p owned
     /// tells that nobody but the viewer holds it (decoded or converted by the
@@ -200,9 +289,26 @@ protected:
     void store_source(const cv::Mat& image, bool owned);
 
 private:
+    struct FreeView;
     void store(const cv::Mat& image);
+    /// The rotation as shown: DegreeAny at a quarter turn is that turn.
+    Rotation shown_rotation() const;
+    /// fitting() for a free view.
+    void fit_free_view(bool keep_scroll_pos, const wxSize& surface);
+    /// The free view scrolled to the scroll bars' positions.
+    geometry::ViewTransform scrolled_view() const;
+    /// Counts the fitting, clears the selection and redraws.
+    void finish_fitting();
+    /// Scrolls the view to thumb positions (@p x, @p y), clamped; redraws
+    /// when they changed.
+    void scroll_view_to(int x, int y);
+    /// Switches to ZoomAny at @p rate, keeping the source point under
+    /// control point @p at there.
+    void zoom_about(cv::Point2d at, double rate);
     /// Empties the pointer read-outs, which described the previous image.
     void clear_pointer_readouts();
+    /// The colour shown at displayed pixel @p at, under the pointer.
+    std::optional<cv::Vec3b> colour_under_pointer(const wxPoint& at) const;
     bool small_beside_source(const cv::Mat& image) const;
 
     /// What the displayed image was last fitted for.
@@ -236,6 +342,22 @@ private:
     wxImage draw_staging_; // working image of redraws where the buffer cannot be written directly
     ZoomMode zoom_mode_ = ZoomMode::FitPage;
     Rotation rotation_ = Rotation::NoRotation;
+    double zoom_rate_ = 1.0;
+    double rotation_degree_ = 0.0;
+    // The free view's transform; none while the displayed image is made whole.
+    std::optional<geometry::ViewTransform> view_;
+    // Where the next fitting of a free view scrolls to, instead of the bars.
+    std::optional<cv::Point2d> next_offset_;
+    // The unrounded offset the free view was last fitted for.
+    cv::Point2d exact_offset_{0.0, 0.0};
+    std::unique_ptr<FreeView> free_; // pyramid, renderer and the image made on demand
+    struct Pan
+    {
+        wxPoint start;      // pointer where the drag began
+        wxPoint positions;  // the scroll bars' positions then
+    };
+    std::optional<Pan> pan_;
+    bool space_held_ = false;
     wxBitmap buffer_;
     Fitted fitted_{wxDefaultSize, ZoomMode::FitPage, Rotation::NoRotation};
     wxRect image_rect_{0, 0, 0, 0};

@@ -45,6 +45,11 @@ public:
     void on_zoom_fit_width(wxCommandEvent& event) override;
     void on_zoom_fit_height(wxCommandEvent& event) override;
     void on_zoom_fit_page(wxCommandEvent& event) override;
+    /// Zoom a step in or out, or to 1:1, about the point where the menu was
+    /// opened (the pointer, or the centre, without one); see zoom_step().
+    void on_zoom_in(wxCommandEvent& event) override;
+    void on_zoom_out(wxCommandEvent& event) override;
+    void on_zoom_actual_size(wxCommandEvent& event) override;
     void on_rotation_none(wxCommandEvent& event) override;
     void on_rotation_cw90(wxCommandEvent& event) override;
     void on_rotation_180(wxCommandEvent& event) override;
@@ -62,6 +67,8 @@ public:
     /// a file; the outcome is reported in a message box.
     void on_save_current_view(wxCommandEvent& event) override;
     void on_save_grayscale(wxCommandEvent& event) override;
+    /// save_source_selection().
+    void on_save_source_selection(wxCommandEvent& event) override;
 
 protected:
     bool middle_lines_shown() const override { return middle_line_enabled_; }
@@ -72,6 +79,7 @@ private:
     void save_current_view(bool grayscale);
     void set_lines(bool& flag, bool shown);
     void mark_menu();
+    wxPoint menu_anchor() const;
 
     bool middle_line_enabled_ = false;
     bool following_line_enabled_ = false;

@@ -152,6 +152,20 @@ TEST_F(PanelEvents, ViewReportsZoomRateRotationAndScrollAfterTheChange)
 
     panel->set_zoom_mode(ZoomMode::NoZoom);
     EXPECT_TRUE(take(EVT_VIEWER_VIEW).empty()) << "the same view again is no change";
+
+    // A free view: a zoom step about a point, then a free angle.
+    on_event = nullptr;
+    panel->zoom_step(1, wxPoint(100, 100));
+    view = take(EVT_VIEWER_VIEW);
+    ASSERT_EQ(view.size(), 1u);
+    EXPECT_EQ(view[0].zoom_mode(), ZoomMode::ZoomAny);
+    EXPECT_GT(view[0].zoom_rate(), 1.0);
+    EXPECT_DOUBLE_EQ(view[0].zoom_rate(), panel->zoom_rate());
+    panel->set_rotation_degree(30);
+    view = take(EVT_VIEWER_VIEW);
+    ASSERT_EQ(view.size(), 1u);
+    EXPECT_EQ(view[0].rotation(), Rotation::DegreeAny);
+    EXPECT_DOUBLE_EQ(view[0].rotation_degree(), 30.0);
 }
 
 TEST_F(PanelEvents, AHandlerMayDestroyThePanel)

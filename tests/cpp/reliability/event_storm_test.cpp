@@ -11,6 +11,7 @@
 #include "tesk_vumo/assist/image_panel_assist.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/view_geometry.h"
+#include "tesk_vumo/common/view_transform.h"
 #include "tesk_vumo/panel/image_panel.h"
 #include "tesk_vumo/simple/simple_image_panel.h"
 #include "tesk_vumo/viewer/image.h"
@@ -172,7 +173,7 @@ private:
     /// present surface cannot form a scale (the documented ValueError).
     bool fit_fails(cv::Size source, ZoomMode mode, Rotation rotation) const
     {
-        if (source.empty())
+        if (source.empty() || mode == ZoomMode::ZoomAny)
             return false;
         const wxSize surface = v->ui_image->GetSize();
         // A fit mode on a surface without area waits for one.
@@ -401,8 +402,8 @@ private:
         const bool fails = !v->source_image().empty() && fit_fails(v->source_image().size(), mode, v->rotation());
         const ZoomMode previous = v->zoom_mode();
         expect_fitting_outcome(fails, [&] { v->set_zoom_mode(mode); });
-        // Only ZoomAny stays stored when refused; another refused mode is taken back.
-        const ZoomMode kept = fails && mode != ZoomMode::ZoomAny ? previous : mode;
+        // A refused mode is taken back.
+        const ZoomMode kept = fails ? previous : mode;
         EXPECT_EQ(v->zoom_mode(), kept);
         if constexpr (is_panel)
             EXPECT_EQ(v->ui_zoom_mode->GetSelection(), static_cast<int>(kept));
@@ -415,8 +416,7 @@ private:
         const bool fails = fit_fails(v->source_image().size(), v->zoom_mode(), rotation);
         const Rotation previous = v->rotation();
         expect_fitting_outcome(fails, [&] { v->set_rotation(rotation); });
-        const bool mode_refused = v->zoom_mode() == ZoomMode::ZoomAny;
-        EXPECT_EQ(v->rotation(), fails && !mode_refused ? previous : rotation);
+        EXPECT_EQ(v->rotation(), fails ? previous : rotation);
     }
 
     void host_image()
@@ -692,8 +692,8 @@ private:
         const Rotation previous_rotation = v->rotation();
         const auto before = state();
         choose(choice, item);
-        // A refused choice is taken back, unless ZoomAny is in force (then it stays stored).
-        const bool taken_back = fails && mode != ZoomMode::ZoomAny;
+        // A refused choice is taken back.
+        const bool taken_back = fails;
         EXPECT_EQ(v->zoom_mode(), taken_back && zoom ? previous_mode : mode);
         EXPECT_EQ(v->rotation(), taken_back && !zoom ? previous_rotation : rotation);
         EXPECT_EQ(choice->GetSelection(),
@@ -749,20 +749,12 @@ private:
             detail << (zoom ? "zoom " : "rotation ") << item;
             const ZoomMode mode_before = v->zoom_mode();
             const Rotation rotation_before = v->rotation();
-            // A refused choice is taken back (ZoomAny in force keeps a rotation).
-            const bool refused = item != 4
-                                 && fit_fails(v->source_image().size(), zoom ? static_cast<ZoomMode>(item) : mode_before,
-                                              zoom ? rotation_before : static_cast<Rotation>(item))
-                                 && mode_before != ZoomMode::ZoomAny;
+            // A refused choice is taken back.
+            const bool refused = fit_fails(v->source_image().size(), zoom ? static_cast<ZoomMode>(item) : mode_before,
+                                           zoom ? rotation_before : static_cast<Rotation>(item));
             choose(zoom ? assist->ui_zoom_mode : assist->ui_angle, item);
-            if (item == 4) {
-                EXPECT_EQ(v->zoom_mode(), mode_before) << "item 4 is refused";
-                EXPECT_EQ(v->rotation(), rotation_before);
-                if (zoom)
-                    EXPECT_EQ(assist->ui_zoom_mode->GetSelection(), v->ui_zoom_mode->GetSelection());
-                else
-                    EXPECT_EQ(assist->ui_angle->GetSelection(), v->ui_angle->GetSelection());
-            } else if (zoom) {
+            if (zoom) {
+                EXPECT_EQ(assist->ui_zoom_rate->IsEnabled(), v->zoom_mode() == ZoomMode::ZoomAny);
                 EXPECT_EQ(v->zoom_mode(), refused ? mode_before : static_cast<ZoomMode>(item));
                 EXPECT_EQ(v->ui_zoom_mode->GetSelection(), static_cast<int>(v->zoom_mode()));
                 EXPECT_EQ(assist->ui_zoom_mode->GetSelection(), static_cast<int>(v->zoom_mode()));
@@ -897,7 +889,12 @@ private:
         if (!source.empty() && c.x > 0 && c.y > 0 && !stale_allowed) {
             const wxSize surface = v->ui_image->GetSize();
             const cv::Size rotated = geometry::rotated_size(source.size(), v->rotation());
-            const cv::Size expected = geometry::fitted_size(v->zoom_mode(), rotated, {surface.x, surface.y});
+            const bool free = v->zoom_mode() == ZoomMode::ZoomAny;
+            const cv::Size expected =
+                free ? geometry::ViewTransform(source.size(), v->zoom_rate(),
+                                               geometry::rotation_degrees(v->rotation(), v->rotation_degree()), {0, 0})
+                           .displayed_size()
+                     : geometry::fitted_size(v->zoom_mode(), rotated, {surface.x, surface.y});
             ASSERT_EQ(shown.size(), expected) << "for a " << source.size() << " source, " << name(v->zoom_mode())
                                               << ", " << name(v->rotation()) << ", surface " << surface.x << "x"
                                               << surface.y;
@@ -905,7 +902,8 @@ private:
             EXPECT_EQ(vbar()->GetRange(), shown.rows);
             EXPECT_EQ(hbar()->GetThumbSize(), std::min(surface.x, shown.cols)) << "thumb follows the surface";
             EXPECT_EQ(vbar()->GetThumbSize(), std::min(surface.y, shown.rows)) << "thumb follows the surface";
-            if (v->fitting_count() != content_checked_ && shown.total() <= 250000) {
+            // A free view's pixels are the renderer's, checked against the picture below.
+            if (v->fitting_count() != content_checked_ && shown.total() <= 250000 && !free) {
                 content_checked_ = v->fitting_count();
                 cv::Mat turned, scaled;
                 geometry::rotate(source, turned, v->rotation());

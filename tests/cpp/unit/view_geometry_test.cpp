@@ -204,40 +204,6 @@ TEST(Rotate, TopLeftPixelLandsInTheTurnedCorner)
     EXPECT_EQ(cv::norm(in_place, half_turn, cv::NORM_INF), 0) << "a half turn in place";
 }
 
-TEST(SourcePixel, UndoesTheTurnAndTheScaleOfTheDisplayedImage)
-{
-    cv::Mat src(2, 3, CV_8UC3);
-    for (int r = 0; r < src.rows; ++r)
-        for (int c = 0; c < src.cols; ++c)
-            src.at<cv::Vec3b>(r, c) = cv::Vec3b(r * 10 + c, 100 + r, 200 + c);
-    for (const Rotation rotation : {Rotation::NoRotation, Rotation::ClockWise90, Rotation::Double90,
-                                    Rotation::CounterClockWise90, Rotation::DegreeAny}) {
-        cv::Mat turned, shown;
-        rotate(src, turned, rotation);
-        // Twice the size: each source pixel covers 2 x 2 displayed ones.
-        cv::resize(turned, shown, turned.size() * 2, 0, 0, cv::INTER_NEAREST);
-        for (int r = 0; r < shown.rows; ++r)
-            for (int c = 0; c < shown.cols; ++c)
-                EXPECT_EQ(src.at<cv::Vec3b>(source_pixel({c, r}, shown.size(), src.size(), rotation)),
-                          shown.at<cv::Vec3b>(r, c))
-                    << "for " << name(rotation) << " at column " << c << ", row " << r;
-        EXPECT_EQ(source_pixel({shown.cols, 0}, shown.size(), src.size(), rotation), cv::Point(-1, -1));
-        EXPECT_EQ(source_pixel({0, -1}, shown.size(), src.size(), rotation), cv::Point(-1, -1));
-    }
-    // Shrunk 800 x 600 to 400 x 300: displayed pixel 10 covers source pixels 20 and 21.
-    EXPECT_EQ(source_pixel({10, 299}, {400, 300}, {800, 600}, Rotation::NoRotation), cv::Point(21, 599));
-    EXPECT_EQ(source_pixel({0, 0}, {300, 400}, {800, 600}, Rotation::ClockWise90), cv::Point(1, 598));
-    EXPECT_EQ(source_pixel({0, 0}, {0, 0}, {800, 600}, Rotation::NoRotation), cv::Point(-1, -1));
-}
-
-TEST(ShownZoomRate, AlongTheLongerSide)
-{
-    EXPECT_DOUBLE_EQ(shown_zoom_rate({400, 300}, {800, 600}), 0.5);
-    EXPECT_DOUBLE_EQ(shown_zoom_rate({300, 66}, {3, 2}), 100.0) << "the truncated short side is not used";
-    EXPECT_DOUBLE_EQ(shown_zoom_rate({1, 100}, {1, 1000}), 0.1) << "a side kept at one pixel is not used";
-    EXPECT_DOUBLE_EQ(shown_zoom_rate({400, 300}, {0, 0}), 0.0);
-}
-
 TEST(Rotate, NeverWritesIntoTheSource)
 {
     cv::Mat src(2, 3, CV_8UC3, cv::Scalar(1, 2, 3));

@@ -458,3 +458,31 @@ TEST_F(ImageSaveTest, SaveBoxSpeaksTheChosenLanguage)
 }
 
 } // namespace
+
+TEST_F(ImageViewerTest, PopupZoomItemsZoomAboutWhereTheMenuWasOpened)
+{
+    viewer->set_zoom_mode(ZoomMode::NoZoom);
+    viewer->set_source_image(gradient(1000, 800));
+    viewer->ui_scroll_bar_horizontal->SetThumbPosition(200);
+    viewer->ui_scroll_bar_vertical->SetThumbPosition(200);
+    viewer->draw_image();
+    // Right-pressed at control (100, 60): source pixel (300, 260).
+    wxMouseEvent press(wxEVT_RIGHT_DOWN);
+    press.SetPosition(wxPoint(100, 60));
+    viewer->on_mouse_right_down(press);
+    menu(ImageForm::ID_ZOOM_IN);
+    EXPECT_EQ(viewer->zoom_mode(), ZoomMode::ZoomAny);
+    EXPECT_NEAR(viewer->zoom_rate(), 1.1892, 1e-4);
+    EXPECT_EQ(pixel(picture(), 100, 60), wxColour(44, 4, 48));
+    menu(ImageForm::ID_ZOOM_OUT);
+    menu(ImageForm::ID_ZOOM_OUT);
+    EXPECT_NEAR(viewer->zoom_rate(), 0.8409, 1e-4);
+    menu(ImageForm::ID_ZOOM_ACTUAL_SIZE);
+    EXPECT_DOUBLE_EQ(viewer->zoom_rate(), 1.0);
+    EXPECT_EQ(pixel(picture(), 100, 60), wxColour(44, 4, 48));
+
+    ASSERT_TRUE(i18n::set_language("en"));
+    EXPECT_EQ(viewer->ui_poup_menu->GetLabelText(ImageForm::ID_ZOOM_IN), "Zoom in");
+    EXPECT_EQ(viewer->ui_poup_menu->GetLabelText(ImageForm::ID_ZOOM_ACTUAL_SIZE), "Actual pixels (1:1)");
+    i18n::set_language("");
+}

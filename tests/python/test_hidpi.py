@@ -1,0 +1,60 @@
+"""Under a content scale factor (GDK_SCALE=2), 1:1 and free rates map image pixels to device pixels.
+
+The scale is fixed when the toolkit starts, so the viewers run in a process of their own."""
+import os
+import subprocess
+import sys
+import textwrap
+
+SCRIPT = textwrap.dedent("""
+    import numpy as np, wx, tesk_vumo
+
+    def device_pixels(bitmap):
+        image = bitmap.ConvertToImage()
+        return np.frombuffer(bytes(image.GetData()), np.uint8).reshape(image.GetHeight(), image.GetWidth(), 3)
+
+    def motion(viewer, x, y):
+        event = wx.MouseEvent(wx.wxEVT_MOTION)
+        event.SetPosition(wx.Point(x, y))
+        event.SetEventObject(viewer.ui_image)
+        viewer.ui_image.GetEventHandler().ProcessEvent(event)
+
+    app = wx.App(False)
+    source = np.zeros((100, 120, 3), np.uint8)
+    source[::2, :, 0] = 255  # even rows red, even columns green
+    source[:, ::2, 1] = 255
+    for cls in (tesk_vumo.ImagePanel, tesk_vumo.Image):
+        frame = wx.Frame(None, size=(400, 320))
+        viewer = cls(frame)
+        frame.Show()
+        for _ in range(20):
+            wx.Yield()
+        assert viewer.ui_image.GetContentScaleFactor() == 2
+        client = viewer.ui_image.GetClientSize()
+        assert viewer.buffer.GetSize() == (2 * client.width, 2 * client.height), viewer.buffer.GetSize()
+
+        viewer.zoom_mode = tesk_vumo.ZoomMode.NoZoom
+        viewer.source_image = source
+        rect = viewer.image_rect
+        assert (rect.width, rect.height) == (120, 100), rect  # device pixels
+        picture = device_pixels(viewer.buffer)
+        assert (picture[rect.y:rect.y + 100, rect.x:rect.x + 120] == source).all()
+        # The pointer at a logical point is over the device pixel twice as far.
+        motion(viewer, rect.x // 2 + 10, rect.y // 2 + 7)
+        assert viewer.get_mouse_image_position() == (20 - rect.x % 2, 14 - rect.y % 2)
+
+        viewer.zoom_rate = 2
+        rect = viewer.image_rect
+        picture = device_pixels(viewer.buffer)
+        shown = picture[rect.y:rect.y + rect.height, rect.x:rect.x + rect.width]
+        assert (shown == np.repeat(np.repeat(source, 2, 0), 2, 1)[:rect.height, :rect.width]).all()
+        frame.Destroy()
+        wx.Yield()
+    print("ok")
+""")
+
+
+def test_one_image_pixel_is_one_device_pixel_at_a_content_scale_of_2():
+    env = dict(os.environ, GDK_SCALE="2")
+    done = subprocess.run([sys.executable, "-c", SCRIPT], env=env, capture_output=True, text=True, timeout=120)
+    assert done.returncode == 0 and done.stdout.strip().endswith("ok"), done.stderr[-2000:]
