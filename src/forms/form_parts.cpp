@@ -32,6 +32,16 @@ void relabel_choice(wxChoice* choice, const wxArrayString& labels)
     choice->InvalidateBestSize();
 }
 
+void relabel_view_controls(wxChoice* zoom_mode, wxChoice* angle, wxTextCtrl* zoom_rate, wxTextCtrl* angle_degree)
+{
+    relabel_choice(zoom_mode, zoom_mode_labels());
+    relabel_choice(angle, rotation_labels());
+    zoom_mode->SetToolTip(i18n::tr("图像的缩放方式"));
+    angle->SetToolTip(i18n::tr("图像的旋转方向"));
+    zoom_rate->SetToolTip(i18n::tr("缩放比例（%）"));
+    angle_degree->SetToolTip(i18n::tr("旋转角度（度，顺时针）"));
+}
+
 wxSizer* create_viewport(wxWindow* owner, wxPanel*& image, wxScrollBar*& horizontal,
                          wxScrollBar*& vertical)
 {

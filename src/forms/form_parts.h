@@ -29,6 +29,10 @@ wxArrayString rotation_labels();
 /// Puts @p labels into @p choice's items, keeping the selection.
 void relabel_choice(wxChoice* choice, const wxArrayString& labels);
 
+/// Relabels the zoom and rotation choices of a bar and the tooltips of
+/// them and of their free rate and angle inputs.
+void relabel_view_controls(wxChoice* zoom_mode, wxChoice* angle, wxTextCtrl* zoom_rate, wxTextCtrl* angle_degree);
+
 /// Creates the drawing surface with its two scroll bars under @p owner and
 /// returns the sizer that lays them out.
 wxSizer* create_viewport(wxWindow* owner, wxPanel*& image, wxScrollBar*& horizontal,

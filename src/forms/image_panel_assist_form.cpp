@@ -76,12 +76,7 @@ void ImagePanelAssistForm::relabel()
     const char* texts[] = {"缩放", "缩放比例", "旋转", "角度"};
     for (std::size_t i = 0; i < labels_.size(); ++i)
         labels_[i]->SetLabel(i18n::tr(texts[i]));
-    form_parts::relabel_choice(ui_zoom_mode, form_parts::zoom_mode_labels());
-    form_parts::relabel_choice(ui_angle, form_parts::rotation_labels());
-    ui_zoom_mode->SetToolTip(i18n::tr("图像的缩放方式"));
-    ui_angle->SetToolTip(i18n::tr("图像的旋转方向"));
-    ui_zoom_rate->SetToolTip(i18n::tr("缩放比例（%）"));
-    ui_angle_degree->SetToolTip(i18n::tr("旋转角度（度，顺时针）"));
+    form_parts::relabel_view_controls(ui_zoom_mode, ui_angle, ui_zoom_rate, ui_angle_degree);
     ui_button_load->SetLabel(i18n::tr("加载"));
     ui_button_load->SetToolTip(i18n::tr("加载图片文件"));
     ui_button_save->SetLabel(i18n::tr("保存"));

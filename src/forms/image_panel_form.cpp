@@ -102,12 +102,7 @@ ImagePanelForm::~ImagePanelForm()
 
 void ImagePanelForm::relabel()
 {
-    form_parts::relabel_choice(ui_zoom_mode, form_parts::zoom_mode_labels());
-    form_parts::relabel_choice(ui_angle, form_parts::rotation_labels());
-    ui_zoom_mode->SetToolTip(i18n::tr("图像的缩放方式"));
-    ui_angle->SetToolTip(i18n::tr("图像的旋转方向"));
-    ui_zoom_rate->SetToolTip(i18n::tr("缩放比例（%）"));
-    ui_angle_degree->SetToolTip(i18n::tr("旋转角度（度，顺时针）"));
+    form_parts::relabel_view_controls(ui_zoom_mode, ui_angle, ui_zoom_rate, ui_angle_degree);
     ui_checkbox_middle_lines->SetLabel(i18n::tr("中心线"));
     ui_checkbox_middle_lines->SetToolTip(i18n::tr("显示穿过图像中心的虚线"));
     ui_checkbox_follow_lines->SetLabel(i18n::tr("跟随线"));
