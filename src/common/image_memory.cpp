@@ -105,4 +105,17 @@ void make_image(cv::Mat& image, cv::Size size, int type)
     image.create(size, type);
 }
 
+void fill_outside(cv::Mat& image, const cv::Rect& covered, const cv::Scalar& fill)
+{
+    const cv::Rect margins[] = {
+        {0, 0, image.cols, covered.y},
+        {0, covered.y + covered.height, image.cols, image.rows - covered.y - covered.height},
+        {0, covered.y, covered.x, covered.height},
+        {covered.x + covered.width, covered.y, image.cols - covered.x - covered.width, covered.height},
+    };
+    for (const cv::Rect& margin : margins)
+        if (margin.area() > 0)
+            image(margin).setTo(fill);
+}
+
 } // namespace tesk_vumo

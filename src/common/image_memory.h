@@ -24,6 +24,11 @@ inline bool held_alone(const cv::Mat& image)
 /// it is one already; new memory comes from image_allocator().
 void make_image(cv::Mat& image, cv::Size size, int type);
 
+/// Sets every pixel of @p image outside @p covered (a rectangle inside it,
+/// possibly empty) to @p fill, touching nothing inside: what is drawn there
+/// covers it anyway.
+void fill_outside(cv::Mat& image, const cv::Rect& covered, const cv::Scalar& fill);
+
 } // namespace tesk_vumo
 
 #endif

@@ -1,4 +1,5 @@
 #include "rgb_bitmap.h"
+#include "image_memory.h"
 
 #include <cstring>
 
@@ -28,16 +29,7 @@ void compose_pixels(cv::Mat& pixels, const cv::Mat& rgb, const wxPoint& at, cons
     const cv::Rect all(0, 0, pixels.cols, pixels.rows);
     const cv::Rect covered = rgb.empty() ? cv::Rect() : cv::Rect(at.x, at.y, rgb.cols, rgb.rows) & all;
     const cv::Scalar fill(background.Blue(), background.Green(), background.Red(), 255);
-    // Only the margins: the image covers the rest anyway.
-    const cv::Rect margins[] = {
-        {0, 0, all.width, covered.y},
-        {0, covered.y + covered.height, all.width, all.height - covered.y - covered.height},
-        {0, covered.y, covered.x, covered.height},
-        {covered.x + covered.width, covered.y, all.width - covered.x - covered.width, covered.height},
-    };
-    for (const cv::Rect& margin : margins)
-        if (margin.area() > 0)
-            pixels(margin).setTo(fill);
+    fill_outside(pixels, covered, fill);
     if (covered.area() > 0) {
         cv::Mat place = pixels(covered);
         cv::cvtColor(rgb(cv::Rect(covered.x - at.x, covered.y - at.y, covered.width, covered.height)), place,

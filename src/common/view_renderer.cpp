@@ -113,15 +113,7 @@ const cv::Mat& ViewRenderer::render(ImagePyramid& pyramid, const geometry::ViewT
     const cv::Scalar fill(background[0], background[1], background[2]);
     const cv::Rect covered
         = pyramid.empty() ? cv::Rect() : view.image_rect() & cv::Rect(cv::Point(), picture_.size());
-    const cv::Rect margins[] = {
-        {0, 0, picture_.cols, covered.y},
-        {0, covered.y + covered.height, picture_.cols, picture_.rows - covered.y - covered.height},
-        {0, covered.y, covered.x, covered.height},
-        {covered.x + covered.width, covered.y, picture_.cols - covered.x - covered.width, covered.height},
-    };
-    for (const cv::Rect& margin : margins)
-        if (margin.area() > 0)
-            picture_(margin).setTo(fill);
+    fill_outside(picture_, covered, fill);
     if (covered.area() <= 0)
         return picture_;
 
