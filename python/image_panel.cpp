@@ -57,10 +57,11 @@ void declare_image_panel(py::module_& m)
             "Following-lines check box: redraws with or without the lines.");
     cls.def_handler("on_load_image", &ImagePanel::on_load_image,
             "Asks for an image file (see set_user_interaction) and shows it; a file that cannot be "
-            "decoded leaves the panel without a source image. Cancelling changes nothing.");
+            "decoded keeps the previous image and is reported with its cause in an error box. "
+            "Cancelling changes nothing.");
     cls.def_handler("on_save_image", &ImagePanel::on_save_image,
             "Asks for a file name and writes the displayed image, or its part under a selection "
-            "dragged right and down, replacing an existing file; reports the outcome in a message "
+            "dragged right and down, asking before an existing file is replaced; reports the outcome in a message "
             "box. Does nothing while no image is displayed.");
     cls.def_handler("on_close_assist_bar", &ImagePanel::on_close_assist_bar,
             "Hides the docked assist bar and shows the floating ImagePanelAssist in its place.");

@@ -52,12 +52,13 @@ public:
     void on_show_following_lines(wxCommandEvent& event) override;
 
     /// Asks for an image file and shows it; a file that cannot be decoded
-    /// leaves the panel without a source image. Cancelling changes nothing.
+    /// keeps the previous image and is reported with its cause in an error
+    /// box. Cancelling changes nothing.
     void on_load_image(wxCommandEvent& event) override;
     /// Asks for a file name and writes the displayed (zoomed and turned)
     /// image there, or the part of it under a selection dragged right and
-    /// down; an existing file is replaced without asking. The outcome is
-    /// reported in a message box. Does nothing while no image is displayed.
+    /// down; the dialog asks before an existing file is replaced. The outcome
+    /// is reported in a message box. Does nothing while no image is shown.
     void on_save_image(wxCommandEvent& event) override;
 
     /// Hides the docked assist bar and shows the floating assist window in
