@@ -9,15 +9,11 @@ import textwrap
 SCRIPT = textwrap.dedent("""
     import numpy as np, wx, tesk_vumo
 
-    def device_pixels(bitmap):
-        image = bitmap.ConvertToImage()
-        return np.frombuffer(bytes(image.GetData()), np.uint8).reshape(image.GetHeight(), image.GetWidth(), 3)
-
-    def motion(viewer, x, y):
-        event = wx.MouseEvent(wx.wxEVT_MOTION)
-        event.SetPosition(wx.Point(x, y))
-        event.SetEventObject(viewer.ui_image)
-        viewer.ui_image.GetEventHandler().ProcessEvent(event)
+    def device_pixels(viewer):
+        image = viewer.buffer.ConvertToImage()
+        picture = np.frombuffer(bytes(image.GetData()), np.uint8).reshape(image.GetHeight(), image.GetWidth(), 3)
+        rect = viewer.image_rect
+        return picture[rect.y:rect.y + rect.height, rect.x:rect.x + rect.width]
 
     app = wx.App(False)
     source = np.zeros((100, 120, 3), np.uint8)
@@ -35,19 +31,17 @@ SCRIPT = textwrap.dedent("""
 
         viewer.zoom_mode = tesk_vumo.ZoomMode.NoZoom
         viewer.source_image = source
-        rect = viewer.image_rect
-        assert (rect.width, rect.height) == (120, 100), rect  # device pixels
-        picture = device_pixels(viewer.buffer)
-        assert (picture[rect.y:rect.y + 100, rect.x:rect.x + 120] == source).all()
+        assert (device_pixels(viewer) == source).all()  # 120 x 100 device pixels
         # The pointer at a logical point is over the device pixel twice as far.
-        motion(viewer, rect.x // 2 + 10, rect.y // 2 + 7)
+        rect = viewer.image_rect
+        event = wx.MouseEvent(wx.wxEVT_MOTION)
+        event.SetPosition(wx.Point(rect.x // 2 + 10, rect.y // 2 + 7))
+        viewer.ui_image.GetEventHandler().ProcessEvent(event)
         assert viewer.get_mouse_image_position() == (20 - rect.x % 2, 14 - rect.y % 2)
 
         viewer.zoom_rate = 2
-        rect = viewer.image_rect
-        picture = device_pixels(viewer.buffer)
-        shown = picture[rect.y:rect.y + rect.height, rect.x:rect.x + rect.width]
-        assert (shown == np.repeat(np.repeat(source, 2, 0), 2, 1)[:rect.height, :rect.width]).all()
+        shown = device_pixels(viewer)
+        assert (shown == np.repeat(np.repeat(source, 2, 0), 2, 1)[:shown.shape[0], :shown.shape[1]]).all()
         frame.Destroy()
         wx.Yield()
     print("ok")

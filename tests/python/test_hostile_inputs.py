@@ -378,8 +378,7 @@ def test_a_member_of_the_other_enumeration_is_refused(full_viewer, name):
 @pytest.mark.parametrize("value, error, message", [
     ((256, 0, 0), ValueError, "0..255"), ((-1, 0, 0), ValueError, "0..255"), ((0, 0, 0, 256), ValueError, "0..255"),
     ((0, 2**40, 0), TypeError, ""), ((1, 2), TypeError, ""), ((1, 2, 3, 4, 5), TypeError, ""),
-    ((1.5, 2, 3), TypeError, ""), ("no such colour", ValueError, "colour name"),
-        (b"\1\2\3", TypeError, ""),
+    ((1.5, 2, 3), TypeError, ""), ("no such colour", ValueError, "colour name"), (b"\1\2\3", TypeError, ""),
     (None, TypeError, ""), (0xff0000, TypeError, ""), ([], TypeError, ""),
     # It used to be stored: the lines then silently disappeared.
     (wx.Colour(), ValueError, "without one"),

@@ -32,12 +32,6 @@ def test_handlers_take_none_or_any_event_as_a_host_button_passes_them(host, inte
     viewer.on_zoom_fit_width(wx.MenuEvent(wx.wxEVT_MENU))
     assert viewer.zoom_mode == ZoomMode.FitWidth
 
-    # A handler that reads its event says which one it needs.
-    with pytest.raises(TypeError, match="MouseEvent"):
-        viewer.on_mouse_motion(None)
-    with pytest.raises(TypeError, match="wx.Event or None"):
-        viewer.on_load_image("button")
-
 
 class TitledPanel(ImagePanel):
     """A host's viewer: its own constructor, handlers that add to the library's."""
@@ -127,13 +121,12 @@ def test_a_failing_override_is_reported_as_wxpython_does_and_library_failures_lo
 def test_the_floating_window_is_an_image_panel_assist_for_every_lookup(host):
     panel = ImagePanel(host, (400, 300))
     command(panel.ui_button_close_assist)  # the user undocks the bar; the host never read panel.assist
-    floating = [window for window in wx.GetTopLevelWindows() if isinstance(window, ImagePanelAssist)]
-    assert len(floating) == 1
-    assert floating[0].ui_zoom_mode.GetSelection() == int(ZoomMode.FitPage)
-    assert wx.FindWindowById(floating[0].GetId()) is floating[0]
+    floating, = [window for window in wx.GetTopLevelWindows() if isinstance(window, ImagePanelAssist)]
+    assert floating.ui_zoom_mode.GetSelection() == int(ZoomMode.FitPage)
+    assert wx.FindWindowById(floating.GetId()) is floating
     seen = []
-    floating[0].Bind(wx.EVT_SHOW, lambda event: seen.append(event.GetEventObject()))
-    floating[0].Hide()
+    floating.Bind(wx.EVT_SHOW, lambda event: seen.append(event.GetEventObject()))
+    floating.Hide()
     assert seen and isinstance(seen[0], ImagePanelAssist)
 
 
@@ -156,20 +149,13 @@ def test_rects_and_colours_take_what_wxpython_takes(host):
     viewer = Image(host, (400, 300))
     set_surface(viewer, 400, 300)
     viewer.source_image = solid(300, 400, (255, 255, 255))
-    viewer.selection_rect = wx.Rect(10, 20, 30, 40)
-    assert viewer.get_selection_rect() == [10, 20, 30, 40]
-    viewer.selection_rect = (1, 2, 3, 4)
-    assert viewer.selection_rect == wx.Rect(1, 2, 3, 4)
-    viewer.image_rect = (0, 0, 5, 5)
-    assert viewer.image_rect == wx.Rect(0, 0, 5, 5)
+    for rect in (wx.Rect(10, 20, 30, 40), (10, 20, 30, 40)):
+        viewer.selection_rect = rect
+        assert viewer.selection_rect == wx.Rect(10, 20, 30, 40) and viewer.get_selection_rect() == [10, 20, 30, 40]
 
     viewer.middle_line_color = "red"
-    viewer.middle_line_enabled = True
-    viewer.draw_image()
-    middle = viewer.image_rect.x + 200
-    assert any(rgb(viewer.buffer, middle, y)[0] > 200 and rgb(viewer.buffer, middle, y)[2] < 60 for y in range(300))
     viewer.following_line_color = (0, 255, 0)
-    assert viewer.following_line_color == wx.Colour(0, 255, 0)
+    assert (viewer.middle_line_color, viewer.following_line_color) == (wx.Colour("red"), wx.Colour(0, 255, 0))
     with pytest.raises(ValueError, match="colour name"):
         viewer.middle_line_color = "not a colour"
     assert viewer.middle_line_color == wx.Colour("red")
@@ -190,10 +176,3 @@ def test_an_array_of_any_layout_is_shown_as_it_is_now(host, view):
     assert rgb(viewer.buffer, x + 1, y + 1) == tuple(shown[0, 0])
     assert np.array_equal(viewer.image_being_shown[:5, :5], shown[:5, :5])
 
-
-def test_a_popup_request_without_position_opens_at_the_pointer(host, interaction):
-    viewer = Image(host, (400, 300))
-    event = wx.ContextMenuEvent(wx.wxEVT_CONTEXT_MENU, viewer.GetId(), wx.DefaultPosition)  # the menu key
-    event.SetEventObject(viewer)
-    viewer.GetEventHandler().ProcessEvent(event)
-    assert [position for _, _, position in interaction.menus] == [viewer.ScreenToClient(wx.GetMousePosition())]
