@@ -37,6 +37,13 @@ protected:
         events.clear();
         return taken;
     }
+    /// The one event of @p type since the last take; a failure unless exactly one.
+    ViewerEvent one(wxEventType type)
+    {
+        const auto taken = take(type);
+        EXPECT_EQ(taken.size(), 1u);
+        return taken.empty() ? ViewerEvent() : taken.back();
+    }
 
     std::vector<ViewerEvent> events;
     std::function<void(ViewerEvent&)> on_event;
@@ -59,24 +66,21 @@ TEST_F(PanelEvents, PointerReportsThePixelItsSourceAndColourOncePerPixel)
 
     // Source pixel (7, 3) turned clockwise is displayed at column 30 - 1 - 3, row 7.
     move(wxPoint(185 + 26, 180 + 7));
-    auto pointer = take(EVT_VIEWER_POINTER);
-    ASSERT_EQ(pointer.size(), 1u);
-    EXPECT_EQ(pointer[0].position(), wxPoint(26, 7));
-    EXPECT_EQ(pointer[0].source_position(), wxPoint(7, 3));
-    EXPECT_EQ(pointer[0].color(), wxColour(12, 34, 56));
-    EXPECT_EQ(pointer[0].rotation(), Rotation::ClockWise90);
-
+    const ViewerEvent pointer = one(EVT_VIEWER_POINTER);
+    EXPECT_EQ(pointer.position(), wxPoint(26, 7));
+    EXPECT_EQ(pointer.source_position(), wxPoint(7, 3));
+    EXPECT_EQ(pointer.color(), wxColour(12, 34, 56));
+    EXPECT_EQ(pointer.rotation(), Rotation::ClockWise90);
     move(wxPoint(185 + 26, 180 + 7));
     EXPECT_TRUE(take(EVT_VIEWER_POINTER).empty()) << "the same pixel again is no change";
 
     on_event = nullptr;
     move({5, 5});
     move({6, 5});
-    pointer = take(EVT_VIEWER_POINTER);
-    ASSERT_EQ(pointer.size(), 1u) << "leaving the image is reported once";
-    EXPECT_EQ(pointer[0].position(), wxPoint(-1, -1));
-    EXPECT_EQ(pointer[0].source_position(), wxPoint(-1, -1));
-    EXPECT_FALSE(pointer[0].color().IsOk());
+    const ViewerEvent left = one(EVT_VIEWER_POINTER); // leaving the image is reported once
+    EXPECT_EQ(left.position(), wxPoint(-1, -1));
+    EXPECT_EQ(left.source_position(), wxPoint(-1, -1));
+    EXPECT_FALSE(left.color().IsOk());
 }
 
 TEST_F(PanelEvents, SelectionReportsEachChangeWithTheStoredRectangle)
@@ -100,7 +104,6 @@ TEST_F(PanelEvents, SelectionReportsEachChangeWithTheStoredRectangle)
     drag(wxPoint(194, 197));
     release(wxPoint(194, 197));
     EXPECT_EQ(selections(), (std::vector<wxRect>{{10, 10, 0, 0}, {10, 10, 5, 3}}));
-
     panel->set_selection_rect({5, 5, 20, 10});
     panel->set_selection_rect({5, 5, 20, 10});
     EXPECT_EQ(selections(), (std::vector<wxRect>{{5, 5, 20, 10}}));
@@ -108,7 +111,6 @@ TEST_F(PanelEvents, SelectionReportsEachChangeWithTheStoredRectangle)
     panel->disable_selecting();
     press(wxPoint(190, 195));
     EXPECT_EQ(selections(), (std::vector<wxRect>{{0, 0, 0, 0}})) << "a press while selecting is off changes nothing";
-
     panel->enable_selecting();
     panel->set_rotation(Rotation::Double90);
     EXPECT_EQ(selections(), (std::vector<wxRect>{{-1, -1, 0, 0}})) << "a refit clears the selection";
@@ -117,10 +119,9 @@ TEST_F(PanelEvents, SelectionReportsEachChangeWithTheStoredRectangle)
 TEST_F(PanelEvents, ViewReportsZoomRateRotationAndScrollAfterTheChange)
 {
     panel->set_source_image(gradient(800, 600));
-    auto view = take(EVT_VIEWER_VIEW);
-    ASSERT_EQ(view.size(), 1u);
-    EXPECT_EQ(view[0].zoom_mode(), ZoomMode::FitPage);
-    EXPECT_DOUBLE_EQ(view[0].zoom_rate(), 0.5);
+    const ViewerEvent fitted = one(EVT_VIEWER_VIEW);
+    EXPECT_EQ(fitted.zoom_mode(), ZoomMode::FitPage);
+    EXPECT_DOUBLE_EQ(fitted.zoom_rate(), 0.5);
 
     on_event = [this](ViewerEvent& event) {
         // The picture has followed already.
@@ -130,42 +131,36 @@ TEST_F(PanelEvents, ViewReportsZoomRateRotationAndScrollAfterTheChange)
                   panel->image_being_shown().ptr(event.scroll_position().y, event.scroll_position().x));
     };
     panel->set_zoom_mode(ZoomMode::NoZoom);
-    view = take(EVT_VIEWER_VIEW);
-    ASSERT_EQ(view.size(), 1u);
-    EXPECT_EQ(view[0].zoom_mode(), ZoomMode::NoZoom);
-    EXPECT_DOUBLE_EQ(view[0].zoom_rate(), 1.0);
+    const ViewerEvent unzoomed = one(EVT_VIEWER_VIEW);
+    EXPECT_EQ(unzoomed.zoom_mode(), ZoomMode::NoZoom);
+    EXPECT_DOUBLE_EQ(unzoomed.zoom_rate(), 1.0);
 
     wheel(395, 10, -120); // near the right edge: the vertical bar moves down 10
     scroll_to(hbar(), 30);
     scroll_to(hbar(), 30); // a thumb release after the track reports the same position
-    view = take(EVT_VIEWER_VIEW);
-    ASSERT_EQ(view.size(), 2u);
-    EXPECT_EQ(view[0].scroll_position(), wxPoint(0, 10));
-    EXPECT_EQ(view[1].scroll_position(), wxPoint(30, 10));
+    const auto scrolled = take(EVT_VIEWER_VIEW);
+    ASSERT_EQ(scrolled.size(), 2u);
+    EXPECT_EQ(scrolled[0].scroll_position(), wxPoint(0, 10));
+    EXPECT_EQ(scrolled[1].scroll_position(), wxPoint(30, 10));
 
     panel->set_rotation(Rotation::CounterClockWise90);
-    view = take(EVT_VIEWER_VIEW);
-    ASSERT_EQ(view.size(), 1u);
-    EXPECT_EQ(view[0].rotation(), Rotation::CounterClockWise90);
-    EXPECT_DOUBLE_EQ(view[0].rotation_degree(), 270.0);
-    EXPECT_EQ(view[0].scroll_position(), wxPoint(0, 0));
-
+    const ViewerEvent turned = one(EVT_VIEWER_VIEW);
+    EXPECT_EQ(turned.rotation(), Rotation::CounterClockWise90);
+    EXPECT_DOUBLE_EQ(turned.rotation_degree(), 270.0);
+    EXPECT_EQ(turned.scroll_position(), wxPoint(0, 0));
     panel->set_zoom_mode(ZoomMode::NoZoom);
     EXPECT_TRUE(take(EVT_VIEWER_VIEW).empty()) << "the same view again is no change";
 
     // A free view: a zoom step about a point, then a free angle.
     on_event = nullptr;
     panel->zoom_step(1, wxPoint(100, 100));
-    view = take(EVT_VIEWER_VIEW);
-    ASSERT_EQ(view.size(), 1u);
-    EXPECT_EQ(view[0].zoom_mode(), ZoomMode::ZoomAny);
-    EXPECT_GT(view[0].zoom_rate(), 1.0);
-    EXPECT_DOUBLE_EQ(view[0].zoom_rate(), panel->zoom_rate());
+    const ViewerEvent stepped = one(EVT_VIEWER_VIEW);
+    EXPECT_EQ(stepped.zoom_mode(), ZoomMode::ZoomAny);
+    EXPECT_DOUBLE_EQ(stepped.zoom_rate(), panel->zoom_rate());
     panel->set_rotation_degree(30);
-    view = take(EVT_VIEWER_VIEW);
-    ASSERT_EQ(view.size(), 1u);
-    EXPECT_EQ(view[0].rotation(), Rotation::DegreeAny);
-    EXPECT_DOUBLE_EQ(view[0].rotation_degree(), 30.0);
+    const ViewerEvent angled = one(EVT_VIEWER_VIEW);
+    EXPECT_EQ(angled.rotation(), Rotation::DegreeAny);
+    EXPECT_DOUBLE_EQ(angled.rotation_degree(), 30.0);
 }
 
 TEST_F(PanelEvents, AHandlerMayDestroyThePanel)

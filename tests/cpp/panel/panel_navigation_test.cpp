@@ -1,6 +1,9 @@
 // Zooming about the pointer, keys and dragging the view, as a user meets
 // them on an ImagePanel (Image shares the same core).
 
+#include <tuple>
+#include <utility>
+
 #include "panel_fixture.h"
 
 using namespace tesk_vumo;
@@ -57,20 +60,17 @@ TEST_F(PanelNavigation, ZoomAboutThePointerKeepsTheSourcePixelUnderIt)
     EXPECT_NEAR(panel->zoom_rate(), 1.1892, 1e-4);
     EXPECT_EQ(pixel(shown(), at.x, at.y), under);
 
-    // The keys zoom about the pointer too; above 1:1 each source pixel is a square.
+    // The keys zoom about the pointer too ('0' back to 1:1).
     move(at);
-    for (int i = 0; i < 3; ++i)
-        key('+');
-    EXPECT_NEAR(panel->zoom_rate(), 2.0, 1e-9);
-    EXPECT_EQ(pixel(shown(), at.x, at.y), under);
-    for (int i = 0; i < 8; ++i)
-        key(WXK_NUMPAD_ADD);
-    EXPECT_NEAR(panel->zoom_rate(), 8.0, 1e-9);
-    EXPECT_EQ(pixel(shown(), at.x, at.y), under);
-    EXPECT_EQ(pixel(shown(), at.x - 8, at.y), gradient_at(399, 300));
-    key('0');
-    EXPECT_DOUBLE_EQ(panel->zoom_rate(), 1.0);
-    EXPECT_EQ(pixel(shown(), at.x, at.y), under);
+    for (const auto& [code, presses, rate] : {std::tuple(int('+'), 3, 2.0), std::tuple(int(WXK_NUMPAD_ADD), 8, 8.0),
+                                              std::tuple(int('0'), 1, 1.0)}) {
+        for (int i = 0; i < presses; ++i)
+            key(code);
+        EXPECT_NEAR(panel->zoom_rate(), rate, 1e-9);
+        EXPECT_EQ(pixel(shown(), at.x, at.y), under) << "at " << rate;
+        if (rate == 8.0)
+            EXPECT_EQ(pixel(shown(), at.x - 8, at.y), gradient_at(399, 300)) << "each source pixel a square";
+    }
     key('-');
     EXPECT_NEAR(panel->zoom_rate(), 0.8409, 1e-4);
     ctrl_wheel(at, -120);
@@ -94,24 +94,15 @@ TEST_F(PanelNavigation, KeysAndDragsScrollTheView)
     release({10, 10});
     EXPECT_EQ(wxWindow::FindFocus(), panel->ui_image);
 
-    key(WXK_DOWN);
-    EXPECT_EQ(scroll(), wxPoint(0, 40)) << "an arrow moves a tenth of the view";
-    key(WXK_RIGHT);
-    key(WXK_RIGHT);
-    EXPECT_EQ(scroll(), wxPoint(80, 40));
-    EXPECT_EQ(pixel(shown(), 0, 0), gradient_at(80, 40));
-    key(WXK_LEFT);
-    key(WXK_UP);
-    EXPECT_EQ(scroll(), wxPoint(40, 0));
-    key(WXK_PAGEDOWN);
-    EXPECT_EQ(scroll(), wxPoint(40, 200)) << "a page, as far as the image goes";
-    key(WXK_PAGEUP);
-    EXPECT_EQ(scroll(), wxPoint(40, 0));
-    key(WXK_END);
-    EXPECT_EQ(scroll(), wxPoint(400, 200));
-    EXPECT_EQ(pixel(shown(), 399, 399), gradient_at(799, 599));
-    key(WXK_HOME);
-    EXPECT_EQ(scroll(), wxPoint(0, 0));
+    // An arrow moves a tenth of the view, a page as far as the image goes.
+    const std::pair<int, wxPoint> steps[] = {{WXK_DOWN, {0, 40}}, {WXK_RIGHT, {40, 40}}, {WXK_RIGHT, {80, 40}},
+                                             {WXK_LEFT, {40, 40}}, {WXK_UP, {40, 0}}, {WXK_PAGEDOWN, {40, 200}},
+                                             {WXK_PAGEUP, {40, 0}}, {WXK_END, {400, 200}}, {WXK_HOME, {0, 0}}};
+    for (const auto& [code, expected] : steps) {
+        key(code);
+        EXPECT_EQ(scroll(), expected) << "after key " << code;
+        EXPECT_EQ(pixel(shown(), 0, 0), gradient_at(expected.x, expected.y)) << "after key " << code;
+    }
 
     // The middle button drags the image with the pointer, past the surface's edge too.
     middle(wxEVT_MIDDLE_DOWN, {200, 200});

@@ -36,18 +36,17 @@ TEST_F(SurfaceAreaTest, AnImageSetWhileTheSurfaceHasNoAreaIsShownWhenItGetsOne)
 {
     // Viewers hidden and folded to nothing, as in a collapsed pane.
     auto* panel = new ImagePanel(frame);
-    panel->Hide();
-    panel->SetSize(0, 0);
+    auto* image = new Image(frame);
+    for (wxWindow* viewer : {static_cast<wxWindow*>(panel), static_cast<wxWindow*>(image)}) {
+        viewer->Hide();
+        viewer->SetSize(0, 0);
+    }
     pump();
     ASSERT_LE(panel->ui_image->GetClientSize().y, 0);
     EXPECT_NO_THROW(panel->set_source_image(solid(60, 40, {255, 0, 0})));
+    EXPECT_NO_THROW(image->set_source_image(solid(60, 40, {255, 0, 0})));
     EXPECT_EQ(panel->source_image().size(), cv::Size(60, 40));
     EXPECT_TRUE(panel->image_being_shown().empty()) << "no picture of an earlier image stands for it";
-
-    auto* image = new Image(frame);
-    image->Hide();
-    image->SetSize(0, 0);
-    EXPECT_NO_THROW(image->set_source_image(solid(60, 40, {255, 0, 0})));
 
     panel->SetSize(0, 0, 400, 300);
     panel->Show();
@@ -55,12 +54,13 @@ TEST_F(SurfaceAreaTest, AnImageSetWhileTheSurfaceHasNoAreaIsShownWhenItGetsOne)
     image->SetSize(400, 0, 400, 300);
     image->Show();
     pump();
-    ASSERT_FALSE(panel->image_being_shown().empty());
-    EXPECT_EQ(red_pixels(panel), panel->image_rect().width * panel->image_rect().height);
-    EXPECT_GT(panel->image_rect().width, 100);
-    ASSERT_FALSE(image->image_being_shown().empty());
-    EXPECT_EQ(red_pixels(image), image->image_rect().width * image->image_rect().height);
-    EXPECT_GT(image->image_rect().width, 100);
+    auto expect_all_red = [](const auto* viewer) {
+        ASSERT_FALSE(viewer->image_being_shown().empty());
+        EXPECT_EQ(red_pixels(viewer), viewer->image_rect().width * viewer->image_rect().height);
+        EXPECT_GT(viewer->image_rect().width, 100);
+    };
+    expect_all_red(panel);
+    expect_all_red(image);
 }
 
 class ThinImageTest : public PanelTest
@@ -71,7 +71,6 @@ TEST_F(ThinImageTest, ThinImagesShowInEveryFitModeAndRotationOrAreRefusedWithout
 {
     ASSERT_NO_FATAL_FAILURE(set_surface(286, 167));
     const cv::Size surface(286, 167);
-    int shown = 0;
     int refused = 0;
     for (const cv::Size thin : {cv::Size(1, 5000), cv::Size(5000, 1), cv::Size(5, 1200)}) {
         for (const ZoomMode mode : {ZoomMode::FitPage, ZoomMode::FitWidth, ZoomMode::FitHeight}) {
@@ -98,17 +97,13 @@ TEST_F(ThinImageTest, ThinImagesShowInEveryFitModeAndRotationOrAreRefusedWithout
                 } else {
                     panel->set_zoom_mode(mode);
                     EXPECT_EQ(panel->image_being_shown().size(), expected);
-                    EXPECT_GE(std::min(expected.width, expected.height), 1);
                     EXPECT_GT(red_pixels(panel), 0) << "the sliver is on screen";
-                    ++shown;
                 }
                 expect_buffer_follows_the_surface(panel);
             }
         }
     }
-    // 1x5000 and 5000x1 whenever the mode stretches their long side.
-    EXPECT_EQ(refused, 8);
-    EXPECT_EQ(shown, 28);
+    EXPECT_EQ(refused, 8) << "only 1x5000 and 5000x1, when the mode stretches their long side";
 
     // Through the load command a refused image is reported, and nothing changes.
     ScriptedInteractionScope dialogs;

@@ -5,6 +5,7 @@
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/forms/i18n.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include <opencv2/imgproc.hpp>
@@ -217,24 +218,21 @@ TEST_F(ImageViewerTest, PopupMarksTheZoomRotationAndGuideLinesInForce)
         request.SetEventObject(viewer);
         viewer->GetEventHandler()->ProcessEvent(request);
     };
-    auto checked = [&](int id) { return viewer->ui_poup_menu->IsChecked(id); };
-
-    popup();
-    EXPECT_TRUE(checked(ImageForm::ID_ZOOM_FIT_PAGE));
-    EXPECT_TRUE(checked(ImageForm::ID_ROTATION_NONE));
-    EXPECT_FALSE(checked(ImageForm::ID_MIDDLE_LINES));
-    EXPECT_FALSE(checked(ImageForm::ID_FOLLOWING_LINES));
+    // Opens the menu and expects exactly @p marked checked among the items here.
+    auto expect_marked = [&](std::vector<int> marked) {
+        popup();
+        for (int id : {ImageForm::ID_ZOOM_FIT_PAGE, ImageForm::ID_ZOOM_NONE, ImageForm::ID_ROTATION_NONE,
+                       ImageForm::ID_ROTATION_CW90, ImageForm::ID_MIDDLE_LINES, ImageForm::ID_FOLLOWING_LINES})
+            EXPECT_EQ(viewer->ui_poup_menu->IsChecked(id), std::count(marked.begin(), marked.end(), id) == 1)
+                << "item " << id - ImageForm::ID_ZOOM_FIT_PAGE;
+    };
+    expect_marked({ImageForm::ID_ZOOM_FIT_PAGE, ImageForm::ID_ROTATION_NONE});
 
     viewer->set_source_image(gradient(60, 40));
     viewer->set_zoom_mode(ZoomMode::NoZoom);
     viewer->set_rotation(Rotation::ClockWise90);
     viewer->set_middle_line_enabled(true);
-    popup();
-    EXPECT_TRUE(checked(ImageForm::ID_ZOOM_NONE));
-    EXPECT_FALSE(checked(ImageForm::ID_ZOOM_FIT_PAGE));
-    EXPECT_TRUE(checked(ImageForm::ID_ROTATION_CW90));
-    EXPECT_TRUE(checked(ImageForm::ID_MIDDLE_LINES));
-    EXPECT_FALSE(checked(ImageForm::ID_FOLLOWING_LINES));
+    expect_marked({ImageForm::ID_ZOOM_NONE, ImageForm::ID_ROTATION_CW90, ImageForm::ID_MIDDLE_LINES});
 
     // Unchecking the item, as the menu does before its command, hides the lines.
     wxCommandEvent uncheck(wxEVT_MENU, ImageForm::ID_MIDDLE_LINES);
@@ -242,8 +240,7 @@ TEST_F(ImageViewerTest, PopupMarksTheZoomRotationAndGuideLinesInForce)
     uncheck.SetEventObject(viewer);
     viewer->GetEventHandler()->ProcessEvent(uncheck);
     EXPECT_FALSE(viewer->middle_line_enabled());
-    popup();
-    EXPECT_FALSE(checked(ImageForm::ID_MIDDLE_LINES));
+    expect_marked({ImageForm::ID_ZOOM_NONE, ImageForm::ID_ROTATION_CW90});
 }
 
 TEST_F(ImageViewerTest, ColourFileShowsTheSameColoursAsItsRgbPixels)
