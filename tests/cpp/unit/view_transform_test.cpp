@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <utility>
 
 #include <opencv2/imgproc.hpp>
@@ -110,11 +111,9 @@ TEST(ViewTransform, ScrollRangeAndVisibleRegionAsForAMaterialisedImage)
     const ViewTransform large({8000, 6000}, 1, 0, {1920, 1080});
     EXPECT_EQ(large.max_offset(), cv::Point2d(6080, 4920));
     EXPECT_EQ(large.scrolled_to({-5, 1e9}).offset(), cv::Point2d(0, 4920));
-    const VisibleRegion expected = visible_region({8000, 6000}, {1920, 1080}, 100, 50);
-    const VisibleRegion region = large.scrolled_to({100, 50}).visible_region();
-    EXPECT_EQ(region.source, expected.source);
-    EXPECT_EQ(cv::Rect(region.x, region.y, region.width, region.height),
-              cv::Rect(expected.x, expected.y, expected.width, expected.height));
+    const auto fields = [](const VisibleRegion& r) { return std::tuple(r.source, r.x, r.y, r.width, r.height); };
+    EXPECT_EQ(fields(large.scrolled_to({100, 50}).visible_region()),
+              fields(visible_region({8000, 6000}, {1920, 1080}, 100, 50)));
     // Narrower than the viewport: centred, the odd pixel to the right, and
     // not scrollable that way; a quarter turn at 1/4 swaps the sides.
     const ViewTransform small({801, 600}, 0.25, 90, {400, 100}, {30, 30});
@@ -186,9 +185,6 @@ TEST(ViewRenderer, DegreeAnyComposesTheTurnedImageOnTheBackground)
     };
     expect_colours(0, {{{30, 40}, red}, {{69, 40}, green}, {{30, 59}, blue}, {{69, 59}, white},
                        {{29, 40}, back}, {{70, 59}, back}, {{50, 60}, back}});
-    // A quarter turn clockwise: 20 wide, 40 high, red at the top-right.
-    expect_colours(90, {{{55, 35}, red}, {{45, 35}, blue}, {{55, 65}, green}, {{45, 65}, white},
-                        {{39, 50}, back}, {{60, 50}, back}});
     // 30 degrees clockwise: a 45 x 37 bounding box at (27, 31); each
     // quadrant's middle turned about the centre (49.5, 49.5) by hand; the
     // box's corners lie outside the turned image.
