@@ -213,14 +213,11 @@ TEST_F(ImageViewerTest, PopupOpensAtThePressOrTheKeyboardPosition)
 TEST_F(ImageViewerTest, PopupMarksTheZoomRotationAndGuideLinesInForce)
 {
     ScriptedInteractionScope scope;
-    auto popup = [&] {
+    // Opens the menu and expects exactly @p marked checked among the items here.
+    auto expect_marked = [&](std::vector<int> marked) {
         wxContextMenuEvent request(wxEVT_CONTEXT_MENU, viewer->GetId(), viewer->ClientToScreen(wxPoint(5, 5)));
         request.SetEventObject(viewer);
         viewer->GetEventHandler()->ProcessEvent(request);
-    };
-    // Opens the menu and expects exactly @p marked checked among the items here.
-    auto expect_marked = [&](std::vector<int> marked) {
-        popup();
         for (int id : {ImageForm::ID_ZOOM_FIT_PAGE, ImageForm::ID_ZOOM_NONE, ImageForm::ID_ROTATION_NONE,
                        ImageForm::ID_ROTATION_CW90, ImageForm::ID_MIDDLE_LINES, ImageForm::ID_FOLLOWING_LINES})
             EXPECT_EQ(viewer->ui_poup_menu->IsChecked(id), std::count(marked.begin(), marked.end(), id) == 1)
@@ -234,11 +231,7 @@ TEST_F(ImageViewerTest, PopupMarksTheZoomRotationAndGuideLinesInForce)
     viewer->set_middle_line_enabled(true);
     expect_marked({ImageForm::ID_ZOOM_NONE, ImageForm::ID_ROTATION_CW90, ImageForm::ID_MIDDLE_LINES});
 
-    // Unchecking the item, as the menu does before its command, hides the lines.
-    wxCommandEvent uncheck(wxEVT_MENU, ImageForm::ID_MIDDLE_LINES);
-    uncheck.SetInt(0);
-    uncheck.SetEventObject(viewer);
-    viewer->GetEventHandler()->ProcessEvent(uncheck);
+    menu(ImageForm::ID_MIDDLE_LINES); // the item's command, with the item unchecked, hides the lines
     EXPECT_FALSE(viewer->middle_line_enabled());
     expect_marked({ImageForm::ID_ZOOM_NONE, ImageForm::ID_ROTATION_CW90});
 }
@@ -463,20 +456,17 @@ TEST_F(ImageViewerTest, PopupZoomItemsZoomAboutWhereTheMenuWasOpened)
     viewer->ui_scroll_bar_horizontal->SetThumbPosition(200);
     viewer->ui_scroll_bar_vertical->SetThumbPosition(200);
     viewer->draw_image();
-    // Right-pressed at control (100, 60): source pixel (300, 260).
-    wxMouseEvent press(wxEVT_RIGHT_DOWN);
+    wxMouseEvent press(wxEVT_RIGHT_DOWN); // at control (100, 60): source pixel (300, 260)
     press.SetPosition(wxPoint(100, 60));
     viewer->on_mouse_right_down(press);
-    menu(ImageForm::ID_ZOOM_IN);
-    EXPECT_EQ(viewer->zoom_mode(), ZoomMode::ZoomAny);
-    EXPECT_NEAR(viewer->zoom_rate(), 1.1892, 1e-4);
-    EXPECT_EQ(pixel(picture(), 100, 60), wxColour(44, 4, 48));
-    menu(ImageForm::ID_ZOOM_OUT);
-    menu(ImageForm::ID_ZOOM_OUT);
-    EXPECT_NEAR(viewer->zoom_rate(), 0.8409, 1e-4);
-    menu(ImageForm::ID_ZOOM_ACTUAL_SIZE);
-    EXPECT_DOUBLE_EQ(viewer->zoom_rate(), 1.0);
-    EXPECT_EQ(pixel(picture(), 100, 60), wxColour(44, 4, 48));
+    for (const auto& [id, rate] : {std::pair(ImageForm::ID_ZOOM_IN, 1.1892), std::pair(ImageForm::ID_ZOOM_OUT, 1.0),
+                                   std::pair(ImageForm::ID_ZOOM_OUT, 0.8409),
+                                   std::pair(ImageForm::ID_ZOOM_ACTUAL_SIZE, 1.0)}) {
+        menu(id);
+        EXPECT_EQ(viewer->zoom_mode(), ZoomMode::ZoomAny);
+        EXPECT_NEAR(viewer->zoom_rate(), rate, 1e-4);
+        EXPECT_EQ(pixel(picture(), 100, 60), wxColour(44, 4, 48)) << "the pressed pixel stays under the press";
+    }
 
     ASSERT_TRUE(i18n::set_language("en"));
     EXPECT_EQ(viewer->ui_poup_menu->GetLabelText(ImageForm::ID_ZOOM_IN), "Zoom in");
