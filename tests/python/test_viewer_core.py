@@ -219,23 +219,16 @@ def test_own_source_shown_in_place_can_be_written_through_neither_array(viewer, 
     set_surface(viewer, 400, 400)
     image = quadrants(300, 500)
     viewer.zoom_mode = ZoomMode.NoZoom
-    for value in (write_png(tmp_path / "own.png", image), image[:, :, 0].copy()):
-        viewer.source_image = value
-        source, shown = viewer.source_image, viewer.image_being_shown
-        assert np.shares_memory(source, shown)
-        viewer.set_selection_rect(wx.Rect(0, 0, 10, 10))
-        for array in (source, shown, viewer.get_sub_image_to_draw()[0], viewer.get_selection_image()):
-            with pytest.raises(ValueError):
-                array[0, 0] = (1, 2, 3)
-        viewer.rotation = Rotation.Double90
-        assert not np.shares_memory(viewer.source_image, viewer.image_being_shown)
-        viewer.rotation = Rotation.NoRotation
-        np.testing.assert_array_equal(viewer.image_being_shown, source)
-
+    viewer.source_image = write_png(tmp_path / "own.png", image)
+    assert np.shares_memory(viewer.source_image, viewer.image_being_shown)
+    viewer.set_selection_rect(wx.Rect(0, 0, 10, 10))
+    for array in (viewer.source_image, viewer.image_being_shown, viewer.get_sub_image_to_draw()[0],
+                  viewer.get_selection_image()):
+        with pytest.raises(ValueError):
+            array[0, 0] = (1, 2, 3)
     # A caller's array is copied, and the copy is the viewer's to hand out writable.
     viewer.source_image = image
-    assert viewer.source_image is image
-    assert not np.shares_memory(image, viewer.image_being_shown)
+    assert viewer.source_image is image and not np.shares_memory(image, viewer.image_being_shown)
     assert viewer.image_being_shown.flags.writeable
 
 
@@ -386,37 +379,15 @@ def test_fitting_and_init_buffer(app, viewer):
     assert pump_until(app, lambda: painted)
 
 
-def test_zoom_rate_is_a_free_zoom_that_refuses_rates_out_of_range(viewer):
-    set_surface(viewer, 400, 400)
+def test_zoom_rate_and_rotation_degree_refuse_values_out_of_range_with_a_value_error(viewer):
     viewer.source_image = solid(600, 800, GREEN)
-    assert viewer.zoom_rate == 0.5
-    viewer.zoom_rate = 0.25
-    assert viewer.zoom_mode is ZoomMode.ZoomAny and viewer.image_being_shown.shape == (150, 200, 3)
-    viewer.rotation = Rotation.ClockWise90  # used to be refused under ZoomAny
-    assert viewer.image_being_shown.shape == (200, 150, 3)
-    with pytest.raises(ValueError, match="^Unsupported Zoom Rate: 0.001$"):
-        viewer.zoom_rate = 0.001
-    assert viewer.zoom_rate == 0.25 and viewer.zoom_mode is ZoomMode.ZoomAny
-
-
-def test_degree_any_shows_the_bounding_box_of_the_turn(viewer):
-    set_surface(viewer, 400, 400)
-    viewer.zoom_mode = ZoomMode.NoZoom
-    image = quadrants(100, 200)
-    viewer.source_image = image
-    viewer.rotation = Rotation.DegreeAny  # 0 degrees: unturned, as before
-    assert viewer.rotation_degree == 0 and (viewer.image_being_shown == image).all()
-
-    viewer.rotation_degree = 30
-    assert viewer.rotation is Rotation.DegreeAny and viewer.image_being_shown.shape == (187, 223, 3)
-    rect = viewer.image_rect
-    picture = pixels(viewer.buffer.ConvertToImage())
-    assert (picture[rect.y:rect.bottom + 1, rect.x:rect.right + 1] == viewer.image_being_shown).all()
-    viewer.selection_rect = wx.Rect(0, 0, 223, 187)
-    assert (viewer.get_selection_image() == viewer.image_being_shown).all()
-    with pytest.raises(ValueError, match="^Unsupported Rotation Degree: nan$"):
-        viewer.rotation_degree = float("nan")
-    assert viewer.rotation is Rotation.DegreeAny and viewer.rotation_degree == 30
+    viewer.zoom_rate, viewer.rotation_degree = 0.25, 30
+    assert (viewer.zoom_mode, viewer.rotation) == (ZoomMode.ZoomAny, Rotation.DegreeAny)
+    for name, value, text in [("zoom_rate", 0.001, "Zoom Rate: 0.001"), ("rotation_degree", float("nan"),
+                                                                            "Rotation Degree: nan")]:
+        with pytest.raises(ValueError, match=f"^Unsupported {text}$"):
+            setattr(viewer, name, value)
+    assert (viewer.zoom_rate, viewer.rotation_degree) == (0.25, 30)
 
 
 def test_destroyed_viewer_raises_runtime_error(app, host):
@@ -457,78 +428,52 @@ def show_numbered(viewer):
     return viewer.source_image
 
 
-def test_source_mappings_agree_with_the_pixels_shown_and_the_pointer(viewer):
-    source = show_numbered(viewer)
-    viewer.rotation = Rotation.CounterClockWise90
-    viewer.zoom_rate = 3
-    viewer.ui_scroll_bar_horizontal.SetThumbPosition(100)
-    viewer.draw_image()
-    shown = viewer.image_being_shown
-    for x, y in [(0.5, 0.5), (123.5, 77.5), (299.5, 199.5)]:
-        column, row = viewer.source_to_display(x, y)
-        assert viewer.display_to_source(column, row) == pytest.approx((x, y), abs=1e-9)
-        assert (shown[int(row), int(column)] == source[int(y), int(x)]).all(), (x, y)
-
-    mouse(viewer, wx.wxEVT_MOTION, 150, 120)
-    column, row = viewer.get_mouse_image_position()
-    x, y = viewer.display_to_source(column + 0.5, row + 0.5)
-    assert viewer.get_mouse_source_position() == (int(x), int(y))
-    assert tuple(shown[row, column]) == tuple(source[int(y), int(x)])
+def saved(interaction, tmp_path, save):
+    """Runs save with the file dialog answering a new PNG, and returns the pixels written."""
+    path = tmp_path / "part.png"
+    interaction.paths = [str(path)]
+    save()
+    return pixels(wx.Image(str(path)))
 
 
-def test_selection_at_the_source_resolution(viewer, interaction, tmp_path):
+def test_source_mappings_and_selections_at_the_source_resolution_or_a_large_free_zoom(viewer, interaction, tmp_path):
     source = show_numbered(viewer)
     assert viewer.get_selection_source_rect() is None and viewer.get_selection_image(source=True) is None
-
     viewer.zoom_mode = ZoomMode.NoZoom
     viewer.rotation = Rotation.ClockWise90
+    assert viewer.display_to_source(*viewer.source_to_display(123.5, 77.5)) == pytest.approx((123.5, 77.5), abs=1e-9)
+    mouse(viewer, wx.wxEVT_MOTION, 150, 120)
+    assert viewer.get_mouse_source_position() == (70, 149)  # displayed (50, 70) of the 200x300 turned image
+
     viewer.selection_rect = wx.Rect(10, 20, 30, 40)
     # Displayed columns 10-39 are source rows 189-160, displayed rows 20-59 source columns 20-59.
     assert viewer.get_selection_source_rect() == [20, 160, 40, 30]
-    part = viewer.get_selection_image(source=True)
-    assert (part == source[160:190, 20:60]).all()
-    assert (np.rot90(part, k=-1) == viewer.get_selection_image()).all()
-
-    viewer.zoom_mode = ZoomMode.FitPage  # 4/3: three displayed rows cover 2.25 source columns
-    viewer.selection_rect = wx.Rect(0, 0, 300, 3)
-    assert viewer.get_selection_source_rect() == [0, 0, 3, 200]
+    assert (viewer.get_selection_image(source=True) == source[160:190, 20:60]).all()
 
     # Saved at the source's resolution, in its own orientation.
     viewer.rotation = Rotation.NoRotation
     viewer.zoom_rate = 0.5
     viewer.selection_rect = wx.Rect(10, 5, 40, 20)
-    path = tmp_path / "part.png"
-    interaction.paths = [str(path)]
     if isinstance(viewer, tesk_vumo.Image):  # its menu's item
         item = viewer.ui_poup_menu.FindItem("按原图分辨率保存选区...")
-        assert item != wx.NOT_FOUND
-        viewer.GetEventHandler().ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, item))
+        save = lambda: viewer.GetEventHandler().ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, item))
     else:
-        viewer.save_source_selection()
-    assert (pixels(wx.Image(str(path))) == source[10:50, 20:100]).all()
+        save = viewer.save_source_selection
+    assert (saved(interaction, tmp_path, save) == source[10:50, 20:100]).all()
 
-
-def test_a_large_free_zoom_is_shown_and_its_selection_read_without_the_whole_displayed_image(viewer, interaction,
-                                                                                             tmp_path):
-    source = show_numbered(viewer)
+    # A large free zoom is never made whole; its selection is read and saved for itself.
     viewer.zoom_rate = 64
     limit = tesk_vumo.max_image_pixels()
     tesk_vumo.set_max_image_pixels(1_000_000)
     try:
         with pytest.raises(ValueError, match="^Cannot make a 19200x12800 displayed image: more than 1000000 pixels$"):
             viewer.image_being_shown
-        # The selection is made for itself, and saved likewise.
         column, row = viewer.source_to_display(150, 100)  # the corner of source pixel (150, 100)
         viewer.selection_rect = wx.Rect(int(column) - 64, int(row), 128, 64)
         part = viewer.get_selection_image()
         assert part.shape == (64, 128, 3)
         assert (part[:, :64] == source[100, 149]).all() and (part[:, 64:] == source[100, 150]).all()
-        path = tmp_path / "part.png"
-        interaction.paths = [str(path)]
-        if isinstance(viewer, tesk_vumo.Image):
-            viewer.on_save_current_view(None)
-        else:
-            viewer.on_save_image(None)
-        assert (pixels(wx.Image(str(path))) == part).all()
+        save = viewer.on_save_current_view if isinstance(viewer, tesk_vumo.Image) else viewer.on_save_image
+        assert (saved(interaction, tmp_path, lambda: save(None)) == part).all()
     finally:
         tesk_vumo.set_max_image_pixels(limit)

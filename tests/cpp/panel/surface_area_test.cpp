@@ -6,7 +6,6 @@
 #include "scripted_interaction.h"
 
 #include "tesk_vumo/common/errors.h"
-#include "tesk_vumo/common/view_geometry.h"
 #include "tesk_vumo/viewer/image.h"
 
 namespace tesk_vumo::testing {
@@ -37,30 +36,28 @@ TEST_F(SurfaceAreaTest, AnImageSetWhileTheSurfaceHasNoAreaIsShownWhenItGetsOne)
     // Viewers hidden and folded to nothing, as in a collapsed pane.
     auto* panel = new ImagePanel(frame);
     auto* image = new Image(frame);
-    for (wxWindow* viewer : {static_cast<wxWindow*>(panel), static_cast<wxWindow*>(image)}) {
+    const auto fold_and_set = [&](auto* viewer) {
         viewer->Hide();
         viewer->SetSize(0, 0);
-    }
-    pump();
-    ASSERT_LE(panel->ui_image->GetClientSize().y, 0);
-    EXPECT_NO_THROW(panel->set_source_image(solid(60, 40, {255, 0, 0})));
-    EXPECT_NO_THROW(image->set_source_image(solid(60, 40, {255, 0, 0})));
-    EXPECT_EQ(panel->source_image().size(), cv::Size(60, 40));
-    EXPECT_TRUE(panel->image_being_shown().empty()) << "no picture of an earlier image stands for it";
-
-    panel->SetSize(0, 0, 400, 300);
-    panel->Show();
-    ASSERT_TRUE(wait_until([&] { return panel->ui_image->GetSize().y > 0; }));
-    image->SetSize(400, 0, 400, 300);
-    image->Show();
-    pump();
-    auto expect_all_red = [](const auto* viewer) {
+        pump();
+        ASSERT_LE(viewer->ui_image->GetClientSize().y, 0);
+        EXPECT_NO_THROW(viewer->set_source_image(solid(60, 40, {255, 0, 0})));
+        EXPECT_EQ(viewer->source_image().size(), cv::Size(60, 40));
+        EXPECT_TRUE(viewer->image_being_shown().empty()) << "no picture of an earlier image stands for it";
+    };
+    const auto unfold = [&](auto* viewer, int x) {
+        viewer->SetSize(x, 0, 400, 300);
+        viewer->Show();
+        ASSERT_TRUE(wait_until([&] { return viewer->ui_image->GetSize().y > 0; }));
+        pump();
         ASSERT_FALSE(viewer->image_being_shown().empty());
         EXPECT_EQ(red_pixels(viewer), viewer->image_rect().width * viewer->image_rect().height);
         EXPECT_GT(viewer->image_rect().width, 100);
     };
-    expect_all_red(panel);
-    expect_all_red(image);
+    fold_and_set(panel);
+    fold_and_set(image);
+    unfold(panel, 0);
+    unfold(image, 400);
 }
 
 class ThinImageTest : public PanelTest
@@ -70,39 +67,27 @@ class ThinImageTest : public PanelTest
 TEST_F(ThinImageTest, ThinImagesShowInEveryFitModeAndRotationOrAreRefusedWithoutDisagreement)
 {
     ASSERT_NO_FATAL_FAILURE(set_surface(286, 167));
-    const cv::Size surface(286, 167);
     int refused = 0;
-    for (const cv::Size thin : {cv::Size(1, 5000), cv::Size(5000, 1), cv::Size(5, 1200)}) {
-        for (const ZoomMode mode : {ZoomMode::FitPage, ZoomMode::FitWidth, ZoomMode::FitHeight}) {
+    for (const cv::Size thin : {cv::Size(1, 5000), cv::Size(5000, 1), cv::Size(5, 1200)})
+        for (const ZoomMode mode : {ZoomMode::FitPage, ZoomMode::FitWidth, ZoomMode::FitHeight})
             for (const Rotation rotation : {Rotation::NoRotation, Rotation::ClockWise90, Rotation::Double90,
                                             Rotation::CounterClockWise90}) {
-                SCOPED_TRACE(std::to_string(thin.width) + "x" + std::to_string(thin.height) + " " + name(mode)
-                             + " " + name(rotation));
+                SCOPED_TRACE(::testing::Message() << thin << " " << name(mode) << " " << name(rotation));
                 panel->set_zoom_mode(ZoomMode::NoZoom);
                 panel->set_source_image(solid(thin.width, thin.height, {255, 0, 0}));
                 panel->set_rotation(rotation);
                 const cv::Size unzoomed = panel->image_being_shown().size();
-                cv::Size expected;
                 try {
-                    expected = geometry::fitted_size(mode, geometry::rotated_size(thin, rotation), surface);
-                } catch (const ValueError&) {
-                    // Only an enlargement to hundreds of megabytes is refused.
-                }
-                if (expected.empty()) {
-                    EXPECT_THROW(panel->set_zoom_mode(mode), ValueError);
+                    panel->set_zoom_mode(mode);
+                    EXPECT_GT(red_pixels(panel), 0) << "the sliver is on screen";
+                } catch (const ValueError&) { // only an enlargement to hundreds of megabytes
                     EXPECT_EQ(panel->zoom_mode(), ZoomMode::NoZoom) << "the refused mode is taken back";
                     EXPECT_EQ(panel->ui_zoom_mode->GetSelection(), static_cast<int>(ZoomMode::NoZoom));
                     EXPECT_EQ(panel->image_being_shown().size(), unzoomed);
                     ++refused;
-                } else {
-                    panel->set_zoom_mode(mode);
-                    EXPECT_EQ(panel->image_being_shown().size(), expected);
-                    EXPECT_GT(red_pixels(panel), 0) << "the sliver is on screen";
                 }
                 expect_buffer_follows_the_surface(panel);
             }
-        }
-    }
     EXPECT_EQ(refused, 8) << "only 1x5000 and 5000x1, when the mode stretches their long side";
 
     // Through the load command a refused image is reported, and nothing changes.
