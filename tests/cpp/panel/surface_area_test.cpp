@@ -33,10 +33,8 @@ class SurfaceAreaTest : public FrameTest
 
 TEST_F(SurfaceAreaTest, AnImageSetWhileTheSurfaceHasNoAreaIsShownWhenItGetsOne)
 {
-    // Viewers hidden and folded to nothing, as in a collapsed pane.
-    auto* panel = new ImagePanel(frame);
-    auto* image = new Image(frame);
-    const auto fold_and_set = [&](auto* viewer) {
+    // Each viewer hidden and folded to nothing, as in a collapsed pane.
+    const auto set_while_folded = [&](auto* viewer) {
         viewer->Hide();
         viewer->SetSize(0, 0);
         pump();
@@ -44,9 +42,8 @@ TEST_F(SurfaceAreaTest, AnImageSetWhileTheSurfaceHasNoAreaIsShownWhenItGetsOne)
         EXPECT_NO_THROW(viewer->set_source_image(solid(60, 40, {255, 0, 0})));
         EXPECT_EQ(viewer->source_image().size(), cv::Size(60, 40));
         EXPECT_TRUE(viewer->image_being_shown().empty()) << "no picture of an earlier image stands for it";
-    };
-    const auto unfold = [&](auto* viewer, int x) {
-        viewer->SetSize(x, 0, 400, 300);
+
+        viewer->SetSize(400, 300);
         viewer->Show();
         ASSERT_TRUE(wait_until([&] { return viewer->ui_image->GetSize().y > 0; }));
         pump();
@@ -54,10 +51,8 @@ TEST_F(SurfaceAreaTest, AnImageSetWhileTheSurfaceHasNoAreaIsShownWhenItGetsOne)
         EXPECT_EQ(red_pixels(viewer), viewer->image_rect().width * viewer->image_rect().height);
         EXPECT_GT(viewer->image_rect().width, 100);
     };
-    fold_and_set(panel);
-    fold_and_set(image);
-    unfold(panel, 0);
-    unfold(image, 400);
+    set_while_folded(new ImagePanel(frame));
+    set_while_folded(new Image(frame));
 }
 
 class ThinImageTest : public PanelTest
@@ -114,11 +109,10 @@ TEST_F(ThinImageTest, AResizeWhoseFittingIsRefusedKeepsThePictureInABufferOfTheN
     ASSERT_NO_FATAL_FAILURE(set_surface(286, 167));
     panel->set_zoom_mode(ZoomMode::FitWidth);
     panel->set_source_image(solid(40, 4000, {255, 0, 0}));
-    const cv::Size narrow = panel->image_being_shown().size();
-    ASSERT_EQ(narrow, cv::Size(286, 28600));
+    ASSERT_EQ(panel->image_being_shown().size(), cv::Size(286, 28600));
 
     ASSERT_NO_FATAL_FAILURE(resize_surface(1200, 167));
-    EXPECT_EQ(panel->image_being_shown().size(), narrow) << "the picture stays";
+    EXPECT_EQ(panel->image_being_shown().size(), cv::Size(286, 28600)) << "the picture stays";
     expect_buffer_follows_the_surface(panel);
     EXPECT_GT(red_pixels(panel), 0) << "and is drawn into the new buffer";
     EXPECT_EQ(panel->zoom_mode(), ZoomMode::FitWidth);
