@@ -11,13 +11,11 @@
 namespace tesk_vumo::testing {
 namespace {
 
-const wxColour red(255, 0, 0);
-
 /// Pixels of the buffer inside the last drawn image rectangle that are red.
 template <class Viewer>
 int red_pixels(const Viewer* viewer)
 {
-    return count_near(viewer->buffer().ConvertToImage(), viewer->image_rect(), red, 0);
+    return count_near(viewer->buffer().ConvertToImage(), viewer->image_rect(), wxColour(255, 0, 0), 0);
 }
 
 template <class Viewer>
@@ -47,7 +45,6 @@ TEST_F(SurfaceAreaTest, AnImageSetWhileTheSurfaceHasNoAreaIsShownWhenItGetsOne)
         viewer->Show();
         ASSERT_TRUE(wait_until([&] { return viewer->ui_image->GetSize().y > 0; }));
         pump();
-        ASSERT_FALSE(viewer->image_being_shown().empty());
         EXPECT_EQ(red_pixels(viewer), viewer->image_rect().width * viewer->image_rect().height);
         EXPECT_GT(viewer->image_rect().width, 100);
     };
