@@ -156,11 +156,15 @@ TEST(ViewRenderer, DegreeAnyComposesTheTurnedImageOnTheBackground)
     // 30 degrees clockwise: a 45 x 37 bounding box at (27, 31); each quadrant's middle turned
     // about the centre (49.5, 49.5) by hand; the box's corners lie outside the turned image.
     // (0 and 90 degrees are the quarter turns below.)
-    const cv::Mat& picture = scene.render(ViewTransform(source.size(), 1, 30, {100, 100}), back);
+    const ViewTransform view(source.size(), 1, 30, {100, 100});
+    const cv::Mat& picture = scene.render(view, back);
     ASSERT_EQ(picture.size(), cv::Size(100, 100));
     for (const auto& [at, colour] : {std::pair(cv::Point(43, 40), red), {{60, 50}, green}, {{38, 48}, blue},
                                      {{55, 58}, white}, {{27, 31}, back}, {{71, 67}, back}, {{5, 5}, back}})
         EXPECT_EQ(picture.at<cv::Vec3b>(at), colour) << "at " << at;
+    // The whole displayed image, made on demand, is the bounding box alone.
+    const cv::Mat whole = displayed_image(scene.pyramid, view, back, 45 * 37); // the limit is just enough
+    EXPECT_EQ(cv::norm(whole, picture(cv::Rect(27, 31, 45, 37)), cv::NORM_INF), 0);
 }
 
 TEST(ViewRenderer, QuarterTurnsShowTheImageTurnedAndScaled)
