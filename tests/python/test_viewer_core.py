@@ -449,6 +449,9 @@ def test_source_mappings_and_selections_at_the_source_resolution_or_a_large_free
     # Displayed columns 10-39 are source rows 189-160, displayed rows 20-59 source columns 20-59.
     assert viewer.get_selection_source_rect() == [20, 160, 40, 30]
     assert (viewer.get_selection_image(source=True) == source[160:190, 20:60]).all()
+    viewer.zoom_mode = ZoomMode.FitPage  # three displayed rows cover 2.25 source columns: all three count
+    viewer.selection_rect = wx.Rect(0, 0, 300, 3)
+    assert viewer.get_selection_source_rect() == [0, 0, 3, 200]
 
     # Saved at the source's resolution, in its own orientation.
     viewer.rotation = Rotation.NoRotation
