@@ -208,6 +208,13 @@ TEST_F(ImageViewerTest, PopupOpensAtThePressOrTheKeyboardPosition)
     ASSERT_EQ(scope.script->popups.size(), 2u);
     EXPECT_EQ(scope.script->popups[1].position, wxPoint(12, 34));
     EXPECT_FALSE(viewer->popup_menu_position());
+
+    // A request that carries no position (the menu key) opens at the pointer.
+    wxContextMenuEvent without_position(wxEVT_CONTEXT_MENU, viewer->GetId(), wxDefaultPosition);
+    without_position.SetEventObject(viewer);
+    viewer->GetEventHandler()->ProcessEvent(without_position);
+    ASSERT_EQ(scope.script->popups.size(), 3u);
+    EXPECT_EQ(scope.script->popups[2].position, viewer->ScreenToClient(wxGetMousePosition()));
 }
 
 TEST_F(ImageViewerTest, PopupMarksTheZoomRotationAndGuideLinesInForce)
