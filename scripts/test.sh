@@ -12,7 +12,9 @@ TESK_VUMO_BUILD_DIR=$asan_dir bash scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DT
   -DTESK_VUMO_BUILD_PYTHON=OFF -DTESK_VUMO_BUILD_DEMO=OFF
 
 # One display per run: the GUI tests run one after another, never in parallel.
+# Without -noreset the server resets whenever its last client leaves, and a
+# test process that connects during the reset cannot open the display.
 status=0
-xvfb-run -a -s '-screen 0 1600x1200x24' ctest --test-dir "$build_dir" --output-on-failure || status=1
-xvfb-run -a -s '-screen 0 1600x1200x24' bash tests/sanitizer/run.sh "$asan_dir" || status=1
+xvfb-run -a -s '-noreset -screen 0 1600x1200x24' ctest --test-dir "$build_dir" --output-on-failure || status=1
+xvfb-run -a -s '-noreset -screen 0 1600x1200x24' bash tests/sanitizer/run.sh "$asan_dir" || status=1
 exit $status
