@@ -192,7 +192,8 @@ void bind_viewer_core(WxClass<T, Base>& cls)
             const auto rect = viewer.get_selection_rect();
             return py::list(py::make_tuple(rect[0], rect[1], rect[2], rect[3]));
         },
-        "The selection as [x, y, width, height] with width and height made non-negative.");
+        "The pixels the selection covers as [x, y, width, height], width and height non-negative: "
+        "a negative width or height counts back from the anchor, which stays included.");
     cls.def(
         "set_selection_rect",
         [](T& viewer, const wxRect& rect) { viewer.set_selection_rect({rect.x, rect.y, rect.width, rect.height}); },
@@ -218,8 +219,9 @@ void bind_viewer_core(WxClass<T, Base>& cls)
             return slice(shown_array(viewer), *region);
         },
         "The displayed pixels under the selection, cut at the image's edges: a view of "
-        "image_being_shown's memory (possibly with no columns or rows), or None when there is no "
-        "selection or its size is 0 x 0; under ZoomAny or a free angle, an array of their own, made "
+        "image_being_shown's memory (with no columns or rows when it lies wholly outside the "
+        "image), or None when there is no selection or it covers no pixel (a width or height of "
+        "0); under ZoomAny or a free angle, an array of their own, made "
         "for the selection alone. With source=True, a copy of the source's own pixels under "
         "it (see get_selection_source_rect), in the source's orientation and resolution.",
         "source"_a = false);
@@ -253,7 +255,7 @@ void bind_viewer_core(WxClass<T, Base>& cls)
             return py::list(py::make_tuple((*rect)[0], (*rect)[1], (*rect)[2], (*rect)[3]));
         },
         "The source pixels the selection covers, [x, y, width, height], cut at the source's edges; "
-        "None without a selection (or one of size 0 x 0).");
+        "None without a selection (or one that covers no pixel).");
     cls.def(
         "save_source_selection", [](T& viewer) { viewer.save_source_selection(); },
         "Asks for a file name (see set_user_interaction) and writes the source's pixels under the "

@@ -291,13 +291,13 @@ def test_drag_selections(viewer):
     np.testing.assert_array_equal(selected, shown[10:13, 10:15])
 
     drag(viewer, (10, 10), (6, 10))
-    assert viewer.ui_width.GetValue() == "-3"
-    assert viewer.get_selection_rect() == [7, 10, 3, 1]
-    assert viewer.get_selection_image().shape == (1, 3, 3)
+    assert viewer.ui_width.GetValue() == "-5"
+    assert viewer.get_selection_rect() == [6, 10, 5, 1]
+    np.testing.assert_array_equal(viewer.get_selection_image(), shown[10:11, 6:11])
 
     drag(viewer, (10, 10), (9, 10))
-    assert viewer.get_selection_rect() == [10, 10, 0, 1]
-    assert viewer.get_selection_image().shape == (1, 0, 3)
+    assert viewer.get_selection_rect() == [9, 10, 2, 1]
+    assert viewer.get_selection_image().shape == (1, 2, 3)
 
     mouse(viewer, wx.wxEVT_LEFT_DOWN, viewer.image_rect.x + 20, viewer.image_rect.y + 20)
     assert viewer.selection_rect == wx.Rect(20, 20, 0, 0)

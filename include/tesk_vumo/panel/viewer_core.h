@@ -202,8 +202,8 @@ public:
     /// read-outs keep their text.
     void set_selection_rect(const std::array<int, 4>& rect);
     /// Columns and rows of image_being_shown() under the normalised selection,
-    /// cut at the image's edges; nullopt when there is no selection or its
-    /// size is (0, 0).
+    /// cut at the image's edges; nullopt when there is no selection or it
+    /// covers no pixel (a width or height of 0).
     std::optional<cv::Rect> selection_image_region() const;
     /// The pixels of that region, sharing memory with image_being_shown()
     /// (an empty Mat for a region of zero width or height); nullopt as above.
@@ -213,11 +213,10 @@ public:
     /// The displayed pixels of @p region (within the displayed image), made
     /// alone in a free view as above.
     cv::Mat displayed_part(const cv::Rect& region) const;
-    /// What a save of the view writes from: the displayed image and the
-    /// selection in it, or in a free view with a selection only the selected
-    /// part (and a selection covering it), so that a large zoom can be saved
-    /// in part without making the whole displayed image.
-    std::pair<cv::Mat, wxRect> view_to_save() const;
+    /// What a save of the view writes: the pixels get_selection_image()
+    /// gives (empty when the selection lies wholly outside the image), or the
+    /// whole displayed image without a selection.
+    cv::Mat view_to_save() const;
 
     // ---- source pixels
     /// A point of the displayed image (continuous: pixel (c, r) covers
@@ -230,8 +229,8 @@ public:
     wxPoint get_mouse_source_position() const;
     /// The source pixels the selection covers, [x, y, w, h]: the bounding
     /// box of its corners mapped to the source, widened to whole pixels and
-    /// cut at the source's edges; nullopt when there is no selection or its
-    /// size is (0, 0), or nothing is shown.
+    /// cut at the source's edges; nullopt when there is no selection or it
+    /// covers no pixel, or nothing is shown.
     std::optional<std::array<int, 4>> get_selection_source_rect() const;
     /// With @p source, the source's own pixels under that rectangle, in the
     /// source's orientation and resolution (sharing the source's memory);
