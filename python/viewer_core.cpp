@@ -107,6 +107,13 @@ void bind_viewer_core(WxClass<T, Base>& cls)
     cls.def_property_readonly(
         "selecting_enabled", [](const T& viewer) { return viewer.selecting_enabled(); },
         "Whether the user may drag selections (see enable_selecting).");
+    cls.def_property(
+        "pointer_navigation", [](const T& viewer) { return viewer.pointer_navigation(); },
+        [](T& viewer, bool on) { viewer.set_pointer_navigation(on); },
+        "Whether Ctrl+wheel zooms about the pointer and the middle button (or the left one with "
+        "Space held) drags the view. False at first: the wheel then scrolls whatever the modifier "
+        "keys, and a drag with any button moves the selection's corner. The keys (+, -, 0, arrows, "
+        "Page Up/Down, Home, End) zoom and scroll either way.");
     cls.def_python_value("user_data", "Any object of the caller's; the viewer never uses it. None at first.");
 
     cls.def_property_readonly(
@@ -265,7 +272,8 @@ void bind_viewer_core(WxClass<T, Base>& cls)
     cls.def_handler("on_paint", &T::on_paint, "Paint handler of ui_image: copies the buffer to the window.");
     cls.def_handler("on_scroll", &T::on_scroll, "Scroll-bar handler: redraws at the bars' new positions.");
     cls.def_handler("on_mouse_wheel", &T::on_mouse_wheel,
-            "Wheel over ui_image: scrolls the bar nearer to the pointer by 10 positions.");
+            "Wheel over ui_image: scrolls the bar nearer to the pointer by 10 positions (with "
+            "pointer_navigation, Ctrl+wheel zooms about the pointer instead).");
     cls.def_handler("on_mouse_wheel_scroll", &T::on_mouse_wheel_scroll,
             "Wheel over a scroll bar (the event's object): scrolls it by 1 position.");
     cls.def_handler("on_mouse_motion", &T::on_mouse_motion,

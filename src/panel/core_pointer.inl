@@ -113,7 +113,7 @@ void ViewerCore<Form>::on_start_dragging(wxMouseEvent& event)
 {
     update_mouse_position_in_panel(event);
     this->ui_image->SetFocus();
-    if (space_held_) {
+    if (space_held_ && pointer_navigation_) {
         on_pan_start(event);
         return;
     }

@@ -192,6 +192,15 @@ def test_scrolling_clamps_and_shows_the_scrolled_part(app, viewer):
     assert viewer.redraw_count == redraws + 1
     assert rgb(viewer.buffer, 50, 299) == (0, 255, 0) and rgb(viewer.buffer, 50, 300) == (255, 255, 0)
 
+    # Ctrl+wheel scrolls as the wheel does until the host switches pointer navigation on.
+    assert viewer.pointer_navigation is False
+    wheel.SetControlDown(True)
+    viewer.on_mouse_wheel(wheel)
+    assert horizontal.GetThumbPosition() == 380 and viewer.zoom_mode is ZoomMode.NoZoom
+    viewer.pointer_navigation = True
+    viewer.on_mouse_wheel(wheel)
+    assert viewer.zoom_mode is ZoomMode.ZoomAny and viewer.zoom_rate == pytest.approx(2 ** 0.25)
+
 
 def test_image_being_shown_outlives_refits_with_its_pixels(viewer):
     set_surface(viewer, 400, 400)

@@ -117,6 +117,15 @@ public:
     void enable_selecting(bool enable = true);
     void disable_selecting() { enable_selecting(false); }
 
+    // ---- pointer navigation switch
+    /// Whether Ctrl+wheel zooms about the pointer and the middle button (or
+    /// the left one with Space held) drags the view. Off at first: the wheel
+    /// then scrolls whatever the modifier keys, and every drag moves the
+    /// selection's corner. The keys zoom and scroll either way.
+    bool pointer_navigation() const { return pointer_navigation_; }
+    /// Switching off ends a drag of the view in progress.
+    void set_pointer_navigation(bool on);
+
     // ---- state read by hosts and tests
     /// The displayed image (source turned and scaled); empty before the first
     /// fitting. Under NoZoom without a turn, a source the viewer decoded or
@@ -254,10 +263,11 @@ public:
     /// Keys on the focused drawing surface: + and - zoom a step about the
     /// pointer, 0 shows 1:1; the arrows scroll a tenth of the view, Page
     /// Up and Page Down a view, Home and End to the start and the end;
-    /// Space held makes a left drag move the view.
+    /// with pointer_navigation(), Space held makes a left drag move the view.
     void on_key_down(wxKeyEvent& event);
     void on_key_up(wxKeyEvent& event);
-    /// The middle button (or the left one with Space held) drags the view.
+    /// With pointer_navigation(), the middle button (or the left one with
+    /// Space held) drags the view.
     void on_pan_start(wxMouseEvent& event);
     void on_pan_end(wxMouseEvent& event);
 
@@ -357,6 +367,7 @@ private:
     };
     std::optional<Pan> pan_;
     bool space_held_ = false;
+    bool pointer_navigation_ = false;
     wxBitmap buffer_;
     Fitted fitted_{wxDefaultSize, ZoomMode::FitPage, Rotation::NoRotation};
     wxRect image_rect_{0, 0, 0, 0};
