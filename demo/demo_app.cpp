@@ -45,8 +45,10 @@ public:
         simple->set_source_image(image);
         auto* panel = add_viewer("ImagePanel", new tesk_vumo::ImagePanel(viewers_, viewer_size));
         panel->enable_middle_lines();
+        panel->set_pointer_navigation(true);
         panel->set_source_image(image);
         auto* menu_viewer = add_viewer("Image (right-click for the menu)", new tesk_vumo::Image(viewers_, viewer_size));
+        menu_viewer->set_pointer_navigation(true);
         menu_viewer->set_source_image(image);
         menu_viewer->set_rotation(tesk_vumo::Rotation::ClockWise90);
 

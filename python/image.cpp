@@ -84,8 +84,8 @@ void declare_image(py::module_& m)
             "Menu item: asks for an image file (see set_user_interaction) and shows it; a file that "
             "cannot be read leaves the previous image and is reported in an error box.");
     cls.def_handler("on_save_current_view", &Image::on_save_current_view,
-            "Menu item: writes the displayed image, or the part under a selection dragged right and "
-            "down, in colour to a file chosen in a dialog; reports the outcome in a message box.");
+            "Menu item: writes the displayed image, or the pixels get_selection_image() gives for "
+            "a selection, in colour to a file chosen in a dialog; reports the outcome in a message box.");
     cls.def_handler("on_save_grayscale", &Image::on_save_grayscale,
             "Menu item: as on_save_current_view, as one gray channel.");
     cls.def_handler("on_save_source_selection", &Image::on_save_source_selection,

@@ -60,8 +60,8 @@ void declare_image_panel(py::module_& m)
             "decoded keeps the previous image and is reported with its cause in an error box. "
             "Cancelling changes nothing.");
     cls.def_handler("on_save_image", &ImagePanel::on_save_image,
-            "Asks for a file name and writes the displayed image, or its part under a selection "
-            "dragged right and down, asking before an existing file is replaced; reports the outcome in a message "
+            "Asks for a file name and writes the displayed image, or the pixels "
+            "get_selection_image() gives for a selection, asking before an existing file is replaced; reports the outcome in a message "
             "box. Does nothing while no image is displayed.");
     cls.def_handler("on_close_assist_bar", &ImagePanel::on_close_assist_bar,
             "Hides the docked assist bar and shows the floating ImagePanelAssist in its place.");

@@ -107,6 +107,13 @@ void bind_viewer_core(WxClass<T, Base>& cls)
     cls.def_property_readonly(
         "selecting_enabled", [](const T& viewer) { return viewer.selecting_enabled(); },
         "Whether the user may drag selections (see enable_selecting).");
+    cls.def_property(
+        "pointer_navigation", [](const T& viewer) { return viewer.pointer_navigation(); },
+        [](T& viewer, bool on) { viewer.set_pointer_navigation(on); },
+        "Whether Ctrl+wheel zooms about the pointer and the middle button (or the left one with "
+        "Space held) drags the view. False at first: the wheel then scrolls whatever the modifier "
+        "keys, and a drag with any button moves the selection's corner. The keys (+, -, 0, arrows, "
+        "Page Up/Down, Home, End) zoom and scroll either way.");
     cls.def_python_value("user_data", "Any object of the caller's; the viewer never uses it. None at first.");
 
     cls.def_property_readonly(
@@ -192,7 +199,8 @@ void bind_viewer_core(WxClass<T, Base>& cls)
             const auto rect = viewer.get_selection_rect();
             return py::list(py::make_tuple(rect[0], rect[1], rect[2], rect[3]));
         },
-        "The selection as [x, y, width, height] with width and height made non-negative.");
+        "The pixels the selection covers as [x, y, width, height], width and height non-negative: "
+        "a negative width or height counts back from the anchor, which stays included.");
     cls.def(
         "set_selection_rect",
         [](T& viewer, const wxRect& rect) { viewer.set_selection_rect({rect.x, rect.y, rect.width, rect.height}); },
@@ -218,8 +226,9 @@ void bind_viewer_core(WxClass<T, Base>& cls)
             return slice(shown_array(viewer), *region);
         },
         "The displayed pixels under the selection, cut at the image's edges: a view of "
-        "image_being_shown's memory (possibly with no columns or rows), or None when there is no "
-        "selection or its size is 0 x 0; under ZoomAny or a free angle, an array of their own, made "
+        "image_being_shown's memory (with no columns or rows when it lies wholly outside the "
+        "image), or None when there is no selection or it covers no pixel (a width or height of "
+        "0); under ZoomAny or a free angle, an array of their own, made "
         "for the selection alone. With source=True, a copy of the source's own pixels under "
         "it (see get_selection_source_rect), in the source's orientation and resolution.",
         "source"_a = false);
@@ -253,7 +262,7 @@ void bind_viewer_core(WxClass<T, Base>& cls)
             return py::list(py::make_tuple((*rect)[0], (*rect)[1], (*rect)[2], (*rect)[3]));
         },
         "The source pixels the selection covers, [x, y, width, height], cut at the source's edges; "
-        "None without a selection (or one of size 0 x 0).");
+        "None without a selection (or one that covers no pixel).");
     cls.def(
         "save_source_selection", [](T& viewer) { viewer.save_source_selection(); },
         "Asks for a file name (see set_user_interaction) and writes the source's pixels under the "
@@ -263,7 +272,8 @@ void bind_viewer_core(WxClass<T, Base>& cls)
     cls.def_handler("on_paint", &T::on_paint, "Paint handler of ui_image: copies the buffer to the window.");
     cls.def_handler("on_scroll", &T::on_scroll, "Scroll-bar handler: redraws at the bars' new positions.");
     cls.def_handler("on_mouse_wheel", &T::on_mouse_wheel,
-            "Wheel over ui_image: scrolls the bar nearer to the pointer by 10 positions.");
+            "Wheel over ui_image: scrolls the bar nearer to the pointer by 10 positions (with "
+            "pointer_navigation, Ctrl+wheel zooms about the pointer instead).");
     cls.def_handler("on_mouse_wheel_scroll", &T::on_mouse_wheel_scroll,
             "Wheel over a scroll bar (the event's object): scrolls it by 1 position.");
     cls.def_handler("on_mouse_motion", &T::on_mouse_motion,

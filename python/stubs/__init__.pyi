@@ -69,6 +69,7 @@ class _Viewer(wx.Panel):
     following_line_color: _Settable[wx.Colour, _ColourLike]
     @property
     def selecting_enabled(self) -> bool: ...
+    pointer_navigation: bool
     user_data: Any
     @property
     def image_being_shown(self) -> numpy.ndarray | None: ...

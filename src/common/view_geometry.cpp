@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include <opencv2/core.hpp>
 
@@ -157,34 +158,34 @@ int saturated(long long value)
     return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(),
                                                   std::numeric_limits<int>::max()));
 }
+
+// Signed count of the pixels from @p anchor to @p pointer, both included:
+// positive going right (down), negative going left (up).
+int drag_extent(int anchor, int pointer)
+{
+    const long long moved = static_cast<long long>(pointer) - anchor;
+    return saturated(moved >= 0 ? moved + 1 : moved - 1);
+}
+
+// A signed extent read back as the pixels it covers, the anchor included.
+std::pair<int, int> covered_span(int anchor, int extent)
+{
+    if (extent >= 0)
+        return {anchor, extent};
+    return {saturated(static_cast<long long>(anchor) + extent + 1), saturated(-static_cast<long long>(extent))};
+}
 } // namespace
 
 cv::Size drag_size(cv::Point anchor, cv::Point pointer)
 {
-    return {saturated(static_cast<long long>(pointer.x) - anchor.x + 1),
-            saturated(static_cast<long long>(pointer.y) - anchor.y + 1)};
+    return {drag_extent(anchor.x, pointer.x), drag_extent(anchor.y, pointer.y)};
 }
 
 std::array<int, 4> normalised_selection(int x, int y, int width, int height)
 {
-    const long long l = x, t = y, r = static_cast<long long>(x) + width - 1,
-                    b = static_cast<long long>(y) + height - 1;
-    std::array<int, 4> out{};
-    if (l > r) {
-        out[2] = saturated(l - r - 1);
-        out[0] = saturated(r + 1);
-    } else {
-        out[2] = saturated(r - l + 1);
-        out[0] = x;
-    }
-    if (t > b) {
-        out[3] = saturated(t - b - 1);
-        out[1] = saturated(b + 1);
-    } else {
-        out[3] = saturated(b - t + 1);
-        out[1] = y;
-    }
-    return out;
+    const auto [left, columns] = covered_span(x, width);
+    const auto [top, rows] = covered_span(y, height);
+    return {left, top, columns, rows};
 }
 
 cv::Rect clip_to_image(cv::Rect rect, cv::Size image)

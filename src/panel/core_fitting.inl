@@ -289,7 +289,7 @@ void ViewerCore<Form>::on_mouse_wheel(wxMouseEvent& event)
 {
     const int sign = geometry::wheel_sign(event.GetWheelRotation());
     const wxPoint at = event.GetPosition();
-    if (event.ControlDown()) {
+    if (pointer_navigation_ && event.ControlDown()) {
         // Away from the user enlarges, as in other viewers.
         zoom_step(sign, in_device(at));
         return;

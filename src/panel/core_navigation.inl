@@ -90,6 +90,8 @@ void ViewerCore<Form>::on_key_up(wxKeyEvent& event)
 template <class Form>
 void ViewerCore<Form>::on_pan_start(wxMouseEvent& event)
 {
+    if (!pointer_navigation_)
+        return;
     this->ui_image->SetFocus();
     pan_ = Pan{in_device(event.GetPosition()), {this->ui_scroll_bar_horizontal->GetThumbPosition(),
                                      this->ui_scroll_bar_vertical->GetThumbPosition()}};

@@ -113,7 +113,7 @@ void ViewerCore<Form>::on_start_dragging(wxMouseEvent& event)
 {
     update_mouse_position_in_panel(event);
     this->ui_image->SetFocus();
-    if (space_held_) {
+    if (space_held_ && pointer_navigation_) {
         on_pan_start(event);
         return;
     }
@@ -164,7 +164,7 @@ template <class Form>
 std::optional<cv::Rect> ViewerCore<Form>::selection_image_region() const
 {
     const auto [x, y, w, h] = get_selection_rect();
-    if ((x == -1 && y == -1) || (w == 0 && h == 0) || displayed_size().area() == 0)
+    if ((x == -1 && y == -1) || w == 0 || h == 0 || displayed_size().area() == 0)
         return std::nullopt;
     return geometry::clip_to_image({x, y, w, h}, displayed_size());
 }
@@ -198,16 +198,13 @@ cv::Mat ViewerCore<Form>::displayed_part(const cv::Rect& region) const
 }
 
 template <class Form>
-std::pair<cv::Mat, wxRect> ViewerCore<Form>::view_to_save() const
+cv::Mat ViewerCore<Form>::view_to_save() const
 {
-    const wxRect& selection = selection_rect_;
-    if (view_ && selection.x >= 0 && selection.y >= 0 && selection.width > 0 && selection.height > 0) {
-        const cv::Rect region = geometry::clip_to_image({selection.x, selection.y, selection.width, selection.height},
-                                                        displayed_size());
-        if (region.area() > 0)
-            return {displayed_part(region), wxRect(0, 0, region.width, region.height)};
-    }
-    return {image_being_shown(), selection};
+    // In a free view a selection is made alone: a large zoom can be saved
+    // in part without making the whole displayed image.
+    if (auto selected = get_selection_image())
+        return *selected;
+    return image_being_shown();
 }
 
 template <class Form>
@@ -357,10 +354,8 @@ void ViewerCore<Form>::save_source_selection()
 {
     if (source_image_.empty())
         return;
-    const auto rect = get_selection_source_rect();
-    const wxRect part = rect ? wxRect((*rect)[0], (*rect)[1], (*rect)[2], (*rect)[3]) : wxRect(-1, -1, 0, 0);
     // Taken before the dialog: while it is open, a resize may refit the viewer.
-    const cv::Mat samples = view_files::image_to_save(source_image_, part, false);
+    const cv::Mat samples = view_files::image_to_save(get_selection_image(true).value_or(source_image_), false);
     view_files::save_with_dialog(this, samples, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
 }
 

@@ -66,7 +66,8 @@ void ViewerCore<Form>::draw_image()
 
     dc.SetPen(dashed_pen(wxColour(255, 0, 0)));
     dc.SetBrush(wxBrush(wxColour(0, 0, 0), wxBRUSHSTYLE_TRANSPARENT));
-    dc.DrawRectangle(outline_in_control(selection_rect_, region.x_in_ctrl_region - subx,
+    const auto [sel_x, sel_y, sel_w, sel_h] = get_selection_rect();
+    dc.DrawRectangle(outline_in_control(wxRect(sel_x, sel_y, sel_w, sel_h), region.x_in_ctrl_region - subx,
                                         region.y_in_ctrl_region - suby, client));
 
     image_rect_ = wxRect(region.x_in_ctrl_region, region.y_in_ctrl_region, region.w, region.h);

@@ -266,6 +266,17 @@ void ViewerCore<Form>::set_rotation(Rotation rotation)
 }
 
 template <class Form>
+void ViewerCore<Form>::set_pointer_navigation(bool on)
+{
+    pointer_navigation_ = on;
+    if (!on && pan_) {
+        pan_.reset();
+        if (this->ui_image->HasCapture())
+            this->ui_image->ReleaseMouse();
+    }
+}
+
+template <class Form>
 void ViewerCore<Form>::enable_selecting(bool enable)
 {
     selecting_enabled_ = enable;

@@ -17,8 +17,7 @@ void ImagePanel::on_save_image(wxCommandEvent&)
     if (displayed_size().area() == 0 || source_image().empty())
         return;
     // Taken before the dialog: while it is open, a resize may refit the panel.
-    const auto [shown, selection] = view_to_save();
-    const cv::Mat samples = view_files::image_to_save(shown, selection, false);
+    const cv::Mat samples = view_files::image_to_save(view_to_save(), false);
     view_files::save_with_dialog(this, samples, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
 }
 

@@ -41,17 +41,11 @@ std::optional<std::filesystem::path> ask_load_path(wxWindow* parent)
     return to_path(*chosen);
 }
 
-cv::Mat image_to_save(const cv::Mat& shown, const wxRect& selection, bool grayscale)
+cv::Mat image_to_save(const cv::Mat& part, bool grayscale)
 {
-    cv::Mat part = shown;
-    if (selection.x >= 0 && selection.y >= 0 && selection.width > 0 && selection.height > 0) {
-        const cv::Rect region = geometry::clip_to_image(
-            {selection.x, selection.y, selection.width, selection.height}, shown.size());
-        // Past the far edges nothing is left: there is nothing to write.
-        if (region.area() == 0)
-            return cv::Mat();
-        part = shown(region);
-    }
+    // A selection with nothing of it inside the image leaves nothing to write.
+    if (part.empty())
+        return cv::Mat();
     cv::Mat samples;
     cv::cvtColor(part, samples, grayscale ? cv::COLOR_RGB2GRAY : cv::COLOR_RGB2BGR);
     return samples;

@@ -9,7 +9,6 @@
 #include <optional>
 
 #include <opencv2/core.hpp>
-#include <wx/gdicmn.h>
 
 class wxWindow;
 
@@ -22,11 +21,10 @@ extern const char* const image_wildcard;
 /// the user cancelled.
 std::optional<std::filesystem::path> ask_load_path(wxWindow* parent);
 
-/// The samples a save writes: the selected part of @p shown when
-/// @p selection has x, y >= 0 and width, height > 0 (cut at the far edges;
-/// an empty Mat when nothing is left of it, which no write accepts), else
-/// the whole of @p shown; in B, G, R order, or one gray channel.
-cv::Mat image_to_save(const cv::Mat& shown, const wxRect& selection, bool grayscale);
+/// The samples a save writes from @p part (the whole view, or the pixels a
+/// selection covers): in B, G, R order, or one gray channel; an empty Mat,
+/// which no write accepts, for an empty @p part.
+cv::Mat image_to_save(const cv::Mat& part, bool grayscale);
 
 /// Shows the save dialog over @p parent with @p dialog_style; when a path is
 /// chosen, writes @p samples there and reports the outcome in a message box

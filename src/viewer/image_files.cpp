@@ -18,8 +18,7 @@ void Image::on_load_image(wxCommandEvent&)
 
 cv::Mat Image::get_image_to_save(bool grayscale) const
 {
-    const auto [shown, selection] = view_to_save();
-    return view_files::image_to_save(shown, selection, grayscale);
+    return view_files::image_to_save(view_to_save(), grayscale);
 }
 
 void Image::save_current_view(bool grayscale)

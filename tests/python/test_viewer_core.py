@@ -192,6 +192,15 @@ def test_scrolling_clamps_and_shows_the_scrolled_part(app, viewer):
     assert viewer.redraw_count == redraws + 1
     assert rgb(viewer.buffer, 50, 299) == (0, 255, 0) and rgb(viewer.buffer, 50, 300) == (255, 255, 0)
 
+    # Ctrl+wheel scrolls as the wheel does until the host switches pointer navigation on.
+    assert viewer.pointer_navigation is False
+    wheel.SetControlDown(True)
+    viewer.on_mouse_wheel(wheel)
+    assert horizontal.GetThumbPosition() == 380 and viewer.zoom_mode is ZoomMode.NoZoom
+    viewer.pointer_navigation = True
+    viewer.on_mouse_wheel(wheel)
+    assert viewer.zoom_mode is ZoomMode.ZoomAny and viewer.zoom_rate == pytest.approx(2 ** 0.25)
+
 
 def test_image_being_shown_outlives_refits_with_its_pixels(viewer):
     set_surface(viewer, 400, 400)
@@ -291,13 +300,13 @@ def test_drag_selections(viewer):
     np.testing.assert_array_equal(selected, shown[10:13, 10:15])
 
     drag(viewer, (10, 10), (6, 10))
-    assert viewer.ui_width.GetValue() == "-3"
-    assert viewer.get_selection_rect() == [7, 10, 3, 1]
-    assert viewer.get_selection_image().shape == (1, 3, 3)
+    assert viewer.ui_width.GetValue() == "-5"
+    assert viewer.get_selection_rect() == [6, 10, 5, 1]
+    np.testing.assert_array_equal(viewer.get_selection_image(), shown[10:11, 6:11])
 
     drag(viewer, (10, 10), (9, 10))
-    assert viewer.get_selection_rect() == [10, 10, 0, 1]
-    assert viewer.get_selection_image().shape == (1, 0, 3)
+    assert viewer.get_selection_rect() == [9, 10, 2, 1]
+    assert viewer.get_selection_image().shape == (1, 2, 3)
 
     mouse(viewer, wx.wxEVT_LEFT_DOWN, viewer.image_rect.x + 20, viewer.image_rect.y + 20)
     assert viewer.selection_rect == wx.Rect(20, 20, 0, 0)

@@ -91,12 +91,16 @@ int scrolled_position(int position, int sign, int count, int range, int thumb_si
 /// when it lies outside @p image_rect (edges inclusive).
 cv::Point image_position(cv::Point pointer, cv::Rect image_rect, int subx, int suby);
 
-/// Selection size when dragging from @p anchor to @p pointer: both pixels
-/// are included going right or down; left or up gives zero or negative.
+/// Selection size when dragging from @p anchor to @p pointer: the number of
+/// columns (rows) from one to the other, both included, positive going right
+/// (down) and negative going left (up). Dragging from column 20 to 50 gives
+/// 31, from 50 to 20 gives -31; only an undragged anchor has a size of 0.
 cv::Size drag_size(cv::Point anchor, cv::Point pointer);
 
-/// The selection (x, y, width, height) with non-negative width and height,
-/// as [x, y, width, height].
+/// The pixels a selection (x, y, width, height) covers, as [x, y, width,
+/// height] with non-negative width and height: a negative extent counts
+/// back from the anchor, which stays included (x 50, width -31 gives x 20,
+/// width 31). A width or height of 0 covers no pixel.
 std::array<int, 4> normalised_selection(int x, int y, int width, int height);
 
 /// The part of @p rect inside an image of size @p image (may be empty).

@@ -56,8 +56,8 @@ public:
     /// box. Cancelling changes nothing.
     void on_load_image(wxCommandEvent& event) override;
     /// Asks for a file name and writes the displayed (zoomed and turned)
-    /// image there, or the part of it under a selection dragged right and
-    /// down; the dialog asks before an existing file is replaced. The outcome
+    /// image there, or with a selection the pixels get_selection_image()
+    /// gives, whichever way it was dragged; the dialog asks before an existing file is replaced. The outcome
     /// is reported in a message box. Does nothing while no image is shown.
     void on_save_image(wxCommandEvent& event) override;
 

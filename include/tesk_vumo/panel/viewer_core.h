@@ -117,6 +117,15 @@ public:
     void enable_selecting(bool enable = true);
     void disable_selecting() { enable_selecting(false); }
 
+    // ---- pointer navigation switch
+    /// Whether Ctrl+wheel zooms about the pointer and the middle button (or
+    /// the left one with Space held) drags the view. Off at first: the wheel
+    /// then scrolls whatever the modifier keys, and every drag moves the
+    /// selection's corner. The keys zoom and scroll either way.
+    bool pointer_navigation() const { return pointer_navigation_; }
+    /// Switching off ends a drag of the view in progress.
+    void set_pointer_navigation(bool on);
+
     // ---- state read by hosts and tests
     /// The displayed image (source turned and scaled); empty before the first
     /// fitting. Under NoZoom without a turn, a source the viewer decoded or
@@ -202,8 +211,8 @@ public:
     /// read-outs keep their text.
     void set_selection_rect(const std::array<int, 4>& rect);
     /// Columns and rows of image_being_shown() under the normalised selection,
-    /// cut at the image's edges; nullopt when there is no selection or its
-    /// size is (0, 0).
+    /// cut at the image's edges; nullopt when there is no selection or it
+    /// covers no pixel (a width or height of 0).
     std::optional<cv::Rect> selection_image_region() const;
     /// The pixels of that region, sharing memory with image_being_shown()
     /// (an empty Mat for a region of zero width or height); nullopt as above.
@@ -213,11 +222,10 @@ public:
     /// The displayed pixels of @p region (within the displayed image), made
     /// alone in a free view as above.
     cv::Mat displayed_part(const cv::Rect& region) const;
-    /// What a save of the view writes from: the displayed image and the
-    /// selection in it, or in a free view with a selection only the selected
-    /// part (and a selection covering it), so that a large zoom can be saved
-    /// in part without making the whole displayed image.
-    std::pair<cv::Mat, wxRect> view_to_save() const;
+    /// What a save of the view writes: the pixels get_selection_image()
+    /// gives (empty when the selection lies wholly outside the image), or the
+    /// whole displayed image without a selection.
+    cv::Mat view_to_save() const;
 
     // ---- source pixels
     /// A point of the displayed image (continuous: pixel (c, r) covers
@@ -230,8 +238,8 @@ public:
     wxPoint get_mouse_source_position() const;
     /// The source pixels the selection covers, [x, y, w, h]: the bounding
     /// box of its corners mapped to the source, widened to whole pixels and
-    /// cut at the source's edges; nullopt when there is no selection or its
-    /// size is (0, 0), or nothing is shown.
+    /// cut at the source's edges; nullopt when there is no selection or it
+    /// covers no pixel, or nothing is shown.
     std::optional<std::array<int, 4>> get_selection_source_rect() const;
     /// With @p source, the source's own pixels under that rectangle, in the
     /// source's orientation and resolution (sharing the source's memory);
@@ -255,10 +263,11 @@ public:
     /// Keys on the focused drawing surface: + and - zoom a step about the
     /// pointer, 0 shows 1:1; the arrows scroll a tenth of the view, Page
     /// Up and Page Down a view, Home and End to the start and the end;
-    /// Space held makes a left drag move the view.
+    /// with pointer_navigation(), Space held makes a left drag move the view.
     void on_key_down(wxKeyEvent& event);
     void on_key_up(wxKeyEvent& event);
-    /// The middle button (or the left one with Space held) drags the view.
+    /// With pointer_navigation(), the middle button (or the left one with
+    /// Space held) drags the view.
     void on_pan_start(wxMouseEvent& event);
     void on_pan_end(wxMouseEvent& event);
 
@@ -358,6 +367,7 @@ private:
     };
     std::optional<Pan> pan_;
     bool space_held_ = false;
+    bool pointer_navigation_ = false;
     wxBitmap buffer_;
     Fitted fitted_{wxDefaultSize, ZoomMode::FitPage, Rotation::NoRotation};
     wxRect image_rect_{0, 0, 0, 0};

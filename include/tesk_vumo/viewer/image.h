@@ -62,7 +62,7 @@ public:
     /// Asks for a file and sets it as the source; a file that cannot be read
     /// leaves the previous image and is reported in an error box.
     void on_load_image(wxCommandEvent& event) override;
-    /// Saves the view (or the selected part) in colour, respectively as one
+    /// Saves the view (or the pixels get_selection_image() gives) in colour, respectively as one
     /// gray channel, to a file chosen in a dialog that asks before replacing
     /// a file; the outcome is reported in a message box.
     void on_save_current_view(wxCommandEvent& event) override;

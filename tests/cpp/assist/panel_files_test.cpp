@@ -196,10 +196,11 @@ TEST_F(PanelFilesTest, SelectionDecidesWhatIsSaved)
         EXPECT_TRUE(same_pixels(save_to_file(), shown(cv::Rect(100, 50, 200, 100))));
     }
     {
-        SCOPED_TRACE("dragged up and left: the whole image");
+        SCOPED_TRACE("dragged up and left: the same pixels the panel reports");
         drag({100, 50}, {20, 10});
-        ASSERT_EQ(panel->selection_rect().width, -79);
-        EXPECT_TRUE(same_pixels(save_to_file(), shown));
+        ASSERT_EQ(panel->selection_rect().width, -81);
+        EXPECT_TRUE(same_pixels(save_to_file(), shown(cv::Rect(20, 10, 81, 41))));
+        EXPECT_TRUE(same_pixels(*panel->get_selection_image(), shown(cv::Rect(20, 10, 81, 41))));
     }
     {
         SCOPED_TRACE("past the right and bottom edges: only the inside");

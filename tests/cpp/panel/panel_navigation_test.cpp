@@ -54,8 +54,48 @@ wxColour gradient_at(int c, int r) { return wxColour(c % 256, r % 256, (r + c) %
 
 } // namespace
 
+TEST_F(PanelNavigation, PointerNavigationIsOffUntilTheHostSwitchesItOn)
+{
+    ASSERT_FALSE(panel->pointer_navigation());
+    scroll_to(vbar(), 100);
+    // Nearer the right edge than the bottom: the wheel moves the vertical bar.
+    const wxPoint at(200, 100);
+    move(at);
+    ctrl_wheel(at, 120);
+    EXPECT_EQ(panel->zoom_mode(), ZoomMode::NoZoom);
+    EXPECT_EQ(scroll(), wxPoint(0, 90)) << "Ctrl+wheel scrolls as the wheel does";
+
+    // Any button held drags the selection's corner; neither drag moves the view.
+    press({100, 100});
+    release({100, 100});
+    middle(wxEVT_MIDDLE_DOWN, {100, 100});
+    middle(wxEVT_MOTION, {130, 150});
+    middle(wxEVT_MIDDLE_UP, {130, 150});
+    EXPECT_EQ(panel->selection_rect(), wxRect(100, 190, 31, 51));
+    key(WXK_SPACE);
+    press({120, 120});
+    drag({100, 100});
+    release({100, 100});
+    key(WXK_SPACE, 1, wxEVT_KEY_UP);
+    EXPECT_EQ(panel->selection_rect(), wxRect(120, 210, -21, -21));
+    EXPECT_EQ(scroll(), wxPoint(0, 90));
+
+    panel->set_pointer_navigation(true);
+    ctrl_wheel(at, 120);
+    EXPECT_EQ(panel->zoom_mode(), ZoomMode::ZoomAny);
+    EXPECT_NEAR(panel->zoom_rate(), std::exp2(0.25), 1e-9);
+    const wxPoint zoomed = scroll();
+    panel->set_selection_rect({300, 200, 5, 5});
+    middle(wxEVT_MIDDLE_DOWN, {200, 200});
+    middle(wxEVT_MOTION, {190, 180});
+    middle(wxEVT_MIDDLE_UP, {190, 180});
+    EXPECT_EQ(scroll(), zoomed + wxPoint(10, 20));
+    EXPECT_EQ(panel->selection_rect(), wxRect(300, 200, 5, 5));
+}
+
 TEST_F(PanelNavigation, ZoomAboutThePointerKeepsTheSourcePixelUnderIt)
 {
+    panel->set_pointer_navigation(true);
     scroll_to(hbar(), 200);
     scroll_to(vbar(), 100);
     const wxPoint at(200, 200); // shows source pixel (400, 300)
@@ -81,6 +121,7 @@ TEST_F(PanelNavigation, ZoomAboutThePointerKeepsTheSourcePixelUnderIt)
 
 TEST_F(PanelNavigation, KeysAndDragsScrollTheView)
 {
+    panel->set_pointer_navigation(true);
     // A click gives the drawing surface the keyboard.
     press({10, 10});
     release({10, 10});

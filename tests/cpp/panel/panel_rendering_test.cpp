@@ -126,7 +126,7 @@ TEST_F(PanelRendering, SelectionOutlineSitsOnTheSelectedPixels)
     };
     const Case cases[] = {
         {{10, 20, 30, 15}, 110, 120, 139, 134},
-        {{40, 30, -10, -5}, 130, 125, 139, 129}, // dragged up and to the left of (40, 30)
+        {{40, 30, -10, -5}, 131, 126, 140, 130}, // dragged up and to the left, ending on (40, 30)
         {{-20, 10, 40, 10}, 80, 110, 119, 119},  // not clipped to the image
     };
     for (const Case& c : cases) {

@@ -264,8 +264,12 @@ private:
         EXPECT_EQ(text(v->ui_rgb), std::to_string(rgb[0]) + ", " + std::to_string(rgb[1]) + ", "
                                        + std::to_string(rgb[2]));
         if (dragging && v->selecting_enabled() && before.GetPosition() != wxPoint(-1, -1)) {
-            const wxRect grown(before.x, before.y, saturated(static_cast<long long>(pixel.x) - before.x + 1),
-                               saturated(static_cast<long long>(pixel.y) - before.y + 1));
+            // Both the anchor and the pointer pixel, whichever way the drag goes.
+            auto extent = [](int anchor, int pointer) {
+                const long long moved = static_cast<long long>(pointer) - anchor;
+                return saturated(moved >= 0 ? moved + 1 : moved - 1);
+            };
+            const wxRect grown(before.x, before.y, extent(before.x, pixel.x), extent(before.y, pixel.y));
             EXPECT_EQ(str(after), str(grown)) << "dragged to pixel (" << pixel.x << ", " << pixel.y << ")";
         } else {
             EXPECT_EQ(after, before);
@@ -619,10 +623,10 @@ private:
         const auto before = state();
         const size_t dialogs = script.file_dialogs.size(), messages = script.messages.size();
         cv::Size expected_size = v->image_being_shown().size();
-        const wxRect s = v->selection_rect();
-        bool nothing_selected_inside = false; // a selection wholly past the far edges
-        if (s.x >= 0 && s.y >= 0 && s.width > 0 && s.height > 0) {
-            const cv::Rect part = geometry::clip_to_image({s.x, s.y, s.width, s.height}, expected_size);
+        const auto [x, y, w, h] = v->get_selection_rect();
+        bool nothing_selected_inside = false; // a selection wholly outside the image
+        if (!(x == -1 && y == -1) && w > 0 && h > 0) {
+            const cv::Rect part = geometry::clip_to_image({x, y, w, h}, expected_size);
             expected_size = part.size();
             nothing_selected_inside = part.area() == 0;
         }

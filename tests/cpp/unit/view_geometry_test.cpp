@@ -285,28 +285,35 @@ TEST(ImagePosition, EdgesAreInclusive)
             << "for pointer " << c.pointer << " scrolled to (" << c.subx << ", " << c.suby << ")";
 }
 
-TEST(Selection, DragSizeAndNormalisation)
+TEST(Selection, ADragCoversTheSameRectangleWhicheverWayItGoes)
 {
-    EXPECT_EQ(drag_size({10, 10}, {14, 12}), cv::Size(5, 3));
-    EXPECT_EQ(drag_size({10, 10}, {6, 10}), cv::Size(-3, 1));
-    EXPECT_EQ(drag_size({10, 10}, {9, 10}), cv::Size(0, 1));
-
+    // Corners (20, 10) and (50, 40) of one rectangle, dragged from each corner
+    // to the opposite one: each covers both end pixels.
+    const std::array<int, 4> covered{20, 10, 31, 31};
     struct Case
     {
-        int x, y, w, h;
-        std::array<int, 4> expected;
+        cv::Point anchor, pointer;
+        cv::Size stored;
     };
     const Case cases[] = {
-        {10, 10, 5, 3, {10, 10, 5, 3}},
-        {10, 10, -3, 1, {7, 10, 3, 1}},
-        {10, 10, 0, 1, {10, 10, 0, 1}},
-        {10, 10, 1, -3, {10, 7, 1, 3}},
-        {-1, -1, 0, 0, {-1, -1, 0, 0}},
-        {0, 0, 0, 0, {0, 0, 0, 0}},
+        {{20, 10}, {50, 40}, {31, 31}},
+        {{50, 40}, {20, 10}, {-31, -31}},
+        {{50, 10}, {20, 40}, {-31, 31}},
+        {{20, 40}, {50, 10}, {31, -31}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(normalised_selection(c.x, c.y, c.w, c.h), c.expected)
-            << "for (" << c.x << ", " << c.y << ", " << c.w << ", " << c.h << ")";
+    for (const Case& c : cases) {
+        const cv::Size size = drag_size(c.anchor, c.pointer);
+        EXPECT_EQ(size, c.stored) << "from " << c.anchor << " to " << c.pointer;
+        EXPECT_EQ(normalised_selection(c.anchor.x, c.anchor.y, size.width, size.height), covered)
+            << "from " << c.anchor << " to " << c.pointer;
+    }
+    // One pixel either way covers two; on the anchor, one.
+    EXPECT_EQ(drag_size({10, 10}, {9, 11}), cv::Size(-2, 2));
+    EXPECT_EQ(normalised_selection(10, 10, -2, 2), (std::array<int, 4>{9, 10, 2, 2}));
+    EXPECT_EQ(drag_size({10, 10}, {10, 10}), cv::Size(1, 1));
+    // Undragged, cleared and initial selections cover nothing.
+    EXPECT_EQ(normalised_selection(10, 10, 0, 0), (std::array<int, 4>{10, 10, 0, 0}));
+    EXPECT_EQ(normalised_selection(-1, -1, 0, 0), (std::array<int, 4>{-1, -1, 0, 0}));
 }
 
 TEST(ClipToImage, CutsAtTheEdges)
