@@ -96,17 +96,42 @@ wxSize group_size(wxSizer* group)
 }
 } // namespace
 
+wxBoxSizer* OneRow::add_overflow_group()
+{
+    overflow_ = add_group(0);
+    return overflow_;
+}
+
 bool OneRow::fit(int width, int max_height)
 {
     std::vector<int> widths, ranks;
     int height = 0;
     for (const Group& group : groups_) {
         const wxSize size = group.wanted ? group_size(group.sizer) : wxSize(0, 0);
-        widths.push_back(size.x);
+        // The overflow group takes room only once something has to go.
+        widths.push_back(group.sizer == overflow_ ? 0 : size.x);
         ranks.push_back(group.drop_rank);
         height = std::max(height, size.y);
     }
     std::vector<bool> shown = groups_that_fit(widths, ranks, width);
+    auto overflowing = [&] {
+        for (std::size_t i = 0; i < groups_.size(); ++i)
+            if (groups_[i].sizer != overflow_ && groups_[i].wanted && !shown[i])
+                return true;
+        return false;
+    };
+    bool overflow = overflow_ && overflowing();
+    for (std::size_t i = 0; overflow && i < groups_.size(); ++i)
+        if (groups_[i].sizer == overflow_) {
+            widths[i] = group_size(overflow_).x;
+            shown = groups_that_fit(widths, ranks, width);
+            shown[i] = true;
+        }
+    for (std::size_t i = 0; i < groups_.size(); ++i) {
+        groups_[i].dropped = groups_[i].sizer != overflow_ && groups_[i].wanted && !shown[i];
+        if (groups_[i].sizer == overflow_)
+            shown[i] = overflow;
+    }
     if (height > max_height)
         shown.assign(shown.size(), false);
     for (std::size_t i = 0; i < groups_.size(); ++i)
@@ -121,6 +146,14 @@ bool OneRow::fit(int width, int max_height)
         }
     }
     return changed;
+}
+
+bool OneRow::dropped(const wxSizer* group) const
+{
+    for (const Group& each : groups_)
+        if (each.sizer == group)
+            return each.dropped;
+    return false;
 }
 
 std::vector<bool> groups_that_fit(const std::vector<int>& widths, const std::vector<int>& drop_ranks,
@@ -152,11 +185,11 @@ void Readouts::create(wxWindow* owner, OneRow& row, int pointer_rank, int select
         group->Add(text, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, gap);
         return text;
     };
-    wxSizer* pointer = row.add_group(pointer_rank);
-    x = add(pointer, "0000", 4);
+    wxSizer* pointer = pointer_group = row.add_group(pointer_rank);
+    x = add(pointer, "0000", 2);
     y = add(pointer, "0000", 2);
     rgb = add(pointer, "255, 255, 255", 2);
-    wxSizer* selection = row.add_group(selection_rank);
+    wxSizer* selection = selection_group = row.add_group(selection_rank);
     width = add(selection, "0000", 6);
     times = new wxStaticText(owner, wxID_ANY, wxString::FromUTF8("×"));
     selection->Add(times, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
