@@ -113,7 +113,12 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& p
     // its place, which keeps the read-outs in a 640 pixel bar.
     parts_->undock = row.add_group(6);
     parts_->undock->Add(ui_button_close_assist, 0, wxALIGN_CENTER_VERTICAL);
+#ifdef __WXGTK__
+    // What GTK's own header bars show for "more"; the icon theme has it.
+    ui_button_overflow = form_parts::icon_button(ui_panel_assist, "view-more-symbolic");
+#else
     ui_button_overflow = form_parts::icon_button(ui_panel_assist, wxART_GO_DOWN);
+#endif
     row.add_overflow_group()->Add(ui_button_overflow, 0, wxALIGN_CENTER_VERTICAL);
 
     auto* bar = new wxBoxSizer(wxVERTICAL);
@@ -194,12 +199,15 @@ std::unique_ptr<wxMenu> ImagePanelForm::overflow_menu()
             if (choice->GetSelection() >= 0 && static_cast<unsigned>(choice->GetSelection()) < items.size())
                 items[choice->GetSelection()]->Check();
         }
-    const std::pair<wxTextCtrl*, const char*> free_inputs[] = {{ui_zoom_rate, "缩放比例：%s%%"},
-                                                               {ui_angle_degree, "旋转角度：%s°"}};
+    // A menu cannot take typing: the rate and the angle are typed in the
+    // floating window, which has both inputs.
+    const std::pair<wxTextCtrl*, const char*> free_inputs[] = {{ui_zoom_rate, "缩放比例：%s%%..."},
+                                                               {ui_angle_degree, "旋转角度：%s°..."}};
     for (std::size_t i = 0; i < 2; ++i)
         if (row.dropped(parts_->free_inputs[i])) {
             section();
-            add(wxITEM_NORMAL, wxString::Format(i18n::tr(free_inputs[i].second), shown_value(free_inputs[i].first)));
+            add(wxITEM_NORMAL, wxString::Format(i18n::tr(free_inputs[i].second), shown_value(free_inputs[i].first)),
+                [this](bool) { click(ui_button_close_assist); });
         }
     if (row.dropped(parts_->lines)) {
         section();

@@ -39,8 +39,10 @@ public:
     /// The overflow button's menu: for each group the bar has no room for,
     /// entries that do what its controls do (radio items for the zoom and
     /// rotation choices, check items for the guide-line boxes) by setting
-    /// the hidden control and sending the control's own event, and disabled
-    /// items that show the hidden read-outs. Empty while nothing is dropped.
+    /// the hidden control and sending the control's own event; the rate and
+    /// angle inputs and the undocking button as items that undock (the
+    /// floating window has both inputs); disabled items that show the
+    /// hidden read-outs. Empty while nothing is dropped.
     std::unique_ptr<wxMenu> overflow_menu();
 
     wxPanel* ui_image;                  ///< drawing surface
