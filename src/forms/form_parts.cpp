@@ -228,9 +228,9 @@ wxString number_text(double value)
     return wxString::FromCDouble(value);
 }
 
-wxBitmapButton* icon_button(wxWindow* owner, const wxString& art_id)
+wxBitmapButton* icon_button(wxWindow* owner, const wxString& art_id, const wxSize& size)
 {
-    return new wxBitmapButton(owner, wxID_ANY, wxArtProvider::GetBitmapBundle(art_id, wxART_BUTTON),
+    return new wxBitmapButton(owner, wxID_ANY, wxArtProvider::GetBitmapBundle(art_id, wxART_BUTTON, size),
                               wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT | wxBORDER_NONE);
 }
 
