@@ -231,6 +231,8 @@ std::unique_ptr<wxMenu> ImagePanelForm::overflow_menu()
         add(wxITEM_NORMAL, ui_button_close_assist->GetToolTipText(), [this](bool) { click(ui_button_close_assist); });
     }
 
+    if (actions.empty())
+        return menu;
     const int last_id = first_id + static_cast<int>(actions.size()) - 1;
     menu->Bind(wxEVT_MENU, [actions = std::move(actions), first_id](wxCommandEvent& event) {
         const auto& action = actions[static_cast<std::size_t>(event.GetId() - first_id)];
