@@ -228,9 +228,9 @@ wxString number_text(double value)
     return wxString::FromCDouble(value);
 }
 
-wxBitmapButton* icon_button(wxWindow* owner, const wxString& art_id, const wxSize& size)
+wxBitmapButton* icon_button(wxWindow* owner, const wxString& art_id)
 {
-    return new wxBitmapButton(owner, wxID_ANY, wxArtProvider::GetBitmapBundle(art_id, wxART_BUTTON, size),
+    return new wxBitmapButton(owner, wxID_ANY, wxArtProvider::GetBitmapBundle(art_id, wxART_BUTTON),
                               wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT | wxBORDER_NONE);
 }
 

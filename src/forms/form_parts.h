@@ -103,9 +103,8 @@ struct Readouts
     wxSizer* selection_group = nullptr;
 };
 
-/// A button showing a standard icon of the toolkit's art provider, at
-/// @p size or the provider's own size.
-wxBitmapButton* icon_button(wxWindow* owner, const wxString& art_id, const wxSize& size = wxDefaultSize);
+/// A button showing a standard icon of the toolkit's art provider.
+wxBitmapButton* icon_button(wxWindow* owner, const wxString& art_id);
 
 /// Keeps @p relabel to be called on every language change while @p form
 /// lives; the form calls forget_form() when it goes.

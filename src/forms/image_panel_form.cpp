@@ -113,14 +113,14 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& p
     // its place, which keeps the read-outs in a 640 pixel bar.
     parts_->undock = row.add_group(6);
     parts_->undock->Add(ui_button_close_assist, 0, wxALIGN_CENTER_VERTICAL);
-    // As large as the other icons, which the theme may give above the size hint.
-    const wxSize icon_size = ui_button_load->GetBitmapLabel().GetLogicalSize();
 #ifdef __WXGTK__
     // What GTK's own header bars show for "more"; the icon theme has it.
-    ui_button_overflow = form_parts::icon_button(ui_panel_assist, "view-more-symbolic", icon_size);
+    ui_button_overflow = form_parts::icon_button(ui_panel_assist, "view-more-symbolic");
 #else
-    ui_button_overflow = form_parts::icon_button(ui_panel_assist, wxART_GO_DOWN, icon_size);
+    ui_button_overflow = form_parts::icon_button(ui_panel_assist, wxART_GO_DOWN);
 #endif
+    // As wide as the other buttons, whose icons the theme may give above the size hint.
+    ui_button_overflow->SetMinSize(wxSize(ui_button_load->GetBestSize().x, -1));
     row.add_overflow_group()->Add(ui_button_overflow, 0, wxALIGN_CENTER_VERTICAL);
 
     auto* bar = new wxBoxSizer(wxVERTICAL);
