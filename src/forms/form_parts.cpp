@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 #include <numeric>
+#include <utility>
 
 #include <wx/artprov.h>
 
@@ -106,32 +107,33 @@ bool OneRow::fit(int width, int max_height)
 {
     std::vector<int> widths, ranks;
     int height = 0;
-    for (const Group& group : groups_) {
+    std::size_t overflow = groups_.size();
+    for (std::size_t i = 0; i < groups_.size(); ++i) {
+        const Group& group = groups_[i];
         const wxSize size = group.wanted ? group_size(group.sizer) : wxSize(0, 0);
-        // The overflow group takes room only once something has to go.
-        widths.push_back(group.sizer == overflow_ ? 0 : size.x);
+        widths.push_back(size.x);
         ranks.push_back(group.drop_rank);
         height = std::max(height, size.y);
+        if (group.sizer == overflow_)
+            overflow = i;
     }
+    // The overflow group takes room only once something has to go.
+    const bool has_overflow = overflow < groups_.size();
+    const int overflow_width = has_overflow ? std::exchange(widths[overflow], 0) : 0;
     std::vector<bool> shown = groups_that_fit(widths, ranks, width);
-    auto overflowing = [&] {
-        for (std::size_t i = 0; i < groups_.size(); ++i)
-            if (groups_[i].sizer != overflow_ && groups_[i].wanted && !shown[i])
-                return true;
-        return false;
-    };
-    bool overflow = overflow_ && overflowing();
-    for (std::size_t i = 0; overflow && i < groups_.size(); ++i)
-        if (groups_[i].sizer == overflow_) {
-            widths[i] = group_size(overflow_).x;
+    auto dropped = [&](std::size_t i) { return i != overflow && groups_[i].wanted && !shown[i]; };
+    bool overflowing = false;
+    for (std::size_t i = 0; i < groups_.size(); ++i)
+        overflowing = overflowing || dropped(i);
+    if (has_overflow) {
+        if (overflowing) {
+            widths[overflow] = overflow_width;
             shown = groups_that_fit(widths, ranks, width);
-            shown[i] = true;
         }
-    for (std::size_t i = 0; i < groups_.size(); ++i) {
-        groups_[i].dropped = groups_[i].sizer != overflow_ && groups_[i].wanted && !shown[i];
-        if (groups_[i].sizer == overflow_)
-            shown[i] = overflow;
+        shown[overflow] = overflowing;
     }
+    for (std::size_t i = 0; i < groups_.size(); ++i)
+        groups_[i].dropped = dropped(i);
     if (height > max_height)
         shown.assign(shown.size(), false);
     for (std::size_t i = 0; i < groups_.size(); ++i)
