@@ -118,7 +118,7 @@ TEST_F(AssistBarTest, ItemFourOfEachChoiceEnablesItsInputInBothBars)
     EXPECT_FALSE(assist->ui_angle_degree->IsEnabled());
 }
 
-/// Labels of @p menu's items, and the item labelled @p label.
+/// Labels of @p menu's items.
 std::vector<wxString> labels_of(const wxMenu* menu)
 {
     std::vector<wxString> labels;
@@ -127,6 +127,7 @@ std::vector<wxString> labels_of(const wxMenu* menu)
     return labels;
 }
 
+/// The item of @p menu labelled @p label, or null.
 wxMenuItem* item_of(wxMenu* menu, const wxString& label)
 {
     const int id = menu->FindItem(label);
@@ -183,10 +184,11 @@ TEST_F(AssistBarTest, ANarrowBarOffersWhatItDropsInItsDropDownMenu)
     ASSERT_FALSE(panel->ui_zoom_mode->IsShown());
     script->on_popup = [&] {
         wxMenu* menu = script->popups.back().menu;
-        EXPECT_TRUE(item_of(menu, panel->ui_zoom_mode->GetString(0))->IsChecked());
-        EXPECT_TRUE(item_of(menu, panel->ui_checkbox_middle_lines->GetLabel())->IsChecked());
+        wxMenuItem* fit_page = item_of(menu, panel->ui_zoom_mode->GetString(0));
+        wxMenuItem* lines = item_of(menu, panel->ui_checkbox_middle_lines->GetLabel());
         wxMenuItem* actual_size = item_of(menu, panel->ui_zoom_mode->GetString(3));
-        ASSERT_TRUE(actual_size && actual_size->IsCheckable());
+        ASSERT_TRUE(fit_page && lines && actual_size && actual_size->IsCheckable());
+        EXPECT_TRUE(fit_page->IsChecked() && lines->IsChecked()) << "the items show the state in force";
         menu->SendEvent(actual_size->GetId(), 1);
     };
     click(panel->ui_button_overflow);
