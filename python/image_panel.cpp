@@ -65,6 +65,9 @@ void declare_image_panel(py::module_& m)
             "box. Does nothing while no image is displayed.");
     cls.def_handler("on_close_assist_bar", &ImagePanel::on_close_assist_bar,
             "Hides the docked assist bar and shows the floating ImagePanelAssist in its place.");
+    cls.def_handler("on_show_overflow_menu", &ImagePanel::on_show_overflow_menu,
+            "Drops down, from ui_button_overflow, a menu of what the narrow docked bar has no room for: its "
+            "choices, guide-line switches and read-outs (see set_user_interaction).");
     cls.def("on_assist_closed", &ImagePanel::on_assist_closed,
             "Shows the docked assist bar again and forgets the floating window.");
     cls.def("on_going_to_destroy", &ImagePanel::on_going_to_destroy,
@@ -104,6 +107,10 @@ void declare_image_panel(py::module_& m)
     cls.def_property_readonly(
         "ui_button_close_assist", [](const ImagePanel& panel) { return panel.ui_button_close_assist; },
         "The command that undocks the assist bar (wx.Button).");
+    cls.def_property_readonly(
+        "ui_button_overflow", [](const ImagePanel& panel) { return panel.ui_button_overflow; },
+        "The drop-down at the end of the docked bar (wx.Button), shown while the bar is too narrow "
+        "for some of its controls.");
 }
 
 } // namespace tesk_vumo::python

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 #include <numeric>
+#include <utility>
 
 #include <wx/artprov.h>
 
@@ -96,17 +97,43 @@ wxSize group_size(wxSizer* group)
 }
 } // namespace
 
+wxBoxSizer* OneRow::add_overflow_group()
+{
+    overflow_ = add_group(0);
+    return overflow_;
+}
+
 bool OneRow::fit(int width, int max_height)
 {
     std::vector<int> widths, ranks;
     int height = 0;
-    for (const Group& group : groups_) {
+    std::size_t overflow = groups_.size();
+    for (std::size_t i = 0; i < groups_.size(); ++i) {
+        const Group& group = groups_[i];
         const wxSize size = group.wanted ? group_size(group.sizer) : wxSize(0, 0);
         widths.push_back(size.x);
         ranks.push_back(group.drop_rank);
         height = std::max(height, size.y);
+        if (group.sizer == overflow_)
+            overflow = i;
     }
+    // The overflow group takes room only once something has to go.
+    const bool has_overflow = overflow < groups_.size();
+    const int overflow_width = has_overflow ? std::exchange(widths[overflow], 0) : 0;
     std::vector<bool> shown = groups_that_fit(widths, ranks, width);
+    auto dropped = [&](std::size_t i) { return i != overflow && groups_[i].wanted && !shown[i]; };
+    bool overflowing = false;
+    for (std::size_t i = 0; i < groups_.size(); ++i)
+        overflowing = overflowing || dropped(i);
+    if (has_overflow) {
+        if (overflowing) {
+            widths[overflow] = overflow_width;
+            shown = groups_that_fit(widths, ranks, width);
+        }
+        shown[overflow] = overflowing;
+    }
+    for (std::size_t i = 0; i < groups_.size(); ++i)
+        groups_[i].dropped = dropped(i);
     if (height > max_height)
         shown.assign(shown.size(), false);
     for (std::size_t i = 0; i < groups_.size(); ++i)
@@ -121,6 +148,14 @@ bool OneRow::fit(int width, int max_height)
         }
     }
     return changed;
+}
+
+bool OneRow::dropped(const wxSizer* group) const
+{
+    for (const Group& each : groups_)
+        if (each.sizer == group)
+            return each.dropped;
+    return false;
 }
 
 std::vector<bool> groups_that_fit(const std::vector<int>& widths, const std::vector<int>& drop_ranks,
@@ -152,11 +187,11 @@ void Readouts::create(wxWindow* owner, OneRow& row, int pointer_rank, int select
         group->Add(text, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, gap);
         return text;
     };
-    wxSizer* pointer = row.add_group(pointer_rank);
-    x = add(pointer, "0000", 4);
+    wxSizer* pointer = pointer_group = row.add_group(pointer_rank);
+    x = add(pointer, "0000", 2);
     y = add(pointer, "0000", 2);
     rgb = add(pointer, "255, 255, 255", 2);
-    wxSizer* selection = row.add_group(selection_rank);
+    wxSizer* selection = selection_group = row.add_group(selection_rank);
     width = add(selection, "0000", 6);
     times = new wxStaticText(owner, wxID_ANY, wxString::FromUTF8("×"));
     selection->Add(times, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);

@@ -40,7 +40,9 @@ wxSizer* create_viewport(wxWindow* owner, wxPanel*& image, wxScrollBar*& horizon
 
 /// A bar of controls kept to one row: its groups are dropped from the row,
 /// in a fixed order, while the width does not hold them, and the whole row
-/// goes while it would leave the picture less than half the height.
+/// goes while it would leave the picture less than half the height. An
+/// overflow group (the button that offers what was dropped) shows only
+/// while some group is dropped for want of width.
 class OneRow
 {
 public:
@@ -52,6 +54,8 @@ public:
     wxBoxSizer* add_group(int drop_rank);
     /// Space that pushes the following groups to the row's right end.
     void add_stretch() { row_->AddStretchSpacer(1); }
+    /// The overflow group, at the end of the row; never dropped for width.
+    wxBoxSizer* add_overflow_group();
     /// Whether @p group is wanted at all: one that is not takes no room
     /// and stays hidden whatever the width. Groups are wanted at first.
     /// Returns whether that changed.
@@ -60,6 +64,8 @@ public:
     /// Shows the groups that fit in @p width, and none when the row is
     /// higher than @p max_height. Returns whether anything changed.
     bool fit(int width, int max_height);
+    /// Whether @p group is wanted but has no room in the row's width.
+    bool dropped(const wxSizer* group) const;
 
 private:
     struct Group
@@ -67,8 +73,10 @@ private:
         wxBoxSizer* sizer;
         int drop_rank;
         bool wanted = true;
+        bool dropped = false;
     };
     wxBoxSizer* row_;
+    wxBoxSizer* overflow_ = nullptr;
     std::vector<Group> groups_;
 };
 
@@ -91,6 +99,8 @@ struct Readouts
     wxTextCtrl* width = nullptr;
     wxTextCtrl* height = nullptr;
     wxStaticText* times = nullptr;
+    wxSizer* pointer_group = nullptr;
+    wxSizer* selection_group = nullptr;
 };
 
 /// A button showing a standard icon of the toolkit's art provider.

@@ -7,6 +7,9 @@
 #include <wx/artprov.h>
 #include <wx/sizer.h>
 
+#include <functional>
+#include <vector>
+
 namespace tesk_vumo {
 
 struct ImagePanelForm::Parts
@@ -14,7 +17,45 @@ struct ImagePanelForm::Parts
     form_parts::OneRow row;
     form_parts::Readouts readouts;
     std::vector<wxSizer*> free_inputs; // the rate's group, then the angle's
+    wxSizer* choices = nullptr;
+    wxSizer* lines = nullptr;
+    wxSizer* undock = nullptr;
 };
+
+namespace {
+// Picks @p item as the user would in the control: the selection first,
+// then the control's own event to whatever handles it.
+void pick(wxChoice* choice, int item)
+{
+    choice->SetSelection(item);
+    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
+    event.SetEventObject(choice);
+    event.SetInt(item);
+    event.SetString(choice->GetString(item));
+    choice->ProcessWindowEvent(event);
+}
+
+void click(wxButton* button)
+{
+    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+    event.SetEventObject(button);
+    button->ProcessWindowEvent(event);
+}
+
+void switch_to(wxCheckBox* box, bool checked)
+{
+    box->SetValue(checked);
+    wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());
+    event.SetEventObject(box);
+    event.SetInt(checked);
+    box->ProcessWindowEvent(event);
+}
+
+wxString shown_value(const wxTextCtrl* readout)
+{
+    return readout->IsEmpty() ? wxString("-") : readout->GetValue();
+}
+} // namespace
 
 ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
                                const wxString& name)
@@ -26,7 +67,7 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& p
 
     ui_panel_assist = new wxPanel(this);
     form_parts::OneRow& row = parts_->row;
-    wxSizer* choices = row.add_group(2);
+    wxSizer* choices = parts_->choices = row.add_group(2);
     ui_zoom_mode = new wxChoice(ui_panel_assist, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                 form_parts::zoom_mode_labels());
     ui_zoom_mode->SetSelection(0);
@@ -48,11 +89,11 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& p
     free_input(ui_zoom_rate, "6400.00");
     free_input(ui_angle_degree, "-360.00");
 
-    wxSizer* lines = row.add_group(3);
+    wxSizer* lines = parts_->lines = row.add_group(3);
     ui_checkbox_middle_lines = new wxCheckBox(ui_panel_assist, wxID_ANY, wxEmptyString);
     ui_checkbox_follow_lines = new wxCheckBox(ui_panel_assist, wxID_ANY, wxEmptyString);
-    lines->Add(ui_checkbox_middle_lines, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 4);
-    lines->Add(ui_checkbox_follow_lines, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 4);
+    lines->Add(ui_checkbox_middle_lines, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+    lines->Add(ui_checkbox_follow_lines, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
 
     parts_->readouts.create(ui_panel_assist, row, 4, 5);
     ui_x = parts_->readouts.x;
@@ -66,9 +107,21 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& p
     ui_button_load = form_parts::icon_button(ui_panel_assist, wxART_FILE_OPEN);
     ui_button_save = form_parts::icon_button(ui_panel_assist, wxART_FILE_SAVE);
     ui_button_close_assist = form_parts::icon_button(ui_panel_assist, wxART_GO_UP);
-    commands->Add(ui_button_load, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+    commands->Add(ui_button_load, 0, wxALIGN_CENTER_VERTICAL);
     commands->Add(ui_button_save, 0, wxALIGN_CENTER_VERTICAL);
-    commands->Add(ui_button_close_assist, 0, wxALIGN_CENTER_VERTICAL);
+    // Undocking goes to the overflow menu first: the drop-down button takes
+    // its place, which keeps the read-outs in a 640 pixel bar.
+    parts_->undock = row.add_group(6);
+    parts_->undock->Add(ui_button_close_assist, 0, wxALIGN_CENTER_VERTICAL);
+#ifdef __WXGTK__
+    // What GTK's own header bars show for "more"; the icon theme has it.
+    ui_button_overflow = form_parts::icon_button(ui_panel_assist, "view-more-symbolic");
+#else
+    ui_button_overflow = form_parts::icon_button(ui_panel_assist, wxART_GO_DOWN);
+#endif
+    // As wide as the other buttons, whose icons the theme may give above the size hint.
+    ui_button_overflow->SetMinSize(wxSize(ui_button_load->GetBestSize().x, -1));
+    row.add_overflow_group()->Add(ui_button_overflow, 0, wxALIGN_CENTER_VERTICAL);
 
     auto* bar = new wxBoxSizer(wxVERTICAL);
     bar->Add(row.sizer(), 0, wxEXPAND | wxTOP | wxBOTTOM, 2);
@@ -88,6 +141,7 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& p
     ui_button_load->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_load_image, "on_load_image"));
     ui_button_save->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_save_image, "on_save_image"));
     ui_button_close_assist->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_close_assist_bar, "on_close_assist_bar"));
+    ui_button_overflow->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_show_overflow_menu, "on_show_overflow_menu"));
     form_parts::route_viewport_mouse(this);
     Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
         fit_bar();
@@ -111,10 +165,81 @@ void ImagePanelForm::relabel()
     ui_button_load->SetToolTip(i18n::tr("加载图片文件"));
     ui_button_save->SetToolTip(i18n::tr("把显示的图像（或选区）保存到文件"));
     ui_button_close_assist->SetToolTip(i18n::tr("在单独的窗口中显示缩放、旋转和文件命令"));
+    ui_button_overflow->SetToolTip(i18n::tr("工具条放不下的选项和读数"));
     fit_bar();
     Layout();
     // A bar that keeps its size gets no size event to lay it out anew.
     ui_panel_assist->Layout();
+}
+
+std::unique_ptr<wxMenu> ImagePanelForm::overflow_menu()
+{
+    auto menu = std::make_unique<wxMenu>();
+    std::vector<std::function<void(bool checked)>> actions;
+    const int first_id = wxID_HIGHEST + 1;
+    auto add = [&](wxItemKind kind, const wxString& label, std::function<void(bool)> action = {}) {
+        wxMenuItem* item = menu->Append(first_id + static_cast<int>(actions.size()), label, wxEmptyString, kind);
+        item->Enable(bool(action));
+        actions.push_back(std::move(action));
+        return item;
+    };
+    auto section = [&] {
+        if (menu->GetMenuItemCount() > 0)
+            menu->AppendSeparator();
+    };
+    const form_parts::OneRow& row = parts_->row;
+
+    if (row.dropped(parts_->choices))
+        for (wxChoice* choice : {ui_zoom_mode, ui_angle}) {
+            section();
+            std::vector<wxMenuItem*> items;
+            for (unsigned i = 0; i < choice->GetCount(); ++i)
+                items.push_back(add(wxITEM_RADIO, choice->GetString(i), [choice, i](bool) {
+                    pick(choice, static_cast<int>(i));
+                }));
+            // A radio group checks its first item until told otherwise.
+            if (choice->GetSelection() >= 0 && static_cast<unsigned>(choice->GetSelection()) < items.size())
+                items[choice->GetSelection()]->Check();
+        }
+    // A menu cannot take typing: the rate and the angle are typed in the
+    // floating window, which has both inputs.
+    const std::pair<wxTextCtrl*, const char*> free_inputs[] = {{ui_zoom_rate, "缩放比例：%s%%..."},
+                                                               {ui_angle_degree, "旋转角度：%s°..."}};
+    for (std::size_t i = 0; i < 2; ++i)
+        if (row.dropped(parts_->free_inputs[i])) {
+            section();
+            add(wxITEM_NORMAL, wxString::Format(i18n::tr(free_inputs[i].second), shown_value(free_inputs[i].first)),
+                [this](bool) { click(ui_button_close_assist); });
+        }
+    if (row.dropped(parts_->lines)) {
+        section();
+        for (wxCheckBox* box : {ui_checkbox_middle_lines, ui_checkbox_follow_lines})
+            add(wxITEM_CHECK, box->GetLabel(), [box](bool checked) { switch_to(box, checked); })
+                ->Check(box->IsChecked());
+    }
+    if (row.dropped(parts_->readouts.pointer_group)) {
+        section();
+        add(wxITEM_NORMAL, wxString::Format(i18n::tr("指针位置：%s, %s"), shown_value(ui_x), shown_value(ui_y)));
+        add(wxITEM_NORMAL, wxString::Format(i18n::tr("指针颜色：%s"), shown_value(ui_rgb)));
+    }
+    if (row.dropped(parts_->readouts.selection_group)) {
+        section();
+        add(wxITEM_NORMAL, wxString::Format(i18n::tr("选区大小：%s × %s"), shown_value(ui_width), shown_value(ui_height)));
+    }
+    if (row.dropped(parts_->undock)) {
+        section();
+        add(wxITEM_NORMAL, ui_button_close_assist->GetToolTipText(), [this](bool) { click(ui_button_close_assist); });
+    }
+
+    if (actions.empty())
+        return menu;
+    const int last_id = first_id + static_cast<int>(actions.size()) - 1;
+    menu->Bind(wxEVT_MENU, [actions = std::move(actions), first_id](wxCommandEvent& event) {
+        const auto& action = actions[static_cast<std::size_t>(event.GetId() - first_id)];
+        if (action)
+            run_guarded([&] { action(event.IsChecked()); });
+    }, first_id, last_id);
+    return menu;
 }
 
 void ImagePanelForm::show_free_inputs(bool zoom_rate, bool angle_degree)

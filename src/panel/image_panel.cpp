@@ -3,6 +3,7 @@
 #include "../forms/form_parts.h"
 #include "tesk_vumo/assist/image_panel_assist.h"
 #include "tesk_vumo/common/errors.h"
+#include "tesk_vumo/common/user_interaction.h"
 #include "tesk_vumo/forms/event_guard.h"
 #include "tesk_vumo/forms/window_fit_layout.h"
 
@@ -188,6 +189,12 @@ void ImagePanel::on_assist_closed()
     assist_ = nullptr;
     ui_panel_assist->Show();
     lay_out_for_assist_bar();
+}
+
+void ImagePanel::on_show_overflow_menu(wxCommandEvent&)
+{
+    const std::unique_ptr<wxMenu> menu = overflow_menu();
+    user_interaction().popup_menu(ui_button_overflow, menu.get(), wxPoint(0, ui_button_overflow->GetSize().y));
 }
 
 void ImagePanel::on_going_to_destroy()

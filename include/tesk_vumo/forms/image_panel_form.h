@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <wx/button.h>
+#include <wx/menu.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/panel.h>
@@ -16,11 +17,13 @@ namespace tesk_vumo {
 /// docked assist bar, and routes their events to the virtual handlers below,
 /// which ImagePanel overrides. The handlers of the form itself do nothing.
 ///
-/// The bar keeps to one row: where it is too narrow it drops the selection
-/// read-outs, then the pointer read-outs, then the guide-line boxes, then
-/// the rate and angle inputs (shown only under ZoomAny and DegreeAny),
-/// then the choices, keeping its icon buttons; where the picture would keep less
-/// than half the height it shows nothing.
+/// The bar keeps to one row: where it is too narrow it drops the undocking
+/// button, then the selection read-outs, then the pointer read-outs, then
+/// the guide-line boxes, then the rate and angle inputs (shown only under
+/// ZoomAny and DegreeAny), then the choices, keeping its load and save
+/// buttons; where the picture would keep less than half the height it shows
+/// nothing. What it drops for want of width is offered by a drop-down
+/// button at its end, shown only then.
 class ImagePanelForm : public wxPanel
 {
 public:
@@ -32,6 +35,15 @@ public:
 
     /// Puts every text, item and tooltip in the language of the moment.
     void relabel();
+
+    /// The overflow button's menu: for each group the bar has no room for,
+    /// entries that do what its controls do (radio items for the zoom and
+    /// rotation choices, check items for the guide-line boxes) by setting
+    /// the hidden control and sending the control's own event; the rate and
+    /// angle inputs and the undocking button as items that undock (the
+    /// floating window has both inputs); disabled items that show the
+    /// hidden read-outs. Empty while nothing is dropped.
+    std::unique_ptr<wxMenu> overflow_menu();
 
     wxPanel* ui_image;                  ///< drawing surface
     wxScrollBar* ui_scroll_bar_horizontal;
@@ -51,6 +63,7 @@ public:
     wxButton* ui_button_load;
     wxButton* ui_button_save;
     wxButton* ui_button_close_assist;
+    wxButton* ui_button_overflow;       ///< shown while the bar drops something
 
     virtual void on_change_zoom_mode(wxCommandEvent&) {}
     virtual void on_change_rotation(wxCommandEvent&) {}
@@ -62,6 +75,8 @@ public:
     virtual void on_load_image(wxCommandEvent&) {}
     virtual void on_save_image(wxCommandEvent&) {}
     virtual void on_close_assist_bar(wxCommandEvent&) {}
+    /// The overflow button: drops down overflow_menu().
+    virtual void on_show_overflow_menu(wxCommandEvent&) {}
     virtual void on_mouse_wheel(wxMouseEvent&) {}
     virtual void on_mouse_motion(wxMouseEvent&) {}
     virtual void on_start_dragging(wxMouseEvent&) {}

@@ -67,6 +67,9 @@ public:
     /// Shows the docked assist bar again; queued by the floating window
     /// when it closes.
     void on_assist_closed();
+    /// Drops the menu of what the narrow docked bar has no room for down
+    /// from its overflow button.
+    void on_show_overflow_menu(wxCommandEvent& event) override;
     /// Destroys the floating assist window, if any.
     void on_going_to_destroy() override;
     /// The floating assist window; null while the bar is docked.

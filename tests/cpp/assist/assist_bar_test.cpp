@@ -1,7 +1,11 @@
 // The docked assist bar of an ImagePanel and the floating ImagePanelAssist
 // window that replaces it while it is closed.
 
+#include <algorithm>
+#include <vector>
+
 #include <wx/app.h>
+#include <wx/menu.h>
 #include <wx/weakref.h>
 
 #include "assist_fixture.h"
@@ -91,7 +95,7 @@ TEST_F(AssistBarTest, ItemFourOfEachChoiceEnablesItsInputInBothBars)
     EXPECT_EQ(panel->ui_angle_degree->GetValue(), "0");
     const wxRect choice = panel->ui_zoom_mode->GetRect(), angle = panel->ui_angle_degree->GetRect();
     EXPECT_TRUE(angle.y < choice.GetBottom() && choice.y < angle.GetBottom()) << "the inputs wrap onto a new row";
-    EXPECT_LE(panel->ui_button_close_assist->GetRect().GetRight(), panel->GetSize().x);
+    EXPECT_LE(panel->ui_button_overflow->GetRect().GetRight(), panel->GetSize().x);
 
     type_in(panel->ui_zoom_rate, "200");
     type_in(panel->ui_angle_degree, "90");
@@ -112,6 +116,85 @@ TEST_F(AssistBarTest, ItemFourOfEachChoiceEnablesItsInputInBothBars)
     EXPECT_EQ(panel->displayed_size(), cv::Size(120, 160));
     choose(assist->ui_angle, 0);
     EXPECT_FALSE(assist->ui_angle_degree->IsEnabled());
+}
+
+/// Labels of @p menu's items.
+std::vector<wxString> labels_of(const wxMenu* menu)
+{
+    std::vector<wxString> labels;
+    for (const wxMenuItem* item : menu->GetMenuItems())
+        labels.push_back(item->GetItemLabelText());
+    return labels;
+}
+
+/// The item of @p menu labelled @p label, or null.
+wxMenuItem* item_of(wxMenu* menu, const wxString& label)
+{
+    const int id = menu->FindItem(label);
+    return id == wxNOT_FOUND ? nullptr : menu->FindItem(id);
+}
+
+// A narrow bar used to drop the guide-line boxes (the only switch for the
+// lines) and then the choices, with no other way to reach them.
+TEST_F(AssistBarTest, ANarrowBarOffersWhatItDropsInItsDropDownMenu)
+{
+    panel->set_source_image(solid(200, 100, {200, 200, 200}));
+    mouse(wxEVT_MOTION, 7, 3);
+    EXPECT_FALSE(panel->ui_button_overflow->IsShown()) << "a wide bar holds everything";
+    auto narrow = [&](int width) {
+        frame->SetClientSize(width, 800);
+        frame->Layout();
+        pump();
+    };
+    auto middle_line_pixels = [&] {
+        const wxImage picture = panel->buffer().ConvertToImage();
+        int count = 0;
+        for (int x = 0; x < picture.GetWidth(); ++x)
+            count += near(pixel(picture, x, picture.GetHeight() / 2), panel->middle_line_color(), 40);
+        return count;
+    };
+
+    narrow(400);
+    ASSERT_FALSE(panel->ui_checkbox_middle_lines->IsShown());
+    ASSERT_TRUE(panel->ui_button_overflow->IsShown());
+    EXPECT_LE(panel->ui_button_overflow->GetRect().GetRight(), 400);
+    EXPECT_EQ(middle_line_pixels(), 0);
+    std::vector<wxString> offered;
+    script->on_popup = [&] {
+        wxMenu* menu = script->popups.back().menu;
+        offered = labels_of(menu);
+        wxMenuItem* lines = item_of(menu, panel->ui_checkbox_middle_lines->GetLabel());
+        ASSERT_TRUE(lines && lines->IsCheckable() && !lines->IsChecked());
+        menu->SendEvent(lines->GetId(), 1);
+    };
+    click(panel->ui_button_overflow);
+    ASSERT_EQ(script->popups.size(), 1u);
+    EXPECT_EQ(script->popups[0].window, panel->ui_button_overflow);
+    EXPECT_TRUE(panel->ui_checkbox_middle_lines->IsChecked());
+    EXPECT_GT(middle_line_pixels(), 100) << "the lines switched on from the menu are drawn";
+    auto offers = [&](const wxString& text) {
+        return std::any_of(offered.begin(), offered.end(), [&](const wxString& label) { return label.Contains(text); });
+    };
+    EXPECT_TRUE(offers(panel->ui_checkbox_follow_lines->GetLabel()));
+    EXPECT_TRUE(offers("7, 3") && offers("200, 200, 200")) << "the pointer read-outs";
+    EXPECT_TRUE(offers(panel->ui_button_close_assist->GetToolTipText()));
+    EXPECT_FALSE(offers(panel->ui_zoom_mode->GetString(0))) << "the choices are still on the bar";
+
+    narrow(250);
+    ASSERT_FALSE(panel->ui_zoom_mode->IsShown());
+    script->on_popup = [&] {
+        wxMenu* menu = script->popups.back().menu;
+        wxMenuItem* fit_page = item_of(menu, panel->ui_zoom_mode->GetString(0));
+        wxMenuItem* lines = item_of(menu, panel->ui_checkbox_middle_lines->GetLabel());
+        wxMenuItem* actual_size = item_of(menu, panel->ui_zoom_mode->GetString(3));
+        ASSERT_TRUE(fit_page && lines && actual_size && actual_size->IsCheckable());
+        EXPECT_TRUE(fit_page->IsChecked() && lines->IsChecked()) << "the items show the state in force";
+        menu->SendEvent(actual_size->GetId(), 1);
+    };
+    click(panel->ui_button_overflow);
+    EXPECT_EQ(panel->zoom_mode(), ZoomMode::NoZoom);
+    EXPECT_EQ(panel->displayed_size(), cv::Size(200, 100));
+    EXPECT_EQ(panel->ui_zoom_mode->GetSelection(), 3) << "the hidden choice agrees";
 }
 
 // The docked rotation choice used to keep the user's last pick, so it said

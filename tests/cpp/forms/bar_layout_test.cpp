@@ -41,11 +41,13 @@ TEST_F(BarLayoutTest, BarAndStripFitOneRowAt640InBothLanguages)
 {
     auto* panel = fill_frame(new ImagePanelForm(frame));
     auto* viewer = fill_frame(new ImageForm(frame));
+    // At 640 the selection size and the undocking button wait in the drop-down.
     const std::vector<wxWindow*> bar{panel->ui_zoom_mode, panel->ui_angle, panel->ui_checkbox_middle_lines,
                                      panel->ui_checkbox_follow_lines, panel->ui_x, panel->ui_y, panel->ui_rgb,
-                                     panel->ui_button_load, panel->ui_button_save, panel->ui_button_close_assist};
-    std::vector<wxWindow*> wide_bar = bar; // wider, the bar shows the selection size too
+                                     panel->ui_button_load, panel->ui_button_save, panel->ui_button_overflow};
+    std::vector<wxWindow*> wide_bar = bar; // wider, the bar shows everything and no drop-down
     wide_bar.insert(wide_bar.begin() + 7, {panel->ui_width, panel->ui_height});
+    wide_bar.back() = panel->ui_button_close_assist;
     // The second language relabels the forms made in the first.
     for (const char* language : {"zh_CN", "en"}) {
         SCOPED_TRACE(language);
@@ -58,6 +60,7 @@ TEST_F(BarLayoutTest, BarAndStripFitOneRowAt640InBothLanguages)
         expect_one_row({viewer->ui_x, viewer->ui_y, viewer->ui_rgb, viewer->ui_width, viewer->ui_height}, 640);
         resize(wxSize(1280, 1600));
         expect_one_row(wide_bar, 1280);
+        EXPECT_FALSE(panel->ui_button_overflow->IsShown());
     }
 }
 
@@ -70,8 +73,8 @@ TEST_F(BarLayoutTest, ThePictureKeepsAtLeastHalfTheHeight)
         resize(size);
         auto* panel = fill_frame(new ImagePanelForm(frame));
         EXPECT_GE(panel->ui_image->GetSize().y * 2, panel->GetSize().y) << "ImagePanel";
-        const wxWindow* close = panel->ui_button_close_assist;
-        EXPECT_TRUE(close->IsShown() ? close->GetRect().GetRight() <= size.x : size != wxSize(500, 350));
+        const wxWindow* overflow = panel->ui_button_overflow;
+        EXPECT_TRUE(overflow->IsShown() ? overflow->GetRect().GetRight() <= size.x : size != wxSize(500, 350));
         EXPECT_TRUE(panel->ui_zoom_mode->IsShown() || size != wxSize(500, 350)) << "choices and commands stay";
         panel->Destroy();
         auto* viewer = fill_frame(new ImageForm(frame));
