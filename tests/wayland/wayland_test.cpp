@@ -175,7 +175,9 @@ TEST_F(WaylandScreen, PicturesSetTurnedAndScrolledAfterShowReachTheScreen)
     EXPECT_EQ(quarters_on_screen(shot, panel->ui_image, panel->image_rect()), "BRYG") << "turned, image panel";
     EXPECT_EQ(quarters_on_screen(shot, image->ui_image, image->image_rect()), "BRYG") << "turned, image";
 
-    // One to one and scrolled to the far corner: the turned picture's green quarter.
+    // One to one and scrolled to the far corner: what the screen shows at
+    // each point is the turned picture's pixel there. The simple panel is
+    // given the first picture again.
     const auto scroll_to_end = [](auto* viewer) {
         viewer->set_zoom_mode(ZoomMode::NoZoom);
         for (wxScrollBar* bar : {viewer->ui_scroll_bar_horizontal, viewer->ui_scroll_bar_vertical})
@@ -183,13 +185,25 @@ TEST_F(WaylandScreen, PicturesSetTurnedAndScrolledAfterShowReachTheScreen)
     };
     scroll_to_end(panel);
     scroll_to_end(image);
+    simple->set_source_image(picture);
     ASSERT_TRUE(frames_pass());
     shot = screenshot("scrolled");
-    for (wxWindow* surface : {panel->ui_image, image->ui_image}) {
-        const wxSize client = surface->GetClientSize();
-        EXPECT_EQ(on_screen(shot, surface, wxPoint(client.x - 3, client.y - 3)), green) << "scrolled";
-        EXPECT_EQ(on_screen(shot, surface, wxPoint(2, 2)), green) << "scrolled";
-    }
+    EXPECT_EQ(quarters_on_screen(shot, simple, simple_picture(simple)), "RGBY") << "set again, simple panel";
+    const auto expect_scrolled = [&](auto* viewer, const char* name) {
+        const wxPoint corner(viewer->ui_scroll_bar_horizontal->GetThumbPosition(),
+                             viewer->ui_scroll_bar_vertical->GetThumbPosition());
+        ASSERT_GT(corner.x, 0);
+        ASSERT_GT(corner.y, 0);
+        const wxSize client = viewer->ui_image->GetClientSize();
+        for (const wxPoint& at : {wxPoint(2, 2), wxPoint(client.x / 2, client.y / 2), wxPoint(client.x - 3, 2),
+                                  wxPoint(2, client.y - 3), wxPoint(client.x - 3, client.y - 3)}) {
+            const wxPoint shown = corner + at;
+            EXPECT_EQ(on_screen(shot, viewer->ui_image, at), turned.at<cv::Vec3b>(shown.y, shown.x))
+                << "scrolled, " << name << ", at " << at.x << ", " << at.y;
+        }
+    };
+    expect_scrolled(panel, "image panel");
+    expect_scrolled(image, "image");
 }
 
 } // namespace
