@@ -55,11 +55,9 @@ void ViewerCore<Form>::draw_image()
     const wxSize client = in_device(this->ui_image->GetClientSize());
     const double scale = this->ui_image->GetContentScaleFactor();
     {
-        // What is drawn over the picture belongs to the buffer too: painting
-        // only copies it.
+        // What is drawn over the picture goes into the buffer too (painting
+        // only copies it), placed in device pixels like the picture.
         wxMemoryDC dc(buffer_);
-        // The buffer has the device's resolution; what is drawn over the
-        // picture is placed in device pixels too.
         if (scale != 1.0)
             dc.SetUserScale(1.0 / scale, 1.0 / scale);
 
