@@ -3,15 +3,14 @@
 // a paint event never reaches such a screen, so each change of the viewers
 // below is read back from weston's own screenshot.
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
-#include <wx/frame.h>
 #include <wx/dcclient.h>
+#include <wx/frame.h>
 #include <wx/panel.h>
 #include <wx/scrolbar.h>
 
