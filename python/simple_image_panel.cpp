@@ -40,17 +40,18 @@ void declare_simple_image_panel(py::module_& m)
         "The scaled image that is drawn (H x W x 3 uint8 array), or None before the first fitting. "
         "Clearing the source image keeps it.");
     cls.def_property_readonly("buffer", &SimpleImagePanel::buffer,
-                              "A copy of the off-screen picture (wx.Bitmap of the client size), or None "
+                              "A copy of the off-screen picture (wx.Bitmap of the client size, at the device's "
+                              "resolution), or None "
                               "while the client area never had a positive size.");
 
     cls.def("init_buffer", [](SimpleImagePanel& panel) { panel.SimpleImagePanel::init_buffer(); },
             "Makes a new buffer of the client size when it is positive and the buffer is missing, of "
             "another size, or there is no image; then refits.");
     cls.def("fitting", [](SimpleImagePanel& panel) { own_fitting(panel); },
-            "Scales the source image to fit the window's outer size, then draws. Does nothing "
+            "Scales the source image to fit the client area, then draws. Does nothing "
             "without an image.");
     cls.def("draw_image", [](SimpleImagePanel& panel) { panel.SimpleImagePanel::draw_image(); },
-            "Composes the buffer (background, centred image) and shows it at once.");
+            "Composes the buffer (background, centred image) and has the paint handler show it.");
     cls.def_handler("on_size", &SimpleImagePanel::on_size, "The size-event handler: init_buffer(), then Skip().");
     cls.def_handler("on_paint", &SimpleImagePanel::on_paint,
             "The paint-event handler: copies the buffer to the window.");

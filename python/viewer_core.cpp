@@ -186,7 +186,7 @@ void bind_viewer_core(WxClass<T, Base>& cls)
     cls.def(
         "draw_image", [](T& viewer) { viewer.T::draw_image(); },
         "Composes background, visible image, selection outline and guide lines into the buffer "
-        "and shows it at once. Does nothing while no image is displayed.");
+        "and has the paint handler show it. Does nothing while no image is displayed.");
     cls.def_returning(
         "get_mouse_image_position", "tuple[int, int]", [](const T& viewer) { return pair(viewer.get_mouse_image_position()); },
         "The pointer's (column, row) in the displayed image, or (-1, -1) outside it.");

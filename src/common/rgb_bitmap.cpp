@@ -1,6 +1,7 @@
 #include "rgb_bitmap.h"
 #include "image_memory.h"
 
+#include <cmath>
 #include <cstring>
 
 #include <opencv2/imgproc.hpp>
@@ -96,6 +97,35 @@ void fill_bitmap(wxBitmap& target, const wxColour& colour)
 {
     wxImage unused;
     compose_rgb(target, cv::Mat(), wxPoint(0, 0), colour, unused);
+}
+
+wxSize device_size(const wxWindow& window, const wxSize& size)
+{
+    const double scale = window.GetContentScaleFactor();
+    if (scale == 1.0)
+        return size;
+    return {static_cast<int>(std::lround(size.x * scale)), static_cast<int>(std::lround(size.y * scale))};
+}
+
+wxBitmap device_bitmap(const wxWindow& window)
+{
+    const wxSize client = window.GetClientSize();
+    const double scale = window.GetContentScaleFactor();
+    if (scale == 1.0)
+        return wxBitmap(client.x, client.y);
+    wxBitmap bitmap;
+    bitmap.CreateWithDIPSize(client, scale);
+    return bitmap;
+}
+
+void show_buffer(wxWindow& surface)
+{
+    const wxRect changed(surface.GetClientSize());
+    // A surface without area shows nothing.
+    if (changed.IsEmpty())
+        return;
+    surface.Refresh(false, &changed);
+    surface.Update();
 }
 
 } // namespace tesk_vumo

@@ -6,6 +6,7 @@
 #include <wx/colour.h>
 #include <wx/gdicmn.h>
 #include <wx/image.h>
+#include <wx/window.h>
 
 namespace tesk_vumo {
 
@@ -20,6 +21,20 @@ void compose_rgb(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const 
 
 /// Fills all of @p target with @p colour, as clearing it would.
 void fill_bitmap(wxBitmap& target, const wxColour& colour);
+
+/// @p size, in logical pixels of @p window, in device pixels: larger on a
+/// display with a content scale factor.
+wxSize device_size(const wxWindow& window, const wxSize& size);
+
+/// A bitmap of @p window's client size at the device's resolution, of
+/// device_size() pixels, drawn at the window's logical size.
+wxBitmap device_bitmap(const wxWindow& window);
+
+/// Puts a newly composed buffer of @p surface on the screen through its
+/// paint handler: invalidates the client area and has it painted at once
+/// where the toolkit paints on request (X11), else at the next frame
+/// (Wayland, macOS, where drawing outside a paint event shows nothing).
+void show_buffer(wxWindow& surface);
 
 } // namespace tesk_vumo
 

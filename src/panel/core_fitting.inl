@@ -16,7 +16,7 @@ void ViewerCore<Form>::init_buffer()
     if (buffer_.IsOk() && !source_image_.empty() && buffer_.GetSize() == device
         && fitted_ == Fitted{in_device(this->ui_image->GetSize()), zoom_mode_, rotation_})
         return;
-    buffer_ = device_bitmap(client, this->ui_image->GetContentScaleFactor());
+    buffer_ = device_bitmap(*this->ui_image);
     // A new bitmap holds whatever memory it was given (on GTK even pieces of
     // earlier pictures), and without an image nothing draws over it before
     // the next paint shows it.
@@ -150,7 +150,7 @@ void ViewerCore<Form>::finish_fitting()
     // the old picture; the first fitting that succeeds catches up.
     const wxSize client = this->ui_image->GetClientSize();
     if (client.x > 0 && client.y > 0 && (!buffer_.IsOk() || buffer_.GetSize() != in_device(client)))
-        buffer_ = device_bitmap(client, this->ui_image->GetContentScaleFactor());
+        buffer_ = device_bitmap(*this->ui_image);
 
     selection_rect_ = wxRect(-1, -1, 0, 0);
     update_selection_rect_info();
@@ -210,10 +210,7 @@ void ViewerCore<Form>::fit_free_view(bool keep_scroll_pos, const wxSize& surface
 template <class Form>
 wxSize ViewerCore<Form>::in_device(const wxSize& size) const
 {
-    const double scale = this->ui_image->GetContentScaleFactor();
-    if (scale == 1.0)
-        return size;
-    return {static_cast<int>(std::lround(size.x * scale)), static_cast<int>(std::lround(size.y * scale))};
+    return device_size(*this->ui_image, size);
 }
 
 template <class Form>

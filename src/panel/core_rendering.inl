@@ -54,34 +54,33 @@ void ViewerCore<Form>::draw_image()
     const int suby = this->ui_scroll_bar_vertical->GetThumbPosition();
     const wxSize client = in_device(this->ui_image->GetClientSize());
     const double scale = this->ui_image->GetContentScaleFactor();
+    {
+        // What is drawn over the picture goes into the buffer too (painting
+        // only copies it), placed in device pixels like the picture.
+        wxMemoryDC dc(buffer_);
+        if (scale != 1.0)
+            dc.SetUserScale(1.0 / scale, 1.0 / scale);
 
-    wxClientDC client_dc(this->ui_image);
-    // A surface without area shows nothing, and the toolkit leaks a cairo
-    // object on every blit to it: compose the buffer alone then.
-    wxBufferedDC dc(client.x > 0 && client.y > 0 ? &client_dc : nullptr, buffer_);
-    // The buffer has the device's resolution; what is drawn over the
-    // picture is placed in device pixels too.
-    if (scale != 1.0)
-        dc.SetUserScale(1.0 / scale, 1.0 / scale);
+        dc.SetPen(dashed_pen(wxColour(255, 0, 0)));
+        dc.SetBrush(wxBrush(wxColour(0, 0, 0), wxBRUSHSTYLE_TRANSPARENT));
+        const auto [sel_x, sel_y, sel_w, sel_h] = get_selection_rect();
+        dc.DrawRectangle(outline_in_control(wxRect(sel_x, sel_y, sel_w, sel_h), region.x_in_ctrl_region - subx,
+                                            region.y_in_ctrl_region - suby, client));
 
-    dc.SetPen(dashed_pen(wxColour(255, 0, 0)));
-    dc.SetBrush(wxBrush(wxColour(0, 0, 0), wxBRUSHSTYLE_TRANSPARENT));
-    const auto [sel_x, sel_y, sel_w, sel_h] = get_selection_rect();
-    dc.DrawRectangle(outline_in_control(wxRect(sel_x, sel_y, sel_w, sel_h), region.x_in_ctrl_region - subx,
-                                        region.y_in_ctrl_region - suby, client));
+        image_rect_ = wxRect(region.x_in_ctrl_region, region.y_in_ctrl_region, region.w, region.h);
 
-    image_rect_ = wxRect(region.x_in_ctrl_region, region.y_in_ctrl_region, region.w, region.h);
-
-    if (following_lines_shown() && !pointer_away_) {
-        const wxPoint mouse = mouse_position_in_panel();
-        if (mouse.x >= 0 && mouse.y >= 0) {
-            dc.SetPen(dashed_pen(following_line_color_));
-            dc.DrawLine(mouse.x, 0, mouse.x, client.y);
-            dc.DrawLine(0, mouse.y, client.x, mouse.y);
+        if (following_lines_shown() && mouse_position_ && !pointer_away_) {
+            const wxPoint mouse = *mouse_position_;
+            if (mouse.x >= 0 && mouse.y >= 0) {
+                dc.SetPen(dashed_pen(following_line_color_));
+                dc.DrawLine(mouse.x, 0, mouse.x, client.y);
+                dc.DrawLine(0, mouse.y, client.x, mouse.y);
+            }
         }
+        if (middle_lines_shown())
+            draw_middle_lines(dc, region, subx, suby, client);
     }
-    if (middle_lines_shown())
-        draw_middle_lines(dc, region, subx, suby, client);
+    show_buffer(*this->ui_image);
 }
 
 template <class Form>

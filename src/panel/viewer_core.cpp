@@ -20,6 +20,7 @@
 #include <opencv2/imgproc.hpp>
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
+#include <wx/dcmemory.h>
 #include <wx/filedlg.h>
 #include <wx/utils.h>
 #include <wx/weakref.h>
@@ -31,16 +32,6 @@ namespace {
 bool takes_long(cv::Size size)
 {
     return static_cast<long long>(size.width) * size.height > (1LL << 22);
-}
-
-// A bitmap of @p client logical pixels with the device's resolution.
-wxBitmap device_bitmap(const wxSize& client, double scale)
-{
-    if (scale == 1.0)
-        return wxBitmap(client.x, client.y);
-    wxBitmap bitmap;
-    bitmap.CreateWithDIPSize(client, scale);
-    return bitmap;
 }
 } // namespace
 

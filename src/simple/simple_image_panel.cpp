@@ -10,7 +10,6 @@
 #include <opencv2/imgproc.hpp>
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
-#include <wx/dcmemory.h>
 #include <wx/utils.h>
 
 namespace tesk_vumo {
@@ -67,9 +66,10 @@ void SimpleImagePanel::init_buffer()
     const wxSize client = GetClientSize();
     if (client.x <= 0 || client.y <= 0)
         return;
-    const bool new_size = !buffer_.IsOk() || source_image_.empty() || buffer_.GetSize() != client;
+    const bool new_size =
+        !buffer_.IsOk() || source_image_.empty() || buffer_.GetSize() != device_size(*this, client);
     if (new_size) {
-        buffer_ = wxBitmap(client.x, client.y);
+        buffer_ = device_bitmap(*this);
         // A new bitmap holds whatever memory it was given (on GTK even
         // pieces of earlier pictures), and without an image nothing else
         // draws into it before the next paint shows it.
@@ -86,10 +86,12 @@ void SimpleImagePanel::fitting()
     fitting_pending_ = false;
     if (source_image_.empty())
         return;
-    const wxSize window = GetSize();
+    // The picture has the device's resolution, within the client area
+    // (inside any border).
+    const wxSize area = device_size(*this, GetClientSize());
     cv::Size size;
     try {
-        size = geometry::fitted_size(ZoomMode::FitPage, source_image_.size(), {window.x, window.y});
+        size = geometry::fitted_size(ZoomMode::FitPage, source_image_.size(), {area.x, area.y});
     } catch (const ValueError&) {
         // A window without area has no scale; the next resize fits again.
         fitting_pending_ = true;
@@ -110,7 +112,7 @@ SimpleImagePanel::ImageInfo SimpleImagePanel::get_image_info_being_drawn() const
 {
     if (image_being_shown_.empty())
         return {cv::Mat(), -1, -1, 0, 0};
-    const wxSize client = GetClientSize();
+    const wxSize client = device_size(*this, GetClientSize());
     const cv::Point origin = geometry::centred_origin(image_being_shown_.size(), {client.x, client.y});
     return {image_being_shown_, origin.x, origin.y, image_being_shown_.cols, image_being_shown_.rows};
 }
@@ -121,12 +123,7 @@ void SimpleImagePanel::draw_image()
     if (info.image.empty() || !buffer_.IsOk())
         return;
     compose_rgb(buffer_, info.image, wxPoint(info.x, info.y), GetBackgroundColour(), draw_staging_);
-    // Nothing shows on a surface without area (and a blit to one leaks in the toolkit).
-    const wxSize client = GetClientSize();
-    if (client.x > 0 && client.y > 0) {
-        wxClientDC dc(this);
-        dc.DrawBitmap(buffer_, 0, 0, false);
-    }
+    show_buffer(*this);
 }
 
 void SimpleImagePanel::on_size(wxSizeEvent& event)

@@ -1,4 +1,5 @@
-"""Under a content scale factor (GDK_SCALE=2), 1:1 and free rates map image pixels to device pixels.
+"""Under a content scale factor (GDK_SCALE=2), 1:1 and free rates map image pixels to device pixels,
+and the simple panel fits its picture in device pixels.
 
 The scale is fixed when the toolkit starts, so the viewers run in a process of their own."""
 import os
@@ -44,6 +45,22 @@ SCRIPT = textwrap.dedent("""
         assert (shown == np.repeat(np.repeat(source, 2, 0), 2, 1)[:shown.shape[0], :shown.shape[1]]).all()
         frame.Destroy()
         wx.Yield()
+
+    # The simple panel's picture has the device's resolution too: the
+    # source fitted to twice the client size.
+    frame = wx.Frame(None, size=(400, 320))
+    simple = tesk_vumo.SimpleImagePanel(frame, wx.Size(300, 200))
+    frame.Show()
+    for _ in range(20):
+        wx.Yield()
+    simple.source_image = source
+    client = simple.GetClientSize()
+    device = (2 * client.width, 2 * client.height)
+    assert simple.buffer.GetSize() == device, simple.buffer.GetSize()
+    shown = simple.image_being_shown.shape[:2]
+    assert shown == (device[1], device[1] * 120 // 100) or shown == (device[0] * 100 // 120, device[0]), shown
+    frame.Destroy()
+    wx.Yield()
     print("ok")
 """)
 

@@ -195,8 +195,9 @@ public:
 
     // ---- rendering
     /// Composes background, visible image, selection outline, following
-    /// lines and middle lines into buffer() and shows it at once. Does
-    /// nothing while no image is displayed.
+    /// lines (once the pointer has been over the surface) and middle lines
+    /// into buffer() and has the paint handler show it, at once where the
+    /// toolkit allows. Does nothing while no image is displayed.
     virtual void draw_image();
 
     // ---- pointer and selection

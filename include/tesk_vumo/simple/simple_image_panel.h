@@ -13,9 +13,11 @@
 
 namespace tesk_vumo {
 
-/// The smallest viewer: shows one image scaled to fit the panel, keeping its
-/// aspect ratio, centred on the panel's background colour, and refits on
-/// every resize. No scroll bars, zoom, rotation, guide lines or selection.
+/// The smallest viewer: shows one image scaled to fit the panel's client
+/// area, keeping its aspect ratio, centred on the panel's background colour,
+/// and refits on every resize. No scroll bars, zoom, rotation, guide lines
+/// or selection. On a display with a content scale factor the picture has
+/// the device's resolution.
 ///
 /// Images are 8-bit R, G, B (rows top to bottom). An empty cv::Mat stands
 /// for "no image".
@@ -48,18 +50,20 @@ public:
     const std::any& user_data() const { return user_data_; }
     void set_user_data(std::any value) { user_data_ = std::move(value); }
 
-    /// The scaled image that is drawn, or an empty Mat before the first fitting.
+    /// The scaled image that is drawn (in device pixels), or an empty Mat
+    /// before the first fitting.
     const cv::Mat& image_being_shown() const { return image_being_shown_; }
-    /// Off-screen picture of the client size; invalid until the client area
-    /// first had a positive size.
+    /// Off-screen picture of the client size at the device's resolution;
+    /// invalid until the client area first had a positive size.
     const wxBitmap& buffer() const { return buffer_; }
 
     /// Makes a new buffer when the client size is positive and the buffer is
     /// missing, of another size, or there is no image; then refits.
     virtual void init_buffer();
-    /// Scales the image to fit the window (outer size), then draws.
+    /// Scales the image to fit the client area, then draws.
     virtual void fitting();
-    /// Composes the buffer (background, centred image) and shows it at once.
+    /// Composes the buffer (background, centred image) and has the paint
+    /// handler show it, at once where the toolkit allows.
     virtual void draw_image();
 
     void on_size(wxSizeEvent& event);

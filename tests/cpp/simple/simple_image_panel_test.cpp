@@ -49,8 +49,8 @@ protected:
         return panel;
     }
 
-    /// Resizes @p panel and checks that its client area is its whole window,
-    /// so that the fitting (window size) and the drawing (client size) agree.
+    /// Resizes @p panel and checks that its client area (where it fits and
+    /// draws) is its whole window.
     void resize(SimpleImagePanel* panel, const wxSize& size)
     {
         panel->SetSize(size);
@@ -148,6 +148,37 @@ TEST_F(SimpleImagePanelTest, ScreenShowsTheBuffer)
     EXPECT_TRUE(near(pixel(screen, 50, 150), rgb(image_colour), 2));
     EXPECT_TRUE(near(pixel(screen, 49, 150), panel->GetBackgroundColour(), 2));
     EXPECT_TRUE(near(pixel(screen, 350, 150), panel->GetBackgroundColour(), 2));
+}
+
+TEST_F(SimpleImagePanelTest, ABorderedPanelFitsAndDrawsInsideItsBorder)
+{
+    // Fitted to the outer size, a 200 x 100 picture was drawn at (-1, -1)
+    // of a 198 x 98 client area, its edges under the border.
+    auto* panel = new SimpleImagePanel(host, wxID_ANY, wxDefaultPosition, wxSize(200, 100), wxBORDER_SIMPLE);
+    pump();
+    const wxSize client = panel->GetClientSize();
+    ASSERT_LT(client.x, 200);
+    panel->set_source_image(solid(1000, 500, image_colour));
+
+    const int width = client.y * 2, left = (client.x - width) / 2;
+    EXPECT_EQ(panel->image_being_shown().size(), cv::Size(width, client.y));
+    ASSERT_EQ(panel->buffer().GetSize(), client);
+    EXPECT_EQ(count_of(panel->buffer().ConvertToImage(), rgb(image_colour)), width * client.y);
+
+    wxImage screen;
+    const auto picture_edges_on_screen = [&] {
+        wxBitmap bitmap(client);
+        wxMemoryDC memory(bitmap);
+        wxClientDC window(panel);
+        memory.Blit(0, 0, client.x, client.y, &window, 0, 0);
+        memory.SelectObject(wxNullBitmap);
+        screen = bitmap.ConvertToImage();
+        return pixel(screen, left, 0) == rgb(image_colour)
+               && pixel(screen, left + width - 1, client.y - 1) == rgb(image_colour);
+    };
+    EXPECT_TRUE(wait_until(picture_edges_on_screen)) << "top-left corner " << pixel(screen, left, 0).GetAsString()
+                                                     << ", bottom-right corner "
+                                                     << pixel(screen, left + width - 1, client.y - 1).GetAsString();
 }
 
 TEST_F(SimpleImagePanelTest, GrayArraysAreShownWithEqualChannels)
