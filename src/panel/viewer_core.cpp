@@ -18,6 +18,7 @@
 #include <utility>
 
 #include <opencv2/imgproc.hpp>
+#include <wx/app.h>
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
 #include <wx/filedlg.h>

@@ -61,6 +61,13 @@ public:
                const wxString& name, SourceMessages wording);
     ~ViewerCore() override;
 
+    /// Destroys the viewer. Called from a handler of one of its events (or
+    /// of an event it passes on), the viewer is hidden at once and deleted
+    /// when that delivery is over, at the toolkit's next pending-event run:
+    /// the viewer's code and the toolkit's still run on it until then. It
+    /// sends no events meanwhile.
+    bool Destroy() override;
+
     // ---- source image
     /// The stored image, shared with the caller when it was set from a
     /// 3-channel array; empty when none.
@@ -332,6 +339,8 @@ private:
     bool send_view();
     ViewerEvent make_event(wxEventType type) const;
     bool deliver(ViewerEvent& event);
+    /// Queues the deletion that Destroy() put off.
+    void queue_destroy();
 
     SourceMessages wording_;
     cv::Mat source_image_;
@@ -373,6 +382,9 @@ private:
     std::pair<wxPoint, wxPoint> pointer_reported_{{-1, -1}, {-1, -1}}; // displayed and source pixel
     wxRect selection_reported_{0, 0, 0, 0};
     std::optional<std::tuple<ZoomMode, double, Rotation, double, wxPoint>> view_reported_;
+    int delivering_ = 0;           // events being delivered now, nested
+    bool destroy_pending_ = false; // Destroy() called during a delivery
+    bool destroy_queued_ = false;
 };
 
 extern template class ViewerCore<ImagePanelForm>;
