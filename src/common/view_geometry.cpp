@@ -165,6 +165,12 @@ cv::Size drag_size(cv::Point anchor, cv::Point pointer)
             saturated(static_cast<long long>(pointer.y) - anchor.y + 1)};
 }
 
+cv::Point panned_position(cv::Point start, cv::Point from, cv::Point to)
+{
+    return {saturated(static_cast<long long>(start.x) - (static_cast<long long>(to.x) - from.x)),
+            saturated(static_cast<long long>(start.y) - (static_cast<long long>(to.y) - from.y))};
+}
+
 std::array<int, 4> normalised_selection(int x, int y, int width, int height)
 {
     const long long l = x, t = y, r = static_cast<long long>(x) + width - 1,

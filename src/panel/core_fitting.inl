@@ -222,7 +222,12 @@ wxPoint ViewerCore<Form>::in_device(const wxPoint& point) const
     const double scale = this->ui_image->GetContentScaleFactor();
     if (scale == 1.0)
         return point;
-    return {static_cast<int>(std::floor(point.x * scale)), static_cast<int>(std::floor(point.y * scale))};
+    // A pointer far outside the window (a drag) stays within int.
+    auto scaled = [scale](int v) {
+        return static_cast<int>(std::clamp(std::floor(v * scale), double(std::numeric_limits<int>::min()),
+                                           double(std::numeric_limits<int>::max())));
+    };
+    return {scaled(point.x), scaled(point.y)};
 }
 
 template <class Form>

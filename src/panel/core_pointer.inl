@@ -79,8 +79,10 @@ void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
     update_mouse_position_in_panel(event);
     if (pan_) {
         // The image follows the pointer: the view moves the other way.
-        const wxPoint moved = in_device(event.GetPosition()) - pan_->start;
-        scroll_view_to(pan_->positions.x - moved.x, pan_->positions.y - moved.y);
+        const wxPoint at = *mouse_position_;
+        const cv::Point to = geometry::panned_position({pan_->positions.x, pan_->positions.y},
+                                                       {pan_->start.x, pan_->start.y}, {at.x, at.y});
+        scroll_view_to(to.x, to.y);
         return;
     }
     const wxPoint at = get_mouse_image_position();
