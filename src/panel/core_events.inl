@@ -52,6 +52,7 @@ bool ViewerCore<Form>::deliver(ViewerEvent& event)
 template <class Form>
 bool ViewerCore<Form>::Destroy()
 {
+    require_gui_thread(__func__);
     // Deleted now, the viewer would leave the frames below the handler (its
     // own code, the toolkit's walk of its handlers and of its surface's)
     // running on freed memory.

@@ -6,6 +6,7 @@ namespace tesk_vumo {
 template <class Form>
 void ViewerCore<Form>::init_buffer()
 {
+    require_gui_thread(__func__);
     const wxSize client = this->ui_image->GetClientSize();
     if (client.x <= 0 || client.y <= 0)
         return;
@@ -46,6 +47,7 @@ bool ViewerCore<Form>::small_beside_source(const cv::Mat& image) const
 template <class Form>
 void ViewerCore<Form>::fitting(bool keep_scroll_pos)
 {
+    require_gui_thread(__func__);
     if (source_image_.empty())
         return;
     const int h_scroll_pos = keep_scroll_pos ? this->ui_scroll_bar_horizontal->GetThumbPosition() : 0;
@@ -241,6 +243,7 @@ geometry::ViewTransform ViewerCore<Form>::scrolled_view() const
 template <class Form>
 typename ViewerCore<Form>::SubImage ViewerCore<Form>::get_sub_image_to_draw() const
 {
+    require_gui_thread(__func__);
     if (view_) {
         const auto region = scrolled_view().visible_region();
         cv::Mat view = region.source.area() > 0 ? image_being_shown()(region.source) : cv::Mat();
@@ -259,6 +262,7 @@ typename ViewerCore<Form>::SubImage ViewerCore<Form>::get_sub_image_to_draw() co
 template <class Form>
 void ViewerCore<Form>::do_scroll(wxScrollBar* ui, int sign, int count_per_action)
 {
+    require_gui_thread(__func__);
     if (!ui)
         return;
     const int new_pos = geometry::scrolled_position(ui->GetThumbPosition(), sign, count_per_action,
@@ -273,6 +277,7 @@ void ViewerCore<Form>::do_scroll(wxScrollBar* ui, int sign, int count_per_action
 template <class Form>
 void ViewerCore<Form>::on_size(wxSizeEvent& event)
 {
+    require_gui_thread(__func__);
     event.Skip(true);
     try {
         init_buffer();
@@ -285,6 +290,7 @@ void ViewerCore<Form>::on_size(wxSizeEvent& event)
 template <class Form>
 void ViewerCore<Form>::on_scroll(wxScrollEvent&)
 {
+    require_gui_thread(__func__);
     draw_image();
     send_view();
 }
@@ -292,6 +298,7 @@ void ViewerCore<Form>::on_scroll(wxScrollEvent&)
 template <class Form>
 void ViewerCore<Form>::on_mouse_wheel(wxMouseEvent& event)
 {
+    require_gui_thread(__func__);
     const int sign = geometry::wheel_sign(event.GetWheelRotation());
     const wxPoint at = event.GetPosition();
     if (event.ControlDown()) {
@@ -309,6 +316,7 @@ void ViewerCore<Form>::on_mouse_wheel(wxMouseEvent& event)
 template <class Form>
 void ViewerCore<Form>::on_mouse_wheel_scroll(wxMouseEvent& event)
 {
+    require_gui_thread(__func__);
     auto* bar = dynamic_cast<wxScrollBar*>(event.GetEventObject());
     if (!bar)
         return;
