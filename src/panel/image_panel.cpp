@@ -17,7 +17,8 @@ ImagePanel::ImagePanel(wxWindow* parent, const wxSize& size)
 
 ImagePanel::ImagePanel(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
                        const wxString& name)
-    : ViewerCore<ImagePanelForm>(on_gui_thread(parent, "ImagePanel"), id, pos, size, style, name, SourceMessages::Standard)
+    : ViewerCore<ImagePanelForm>(on_gui_thread(parent, "ImagePanel"), id, pos, size, style, name,
+                                 SourceMessages::Standard)
 {
 }
 

@@ -1254,7 +1254,8 @@ private:
 
     void key()
     {
-        static const int codes[] = {'+', '-', '0', WXK_LEFT, WXK_RIGHT, WXK_UP, WXK_DOWN, WXK_PAGEDOWN, WXK_HOME, WXK_END};
+        static const int codes[] = {'+',    '-',      '0',          WXK_LEFT, WXK_RIGHT,
+                                    WXK_UP, WXK_DOWN, WXK_PAGEDOWN, WXK_HOME, WXK_END};
         wxKeyEvent event(wxEVT_KEY_DOWN);
         event.m_keyCode = codes[rng.between(0, 9)];
         detail << "key " << event.m_keyCode;
