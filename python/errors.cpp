@@ -34,6 +34,8 @@ void declare_errors(py::module_&)
             set_error(PyExc_AssertionError, e.what());
         } catch (const tesk_vumo::ValueError& e) {
             set_error(PyExc_ValueError, e.what());
+        } catch (const tesk_vumo::ThreadError& e) {
+            set_error(PyExc_RuntimeError, e.what());
         } catch (const tesk_vumo::Error& e) {
             set_error(PyExc_RuntimeError, e.what());
         }

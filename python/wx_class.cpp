@@ -15,7 +15,7 @@ import numpy
 import wx
 
 
-def make_function(impl, name, qualname, module, doc, returns, method):
+def make_function(impl, name, qualname, module, doc, returns, method, gui_thread):
     first = impl.__doc__.split("\n", 1)[0]
     parameters, _, result = first[first.index("("):].rpartition(" -> ")
     arguments = ast.parse(f"def f{parameters}: pass").body[0].args
@@ -25,8 +25,10 @@ def make_function(impl, name, qualname, module, doc, returns, method):
     signature = ast.unparse(arguments)
     names = ", ".join(argument.arg for argument in arguments.args)
     result = returns or result
-    source = f"def {name}({signature}) -> {result}:\n    return impl({names})\n"
-    scope = {"impl": impl, "wx": wx, "numpy": numpy}
+    # A method checks its thread itself, before it reaches its widget.
+    check = "" if method else f"    gui_thread({qualname!r})\n"
+    source = f"def {name}({signature}) -> {result}:\n{check}    return impl({names})\n"
+    scope = {"impl": impl, "wx": wx, "numpy": numpy, "gui_thread": gui_thread}
     flags = __future__.annotations.compiler_flag
     exec(compile(source, f"<{module}.{qualname}>", "exec", flags, dont_inherit=True), scope)
     function = scope[name]
@@ -44,7 +46,10 @@ py::object make_function(py::handle impl, const char* name, const std::string& q
         py::exec(function_maker, scope);
         return new py::object(scope["make_function"]);
     }();
-    return (*maker)(impl, name, qualname, module, doc ? doc : "", returns ? py::str(returns) : py::str(""), method);
+    static py::object* gui_thread = new py::object(
+        py::cpp_function([](const std::string& call) { require_gui_thread(call.c_str()); }));
+    return (*maker)(impl, name, qualname, module, doc ? doc : "", returns ? py::str(returns) : py::str(""), method,
+                    *gui_thread);
 }
 
 const sipAPIDef* sip_api()

@@ -21,6 +21,8 @@
 #include "handlers.h"
 #include "wx_interop.h"
 
+#include "tesk_vumo/common/errors.h"
+
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -94,11 +96,12 @@ auto as_callable(R (C::*member)(A...) const)
 }
 
 template <class T, class F, class R, class Self, class... A>
-auto on_self(F f, R (*)(Self, A...))
+auto on_self(std::string call, F f, R (*)(Self, A...))
 {
     static_assert(std::is_base_of_v<std::decay_t<Self>, T>,
                   "a member function's first parameter must be the widget");
-    return [f = std::move(f)](SelfArg self, A... args) -> R {
+    return [call = std::move(call), f = std::move(f)](SelfArg self, A... args) -> R {
+        require_gui_thread(call.c_str());
         auto&& widget = self_cast<T>(self.object);
         if constexpr (std::is_void_v<R>) {
             f(widget, std::forward<A>(args)...);
@@ -112,13 +115,15 @@ auto on_self(F f, R (*)(Self, A...))
 }
 
 /// @p f (a member function pointer or a callable whose first parameter is
-/// the widget) as a function whose first parameter is the wrapper.
+/// the widget) as a function whose first parameter is the wrapper, which
+/// raises RuntimeError naming @p call outside the GUI thread.
 template <class T, class F>
-auto on_self(F&& f)
+auto on_self(std::string call, F&& f)
 {
     auto callable = as_callable(std::forward<F>(f));
     using Callable = decltype(callable);
-    return on_self<T>(std::move(callable), static_cast<py::detail::function_signature_t<Callable>*>(nullptr));
+    return on_self<T>(std::move(call), std::move(callable),
+                      static_cast<py::detail::function_signature_t<Callable>*>(nullptr));
 }
 
 py::object make_window_class(py::module_& scope, const char* name, const char* doc, const char* wx_base);
@@ -183,7 +188,7 @@ public:
     template <class F, class... Extra>
     WxClass& def_returning(const char* name, const char* returns, F&& f, const char* doc, const Extra&... extra)
     {
-        py::cpp_function function(detail::on_self<T>(std::forward<F>(f)), py::name(name),
+        py::cpp_function function(detail::on_self<T>(call_name(name), std::forward<F>(f)), py::name(name),
                                   py::is_method(type_), extra...);
         detail::install_method(type_, name, function, doc, returns);
         return *this;
@@ -213,8 +218,8 @@ public:
     template <class G, class S>
     WxClass& def_property(const char* name, G&& get, S&& set, const char* doc)
     {
-        py::cpp_function getter(detail::on_self<T>(std::forward<G>(get)), py::is_method(type_));
-        py::cpp_function setter(detail::on_self<T>(std::forward<S>(set)), py::is_method(type_));
+        py::cpp_function getter(detail::on_self<T>(call_name(name), std::forward<G>(get)), py::is_method(type_));
+        py::cpp_function setter(detail::on_self<T>(call_name(name), std::forward<S>(set)), py::is_method(type_));
         detail::install_property(type_, name, getter, setter, doc);
         return *this;
     }
@@ -222,7 +227,7 @@ public:
     template <class G>
     WxClass& def_property_readonly(const char* name, G&& get, const char* doc)
     {
-        py::cpp_function getter(detail::on_self<T>(std::forward<G>(get)), py::is_method(type_));
+        py::cpp_function getter(detail::on_self<T>(call_name(name), std::forward<G>(get)), py::is_method(type_));
         detail::install_property(type_, name, getter, py::none(), doc);
         return *this;
     }
@@ -251,6 +256,12 @@ public:
     }
 
 private:
+    /// "Class.member", as errors name it.
+    std::string call_name(const char* member) const
+    {
+        return std::string(py::str(type_.attr("__name__"))) + "." + member;
+    }
+
     template <class F, class R, class... A, class... Extra>
     WxClass& def_init_impl(F&& create, R (*)(A...), const char* doc, const Extra&... extra)
     {
@@ -263,7 +274,9 @@ private:
         // Not called __init__: pybind11 would take it for a constructor of
         // one of its own classes.
         py::cpp_function function(
-            [create = std::forward<F>(create), type = type_](SelfArg self, A... args) {
+            [create = std::forward<F>(create), type = type_, call = std::string(py::str(type_.attr("__name__")))](
+                SelfArg self, A... args) {
+                require_gui_thread(call.c_str());
                 detail::check_unbound(self.object, type);
                 Widget* widget = create(std::forward<A>(args)...);
                 raise_pending_error();

@@ -11,7 +11,7 @@ namespace tesk_vumo {
 
 ImagePanelAssist::ImagePanelAssist(ImagePanel* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
                                    long style, const wxString& name)
-    : ImagePanelAssistForm(parent, id, pos, size, style, name), image_panel_(parent)
+    : ImagePanelAssistForm(on_gui_thread(parent, "ImagePanelAssist"), id, pos, size, style, name), image_panel_(parent)
 {
     ui_zoom_mode->SetSelection(parent->ui_zoom_mode->GetSelection());
     ui_angle->SetSelection(parent->ui_angle->GetSelection());
@@ -23,6 +23,7 @@ ImagePanelAssist::ImagePanelAssist(ImagePanel* parent, wxWindowID id, const wxPo
 
 void ImagePanelAssist::on_change_zoom_mode(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     ImagePanel* panel = image_panel();
     if (!panel)
         return;
@@ -40,6 +41,7 @@ void ImagePanelAssist::on_change_zoom_mode(wxCommandEvent&)
 
 void ImagePanelAssist::on_change_rotation(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     ImagePanel* panel = image_panel();
     if (!panel)
         return;
@@ -56,30 +58,35 @@ void ImagePanelAssist::on_change_rotation(wxCommandEvent&)
 
 void ImagePanelAssist::on_change_zoom_rate(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     if (ImagePanel* panel = image_panel())
         panel->apply_typed_zoom_rate(ui_zoom_rate);
 }
 
 void ImagePanelAssist::on_change_angle_degree(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     if (ImagePanel* panel = image_panel())
         panel->apply_typed_angle_degree(ui_angle_degree);
 }
 
 void ImagePanelAssist::on_load_image(wxCommandEvent& event)
 {
+    require_gui_thread(__func__);
     if (ImagePanel* panel = image_panel())
         dispatch_handler(panel, "on_load_image", event, [&] { panel->on_load_image(event); });
 }
 
 void ImagePanelAssist::on_save_image(wxCommandEvent& event)
 {
+    require_gui_thread(__func__);
     if (ImagePanel* panel = image_panel())
         dispatch_handler(panel, "on_save_image", event, [&] { panel->on_save_image(event); });
 }
 
 void ImagePanelAssist::on_close(wxCloseEvent&)
 {
+    require_gui_thread(__func__);
     Destroy();
     ImagePanel* panel = image_panel();
     if (!panel)

@@ -181,6 +181,12 @@ cv::Size drag_size(cv::Point anchor, cv::Point pointer)
     return {drag_extent(anchor.x, pointer.x), drag_extent(anchor.y, pointer.y)};
 }
 
+cv::Point panned_position(cv::Point start, cv::Point from, cv::Point to)
+{
+    return {saturated(static_cast<long long>(start.x) - (static_cast<long long>(to.x) - from.x)),
+            saturated(static_cast<long long>(start.y) - (static_cast<long long>(to.y) - from.y))};
+}
+
 std::array<int, 4> normalised_selection(int x, int y, int width, int height)
 {
     const auto [left, columns] = covered_span(x, width);

@@ -1,6 +1,7 @@
 #include "tesk_vumo/forms/i18n.h"
 
 #include "form_parts.h"
+#include "tesk_vumo/common/errors.h"
 
 #include <dlfcn.h>
 
@@ -158,6 +159,7 @@ wxString tr(const char* utf8_text)
 
 bool set_language(const wxString& language)
 {
+    require_gui_thread(__func__);
     if (!language.empty() && !catalog_file(language))
         return false;
     State& s = state();

@@ -27,13 +27,56 @@ ViewerEvent ViewerCore<Form>::make_event(wxEventType type) const
 template <class Form>
 bool ViewerCore<Form>::deliver(ViewerEvent& event)
 {
-    // Nobody may handle the events of a viewer half destroyed.
-    if (this->IsBeingDeleted())
+    // Nobody may handle the events of a viewer half destroyed, or going.
+    if (this->IsBeingDeleted() || destroy_pending_)
         return false;
-    // A host's handler may destroy the viewer (a child window goes at once).
-    wxWeakRef<wxWindow> alive(this);
+    // A host's handler may also destroy a window above the viewer, which
+    // takes the viewer with it at once.
+    struct Delivering
+    {
+        ViewerCore& viewer;
+        wxWeakRef<wxWindow> alive;
+        explicit Delivering(ViewerCore& viewer) : viewer(viewer), alive(&viewer) { ++viewer.delivering_; }
+        ~Delivering()
+        {
+            // A deletion queued by Destroy() that came due within this
+            // delivery (a host's handler running the event loop) comes again.
+            if (alive && --viewer.delivering_ == 0 && viewer.destroy_pending_ && !viewer.destroy_queued_)
+                viewer.queue_destroy();
+        }
+    } delivering(*this);
     this->ProcessWindowEvent(event);
-    return alive;
+    return delivering.alive && !destroy_pending_;
+}
+
+template <class Form>
+bool ViewerCore<Form>::Destroy()
+{
+    require_gui_thread(__func__);
+    // Deleted now, the viewer would leave the frames below the handler (its
+    // own code, the toolkit's walk of its handlers and of its surface's)
+    // running on freed memory.
+    if (delivering_ == 0 || !wxTheApp)
+        return Form::Destroy();
+    if (!destroy_pending_) {
+        destroy_pending_ = true;
+        this->Hide();
+        queue_destroy();
+    }
+    return true;
+}
+
+template <class Form>
+void ViewerCore<Form>::queue_destroy()
+{
+    // Queued on the viewer itself: a viewer deleted meanwhile with its parent
+    // takes the call with it.
+    destroy_queued_ = true;
+    this->CallAfter([this] {
+        destroy_queued_ = false;
+        if (delivering_ == 0)
+            Form::Destroy();
+    });
 }
 
 template <class Form>

@@ -6,6 +6,7 @@ namespace tesk_vumo {
 template <class Form>
 void ViewerCore<Form>::init_buffer()
 {
+    require_gui_thread(__func__);
     const wxSize client = this->ui_image->GetClientSize();
     if (client.x <= 0 || client.y <= 0)
         return;
@@ -46,6 +47,7 @@ bool ViewerCore<Form>::small_beside_source(const cv::Mat& image) const
 template <class Form>
 void ViewerCore<Form>::fitting(bool keep_scroll_pos)
 {
+    require_gui_thread(__func__);
     if (source_image_.empty())
         return;
     const int h_scroll_pos = keep_scroll_pos ? this->ui_scroll_bar_horizontal->GetThumbPosition() : 0;
@@ -219,7 +221,12 @@ wxPoint ViewerCore<Form>::in_device(const wxPoint& point) const
     const double scale = this->ui_image->GetContentScaleFactor();
     if (scale == 1.0)
         return point;
-    return {static_cast<int>(std::floor(point.x * scale)), static_cast<int>(std::floor(point.y * scale))};
+    // A pointer far outside the window (a drag) stays within int.
+    auto scaled = [scale](int v) {
+        return static_cast<int>(std::clamp(std::floor(v * scale), double(std::numeric_limits<int>::min()),
+                                           double(std::numeric_limits<int>::max())));
+    };
+    return {scaled(point.x), scaled(point.y)};
 }
 
 template <class Form>
@@ -233,6 +240,7 @@ geometry::ViewTransform ViewerCore<Form>::scrolled_view() const
 template <class Form>
 typename ViewerCore<Form>::SubImage ViewerCore<Form>::get_sub_image_to_draw() const
 {
+    require_gui_thread(__func__);
     if (view_) {
         const auto region = scrolled_view().visible_region();
         cv::Mat view = region.source.area() > 0 ? image_being_shown()(region.source) : cv::Mat();
@@ -251,6 +259,7 @@ typename ViewerCore<Form>::SubImage ViewerCore<Form>::get_sub_image_to_draw() co
 template <class Form>
 void ViewerCore<Form>::do_scroll(wxScrollBar* ui, int sign, int count_per_action)
 {
+    require_gui_thread(__func__);
     if (!ui)
         return;
     const int new_pos = geometry::scrolled_position(ui->GetThumbPosition(), sign, count_per_action,
@@ -265,6 +274,7 @@ void ViewerCore<Form>::do_scroll(wxScrollBar* ui, int sign, int count_per_action
 template <class Form>
 void ViewerCore<Form>::on_size(wxSizeEvent& event)
 {
+    require_gui_thread(__func__);
     event.Skip(true);
     try {
         init_buffer();
@@ -277,6 +287,7 @@ void ViewerCore<Form>::on_size(wxSizeEvent& event)
 template <class Form>
 void ViewerCore<Form>::on_scroll(wxScrollEvent&)
 {
+    require_gui_thread(__func__);
     draw_image();
     send_view();
 }
@@ -284,6 +295,7 @@ void ViewerCore<Form>::on_scroll(wxScrollEvent&)
 template <class Form>
 void ViewerCore<Form>::on_mouse_wheel(wxMouseEvent& event)
 {
+    require_gui_thread(__func__);
     const int sign = geometry::wheel_sign(event.GetWheelRotation());
     const wxPoint at = event.GetPosition();
     if (pointer_navigation_ && event.ControlDown()) {
@@ -301,6 +313,7 @@ void ViewerCore<Form>::on_mouse_wheel(wxMouseEvent& event)
 template <class Form>
 void ViewerCore<Form>::on_mouse_wheel_scroll(wxMouseEvent& event)
 {
+    require_gui_thread(__func__);
     auto* bar = dynamic_cast<wxScrollBar*>(event.GetEventObject());
     if (!bar)
         return;

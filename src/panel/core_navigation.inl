@@ -6,6 +6,7 @@ namespace tesk_vumo {
 template <class Form>
 void ViewerCore<Form>::zoom_step(int steps, const wxPoint& at)
 {
+    require_gui_thread(__func__);
     if (source_image_.empty() || (image_being_shown_.empty() && !view_))
         return;
     const double now = zoom_rate();
@@ -17,6 +18,7 @@ void ViewerCore<Form>::zoom_step(int steps, const wxPoint& at)
 template <class Form>
 void ViewerCore<Form>::zoom_actual_size(const wxPoint& at)
 {
+    require_gui_thread(__func__);
     if (source_image_.empty() || (image_being_shown_.empty() && !view_))
         return;
     zoom_about({double(at.x), double(at.y)}, 1.0);
@@ -25,6 +27,7 @@ void ViewerCore<Form>::zoom_actual_size(const wxPoint& at)
 template <class Form>
 wxPoint ViewerCore<Form>::zoom_anchor() const
 {
+    require_gui_thread(__func__);
     if (mouse_position_ && !pointer_away_)
         return *mouse_position_;
     const wxSize client = in_device(this->ui_image->GetClientSize());
@@ -52,6 +55,7 @@ void ViewerCore<Form>::scroll_view_to(int x, int y)
 template <class Form>
 void ViewerCore<Form>::on_key_down(wxKeyEvent& event)
 {
+    require_gui_thread(__func__);
     wxScrollBar* h = this->ui_scroll_bar_horizontal;
     wxScrollBar* v = this->ui_scroll_bar_vertical;
     const int x = h->GetThumbPosition(), y = v->GetThumbPosition();
@@ -82,6 +86,7 @@ void ViewerCore<Form>::on_key_down(wxKeyEvent& event)
 template <class Form>
 void ViewerCore<Form>::on_key_up(wxKeyEvent& event)
 {
+    require_gui_thread(__func__);
     if (event.GetKeyCode() == WXK_SPACE)
         space_held_ = false;
     event.Skip();
@@ -90,6 +95,7 @@ void ViewerCore<Form>::on_key_up(wxKeyEvent& event)
 template <class Form>
 void ViewerCore<Form>::on_pan_start(wxMouseEvent& event)
 {
+    require_gui_thread(__func__);
     if (!pointer_navigation_)
         return;
     this->ui_image->SetFocus();
@@ -103,6 +109,7 @@ void ViewerCore<Form>::on_pan_start(wxMouseEvent& event)
 template <class Form>
 void ViewerCore<Form>::on_pan_end(wxMouseEvent&)
 {
+    require_gui_thread(__func__);
     if (!pan_)
         return;
     pan_.reset();

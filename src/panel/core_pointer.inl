@@ -24,6 +24,7 @@ void ViewerCore<Form>::update_mouse_position_in_panel(const wxMouseEvent& event)
 template <class Form>
 void ViewerCore<Form>::on_mouse_leave(wxMouseEvent&)
 {
+    require_gui_thread(__func__);
     if (pointer_away_)
         return;
     pointer_away_ = true;
@@ -41,6 +42,7 @@ void ViewerCore<Form>::clear_pointer_readouts()
 template <class Form>
 wxPoint ViewerCore<Form>::get_mouse_image_position() const
 {
+    require_gui_thread(__func__);
     if (source_image_.empty() || (image_being_shown_.empty() && !view_))
         return {-1, -1};
     const wxPoint mouse = mouse_position_in_panel();
@@ -76,11 +78,14 @@ std::optional<cv::Vec3b> ViewerCore<Form>::colour_under_pointer(const wxPoint& a
 template <class Form>
 void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
 {
+    require_gui_thread(__func__);
     update_mouse_position_in_panel(event);
     if (pan_) {
         // The image follows the pointer: the view moves the other way.
-        const wxPoint moved = in_device(event.GetPosition()) - pan_->start;
-        scroll_view_to(pan_->positions.x - moved.x, pan_->positions.y - moved.y);
+        const wxPoint at = *mouse_position_;
+        const cv::Point to = geometry::panned_position({pan_->positions.x, pan_->positions.y},
+                                                       {pan_->start.x, pan_->start.y}, {at.x, at.y});
+        scroll_view_to(to.x, to.y);
         return;
     }
     const wxPoint at = get_mouse_image_position();
@@ -111,6 +116,7 @@ void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
 template <class Form>
 void ViewerCore<Form>::on_start_dragging(wxMouseEvent& event)
 {
+    require_gui_thread(__func__);
     update_mouse_position_in_panel(event);
     this->ui_image->SetFocus();
     if (space_held_ && pointer_navigation_) {
@@ -141,6 +147,7 @@ void ViewerCore<Form>::on_start_dragging(wxMouseEvent& event)
 template <class Form>
 void ViewerCore<Form>::update_selection_rect_info()
 {
+    require_gui_thread(__func__);
     set_text(this->ui_width, wxString::Format("%d", selection_rect_.width));
     set_text(this->ui_height, wxString::Format("%d", selection_rect_.height));
 }
@@ -148,6 +155,7 @@ void ViewerCore<Form>::update_selection_rect_info()
 template <class Form>
 std::array<int, 4> ViewerCore<Form>::get_selection_rect() const
 {
+    require_gui_thread(__func__);
     return geometry::normalised_selection(selection_rect_.x, selection_rect_.y, selection_rect_.width,
                                           selection_rect_.height);
 }
@@ -155,6 +163,7 @@ std::array<int, 4> ViewerCore<Form>::get_selection_rect() const
 template <class Form>
 void ViewerCore<Form>::set_selection_rect(const std::array<int, 4>& rect)
 {
+    require_gui_thread(__func__);
     selection_rect_ = wxRect(rect[0], rect[1], rect[2], rect[3]);
     draw_image();
     send_selection();
@@ -163,6 +172,7 @@ void ViewerCore<Form>::set_selection_rect(const std::array<int, 4>& rect)
 template <class Form>
 std::optional<cv::Rect> ViewerCore<Form>::selection_image_region() const
 {
+    require_gui_thread(__func__);
     const auto [x, y, w, h] = get_selection_rect();
     if ((x == -1 && y == -1) || w == 0 || h == 0 || displayed_size().area() == 0)
         return std::nullopt;
@@ -172,6 +182,7 @@ std::optional<cv::Rect> ViewerCore<Form>::selection_image_region() const
 template <class Form>
 std::optional<cv::Mat> ViewerCore<Form>::get_selection_image() const
 {
+    require_gui_thread(__func__);
     const auto region = selection_image_region();
     if (!region)
         return std::nullopt;
@@ -183,6 +194,7 @@ std::optional<cv::Mat> ViewerCore<Form>::get_selection_image() const
 template <class Form>
 cv::Mat ViewerCore<Form>::displayed_part(const cv::Rect& region) const
 {
+    require_gui_thread(__func__);
     if (!view_)
         return image_being_shown_(region);
     if (!free_->shown.empty())
@@ -200,6 +212,7 @@ cv::Mat ViewerCore<Form>::displayed_part(const cv::Rect& region) const
 template <class Form>
 cv::Mat ViewerCore<Form>::view_to_save() const
 {
+    require_gui_thread(__func__);
     // In a free view a selection is made alone: a large zoom can be saved
     // in part without making the whole displayed image.
     if (auto selected = get_selection_image())
@@ -210,12 +223,14 @@ cv::Mat ViewerCore<Form>::view_to_save() const
 template <class Form>
 cv::Size ViewerCore<Form>::displayed_size() const
 {
+    require_gui_thread(__func__);
     return view_ ? view_->displayed_size() : image_being_shown_.size();
 }
 
 template <class Form>
 const cv::Mat& ViewerCore<Form>::image_being_shown() const
 {
+    require_gui_thread(__func__);
     if (!view_)
         return image_being_shown_;
     if (free_->shown.empty()) {
@@ -258,6 +273,7 @@ cv::Point2d source_to_turned(cv::Point2d p, cv::Size source, Rotation rotation)
 template <class Form>
 std::optional<cv::Point2d> ViewerCore<Form>::display_to_source(cv::Point2d displayed) const
 {
+    require_gui_thread(__func__);
     if (source_image_.empty())
         return std::nullopt;
     if (view_)
@@ -274,6 +290,7 @@ std::optional<cv::Point2d> ViewerCore<Form>::display_to_source(cv::Point2d displ
 template <class Form>
 std::optional<cv::Point2d> ViewerCore<Form>::source_to_display(cv::Point2d source) const
 {
+    require_gui_thread(__func__);
     if (source_image_.empty())
         return std::nullopt;
     if (view_)
@@ -289,6 +306,7 @@ std::optional<cv::Point2d> ViewerCore<Form>::source_to_display(cv::Point2d sourc
 template <class Form>
 wxPoint ViewerCore<Form>::get_mouse_source_position() const
 {
+    require_gui_thread(__func__);
     if (source_image_.empty())
         return {-1, -1};
     if (view_) {
@@ -309,6 +327,7 @@ wxPoint ViewerCore<Form>::get_mouse_source_position() const
 template <class Form>
 std::optional<std::array<int, 4>> ViewerCore<Form>::get_selection_source_rect() const
 {
+    require_gui_thread(__func__);
     const auto region = selection_image_region();
     if (!region || source_image_.empty())
         return std::nullopt;
@@ -338,6 +357,7 @@ std::optional<std::array<int, 4>> ViewerCore<Form>::get_selection_source_rect() 
 template <class Form>
 std::optional<cv::Mat> ViewerCore<Form>::get_selection_image(bool source) const
 {
+    require_gui_thread(__func__);
     if (!source)
         return get_selection_image();
     const auto rect = get_selection_source_rect();
@@ -352,6 +372,7 @@ std::optional<cv::Mat> ViewerCore<Form>::get_selection_image(bool source) const
 template <class Form>
 void ViewerCore<Form>::save_source_selection()
 {
+    require_gui_thread(__func__);
     if (source_image_.empty())
         return;
     // Taken before the dialog: while it is open, a resize may refit the viewer.

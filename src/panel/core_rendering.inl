@@ -32,6 +32,7 @@ wxRect outline_in_control(const wxRect& selection, int dx, int dy, const wxSize&
 template <class Form>
 void ViewerCore<Form>::draw_image()
 {
+    require_gui_thread(__func__);
     if (!buffer_.IsOk() || (image_being_shown_.empty() && !view_))
         return;
     const wxColour background = this->ui_image->GetBackgroundColour();
@@ -107,6 +108,7 @@ void ViewerCore<Form>::draw_middle_lines(wxDC& dc, const SubImage& region, int s
 template <class Form>
 void ViewerCore<Form>::on_paint(wxPaintEvent&)
 {
+    require_gui_thread(__func__);
     if (!buffer_.IsOk()) {
         wxPaintDC dc(this->ui_image);
         return;

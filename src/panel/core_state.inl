@@ -45,6 +45,7 @@ ViewerCore<Form>::~ViewerCore()
 template <class Form>
 void ViewerCore<Form>::set_source_image(const cv::Mat& image)
 {
+    require_gui_thread(__func__);
     const cv::Mat accepted = accept_source_array(image, wording_);
     store_source(accepted, accepted.data != image.data);
 }
@@ -52,12 +53,14 @@ void ViewerCore<Form>::set_source_image(const cv::Mat& image)
 template <class Form>
 void ViewerCore<Form>::set_source_image(const std::filesystem::path& path)
 {
+    require_gui_thread(__func__);
     set_source_image(path, path.string());
 }
 
 template <class Form>
 void ViewerCore<Form>::set_source_image(const std::filesystem::path& path, const std::string& path_text)
 {
+    require_gui_thread(__func__);
     cv::Mat image;
     {
         wxBusyCursor busy;
@@ -69,6 +72,7 @@ void ViewerCore<Form>::set_source_image(const std::filesystem::path& path, const
 template <class Form>
 void ViewerCore<Form>::set_source_image(std::nullopt_t)
 {
+    require_gui_thread(__func__);
     source_image_ = cv::Mat();
     source_owned_ = false;
     // The displayed image stays on show; nothing else needs to.
@@ -114,6 +118,7 @@ void ViewerCore<Form>::store(const cv::Mat& image)
 template <class Form>
 void ViewerCore<Form>::set_zoom_mode(ZoomMode mode)
 {
+    require_gui_thread(__func__);
     show_zoom_mode(mode);
     do_set_zoom_mode(mode);
 }
@@ -165,12 +170,14 @@ Rotation ViewerCore<Form>::shown_rotation() const
 template <class Form>
 bool ViewerCore<Form>::free_view() const
 {
+    require_gui_thread(__func__);
     return zoom_mode_ == ZoomMode::ZoomAny || shown_rotation() == Rotation::DegreeAny;
 }
 
 template <class Form>
 double ViewerCore<Form>::zoom_rate() const
 {
+    require_gui_thread(__func__);
     if (view_)
         return view_->scale();
     if (image_being_shown_.empty() || source_image_.empty() || zoom_mode_ == ZoomMode::ZoomAny)
@@ -186,6 +193,7 @@ double ViewerCore<Form>::zoom_rate() const
 template <class Form>
 void ViewerCore<Form>::set_zoom_rate(double rate)
 {
+    require_gui_thread(__func__);
     const wxSize client = in_device(this->ui_image->GetClientSize());
     zoom_about({client.x / 2.0, client.y / 2.0}, rate);
 }
@@ -227,6 +235,7 @@ void ViewerCore<Form>::zoom_about(cv::Point2d at, double rate)
 template <class Form>
 void ViewerCore<Form>::set_rotation_degree(double degree)
 {
+    require_gui_thread(__func__);
     // The transform's own check, so that the message is the same wherever an angle is refused.
     (void)geometry::ViewTransform({1, 1}, 1.0, degree, {0, 0});
     const Rotation previous = rotation_;
@@ -252,6 +261,7 @@ void ViewerCore<Form>::set_rotation_degree(double degree)
 template <class Form>
 void ViewerCore<Form>::set_rotation(Rotation rotation)
 {
+    require_gui_thread(__func__);
     const Rotation previous = rotation_;
     show_rotation(rotation);
     rotation_ = rotation;
@@ -268,6 +278,7 @@ void ViewerCore<Form>::set_rotation(Rotation rotation)
 template <class Form>
 void ViewerCore<Form>::set_pointer_navigation(bool on)
 {
+    require_gui_thread(__func__);
     pointer_navigation_ = on;
     if (!on && pan_) {
         pan_.reset();
@@ -279,6 +290,7 @@ void ViewerCore<Form>::set_pointer_navigation(bool on)
 template <class Form>
 void ViewerCore<Form>::enable_selecting(bool enable)
 {
+    require_gui_thread(__func__);
     selecting_enabled_ = enable;
     if (!enable) {
         selection_rect_ = wxRect(0, 0, 0, 0);

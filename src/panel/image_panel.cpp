@@ -18,7 +18,8 @@ ImagePanel::ImagePanel(wxWindow* parent, const wxSize& size)
 
 ImagePanel::ImagePanel(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
                        const wxString& name)
-    : ViewerCore<ImagePanelForm>(parent, id, pos, size, style, name, SourceMessages::Standard)
+    : ViewerCore<ImagePanelForm>(on_gui_thread(parent, "ImagePanel"), id, pos, size, style, name,
+                                 SourceMessages::Standard)
 {
 }
 
@@ -36,11 +37,13 @@ ImagePanel::~ImagePanel()
 
 void ImagePanel::enable_middle_lines(bool enabled)
 {
+    require_gui_thread(__func__);
     ui_checkbox_middle_lines->SetValue(enabled);
 }
 
 void ImagePanel::on_change_zoom_mode(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     try {
         const ZoomMode mode = zoom_mode_from_index(ui_zoom_mode->GetSelection());
         show_zoom_mode(mode);
@@ -52,6 +55,7 @@ void ImagePanel::on_change_zoom_mode(wxCommandEvent&)
 
 void ImagePanel::on_change_rotation(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     try {
         set_rotation(rotation_from_index(ui_angle->GetSelection()));
     } catch (const Error& error) {
@@ -112,16 +116,19 @@ void ImagePanel::show_view()
 
 void ImagePanel::on_change_zoom_rate(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     apply_typed_zoom_rate(ui_zoom_rate);
 }
 
 void ImagePanel::on_change_angle_degree(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     apply_typed_angle_degree(ui_angle_degree);
 }
 
 void ImagePanel::apply_typed_zoom_rate(wxTextCtrl* input)
 {
+    require_gui_thread(__func__);
     const wxString text = input->GetValue();
     // Leaving the input unchanged must not refit (nor scroll back).
     if (text == form_parts::number_text(zoom_rate() * 100) && zoom_mode() == ZoomMode::ZoomAny)
@@ -139,6 +146,7 @@ void ImagePanel::apply_typed_zoom_rate(wxTextCtrl* input)
 
 void ImagePanel::apply_typed_angle_degree(wxTextCtrl* input)
 {
+    require_gui_thread(__func__);
     const wxString text = input->GetValue();
     if (text == form_parts::number_text(rotation_degree()) && rotation() == Rotation::DegreeAny)
         return;
@@ -155,16 +163,19 @@ void ImagePanel::apply_typed_angle_degree(wxTextCtrl* input)
 
 void ImagePanel::on_show_middle_lines(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     draw_image();
 }
 
 void ImagePanel::on_show_following_lines(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     draw_image();
 }
 
 void ImagePanel::on_close_assist_bar(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     // A window closed a moment ago is only waiting for its deletion at idle time.
     if (!assist_ || wxTheApp->IsScheduledForDestruction(assist_.get())) {
         assist_ = new ImagePanelAssist(this);
@@ -186,6 +197,7 @@ void ImagePanel::on_close_assist_bar(wxCommandEvent&)
 
 void ImagePanel::on_assist_closed()
 {
+    require_gui_thread(__func__);
     assist_ = nullptr;
     ui_panel_assist->Show();
     lay_out_for_assist_bar();
@@ -193,12 +205,14 @@ void ImagePanel::on_assist_closed()
 
 void ImagePanel::on_show_overflow_menu(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     const std::unique_ptr<wxMenu> menu = overflow_menu();
     user_interaction().popup_menu(ui_button_overflow, menu.get(), wxPoint(0, ui_button_overflow->GetSize().y));
 }
 
 void ImagePanel::on_going_to_destroy()
 {
+    require_gui_thread(__func__);
     if (ImagePanelAssist* window = assist_.get()) {
         assist_ = nullptr;
         window->Destroy();

@@ -8,11 +8,13 @@ namespace tesk_vumo {
 
 void ImagePanel::on_load_image(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     view_files::load_with_dialog(this, [this](const cv::Mat& image) { store_source(image, true); });
 }
 
 void ImagePanel::on_save_image(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     // With the source cleared the picture left on screen is no image of the panel's.
     if (displayed_size().area() == 0 || source_image().empty())
         return;

@@ -14,10 +14,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 #include <utility>
 
 #include <opencv2/imgproc.hpp>
+#include <wx/app.h>
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>

@@ -21,7 +21,7 @@ SimpleImagePanel::SimpleImagePanel(wxWindow* parent, const wxSize& size)
 
 SimpleImagePanel::SimpleImagePanel(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
                                    long style, const wxString& name)
-    : wxPanel(parent, id, pos, size, style, name)
+    : wxPanel(on_gui_thread(parent, "SimpleImagePanel"), id, pos, size, style, name)
 {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     Bind(wxEVT_PAINT, guarded(this, &SimpleImagePanel::on_paint, "on_paint"));
@@ -31,16 +31,19 @@ SimpleImagePanel::SimpleImagePanel(wxWindow* parent, wxWindowID id, const wxPoin
 
 void SimpleImagePanel::set_source_image(const cv::Mat& image)
 {
+    require_gui_thread(__func__);
     store(accept_source_array(image, SourceMessages::Standard));
 }
 
 void SimpleImagePanel::set_source_image(const std::filesystem::path& path)
 {
+    require_gui_thread(__func__);
     set_source_image(path, path.string());
 }
 
 void SimpleImagePanel::set_source_image(const std::filesystem::path& path, const std::string& path_text)
 {
+    require_gui_thread(__func__);
     cv::Mat image;
     {
         wxBusyCursor busy;
@@ -51,6 +54,7 @@ void SimpleImagePanel::set_source_image(const std::filesystem::path& path, const
 
 void SimpleImagePanel::set_source_image(std::nullopt_t)
 {
+    require_gui_thread(__func__);
     source_image_ = cv::Mat();
     init_buffer();
 }
@@ -63,6 +67,7 @@ void SimpleImagePanel::store(const cv::Mat& image)
 
 void SimpleImagePanel::init_buffer()
 {
+    require_gui_thread(__func__);
     const wxSize client = GetClientSize();
     if (client.x <= 0 || client.y <= 0)
         return;
@@ -83,6 +88,7 @@ void SimpleImagePanel::init_buffer()
 
 void SimpleImagePanel::fitting()
 {
+    require_gui_thread(__func__);
     fitting_pending_ = false;
     if (source_image_.empty())
         return;
@@ -119,6 +125,7 @@ SimpleImagePanel::ImageInfo SimpleImagePanel::get_image_info_being_drawn() const
 
 void SimpleImagePanel::draw_image()
 {
+    require_gui_thread(__func__);
     const ImageInfo info = get_image_info_being_drawn();
     if (info.image.empty() || !buffer_.IsOk())
         return;
@@ -128,12 +135,14 @@ void SimpleImagePanel::draw_image()
 
 void SimpleImagePanel::on_size(wxSizeEvent& event)
 {
+    require_gui_thread(__func__);
     init_buffer();
     event.Skip();
 }
 
 void SimpleImagePanel::on_paint(wxPaintEvent&)
 {
+    require_gui_thread(__func__);
     if (!buffer_.IsOk()) {
         wxPaintDC dc(this);
         return;

@@ -12,18 +12,20 @@ Image::Image(wxWindow* parent, const wxSize& size) : Image(parent, wxID_ANY, wxD
 
 Image::Image(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
              const wxString& name)
-    : ViewerCore<ImageForm>(parent, id, pos, size, style, name, SourceMessages::ContextViewer)
+    : ViewerCore<ImageForm>(on_gui_thread(parent, "Image"), id, pos, size, style, name, SourceMessages::ContextViewer)
 {
     Bind(wxEVT_CONTEXT_MENU, guarded(this, &Image::on_popup_menu, "on_popup_menu"));
 }
 
 void Image::on_mouse_right_down(wxMouseEvent& event)
 {
+    require_gui_thread(__func__);
     popup_menu_position_ = event.GetPosition();
 }
 
 void Image::on_popup_menu(wxContextMenuEvent& event)
 {
+    require_gui_thread(__func__);
     // A request from the keyboard carries no position: the menu goes to the pointer.
     const wxPoint on_screen = event.GetPosition() == wxDefaultPosition ? wxGetMousePosition() : event.GetPosition();
     const wxPoint position = popup_menu_position_ ? *popup_menu_position_ : ScreenToClient(on_screen);
@@ -58,21 +60,25 @@ void Image::mark_menu()
 
 void Image::on_zoom_none(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     run_guarded([this] { set_zoom_mode(ZoomMode::NoZoom); });
 }
 
 void Image::on_zoom_fit_width(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     run_guarded([this] { set_zoom_mode(ZoomMode::FitWidth); });
 }
 
 void Image::on_zoom_fit_height(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     run_guarded([this] { set_zoom_mode(ZoomMode::FitHeight); });
 }
 
 void Image::on_zoom_fit_page(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     run_guarded([this] { set_zoom_mode(ZoomMode::FitPage); });
 }
 
@@ -83,36 +89,43 @@ wxPoint Image::menu_anchor() const
 
 void Image::on_zoom_in(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     run_guarded([this] { zoom_step(1, menu_anchor()); });
 }
 
 void Image::on_zoom_out(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     run_guarded([this] { zoom_step(-1, menu_anchor()); });
 }
 
 void Image::on_zoom_actual_size(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     run_guarded([this] { zoom_actual_size(menu_anchor()); });
 }
 
 void Image::on_rotation_none(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     run_guarded([this] { set_rotation(Rotation::NoRotation); });
 }
 
 void Image::on_rotation_cw90(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     run_guarded([this] { set_rotation(Rotation::ClockWise90); });
 }
 
 void Image::on_rotation_180(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     run_guarded([this] { set_rotation(Rotation::Double90); });
 }
 
 void Image::on_rotation_ccw90(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     run_guarded([this] { set_rotation(Rotation::CounterClockWise90); });
 }
 
@@ -124,21 +137,25 @@ void Image::set_lines(bool& flag, bool shown)
 
 void Image::on_show_middle_lines(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     set_lines(middle_line_enabled_, true);
 }
 
 void Image::on_hide_middle_lines(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     set_lines(middle_line_enabled_, false);
 }
 
 void Image::on_show_following_lines(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     set_lines(following_line_enabled_, true);
 }
 
 void Image::on_hide_following_lines(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     set_lines(following_line_enabled_, false);
 }
 

@@ -13,6 +13,7 @@ namespace tesk_vumo {
 
 void Image::on_load_image(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     view_files::load_with_dialog(this, [this](const cv::Mat& image) { store_source(image, true); });
 }
 
@@ -31,16 +32,19 @@ void Image::save_current_view(bool grayscale)
 
 void Image::on_save_current_view(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     save_current_view(false);
 }
 
 void Image::on_save_grayscale(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     save_current_view(true);
 }
 
 void Image::on_save_source_selection(wxCommandEvent&)
 {
+    require_gui_thread(__func__);
     save_source_selection();
 }
 

@@ -3,7 +3,7 @@ import pytest
 import wx
 
 import tesk_vumo
-from conftest import mouse, set_surface, solid
+from conftest import mouse, pump_until, set_surface, solid
 from tesk_vumo import Rotation, ZoomMode
 
 
@@ -65,3 +65,24 @@ def test_unbinding_by_handler_and_plain_events(viewer):
 
     with pytest.raises(TypeError, match="sent by a viewer"):
         tesk_vumo.ViewerEvent.zoom_rate.fget(wx.CommandEvent())
+
+
+@pytest.mark.parametrize("skip", [False, True], ids=["alone", "skipping"])
+def test_a_handler_may_destroy_the_viewer(app, viewer, host, skip):
+    # Bound on the viewer itself: without Skip() the viewer's size handler went on with the freed
+    # window after a resize; with Skip() the toolkit walked the freed viewer's handlers.
+    def destroy(event):
+        viewer.Destroy()
+        event.Skip(skip)
+
+    viewer.zoom_mode = ZoomMode.FitPage
+    heard_above = []
+    host.Bind(tesk_vumo.EVT_VIEWER_VIEW, lambda event: heard_above.append(event.zoom_rate))
+    viewer.Bind(tesk_vumo.EVT_VIEWER_VIEW, destroy)
+    if skip:
+        viewer.zoom_rate = 2
+    else:
+        set_surface(viewer, 300, 200)
+    assert pump_until(app, lambda: not viewer)
+    assert not host.GetChildren()
+    assert heard_above == ([2.0] if skip else [])

@@ -1,10 +1,12 @@
 """The viewers used with the habits of a wxPython programmer: handlers called from the host's own controls,
 subclasses overriding handlers, lookups of windows the library made, wx-style constructors and values."""
 import inspect
+import threading
 
 import pytest
 import wx
 
+import tesk_vumo
 from conftest import mouse, pump_until, rgb, set_surface, solid
 from tesk_vumo import Image, ImagePanel, ImagePanelAssist, SimpleImagePanel, ZoomMode
 
@@ -155,3 +157,31 @@ def test_an_array_of_any_layout_is_shown_as_it_is_now(host, view):
     viewer.fitting()
     assert rgb(viewer.buffer, viewer.image_rect.x + 1, viewer.image_rect.y + 1) == tuple(shown[0, 0])
 
+
+
+def test_calls_from_another_thread_raise_and_change_nothing(host):
+    # Setters called from a worker thread crashed the toolkit two runs in three.
+    viewer = ImagePanel(host)
+    viewer.source_image = solid(30, 40, (1, 2, 3))
+    calls = {
+        "ImagePanel.zoom_mode": lambda: setattr(viewer, "zoom_mode", ZoomMode.NoZoom),
+        "ImagePanel.source_image": lambda: viewer.source_image,
+        "ImagePanel.fitting": lambda: viewer.fitting(),
+        "ImagePanel": lambda: ImagePanel(host),
+        "set_language": lambda: tesk_vumo.set_language("en"),
+    }
+    raised = {}
+
+    def work():
+        for name, call in calls.items():
+            try:
+                call()
+            except RuntimeError as error:
+                raised[name] = str(error)
+
+    worker = threading.Thread(target=work)
+    worker.start()
+    worker.join()
+    assert raised == {name: f"{name} must be called on the GUI thread, not from another thread" for name in calls}
+    assert viewer.zoom_mode == ZoomMode.FitPage and viewer.source_image.shape == (30, 40, 3)
+    assert list(host.GetChildren()) == [viewer]

@@ -5,6 +5,7 @@
 
 #include <wx/weakref.h>
 
+#include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/forms/image_panel_assist_form.h"
 
 namespace tesk_vumo {
@@ -25,7 +26,7 @@ public:
                               const wxString& name = wxFrameNameStr);
 
     /// The panel this window serves; null once that panel is gone.
-    ImagePanel* image_panel() const { return image_panel_.get(); }
+    ImagePanel* image_panel() const { require_gui_thread(__func__); return image_panel_.get(); }
 
     /// Apply the chosen zoom mode or rotation to the panel; a choice the
     /// panel refuses goes back to the one in force.

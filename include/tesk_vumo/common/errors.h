@@ -36,6 +36,28 @@ public:
     using Error::Error;
 };
 
+/// A call made from another thread than the GUI thread, where the
+/// toolkit's windows live (Python receives RuntimeError). Nothing has
+/// changed then.
+class ThreadError : public Error
+{
+public:
+    using Error::Error;
+};
+
+/// Throws ThreadError, naming @p call, unless it runs on the GUI thread.
+/// Every public member of the viewers begins with it.
+void require_gui_thread(const char* call);
+
+/// @p value once require_gui_thread(@p call) has passed: the check of a
+/// constructor, before its bases make any window.
+template <class T>
+T on_gui_thread(T value, const char* call)
+{
+    require_gui_thread(call);
+    return value;
+}
+
 } // namespace tesk_vumo
 
 #endif

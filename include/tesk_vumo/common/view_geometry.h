@@ -87,6 +87,11 @@ bool wheel_moves_horizontal(cv::Point pointer, cv::Size client);
 /// positive sign moves toward the start), clamped to [0, range - thumb].
 int scrolled_position(int position, int sign, int count, int range, int thumb_size);
 
+/// Thumb positions that drag the view with the pointer: the positions
+/// @p start had when the pointer was at @p from, moved against its way to
+/// @p to; saturated to the range of int (the bars clamp them further).
+cv::Point panned_position(cv::Point start, cv::Point from, cv::Point to);
+
 /// Displayed-image position under control point @p pointer, or (-1, -1)
 /// when it lies outside @p image_rect (edges inclusive).
 cv::Point image_position(cv::Point pointer, cv::Rect image_rect, int subx, int suby);

@@ -24,7 +24,8 @@ wxString tr(const char* utf8_text);
 /// window that exists; an empty name goes back to the texts as the library
 /// writes them. Returns false, changing nothing, when no catalogue for
 /// @p language is found. May be called before the toolkit is initialised:
-/// the choice then shows in the first windows made.
+/// the choice then shows in the first windows made; after, on the GUI
+/// thread only (ThreadError).
 ///
 /// Catalogues are looked up in the folders given to add_catalog_lookup_path(),
 /// then beside the library: share/locale of its installed prefix (wherever

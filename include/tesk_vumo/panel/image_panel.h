@@ -31,7 +31,7 @@ public:
     /// Checks or unchecks the middle-lines box without an event; the lines
     /// show at the next redraw.
     void enable_middle_lines(bool enabled = true);
-    void disable_middle_lines() { enable_middle_lines(false); }
+    void disable_middle_lines() { require_gui_thread(__func__); enable_middle_lines(false); }
 
     /// Docked choices: apply the chosen item's mode or rotation (the
     /// floating window's choices follow). An item the fitting rejects
@@ -73,7 +73,7 @@ public:
     /// Destroys the floating assist window, if any.
     void on_going_to_destroy() override;
     /// The floating assist window; null while the bar is docked.
-    ImagePanelAssist* assist() const { return assist_.get(); }
+    ImagePanelAssist* assist() const { require_gui_thread(__func__); return assist_.get(); }
 
 protected:
     bool middle_lines_shown() const override { return ui_checkbox_middle_lines->IsChecked(); }

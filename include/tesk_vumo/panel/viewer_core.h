@@ -17,6 +17,7 @@
 #include <wx/image.h>
 #include <wx/scrolbar.h>
 
+#include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/image_source.h"
 #include "tesk_vumo/common/rotation.h"
 #include "tesk_vumo/common/viewer_events.h"
@@ -50,6 +51,9 @@ namespace tesk_vumo {
 /// that is no quarter turn) only draws the visible part, straight from the
 /// source, and makes the displayed image when it is asked for.
 ///
+/// Every public member runs on the GUI thread only: called from another
+/// thread it throws ThreadError, naming the call, before it touches anything.
+///
 /// What differs between the two viewers is a small seam of virtual calls:
 /// whether each kind of guide line is shown, how a zoom change is reflected
 /// in the viewer's own controls, and the wording of source errors.
@@ -61,10 +65,17 @@ public:
                const wxString& name, SourceMessages wording);
     ~ViewerCore() override;
 
+    /// Destroys the viewer. Called from a handler of one of its events (or
+    /// of an event it passes on), the viewer is hidden at once and deleted
+    /// when that delivery is over, at the toolkit's next pending-event run:
+    /// the viewer's code and the toolkit's still run on it until then. It
+    /// sends no events meanwhile.
+    bool Destroy() override;
+
     // ---- source image
     /// The stored image, shared with the caller when it was set from a
     /// 3-channel array; empty when none.
-    const cv::Mat& source_image() const { return source_image_; }
+    const cv::Mat& source_image() const { require_gui_thread(__func__); return source_image_; }
     /// Stores a pixel array (gray becomes RGB; 3 channels are shared) and
     /// refits, keeping the scroll position when the size is unchanged.
     /// Throws TypeError for arrays that cannot be shown.
@@ -81,11 +92,11 @@ public:
     void set_source_image(std::nullopt_t);
 
     // ---- zoom and rotation
-    ZoomMode zoom_mode() const { return zoom_mode_; }
+    ZoomMode zoom_mode() const { require_gui_thread(__func__); return zoom_mode_; }
     /// Stores the mode and refits (scroll positions back to 0). Choosing
     /// ZoomAny keeps the scale shown at that moment.
     void set_zoom_mode(ZoomMode mode);
-    Rotation rotation() const { return rotation_; }
+    Rotation rotation() const { require_gui_thread(__func__); return rotation_; }
     /// Stores the rotation and refits; DegreeAny turns by rotation_degree().
     void set_rotation(Rotation rotation);
     /// The scale shown now (displayed pixels per source pixel), in any mode;
@@ -96,33 +107,37 @@ public:
     /// <rate>" outside [1/64, 64]; nothing changes then.
     void set_zoom_rate(double rate);
     /// The clockwise angle DegreeAny turns the image by, in degrees.
-    double rotation_degree() const { return rotation_degree_; }
+    double rotation_degree() const { require_gui_thread(__func__); return rotation_degree_; }
     /// Stores @p degree and switches to DegreeAny. Throws ValueError
     /// "Unsupported Rotation Degree: <degree>" for a value that is not
     /// finite; nothing changes then.
     void set_rotation_degree(double degree);
 
     // ---- appearance and host data
-    const wxColour& middle_line_color() const { return middle_line_color_; }
-    void set_middle_line_color(const wxColour& colour) { middle_line_color_ = colour; }
-    const wxColour& following_line_color() const { return following_line_color_; }
-    void set_following_line_color(const wxColour& colour) { following_line_color_ = colour; }
-    const std::any& user_data() const { return user_data_; }
-    void set_user_data(std::any value) { user_data_ = std::move(value); }
+    const wxColour& middle_line_color() const { require_gui_thread(__func__); return middle_line_color_; }
+    void set_middle_line_color(const wxColour& colour) { require_gui_thread(__func__); middle_line_color_ = colour; }
+    const wxColour& following_line_color() const { require_gui_thread(__func__); return following_line_color_; }
+    void set_following_line_color(const wxColour& colour)
+    {
+        require_gui_thread(__func__);
+        following_line_color_ = colour;
+    }
+    const std::any& user_data() const { require_gui_thread(__func__); return user_data_; }
+    void set_user_data(std::any value) { require_gui_thread(__func__); user_data_ = std::move(value); }
 
     // ---- selection switch
-    bool selecting_enabled() const { return selecting_enabled_; }
+    bool selecting_enabled() const { require_gui_thread(__func__); return selecting_enabled_; }
     /// Switching off also resets the selection to (0, 0, 0, 0) and redraws,
     /// and keeps the user from starting new selections until switched on.
     void enable_selecting(bool enable = true);
-    void disable_selecting() { enable_selecting(false); }
+    void disable_selecting() { require_gui_thread(__func__); enable_selecting(false); }
 
     // ---- pointer navigation switch
     /// Whether Ctrl+wheel zooms about the pointer and the middle button (or
     /// the left one with Space held) drags the view. Off at first: the wheel
     /// then scrolls whatever the modifier keys, and every drag moves the
     /// selection's corner. The keys zoom and scroll either way.
-    bool pointer_navigation() const { return pointer_navigation_; }
+    bool pointer_navigation() const { require_gui_thread(__func__); return pointer_navigation_; }
     /// Switching off ends a drag of the view in progress.
     void set_pointer_navigation(bool on);
 
@@ -139,21 +154,25 @@ public:
     /// Whether the view is free (drawn from the source, see above).
     bool free_view() const;
     /// Off-screen picture of ui_image's client size; invalid until that had a positive size.
-    const wxBitmap& buffer() const { return buffer_; }
+    const wxBitmap& buffer() const { require_gui_thread(__func__); return buffer_; }
     /// Control rectangle covered by the visible region at the last redraw.
-    const wxRect& image_rect() const { return image_rect_; }
+    const wxRect& image_rect() const { require_gui_thread(__func__); return image_rect_; }
     /// Stored until the next redraw replaces it.
-    void set_image_rect(const wxRect& rect) { image_rect_ = rect; }
+    void set_image_rect(const wxRect& rect) { require_gui_thread(__func__); image_rect_ = rect; }
     /// Selection in displayed-image coordinates as stored (width and height
     /// may be zero or negative); position (-1, -1) means none.
-    const wxRect& selection_rect() const { return selection_rect_; }
+    const wxRect& selection_rect() const { require_gui_thread(__func__); return selection_rect_; }
     /// Last pointer position in control coordinates; (0, 0) before any.
-    wxPoint mouse_position_in_panel() const { return mouse_position_.value_or(wxPoint(0, 0)); }
+    wxPoint mouse_position_in_panel() const
+    {
+        require_gui_thread(__func__);
+        return mouse_position_.value_or(wxPoint(0, 0));
+    }
 
     /// How often the viewer has rebuilt its displayed image and recomposed
     /// its picture since construction.
-    unsigned long fitting_count() const { return fitting_count_; }
-    unsigned long redraw_count() const { return redraw_count_; }
+    unsigned long fitting_count() const { require_gui_thread(__func__); return fitting_count_; }
+    unsigned long redraw_count() const { require_gui_thread(__func__); return redraw_count_; }
 
     // ---- geometry
     /// Makes a new buffer when ui_image's client size is positive and the
@@ -342,6 +361,8 @@ private:
     bool send_view();
     ViewerEvent make_event(wxEventType type) const;
     bool deliver(ViewerEvent& event);
+    /// Queues the deletion that Destroy() put off.
+    void queue_destroy();
 
     SourceMessages wording_;
     cv::Mat source_image_;
@@ -384,6 +405,9 @@ private:
     std::pair<wxPoint, wxPoint> pointer_reported_{{-1, -1}, {-1, -1}}; // displayed and source pixel
     wxRect selection_reported_{0, 0, 0, 0};
     std::optional<std::tuple<ZoomMode, double, Rotation, double, wxPoint>> view_reported_;
+    int delivering_ = 0;           // events being delivered now, nested
+    bool destroy_pending_ = false; // Destroy() called during a delivery
+    bool destroy_queued_ = false;
 };
 
 extern template class ViewerCore<ImagePanelForm>;

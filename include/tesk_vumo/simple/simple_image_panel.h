@@ -11,6 +11,8 @@
 #include <wx/image.h>
 #include <wx/panel.h>
 
+#include "tesk_vumo/common/errors.h"
+
 namespace tesk_vumo {
 
 /// The smallest viewer: shows one image scaled to fit the panel's client
@@ -20,7 +22,8 @@ namespace tesk_vumo {
 /// the device's resolution.
 ///
 /// Images are 8-bit R, G, B (rows top to bottom). An empty cv::Mat stands
-/// for "no image".
+/// for "no image". Every public member runs on the GUI thread only, as in
+/// ViewerCore.
 class SimpleImagePanel : public wxPanel
 {
 public:
@@ -30,7 +33,7 @@ public:
 
     /// The stored image (shared with the caller when it was set from a
     /// 3-channel array), or an empty Mat.
-    const cv::Mat& source_image() const { return source_image_; }
+    const cv::Mat& source_image() const { require_gui_thread(__func__); return source_image_; }
 
     /// Sets a pixel array: a 3-channel array is stored without copying; a
     /// one-channel array becomes a new RGB image. Throws TypeError for other
@@ -47,15 +50,15 @@ public:
     /// Clears the image and makes a fresh buffer; nothing is redrawn.
     void set_source_image(std::nullopt_t);
 
-    const std::any& user_data() const { return user_data_; }
-    void set_user_data(std::any value) { user_data_ = std::move(value); }
+    const std::any& user_data() const { require_gui_thread(__func__); return user_data_; }
+    void set_user_data(std::any value) { require_gui_thread(__func__); user_data_ = std::move(value); }
 
     /// The scaled image that is drawn (in device pixels), or an empty Mat
     /// before the first fitting.
-    const cv::Mat& image_being_shown() const { return image_being_shown_; }
+    const cv::Mat& image_being_shown() const { require_gui_thread(__func__); return image_being_shown_; }
     /// Off-screen picture of the client size at the device's resolution;
     /// invalid until the client area first had a positive size.
-    const wxBitmap& buffer() const { return buffer_; }
+    const wxBitmap& buffer() const { require_gui_thread(__func__); return buffer_; }
 
     /// Makes a new buffer when the client size is positive and the buffer is
     /// missing, of another size, or there is no image; then refits.

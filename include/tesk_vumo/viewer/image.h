@@ -24,16 +24,20 @@ public:
 
     /// Whether the centre (middle) guide lines are drawn; false at first.
     /// Setting it takes effect at the next redraw.
-    bool middle_line_enabled() const { return middle_line_enabled_; }
-    void set_middle_line_enabled(bool enabled) { middle_line_enabled_ = enabled; }
+    bool middle_line_enabled() const { require_gui_thread(__func__); return middle_line_enabled_; }
+    void set_middle_line_enabled(bool enabled) { require_gui_thread(__func__); middle_line_enabled_ = enabled; }
     /// Whether the pointer (following) guide lines are drawn and follow the
     /// pointer; false at first.
-    bool following_line_enabled() const { return following_line_enabled_; }
-    void set_following_line_enabled(bool enabled) { following_line_enabled_ = enabled; }
+    bool following_line_enabled() const { require_gui_thread(__func__); return following_line_enabled_; }
+    void set_following_line_enabled(bool enabled) { require_gui_thread(__func__); following_line_enabled_ = enabled; }
 
     /// Where the next popup menu opens (ui_image's coordinates of the last
     /// right press), nullopt when no press is pending.
-    const std::optional<wxPoint>& popup_menu_position() const { return popup_menu_position_; }
+    const std::optional<wxPoint>& popup_menu_position() const
+    {
+        require_gui_thread(__func__);
+        return popup_menu_position_;
+    }
 
     void on_mouse_right_down(wxMouseEvent& event) override;
     /// Opens the popup menu at the pending press position, or at the

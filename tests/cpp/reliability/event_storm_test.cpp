@@ -12,11 +12,14 @@
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/view_geometry.h"
 #include "tesk_vumo/common/view_transform.h"
+#include "tesk_vumo/common/viewer_events.h"
+#include "tesk_vumo/forms/i18n.h"
 #include "tesk_vumo/panel/image_panel.h"
 #include "tesk_vumo/simple/simple_image_panel.h"
 #include "tesk_vumo/viewer/image.h"
 
 #include <chrono>
+#include <cmath>
 #include <map>
 #include <type_traits>
 
@@ -24,6 +27,7 @@
 #include <wx/app.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
+#include <wx/weakref.h>
 
 using namespace tesk_vumo;
 using namespace tesk_vumo::testing;
@@ -1131,6 +1135,201 @@ private:
     const uchar* checked_source_ = nullptr;
 };
 
+/// Host handlers bound on the viewer that, from any event it sends and whether
+/// they pass it on or not, destroy the viewer, give it a new image (reset),
+/// switch the language of every label (relabel) or zoom, amid what a user
+/// and the host do. A destroyed viewer must be gone at idle time, having
+/// touched nothing once it was destroyed (the sanitizer build checks);
+/// the storm then goes on with a new one.
+template <class Viewer>
+class HostHandlerStorm : public Storm
+{
+public:
+    HostHandlerStorm(unsigned seed, wxFrame* frame) : Storm(seed, frame)
+    {
+        make_viewer();
+        check_invariants();
+        add("pointer motion", 10, [this] { mouse(wxEVT_MOTION, pick_point(), rng.chance(0.5)); });
+        add("button press", 4, [this] { mouse(wxEVT_LEFT_DOWN, pick_point(), true); });
+        add("button release", 2, [this] { mouse(wxEVT_LEFT_UP, pick_point(), false); });
+        add("middle drag", 3, [this] { middle_drag(); });
+        add("wheel", 5, [this] { wheel(); });
+        add("key", 4, [this] { key(); });
+        add("resize the viewer", 3, [this] { resize(); });
+        add("host view", 5, [this] { host_view(); });
+        add("host image", 3, [this] { host_image(); });
+        add("host selection", 2, [this] { host_selection(); });
+        add("idle", 2, [] { pump(); });
+    }
+
+    std::map<std::string, long> reactions; ///< what the handlers did, by kind
+    long viewers_made = 0;
+
+private:
+    void make_viewer()
+    {
+        Viewer* viewer = new Viewer(frame);
+        frame->GetSizer()->Add(viewer, 1, wxEXPAND);
+        frame->Layout();
+        for (const auto& type : {EVT_VIEWER_POINTER, EVT_VIEWER_SELECTION, EVT_VIEWER_VIEW})
+            viewer->Bind(type, [this, viewer](ViewerEvent& event) { react(viewer, event); });
+        v = viewer;
+        ++viewers_made;
+        if (rng.chance(0.8))
+            v->set_source_image(gradient(rng.between(1, 500), rng.between(1, 400)));
+    }
+
+    void react(Viewer* viewer, ViewerEvent& event)
+    {
+        event.Skip(rng.chance(0.5));
+        // A handler's own change sends events that reach it again; hosts
+        // seldom go deeper than a few.
+        if (viewer != v.get() || depth_ >= 3)
+            return;
+        ++depth_;
+        try {
+            switch (rng.between(0, 11)) {
+            case 0:
+                going_.emplace_back(viewer);
+                v = nullptr;
+                viewer->Destroy();
+                ++reactions["destroy"];
+                break;
+            case 1:
+                viewer->set_source_image(gradient(rng.between(1, 300), rng.between(1, 300)));
+                ++reactions["reset"];
+                break;
+            case 2: {
+                static const char* const languages[] = {"", "en", "zh_CN"};
+                i18n::set_language(languages[rng.between(0, 2)]);
+                ++reactions["relabel"];
+                break;
+            }
+            case 3:
+                viewer->set_zoom_rate(std::exp2(rng.between(-8, 8) / 4.0));
+                ++reactions["zoom"];
+                break;
+            default: ++reactions["nothing"];
+            }
+        } catch (const Error&) {
+            ++reactions["refused"];
+        }
+        --depth_;
+    }
+
+    wxPoint pick_point()
+    {
+        const wxSize c = v->ui_image->GetClientSize();
+        if (rng.chance(0.05))
+            return {rng.wild(), rng.wild()};
+        return {rng.between(-20, std::max(c.x, 0) + 20), rng.between(-20, std::max(c.y, 0) + 20)};
+    }
+
+    void mouse(wxEventType type, wxPoint at, bool left_down, bool middle_down = false)
+    {
+        if (!v)
+            return;
+        detail << "(" << at.x << ", " << at.y << ") ";
+        wxMouseEvent event(type);
+        event.SetPosition(at);
+        event.SetLeftDown(left_down);
+        event.SetMiddleDown(middle_down);
+        deliver(v->ui_image, event, "a mouse event");
+    }
+
+    void middle_drag()
+    {
+        mouse(wxEVT_MIDDLE_DOWN, pick_point(), false, true);
+        for (int i = rng.between(1, 4); i > 0 && v; --i)
+            mouse(wxEVT_MOTION, pick_point(), false, true);
+        if (v)
+            mouse(wxEVT_MIDDLE_UP, pick_point(), false);
+    }
+
+    void wheel()
+    {
+        wxMouseEvent event(wxEVT_MOUSEWHEEL);
+        event.SetPosition(pick_point());
+        event.m_wheelRotation = rng.chance(0.5) ? 120 : -120;
+        event.m_wheelDelta = 120;
+        event.SetControlDown(rng.chance(0.4));
+        deliver(v->ui_image, event, "a wheel event");
+    }
+
+    void key()
+    {
+        static const int codes[] = {'+',    '-',      '0',          WXK_LEFT, WXK_RIGHT,
+                                    WXK_UP, WXK_DOWN, WXK_PAGEDOWN, WXK_HOME, WXK_END};
+        wxKeyEvent event(wxEVT_KEY_DOWN);
+        event.m_keyCode = codes[rng.between(0, 9)];
+        detail << "key " << event.m_keyCode;
+        deliver(v->ui_image, event, "a key");
+    }
+
+    void resize()
+    {
+        const wxSize size(rng.between(0, 900), rng.between(0, 700));
+        detail << "to " << size.x << "x" << size.y;
+        frame->GetSizer()->Detach(v.get());
+        v->SetSize(size);
+        if (v)
+            frame->GetSizer()->Add(v.get(), 1, wxEXPAND);
+    }
+
+    void host_view()
+    {
+        try {
+            switch (rng.between(0, 3)) {
+            case 0: v->set_zoom_mode(static_cast<ZoomMode>(rng.between(0, 4))); break;
+            case 1: v->set_zoom_rate(std::exp2(rng.between(-8, 8) / 4.0)); break;
+            case 2: v->set_rotation(static_cast<Rotation>(rng.between(0, 3))); break;
+            default: v->set_rotation_degree(rng.between(-360, 360)); break;
+            }
+        } catch (const Error&) {
+        }
+    }
+
+    void host_image()
+    {
+        if (rng.chance(0.2))
+            v->set_source_image(std::nullopt);
+        else
+            v->set_source_image(gradient(rng.between(1, 500), rng.between(1, 400)));
+    }
+
+    void host_selection()
+    {
+        if (rng.chance(0.3))
+            v->enable_selecting(rng.chance(0.5));
+        else
+            v->set_selection_rect({rng.between(-5, 200), rng.between(-5, 200), rng.between(-50, 200),
+                                   rng.between(-50, 200)});
+    }
+
+    void check_invariants() override
+    {
+        if (v)
+            EXPECT_TRUE(v->IsShown());
+        // Destroyed by a handler (also the one just made): hidden at once,
+        // gone at idle time, and nothing else with it.
+        while (!v && !::testing::Test::HasFailure()) {
+            EXPECT_TRUE(wait_until([this] {
+                for (const wxWeakRef<Viewer>& viewer : going_)
+                    if (viewer)
+                        return false;
+                return true;
+            })) << "a viewer destroyed by a handler is gone at idle time";
+            going_.clear();
+            EXPECT_TRUE(frame->GetChildren().empty());
+            make_viewer();
+        }
+    }
+
+    wxWeakRef<Viewer> v;
+    std::vector<wxWeakRef<Viewer>> going_;
+    int depth_ = 0;
+};
+
 class EventStormTest : public FrameTest
 {
 protected:
@@ -1203,6 +1402,41 @@ TEST_F(EventStormTest, Image)
     report("Image", storm, start);
     report_figure("  picture checks on Image", storm.picture_checks);
     report_figure("  saves to good and failing targets on Image", storm.files_saved);
+}
+
+
+/// Actions per viewer of the storm with destroying handlers: fewer by
+/// default than the others (each destruction costs a new viewer), as many
+/// as TESK_VUMO_STORM_ACTIONS asks for.
+int handler_storm_actions()
+{
+    return static_cast<int>(env_number("TESK_VUMO_STORM_ACTIONS", 600));
+}
+
+template <class Viewer>
+void run_handler_storm(wxFrame* frame, const std::string& name)
+{
+    const auto start = std::chrono::steady_clock::now();
+    HostHandlerStorm<Viewer> storm(storm_seed(), frame);
+    storm.run(handler_storm_actions());
+    i18n::set_language("");
+    std::string reactions;
+    for (const auto& [kind, count] : storm.reactions)
+        reactions += kind + " " + std::to_string(count) + "; ";
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    report_figure("storm actions with destroying handlers on " + name, storm.actions_run());
+    std::cout << "[ storm    ] handlers: " << reactions << storm.viewers_made << " viewers made, in " << ms.count()
+              << " ms" << std::endl;
+}
+
+TEST_F(EventStormTest, HandlersDestroyResetAndRelabelImagePanel)
+{
+    run_handler_storm<ImagePanel>(frame, "ImagePanel");
+}
+
+TEST_F(EventStormTest, HandlersDestroyResetAndRelabelImage)
+{
+    run_handler_storm<Image>(frame, "Image");
 }
 
 } // namespace
