@@ -225,8 +225,9 @@ TEST_F(ImageViewerTest, PopupMarksTheZoomRotationAndGuideLinesInForce)
         wxContextMenuEvent request(wxEVT_CONTEXT_MENU, viewer->GetId(), viewer->ClientToScreen(wxPoint(5, 5)));
         request.SetEventObject(viewer);
         viewer->GetEventHandler()->ProcessEvent(request);
-        for (int id : {ImageForm::ID_ZOOM_FIT_PAGE, ImageForm::ID_ZOOM_NONE, ImageForm::ID_ROTATION_NONE,
-                       ImageForm::ID_ROTATION_CW90, ImageForm::ID_MIDDLE_LINES, ImageForm::ID_FOLLOWING_LINES})
+        for (int id : {ImageForm::ID_ZOOM_FIT_PAGE, ImageForm::ID_ZOOM_NONE, ImageForm::ID_ZOOM_ANY,
+                       ImageForm::ID_ROTATION_NONE, ImageForm::ID_ROTATION_CW90, ImageForm::ID_ROTATION_ANY,
+                       ImageForm::ID_MIDDLE_LINES, ImageForm::ID_FOLLOWING_LINES})
             EXPECT_EQ(viewer->ui_poup_menu->IsChecked(id), std::count(marked.begin(), marked.end(), id) == 1)
                 << "item " << id - ImageForm::ID_ZOOM_FIT_PAGE;
     };
@@ -241,6 +242,19 @@ TEST_F(ImageViewerTest, PopupMarksTheZoomRotationAndGuideLinesInForce)
     menu(ImageForm::ID_MIDDLE_LINES); // the item's command, with the item unchecked, hides the lines
     EXPECT_FALSE(viewer->middle_line_enabled());
     expect_marked({ImageForm::ID_ZOOM_NONE, ImageForm::ID_ROTATION_CW90});
+
+    // A free zoom or angle leaves no fit mode or quarter turn marked.
+    viewer->set_zoom_rate(1.5);
+    viewer->set_rotation_degree(30);
+    expect_marked({ImageForm::ID_ZOOM_ANY, ImageForm::ID_ROTATION_ANY});
+    menu(ImageForm::ID_ZOOM_NONE);
+    menu(ImageForm::ID_ROTATION_NONE);
+    menu(ImageForm::ID_ZOOM_ANY); // the items themselves keep the picture's scale and turn by the free angle
+    menu(ImageForm::ID_ROTATION_ANY);
+    EXPECT_EQ(viewer->zoom_mode(), ZoomMode::ZoomAny);
+    EXPECT_EQ(viewer->zoom_rate(), 1.0);
+    EXPECT_EQ(viewer->rotation(), Rotation::DegreeAny);
+    EXPECT_EQ(viewer->rotation_degree(), 30.0);
 }
 
 TEST_F(ImageViewerTest, ColourFileShowsTheSameColoursAsItsRgbPixels)
