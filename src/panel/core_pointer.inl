@@ -184,7 +184,7 @@ template <class Form>
 cv::Mat ViewerCore<Form>::displayed_part(const cv::Rect& region) const
 {
     if (!view_)
-        return image_being_shown_(region);
+        return image_being_shown()(region);
     if (!free_->shown.empty())
         return free_->shown(region);
     // The region as a viewport of its own at the same scale and angle: the
@@ -207,7 +207,7 @@ std::pair<cv::Mat, wxRect> ViewerCore<Form>::view_to_save() const
         if (region.area() > 0)
             return {displayed_part(region), wxRect(0, 0, region.width, region.height)};
     }
-    return {image_being_shown(), selection};
+    return {view_ ? image_being_shown() : image_being_shown_, selection};
 }
 
 template <class Form>
@@ -219,8 +219,14 @@ cv::Size ViewerCore<Form>::displayed_size() const
 template <class Form>
 const cv::Mat& ViewerCore<Form>::image_being_shown() const
 {
-    if (!view_)
+    if (!view_) {
+        // The host may write into what it is given and draw it; the source
+        // shown in place must not change with it. The copy is drawn from
+        // then on, until the next fitting.
+        if (!image_being_shown_.empty() && image_being_shown_.data == source_image_.data)
+            image_being_shown_ = source_image_.clone();
         return image_being_shown_;
+    }
     if (free_->shown.empty()) {
         const wxColour background = this->ui_image->GetBackgroundColour();
         free_->shown = displayed_image(free_->pyramid, *view_,
