@@ -280,7 +280,7 @@ TEST_F(ImageViewerTest, UnreadableFileRaisesTheTranslatedMessageAndKeepsTheImage
         FAIL() << "no error for " << missing;
     } catch (const AssertionError& error) {
         EXPECT_EQ(std::string(error.what()),
-                  "加载图片文件失败，请检查路径中是否有不受支持的字符。[" + missing + "]");
+                  "加载图片文件失败，请检查路径中是否有不受支持的字符。[" + missing + "]\n文件或文件夹不存在");
     }
     EXPECT_EQ(viewer->image_being_shown().data, shown.data);
     EXPECT_EQ(viewer->source_image().at<cv::Vec3b>(0, 0), cv::Vec3b(1, 2, 3));
@@ -432,12 +432,13 @@ TEST_F(ImageSaveTest, FailedWriteKeepsTheExistingFile)
     const std::string before = file_bytes(existing);
 
     const std::pair<std::string, const char*> cases[] = {{"keep.xyz", "没有扩展名 .xyz 的图片编码器"},
-                                                         {"keep.png/inside.png", "Not a directory"}};
+                                                         {"keep.png/inside.png", "路径中有一段不是文件夹"}};
     for (const auto& [name, cause] : cases) {
         scope.script->messages.clear();
         save(ImageForm::ID_SAVE_CURRENT_VIEW, name);
         ASSERT_EQ(scope.script->messages.size(), 1u) << name;
-        EXPECT_EQ(scope.script->messages[0].text, wxString::FromUTF8("保存图片失败\n") + wxString::FromUTF8(cause))
+        EXPECT_EQ(scope.script->messages[0].text,
+                  wxString::FromUTF8("保存图片失败\n[" + (folder / name).string() + "]\n" + cause))
             << name;
         EXPECT_EQ(scope.script->messages[0].caption, wxString::FromUTF8("错误"));
         EXPECT_EQ(scope.script->messages[0].style, wxOK | wxICON_ERROR);
