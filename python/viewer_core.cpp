@@ -83,8 +83,9 @@ void bind_viewer_core(WxClass<T, Base>& cls)
     cls.def_property(
         "zoom_rate", [](const T& viewer) { return viewer.zoom_rate(); },
         [](T& viewer, double rate) { viewer.set_zoom_rate(rate); },
-        "The scale shown now, displayed pixels per source pixel, in any zoom mode. Setting it (1/64 "
-        "to 64, else ValueError) switches to ZoomAny, keeping the point at the centre of the view.");
+        "The scale shown now, displayed pixels per source pixel, in any zoom mode (a fit may show, and "
+        "ZoomAny then keep, a scale beyond 1/64 to 64). Setting it (1/64 to 64, else ValueError) "
+        "switches to ZoomAny, keeping the point at the centre of the view.");
     cls.def_property(
         "rotation_degree", [](const T& viewer) { return viewer.rotation_degree(); },
         [](T& viewer, double degree) { viewer.set_rotation_degree(degree); },

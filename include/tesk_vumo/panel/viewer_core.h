@@ -89,7 +89,8 @@ public:
     /// Stores the rotation and refits; DegreeAny turns by rotation_degree().
     void set_rotation(Rotation rotation);
     /// The scale shown now (displayed pixels per source pixel), in any mode;
-    /// before the first fitting, the rate ZoomAny will show.
+    /// before the first fitting, the rate ZoomAny will show. A fit may show
+    /// (and ZoomAny then keep) a scale beyond the rates set_zoom_rate takes.
     double zoom_rate() const;
     /// Switches to ZoomAny at @p rate, keeping the source point at the
     /// viewport's centre there. Throws ValueError "Unsupported Zoom Rate:
