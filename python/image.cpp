@@ -58,6 +58,8 @@ void declare_image(py::module_& m)
         {"on_zoom_fit_height", &Image::on_zoom_fit_height,
          "Menu item: zoom_mode = ZoomMode.FitHeight, which refits."},
         {"on_zoom_fit_page", &Image::on_zoom_fit_page, "Menu item: zoom_mode = ZoomMode.FitPage, which refits."},
+        {"on_zoom_any", &Image::on_zoom_any,
+         "Menu item: zoom_mode = ZoomMode.ZoomAny, keeping the scale shown."},
         {"on_zoom_in", &Image::on_zoom_in,
          "Menu item: zooms a step in (ZoomAny) about the point where the menu was opened."},
         {"on_zoom_out", &Image::on_zoom_out, "Menu item: zooms a step out, likewise."},
@@ -69,6 +71,8 @@ void declare_image(py::module_& m)
         {"on_rotation_180", &Image::on_rotation_180, "Menu item: rotation = Rotation.Double90, which refits."},
         {"on_rotation_ccw90", &Image::on_rotation_ccw90,
          "Menu item: rotation = Rotation.CounterClockWise90, which refits."},
+        {"on_rotation_any", &Image::on_rotation_any,
+         "Menu item: rotation = Rotation.DegreeAny, turning by rotation_degree."},
     };
     for (const MenuCommand& command : zoom_and_turn)
         cls.def_handler(command.name, command.handler, command.doc);

@@ -1,6 +1,7 @@
 #include "source_image.h"
 
 #include "tesk_vumo/common/errors.h"
+#include "tesk_vumo/forms/i18n.h"
 
 #include <climits>
 
@@ -43,7 +44,8 @@ SourceValue source_value(py::handle value, SourceMessages wording)
         if (bytes.find('\0') != std::string::npos) {
             for (std::string::size_type at; (at = text.find('\0')) != std::string::npos;)
                 text.replace(at, 1, "\\x00");
-            throw tesk_vumo::AssertionError(read_failure_message(wording, text));
+            throw tesk_vumo::AssertionError(read_failure_message(wording, text) + "\n"
+                                            + std::string(i18n::tr("文件名中含有空字符（NUL）").utf8_str()));
         }
         return SourcePath{std::filesystem::path(bytes), text};
     }

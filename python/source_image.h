@@ -47,13 +47,12 @@ void set_source_image(Viewer& viewer, py::handle value, SourceMessages wording)
 }
 
 /// The viewer's source image as an array: the caller's own array when one
-/// was stored unconverted, else a read-only array of the viewer's (which
-/// may be the very memory it shows), the same object on every call while
-/// the image stays; None when empty.
+/// was stored unconverted, else a writable array of the viewer's, the same
+/// object on every call while the image stays; None when empty.
 template <class Viewer>
 py::object source_image(const Viewer& viewer)
 {
-    return cached_array(window_state(&viewer).slot("source_image"), viewer.source_image(), false);
+    return cached_array(window_state(&viewer).slot("source_image"), viewer.source_image());
 }
 
 /// Installs the source_image property on a viewer class.
@@ -65,7 +64,7 @@ void bind_source_image(WxClass<T, Base>& cls, SourceMessages wording)
         [wording](T& viewer, py::object value) { set_source_image(viewer, value, wording); },
         "The image the viewer shows: an H x W x 3 uint8 numpy array (R, G, B), or None. A caller's "
         "array comes back as that very array; an image the viewer decoded or converted comes back "
-        "read-only.\n\n"
+        "as an array of the viewer's own, which the host may write into and set again.\n\n"
         "Set it to a file path (str, bytes or os.PathLike; AssertionError when the file cannot be "
         "read), to a uint8 array of H x W or H x W x 1 (gray, stored as a new RGB array) or H x W x 3 "
         "(stored as it is, not copied), or to None to clear the viewer. Other values raise "

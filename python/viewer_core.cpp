@@ -25,14 +25,11 @@ SourceMessages wording(const Image*)
 }
 
 /// The one array Python sees for the viewer's displayed image (None when
-/// there is none); it keeps that image alive after a refit replaced it. It
-/// is read-only while the viewer shows its own source without a copy.
+/// there is none); it keeps that image alive after a refit replaced it.
 template <class T>
 py::object shown_array(const T& viewer)
 {
-    const cv::Mat& shown = viewer.image_being_shown();
-    const bool is_source = shown.u && shown.u == viewer.source_image().u;
-    return cached_array(window_state(&viewer).slot("image_being_shown"), shown, !is_source);
+    return cached_array(window_state(&viewer).slot("image_being_shown"), viewer.image_being_shown());
 }
 
 /// Rows and columns of @p shown (the displayed image's array) under
@@ -86,8 +83,9 @@ void bind_viewer_core(WxClass<T, Base>& cls)
     cls.def_property(
         "zoom_rate", [](const T& viewer) { return viewer.zoom_rate(); },
         [](T& viewer, double rate) { viewer.set_zoom_rate(rate); },
-        "The scale shown now, displayed pixels per source pixel, in any zoom mode. Setting it (1/64 "
-        "to 64, else ValueError) switches to ZoomAny, keeping the point at the centre of the view.");
+        "The scale shown now, displayed pixels per source pixel, in any zoom mode (a fit may show, and "
+        "ZoomAny then keep, a scale beyond 1/64 to 64). Setting it (1/64 to 64, else ValueError) "
+        "switches to ZoomAny, keeping the point at the centre of the view.");
     cls.def_property(
         "rotation_degree", [](const T& viewer) { return viewer.rotation_degree(); },
         [](T& viewer, double degree) { viewer.set_rotation_degree(degree); },
@@ -119,9 +117,9 @@ void bind_viewer_core(WxClass<T, Base>& cls)
     cls.def_property_readonly(
         "image_being_shown", [](const T& viewer) { return shown_array(viewer); },
         "The displayed image, the source turned and scaled (H x W x 3 uint8 array), or None before "
-        "the first fitting. The array stays valid, with its pixels, after the viewer refits. Under "
-        "NoZoom without a turn, a source the viewer decoded or converted is shown as it is: both "
-        "arrays are then the same read-only memory.");
+        "the first fitting. It is the viewer's own, never the source's memory: pixels written into it "
+        "are shown by draw_image() until the next fitting. The array stays valid, with its pixels, "
+        "after the viewer refits.");
     cls.def_property_readonly(
         "buffer", [](const T& viewer) { return viewer.buffer(); },
         "A copy of the composed off-screen picture (wx.Bitmap of the drawing surface's client "

@@ -66,7 +66,7 @@ bool read_exactly(int fd, std::uint64_t offset, void* into, std::size_t count)
 
 std::string system_text(int error_number)
 {
-    return std::system_category().message(error_number);
+    return std::string(i18n::system_error_text(error_number).utf8_str());
 }
 
 std::string own_text(const char* utf8)
@@ -182,9 +182,10 @@ std::string unsupported_type_message(SourceMessages wording, const std::string& 
 cv::Mat read_source_file(const std::filesystem::path& path, const std::string& path_text,
                          SourceMessages wording)
 {
-    cv::Mat image = decode_image_file(path);
+    std::string cause;
+    cv::Mat image = decode_image_file(path, &cause);
     if (image.empty())
-        throw AssertionError(read_failure_message(wording, path_text));
+        throw AssertionError(read_failure_message(wording, path_text) + "\n" + cause);
     return image;
 }
 

@@ -203,7 +203,7 @@ std::string WriteResult::message() const
         return std::string(
             wxString::Format(i18n::tr("没有扩展名 %s 的图片编码器"), wxString::FromUTF8(extension_)).utf8_str());
     case Failure::EncoderRefused: return std::string(i18n::tr("图片编码器无法编码这幅图片").utf8_str());
-    case Failure::System: return std::system_category().message(error_number_);
+    case Failure::System: return std::string(i18n::system_error_text(error_number_).utf8_str());
     }
     return {};
 }

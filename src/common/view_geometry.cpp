@@ -54,35 +54,46 @@ namespace {
 }
 } // namespace
 
-cv::Size fitted_size(ZoomMode mode, cv::Size image, cv::Size surface)
+FitRatio fit_ratio(ZoomMode mode, cv::Size image, cv::Size surface)
 {
-    // A side that would truncate to nothing keeps one pixel: a thin image
-    // stays visible as a line.
-    const auto at_least_one = [](int extent) { return std::max(extent, 1); };
-    cv::Size result;
     switch (mode) {
-    case ZoomMode::NoZoom: return image;
+    case ZoomMode::NoZoom: return {1, 1};
     case ZoomMode::FitPage:
         if (surface.height <= 0 || surface.width <= 0 || image.height <= 0 || image.width <= 0)
             cannot_fit(image, surface);
-        if (static_cast<double>(surface.width) / surface.height
-            > static_cast<double>(image.width) / image.height)
-            result = {at_least_one(scaled_extent(image.width, surface.height, image.height)), surface.height};
-        else
-            result = {surface.width, at_least_one(scaled_extent(image.height, surface.width, image.width))};
-        break;
+        if (static_cast<double>(surface.width) / surface.height > static_cast<double>(image.width) / image.height)
+            return {surface.height, image.height};
+        return {surface.width, image.width};
     case ZoomMode::FitWidth:
         if (surface.width <= 0 || image.width <= 0 || image.height <= 0)
             cannot_fit(image, surface);
-        result = {surface.width, at_least_one(scaled_extent(image.height, surface.width, image.width))};
-        break;
+        return {surface.width, image.width};
     case ZoomMode::FitHeight:
         if (surface.height <= 0 || image.width <= 0 || image.height <= 0)
             cannot_fit(image, surface);
-        result = {at_least_one(scaled_extent(image.width, surface.height, image.height)), surface.height};
-        break;
+        return {surface.height, image.height};
     default: throw ValueError(std::string("Unsupported Zoom Mode: ") + name(mode));
     }
+}
+
+int displayed_extent(double extent)
+{
+    // A scale formed as a quotient and multiplied back may land a few units
+    // in the last place below the whole pixel the exact product is.
+    constexpr double slack = 1e-12;
+    const double whole = std::floor(extent * (1 + slack));
+    return static_cast<int>(std::clamp(whole, 1.0, static_cast<double>(std::numeric_limits<int>::max())));
+}
+
+cv::Size fitted_size(ZoomMode mode, cv::Size image, cv::Size surface)
+{
+    const FitRatio ratio = fit_ratio(mode, image, surface);
+    if (mode == ZoomMode::NoZoom)
+        return image;
+    // A side that would truncate to nothing keeps one pixel: a thin image
+    // stays visible as a line.
+    const auto side = [&](int extent) { return std::max(scaled_extent(extent, ratio.displayed, ratio.image), 1); };
+    const cv::Size result{side(image.width), side(image.height)};
     // A sliver of an image (one pixel wide, thousands high) fitted to the
     // width of a window would grow to gigabytes: refuse rather than allocate.
     const long long area = static_cast<long long>(result.width) * result.height;

@@ -40,34 +40,29 @@ double checked_zoom_rate(double rate)
 
 double stepped_zoom_rate(double rate, int steps)
 {
-    if (!(rate >= min_zoom_rate))
-        rate = std::isnan(rate) ? 1.0 : min_zoom_rate;
-    rate = std::min(rate, max_zoom_rate);
-    const double position = 4 * std::log2(rate);
+    if (std::isnan(rate))
+        rate = 1.0;
+    // A fit may show a scale beyond the ladder's ends; a step toward the
+    // ladder lands on its end, a step away from it stays.
+    constexpr int lowest = -24, highest = 24; // 1/64 and 64
+    const double position = 4 * std::log2(std::clamp(rate, std::ldexp(1.0, -30), std::ldexp(1.0, 30)));
     int n = 0;
     if (steps > 0)
         n = static_cast<int>(std::floor(position + ladder_slack)) + steps;
     else if (steps < 0)
         n = static_cast<int>(std::ceil(position - ladder_slack)) + steps;
     else
+        return std::clamp(rate, min_zoom_rate, max_zoom_rate);
+    const double stepped = rung(std::clamp(n, lowest, highest));
+    if ((steps > 0 && stepped < rate) || (steps < 0 && stepped > rate))
         return rate;
-    constexpr int lowest = -24, highest = 24; // 1/64 and 64
-    return rung(std::clamp(n, lowest, highest));
+    return stepped;
 }
 
 double fitted_zoom_rate(ZoomMode mode, cv::Size image, cv::Size surface)
 {
-    const cv::Size shown = fitted_size(mode, image, surface);
-    double rate = 1.0;
-    const bool by_height
-        = mode == ZoomMode::FitHeight
-          || (mode == ZoomMode::FitPage
-              && static_cast<double>(surface.width) / surface.height
-                     > static_cast<double>(image.width) / image.height);
-    if (mode != ZoomMode::NoZoom)
-        rate = by_height ? static_cast<double>(shown.height) / image.height
-                         : static_cast<double>(shown.width) / image.width;
-    return std::clamp(rate, min_zoom_rate, max_zoom_rate);
+    (void)fitted_size(mode, image, surface); // refused as the fitting refuses it
+    return fit_ratio(mode, image, surface).value();
 }
 
 double rotation_degrees(Rotation rotation, double any_degree)
@@ -82,8 +77,10 @@ double rotation_degrees(Rotation rotation, double any_degree)
 }
 
 ViewTransform::ViewTransform(cv::Size source, double scale, double degrees, cv::Size viewport, cv::Point2d offset)
-    : source_(source), scale_(checked_zoom_rate(scale)), viewport_(viewport)
+    : source_(source), scale_(scale), viewport_(viewport)
 {
+    if (!(scale > 0) || !std::isfinite(scale))
+        throw ValueError("Unsupported Zoom Rate: " + number(scale));
     if (source.width <= 0 || source.height <= 0)
         throw ValueError("Cannot view an empty image");
     if (!std::isfinite(degrees))
@@ -113,8 +110,13 @@ ViewTransform::ViewTransform(cv::Size source, double scale, double degrees, cv::
     if (extent_x > (1 << 30) || extent_y > (1 << 30))
         throw ValueError("Cannot view a " + std::to_string(source.width) + "x" + std::to_string(source.height)
                          + " image at a rate of " + number(scale_));
-    displayed_ = {std::max(1, static_cast<int>(std::lround(extent_x))),
-                  std::max(1, static_cast<int>(std::lround(extent_y)))};
+    // Turned by quarters the image is as large as the fit modes make it at
+    // this scale; at any other angle its bounding box is rounded.
+    if (quarter_ >= 0)
+        displayed_ = {displayed_extent(extent_x), displayed_extent(extent_y)};
+    else
+        displayed_ = {std::max(1, static_cast<int>(std::lround(extent_x))),
+                      std::max(1, static_cast<int>(std::lround(extent_y)))};
     placement_ = {displayed_.width < viewport.width ? floor_div(viewport.width - displayed_.width, 2) : 0,
                   displayed_.height < viewport.height ? floor_div(viewport.height - displayed_.height, 2) : 0};
     offset_ = clamped(offset);

@@ -5,6 +5,9 @@
 
 #include <dlfcn.h>
 
+#include <cerrno>
+#include <system_error>
+
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -155,6 +158,39 @@ wxString gettext(const wxString& text)
 wxString tr(const char* utf8_text)
 {
     return gettext(wxString::FromUTF8(utf8_text));
+}
+
+wxString system_error_text(int error_number)
+{
+    struct Cause
+    {
+        int error_number;
+        const char* text;
+    };
+    static const Cause causes[] = {
+        {ENOENT, "文件或文件夹不存在"},
+        {EACCES, "没有访问权限"},
+        {EPERM, "操作不被允许"},
+        {EISDIR, "这是一个文件夹"},
+        {ENOTDIR, "路径中有一段不是文件夹"},
+        {ENXIO, "设备不存在，或管道没有读取方"},
+        {ENOSPC, "磁盘空间不足"},
+        {EDQUOT, "超出了磁盘配额"},
+        {EROFS, "文件系统是只读的"},
+        {ENAMETOOLONG, "文件名太长"},
+        {ELOOP, "符号链接层数太多"},
+        {EIO, "读写设备出错"},
+        {EFBIG, "文件超出了允许的大小"},
+        {EMFILE, "打开的文件太多"},
+        {ENFILE, "打开的文件太多"},
+        {EBUSY, "文件正被占用"},
+        {ETXTBSY, "文件正被占用"},
+        {ENOMEM, "内存不足"},
+    };
+    for (const Cause& cause : causes)
+        if (cause.error_number == error_number)
+            return tr(cause.text);
+    return wxString::FromUTF8(std::system_category().message(error_number));
 }
 
 bool set_language(const wxString& language)

@@ -29,6 +29,7 @@ const ItemText item_texts[] = {
     {ImageForm::ID_ZOOM_FIT_WIDTH, "适应宽度"},
     {ImageForm::ID_ZOOM_FIT_HEIGHT, "适应高度"},
     {ImageForm::ID_ZOOM_NONE, "原始大小"},
+    {ImageForm::ID_ZOOM_ANY, "任意缩放"},
     {ImageForm::ID_ZOOM_IN, "放大"},
     {ImageForm::ID_ZOOM_OUT, "缩小"},
     {ImageForm::ID_ZOOM_ACTUAL_SIZE, "1:1 显示"},
@@ -36,6 +37,7 @@ const ItemText item_texts[] = {
     {ImageForm::ID_ROTATION_CW90, "顺时针旋转90°"},
     {ImageForm::ID_ROTATION_180, "旋转180°"},
     {ImageForm::ID_ROTATION_CCW90, "逆时针旋转90°"},
+    {ImageForm::ID_ROTATION_ANY, "任意角度"},
     {ImageForm::ID_MIDDLE_LINES, "显示中心线"},
     {ImageForm::ID_FOLLOWING_LINES, "显示跟随线"},
     {ImageForm::ID_LOAD_IMAGE, "加载图片..."},
@@ -63,14 +65,14 @@ ImageForm::ImageForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
 
     ui_poup_menu = new wxMenu;
     auto* zoom = new wxMenu;
-    for (int id : {ID_ZOOM_FIT_PAGE, ID_ZOOM_FIT_WIDTH, ID_ZOOM_FIT_HEIGHT, ID_ZOOM_NONE})
+    for (int id : {ID_ZOOM_FIT_PAGE, ID_ZOOM_FIT_WIDTH, ID_ZOOM_FIT_HEIGHT, ID_ZOOM_NONE, ID_ZOOM_ANY})
         zoom->AppendRadioItem(id, "-");
     zoom->AppendSeparator();
     for (int id : {ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_ACTUAL_SIZE})
         zoom->Append(id, "-");
     parts_->zoom_menu = ui_poup_menu->AppendSubMenu(zoom, "-");
     auto* rotation = new wxMenu;
-    for (int id : {ID_ROTATION_NONE, ID_ROTATION_CW90, ID_ROTATION_180, ID_ROTATION_CCW90})
+    for (int id : {ID_ROTATION_NONE, ID_ROTATION_CW90, ID_ROTATION_180, ID_ROTATION_CCW90, ID_ROTATION_ANY})
         rotation->AppendRadioItem(id, "-");
     parts_->rotation_menu = ui_poup_menu->AppendSubMenu(rotation, "-");
     ui_poup_menu->AppendSeparator();
@@ -95,6 +97,7 @@ ImageForm::ImageForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
         {ID_ZOOM_FIT_WIDTH, &ImageForm::on_zoom_fit_width, "on_zoom_fit_width"},
         {ID_ZOOM_FIT_HEIGHT, &ImageForm::on_zoom_fit_height, "on_zoom_fit_height"},
         {ID_ZOOM_NONE, &ImageForm::on_zoom_none, "on_zoom_none"},
+        {ID_ZOOM_ANY, &ImageForm::on_zoom_any, "on_zoom_any"},
         {ID_ZOOM_IN, &ImageForm::on_zoom_in, "on_zoom_in"},
         {ID_ZOOM_OUT, &ImageForm::on_zoom_out, "on_zoom_out"},
         {ID_ZOOM_ACTUAL_SIZE, &ImageForm::on_zoom_actual_size, "on_zoom_actual_size"},
@@ -102,6 +105,7 @@ ImageForm::ImageForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
         {ID_ROTATION_CW90, &ImageForm::on_rotation_cw90, "on_rotation_cw90"},
         {ID_ROTATION_180, &ImageForm::on_rotation_180, "on_rotation_180"},
         {ID_ROTATION_CCW90, &ImageForm::on_rotation_ccw90, "on_rotation_ccw90"},
+        {ID_ROTATION_ANY, &ImageForm::on_rotation_any, "on_rotation_any"},
         {ID_SHOW_MIDDLE_LINES, &ImageForm::on_show_middle_lines, "on_show_middle_lines"},
         {ID_HIDE_MIDDLE_LINES, &ImageForm::on_hide_middle_lines, "on_hide_middle_lines"},
         {ID_SHOW_FOLLOWING_LINES, &ImageForm::on_show_following_lines, "on_show_following_lines"},

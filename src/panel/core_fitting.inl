@@ -84,8 +84,8 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
     const bool turned = rotation != Rotation::NoRotation;
     cv::Mat shown;
     if (!turned && shown_size == rotated_size && source_owned_) {
-        // The viewer's own source shown as it is needs no copy: the library
-        // never writes into either, and hands both out only to be read.
+        // The viewer's own source shown as it is needs no copy to be drawn:
+        // the host gets one only when it asks for the displayed image.
         shown = source_image_;
     } else {
         // Otherwise the displayed image is the viewer's own, never the
@@ -246,13 +246,19 @@ typename ViewerCore<Form>::SubImage ViewerCore<Form>::get_sub_image_to_draw() co
         cv::Mat view = region.source.area() > 0 ? image_being_shown()(region.source) : cv::Mat();
         return {view, region.x, region.y, region.width, region.height};
     }
-    if (image_being_shown_.empty())
+    return visible_part(image_being_shown());
+}
+
+template <class Form>
+typename ViewerCore<Form>::SubImage ViewerCore<Form>::visible_part(const cv::Mat& shown) const
+{
+    if (shown.empty())
         return {cv::Mat(), -1, -1, 0, 0};
     const wxSize client = in_device(this->ui_image->GetClientSize());
-    const auto region = geometry::visible_region(image_being_shown_.size(), {client.x, client.y},
+    const auto region = geometry::visible_region(shown.size(), {client.x, client.y},
                                                  this->ui_scroll_bar_horizontal->GetThumbPosition(),
                                                  this->ui_scroll_bar_vertical->GetThumbPosition());
-    cv::Mat view = region.source.area() > 0 ? image_being_shown_(region.source) : cv::Mat();
+    cv::Mat view = region.source.area() > 0 ? shown(region.source) : cv::Mat();
     return {view, region.x, region.y, region.width, region.height};
 }
 

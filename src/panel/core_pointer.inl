@@ -196,7 +196,7 @@ cv::Mat ViewerCore<Form>::displayed_part(const cv::Rect& region) const
 {
     require_gui_thread(__func__);
     if (!view_)
-        return image_being_shown_(region);
+        return image_being_shown()(region);
     if (!free_->shown.empty())
         return free_->shown(region);
     // The region as a viewport of its own at the same scale and angle: the
@@ -217,7 +217,8 @@ cv::Mat ViewerCore<Form>::view_to_save() const
     // in part without making the whole displayed image.
     if (auto selected = get_selection_image())
         return *selected;
-    return image_being_shown();
+    // Saving only reads: the source shown in place needs no copy for it.
+    return view_ ? image_being_shown() : image_being_shown_;
 }
 
 template <class Form>
@@ -231,8 +232,14 @@ template <class Form>
 const cv::Mat& ViewerCore<Form>::image_being_shown() const
 {
     require_gui_thread(__func__);
-    if (!view_)
+    if (!view_) {
+        // The host may write into what it is given and draw it; the source
+        // shown in place must not change with it. The copy is drawn from
+        // then on, until the next fitting.
+        if (!image_being_shown_.empty() && image_being_shown_.data == source_image_.data)
+            image_being_shown_ = source_image_.clone();
         return image_being_shown_;
+    }
     if (free_->shown.empty()) {
         const wxColour background = this->ui_image->GetBackgroundColour();
         free_->shown = displayed_image(free_->pyramid, *view_,

@@ -46,7 +46,7 @@ void ViewerCore<Form>::draw_image()
             free_->renderer.render(free_->pyramid, *view_, cv::Vec3b(background.Red(), background.Green(), background.Blue()));
         compose_rgb(buffer_, picture, wxPoint(0, 0), background, draw_staging_);
     } else {
-        region = get_sub_image_to_draw();
+        region = visible_part(image_being_shown_);
         compose_rgb(buffer_, region.image, wxPoint(region.x_in_ctrl_region, region.y_in_ctrl_region), background,
                     draw_staging_);
     }

@@ -70,7 +70,8 @@ void save_with_dialog(wxWindow* parent, const cv::Mat& samples, long dialog_styl
     if (written)
         user_interaction().show_message(i18n::tr("保存图片成功"), i18n::tr("信息"), wxOK | wxICON_INFORMATION);
     else
-        user_interaction().show_message(i18n::tr("保存图片失败") + "\n" + wxString::FromUTF8(written.message()),
+        user_interaction().show_message(i18n::tr("保存图片失败") + "\n[" + *chosen + "]\n"
+                                            + wxString::FromUTF8(written.message()),
                                         i18n::tr("错误"), wxOK | wxICON_ERROR);
 }
 

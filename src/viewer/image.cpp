@@ -45,14 +45,15 @@ void Image::on_popup_menu(wxContextMenuEvent& event)
 
 void Image::mark_menu()
 {
-    // ZoomAny and DegreeAny, set from code, have no item: the marks stay.
-    const int zoom_items[] = {ID_ZOOM_FIT_PAGE, ID_ZOOM_FIT_WIDTH, ID_ZOOM_FIT_HEIGHT, ID_ZOOM_NONE};
+    // Items in the order of the enumerations' values.
+    const int zoom_items[] = {ID_ZOOM_FIT_PAGE, ID_ZOOM_FIT_WIDTH, ID_ZOOM_FIT_HEIGHT, ID_ZOOM_NONE, ID_ZOOM_ANY};
     const int zoom = static_cast<int>(zoom_mode());
-    if (zoom >= 0 && zoom < 4)
+    if (zoom >= 0 && zoom < 5)
         ui_poup_menu->Check(zoom_items[zoom], true);
-    const int rotation_items[] = {ID_ROTATION_NONE, ID_ROTATION_CW90, ID_ROTATION_180, ID_ROTATION_CCW90};
+    const int rotation_items[] = {ID_ROTATION_NONE, ID_ROTATION_CW90, ID_ROTATION_180, ID_ROTATION_CCW90,
+                                  ID_ROTATION_ANY};
     const int turn = static_cast<int>(rotation());
-    if (turn >= 0 && turn < 4)
+    if (turn >= 0 && turn < 5)
         ui_poup_menu->Check(rotation_items[turn], true);
     ui_poup_menu->Check(ID_MIDDLE_LINES, middle_line_enabled_);
     ui_poup_menu->Check(ID_FOLLOWING_LINES, following_line_enabled_);
@@ -80,6 +81,11 @@ void Image::on_zoom_fit_page(wxCommandEvent&)
 {
     require_gui_thread(__func__);
     run_guarded([this] { set_zoom_mode(ZoomMode::FitPage); });
+}
+
+void Image::on_zoom_any(wxCommandEvent&)
+{
+    run_guarded([this] { set_zoom_mode(ZoomMode::ZoomAny); });
 }
 
 wxPoint Image::menu_anchor() const
@@ -127,6 +133,11 @@ void Image::on_rotation_ccw90(wxCommandEvent&)
 {
     require_gui_thread(__func__);
     run_guarded([this] { set_rotation(Rotation::CounterClockWise90); });
+}
+
+void Image::on_rotation_any(wxCommandEvent&)
+{
+    run_guarded([this] { set_rotation(Rotation::DegreeAny); });
 }
 
 void Image::set_lines(bool& flag, bool shown)

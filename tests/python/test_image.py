@@ -128,7 +128,7 @@ def test_source_messages_are_its_own(viewer, tmp_path):
     missing = str(tmp_path / "missing.png")
     with pytest.raises(AssertionError) as raised:
         viewer.source_image = missing
-    assert str(raised.value) == f"{READ_FAILURE}[{missing}]"
+    assert str(raised.value) == f"{READ_FAILURE}[{missing}]\n文件或文件夹不存在"
     for value, kind in [(5, "<class 'int'>"), ([1, 2], "<class 'list'>")]:
         with pytest.raises(TypeError) as raised:
             viewer.source_image = value

@@ -155,7 +155,7 @@ def test_save_writes_the_displayed_image_or_the_selection(panel, interaction, tm
     assert png_size(part) == (200, 100)
     panel.on_save_image(wx.CommandEvent())
     assert not nowhere.exists()
-    assert interaction.messages == [SAVED, SAVED, (f"{NOT_SAVED[0]}\nNo such file or directory", *NOT_SAVED[1:])]
+    assert interaction.messages == [SAVED, SAVED, (f"{NOT_SAVED[0]}\n[{nowhere}]\n文件或文件夹不存在", *NOT_SAVED[1:])]
 
     # Cancelling writes nothing and says nothing.
     panel.on_save_image(wx.CommandEvent())

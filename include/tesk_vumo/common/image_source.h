@@ -50,7 +50,8 @@ std::string read_failure_message(SourceMessages wording, const std::string& path
 std::string unsupported_type_message(SourceMessages wording, const std::string& type_text);
 
 /// The file-path rule: decodes @p path, or throws AssertionError with the
-/// read-failure message naming @p path_text.
+/// read-failure message naming @p path_text as its first line and the cause
+/// (as decode_image_file() gives it) as its second.
 cv::Mat read_source_file(const std::filesystem::path& path, const std::string& path_text,
                          SourceMessages wording);
 

@@ -32,9 +32,9 @@ public:
     Failure failure() const { return failure_; }
     /// The errno value of a System failure, else 0.
     int error_number() const { return error_number_; }
-    /// The cause for a person, UTF-8: the system's error text, or the
-    /// library's own text (translated), e.g. "no encoder for the extension
-    /// .xyz"; empty on success.
+    /// The cause for a person, UTF-8, in the language of the texts: the
+    /// library's own, e.g. "no encoder for the extension .xyz", or the
+    /// system error's (i18n::system_error_text()); empty on success.
     std::string message() const;
 
 private:

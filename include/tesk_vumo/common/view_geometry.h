@@ -34,9 +34,34 @@ void rotate(const cv::Mat& src, cv::Mat& dst, Rotation rotation);
 /// Most pixels a fit mode may enlarge an image to (about 400 MB as RGB).
 inline constexpr long long max_enlarged_pixels = 1LL << 27;
 
+/// The scale a zoom mode shows, as an exact ratio: displayed pixels per
+/// image pixel along the side the mode fits.
+struct FitRatio
+{
+    int displayed; ///< the surface's extent along that side (1 for NoZoom)
+    int image;     ///< the image's extent along that side (1 for NoZoom)
+    double value() const { return static_cast<double>(displayed) / image; }
+};
+
+/// The scale at which @p mode shows an (already rotated) image of size
+/// @p image on a surface of outer size @p surface: FitPage fits the height
+/// when the surface is wider than the image (aspect ratios compared), else
+/// the width; NoZoom is 1. The one definition of a fit's scale: both the
+/// displayed size (fitted_size()) and the zoom rate a viewer reports follow
+/// from it. Throws ValueError "Unsupported Zoom Mode: <name>" for ZoomAny,
+/// and ValueError when a fit mode cannot form a scale (a surface or image
+/// extent of 0 that the mode needs).
+FitRatio fit_ratio(ZoomMode mode, cv::Size image, cv::Size surface);
+
+/// A displayed extent from the exact @p extent of an image at some scale:
+/// truncated as fitted_size() truncates (a hair below a whole pixel, as
+/// floating point leaves it, counts as that pixel), at least 1.
+int displayed_extent(double extent);
+
 /// Displayed size of an (already rotated) image of size @p image on a
-/// surface of outer size @p surface. NoZoom keeps the image size. A side
-/// that the scale would truncate to 0 gets 1 pixel. Throws ValueError
+/// surface of outer size @p surface: each side scaled by fit_ratio() and
+/// truncated, the fitted side thus the surface's. NoZoom keeps the image
+/// size. A side that the scale would truncate to 0 gets 1 pixel. Throws ValueError
 /// "Unsupported Zoom Mode: <name>" for ZoomAny, and ValueError when a fit
 /// mode cannot form a scale (a surface or image extent of 0 that the mode
 /// needs) or would enlarge the image beyond max_enlarged_pixels.

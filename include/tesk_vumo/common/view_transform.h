@@ -32,13 +32,15 @@ double checked_zoom_rate(double rate);
 /// The rate @p steps rungs up (steps > 0) or down from @p rate on the ladder
 /// of quarter powers of two (..., 0.5, 0.59, 0.71, 0.84, 1, 1.19, ...), which
 /// passes through 1:1 and every power of two; clamped to the allowed rates.
-/// A rate between two rungs goes to the next rung in the step's direction.
+/// A rate between two rungs goes to the next rung in the step's direction;
+/// a rate beyond an end (a fit's) steps to that end toward the ladder and
+/// stays where it is away from it.
 double stepped_zoom_rate(double rate, int steps);
 
-/// The scale at which a fit mode shows an image of (turned) size @p image on
-/// a surface of outer size @p surface: NoZoom 1, a fit mode the displayed
-/// extent over the image extent along the side it fits. Clamped to the
-/// allowed rates; throws as fitted_size() does.
+/// The scale at which a zoom mode shows an image of (turned) size @p image
+/// on a surface of outer size @p surface: fit_ratio() as a number, not
+/// limited to the rates a host may set (a fit may enlarge beyond them);
+/// throws as fitted_size() does.
 double fitted_zoom_rate(ZoomMode mode, cv::Size image, cv::Size surface);
 
 /// Degrees, clockwise, by which @p rotation turns the image: the quarter
@@ -53,12 +55,14 @@ class ViewTransform
 {
 public:
     /// @param source  size of the unturned image (both sides > 0)
-    /// @param scale   displayed pixels per source pixel (checked_zoom_rate())
+    /// @param scale   displayed pixels per source pixel, positive (a fit's
+    ///                scale may lie beyond the rates checked_zoom_rate() allows)
     /// @param degrees clockwise angle, any finite value (taken modulo 360)
     /// @param viewport size of the viewport (may be empty)
     /// @param offset  scroll offset, clamped to [0, max_offset()]
-    /// Throws ValueError for an empty source, a scale out of range or an
-    /// angle that is not finite.
+    /// Throws ValueError for an empty source, a scale that is not positive
+    /// and finite or makes a side longer than 2^30, or an angle that is not
+    /// finite.
     ViewTransform(cv::Size source, double scale, double degrees, cv::Size viewport,
                   cv::Point2d offset = {0.0, 0.0});
 
@@ -71,7 +75,9 @@ public:
     cv::Size viewport() const { return viewport_; }
 
     /// Size of the displayed image: the bounding box of the turned, scaled
-    /// image, rounded to whole pixels (at least 1 x 1). Centre maps to centre.
+    /// image in whole pixels (at least 1 x 1), truncated as displayed_extent()
+    /// does at a quarter turn, so that a fit's scale gives the fit's size,
+    /// rounded at any other angle. Centre maps to centre.
     cv::Size displayed_size() const { return displayed_; }
     /// The displayed point at the viewport's top-left (or image_rect()'s
     /// top-left where the image does not fill the viewport): the scroll

@@ -19,6 +19,11 @@ wxString gettext(const wxString& text);
 /// gettext() of a UTF-8 literal.
 wxString tr(const char* utf8_text);
 
+/// The cause of a failed system call (errno @p error_number) for a person,
+/// in the language of the texts (tr()) for the common causes of failed
+/// reads and writes of files, else the system's own text.
+wxString system_error_text(int error_number);
+
 /// Shows the library's texts in @p language (a catalogue name such as "en"
 /// or "zh_CN") from then on, and relabels every viewer, menu and floating
 /// window that exists; an empty name goes back to the texts as the library

@@ -16,7 +16,8 @@ namespace tesk_vumo {
 /// itself (the window that pops the menu up) with the ids below.
 ///
 /// The read-out strip keeps to one row as the assist bar of ImagePanelForm
-/// does. The zoom and rotation items are radio items; each kind of guide
+/// does. The zoom and rotation items are radio items, the free zoom and the
+/// free angle included, so that one of each group is always marked; each kind of guide
 /// line is one check item whose command reaches the show handler when it
 /// checks the item and the hide handler when it unchecks it. The commands
 /// ID_SHOW_... and ID_HIDE_..., which no item carries, reach those handlers
@@ -47,6 +48,8 @@ public:
         ID_ZOOM_OUT,
         ID_ZOOM_ACTUAL_SIZE, ///< 1:1 about the point the menu was opened at
         ID_SAVE_SOURCE_SELECTION, ///< the source's pixels under the selection
+        ID_ZOOM_ANY,     ///< the free zoom at the scale shown (radio item of the zoom modes)
+        ID_ROTATION_ANY, ///< the free angle (radio item of the rotations)
     };
 
     ImageForm(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
@@ -80,6 +83,7 @@ public:
     virtual void on_zoom_fit_width(wxCommandEvent&) {}
     virtual void on_zoom_fit_height(wxCommandEvent&) {}
     virtual void on_zoom_fit_page(wxCommandEvent&) {}
+    virtual void on_zoom_any(wxCommandEvent&) {}
     virtual void on_zoom_in(wxCommandEvent&) {}
     virtual void on_zoom_out(wxCommandEvent&) {}
     virtual void on_zoom_actual_size(wxCommandEvent&) {}
@@ -87,6 +91,7 @@ public:
     virtual void on_rotation_cw90(wxCommandEvent&) {}
     virtual void on_rotation_180(wxCommandEvent&) {}
     virtual void on_rotation_ccw90(wxCommandEvent&) {}
+    virtual void on_rotation_any(wxCommandEvent&) {}
     virtual void on_mouse_right_down(wxMouseEvent&) {}
     virtual void on_mouse_wheel(wxMouseEvent&) {}
     virtual void on_mouse_motion(wxMouseEvent&) {}

@@ -100,7 +100,8 @@ public:
     /// Stores the rotation and refits; DegreeAny turns by rotation_degree().
     void set_rotation(Rotation rotation);
     /// The scale shown now (displayed pixels per source pixel), in any mode;
-    /// before the first fitting, the rate ZoomAny will show.
+    /// before the first fitting, the rate ZoomAny will show. A fit may show
+    /// (and ZoomAny then keep) a scale beyond the rates set_zoom_rate takes.
     double zoom_rate() const;
     /// Switches to ZoomAny at @p rate, keeping the source point at the
     /// viewport's centre there. Throws ValueError "Unsupported Zoom Rate:
@@ -142,12 +143,14 @@ public:
     void set_pointer_navigation(bool on);
 
     // ---- state read by hosts and tests
-    /// The displayed image (source turned and scaled); empty before the first
-    /// fitting. Under NoZoom without a turn, a source the viewer decoded or
-    /// converted is shown as it is: both are then the same memory, to be read
-    /// only (as are the regions of it handed out below). In a free view it
-    /// is made when first asked for after a fitting; throws ValueError when
-    /// it would have more pixels than max_image_pixels().
+    /// The displayed image (source turned and scaled), the viewer's own
+    /// memory, never the source's: a host may write into it and call
+    /// draw_image() to show that, until the next fitting. Empty before the
+    /// first fitting. Under NoZoom without a turn, a source the viewer decoded
+    /// or converted is drawn from in place, and copied here only when first
+    /// asked for after a fitting. In a free view it is made when first asked
+    /// for after a fitting; throws ValueError when it would have more pixels
+    /// than max_image_pixels().
     const cv::Mat& image_being_shown() const;
     /// Size of the displayed image, made or not; (0, 0) while none is shown.
     cv::Size displayed_size() const;
@@ -322,6 +325,8 @@ private:
     void store(const cv::Mat& image);
     /// The rotation as shown: DegreeAny at a quarter turn is that turn.
     Rotation shown_rotation() const;
+    /// The visible part of @p shown, the displayed image made whole.
+    SubImage visible_part(const cv::Mat& shown) const;
     /// fitting() for a free view.
     void fit_free_view(bool keep_scroll_pos, const wxSize& surface);
     /// The free view scrolled to the scroll bars' positions.
@@ -366,7 +371,8 @@ private:
 
     SourceMessages wording_;
     cv::Mat source_image_;
-    cv::Mat image_being_shown_;
+    // The source itself while it is drawn in place (see image_being_shown()).
+    mutable cv::Mat image_being_shown_;
     bool source_owned_ = false; // decoded or converted by the viewer, not a caller's array
     cv::Mat work_;  // working image of a turned fitting, kept while small beside the source
     cv::Mat spare_; // the displayed image of the size before, kept while small beside the source

@@ -49,6 +49,8 @@ public:
     void on_zoom_fit_width(wxCommandEvent& event) override;
     void on_zoom_fit_height(wxCommandEvent& event) override;
     void on_zoom_fit_page(wxCommandEvent& event) override;
+    /// ZoomAny at the scale shown, keeping the picture as it is.
+    void on_zoom_any(wxCommandEvent& event) override;
     /// Zoom a step in or out, or to 1:1, about the point where the menu was
     /// opened (the pointer, or the centre, without one); see zoom_step().
     void on_zoom_in(wxCommandEvent& event) override;
@@ -58,6 +60,8 @@ public:
     void on_rotation_cw90(wxCommandEvent& event) override;
     void on_rotation_180(wxCommandEvent& event) override;
     void on_rotation_ccw90(wxCommandEvent& event) override;
+    /// DegreeAny, turning by rotation_degree().
+    void on_rotation_any(wxCommandEvent& event) override;
     void on_show_middle_lines(wxCommandEvent& event) override;
     void on_hide_middle_lines(wxCommandEvent& event) override;
     void on_show_following_lines(wxCommandEvent& event) override;

@@ -1,6 +1,7 @@
 // Loading into and saving from an ImagePanel through its docked commands,
 // with every dialog answered by a script.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -224,7 +225,7 @@ TEST_F(PanelFilesTest, ASelectionWhollyPastTheFarEdgesSavesNothing)
         answer(target);
         save();
         ASSERT_EQ(script->messages.size(), 1u);
-        EXPECT_EQ(script->messages[0].text, wxString::FromUTF8("保存图片失败\n没有可保存的图片"));
+        EXPECT_EQ(script->messages[0].text, wxString::FromUTF8("保存图片失败\n[" + target.string() + "]\n没有可保存的图片"));
         EXPECT_EQ(file_bytes(target), "old png");
     }
 }
@@ -276,11 +277,15 @@ TEST_F(PanelFilesTest, FailedWritesShowTheFailureBoxAndKeepWhatWasThere)
         fs::path path;
         const char* cause; // the second line of the box
     };
+    // A pipe with nobody reading it cannot be opened for writing.
+    const fs::path pipe = dir / "pipe.png";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     std::vector<Case> cases = {
-        {"folder that does not exist", dir / "missing" / "x.png", "No such file or directory"},
-        {"parent is a regular file", plain_file / "x.png", "Not a directory"},
-        {"target is a folder", folder_target, "Is a directory"},
+        {"folder that does not exist", dir / "missing" / "x.png", "文件或文件夹不存在"},
+        {"parent is a regular file", plain_file / "x.png", "路径中有一段不是文件夹"},
+        {"target is a folder", folder_target, "这是一个文件夹"},
         {"extension without an encoder", unknown_format, "没有扩展名 .xyz 的图片编码器"},
+        {"pipe without a reader", pipe, "设备不存在，或管道没有读取方"},
     };
     fs::path read_only_target;
     PermissionChecksEnforced as_a_user;
@@ -292,7 +297,7 @@ TEST_F(PanelFilesTest, FailedWritesShowTheFailureBoxAndKeepWhatWasThere)
         write_text(read_only_target, "old png");
         fs::permissions(read_only_target, fs::perms::owner_read);
         fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-        cases.push_back({"read-only folder and file", read_only_target, "Permission denied"});
+        cases.push_back({"read-only folder and file", read_only_target, "没有访问权限"});
     }
 
     for (const Case& c : cases) {
@@ -301,7 +306,8 @@ TEST_F(PanelFilesTest, FailedWritesShowTheFailureBoxAndKeepWhatWasThere)
         answer(c.path);
         save();
         ASSERT_EQ(script->messages.size(), 1u);
-        EXPECT_EQ(script->messages[0].text, wxString::FromUTF8("保存图片失败\n") + wxString::FromUTF8(c.cause));
+        // The written text, the file and the cause in the language of the texts.
+        EXPECT_EQ(script->messages[0].text, wxString::FromUTF8("保存图片失败\n[" + c.path.string() + "]\n" + c.cause));
         EXPECT_EQ(script->messages[0].caption, wxString::FromUTF8("错误"));
         EXPECT_EQ(script->messages[0].style, wxOK | wxICON_ERROR);
     }
@@ -315,7 +321,8 @@ TEST_F(PanelFilesTest, FailedWritesShowTheFailureBoxAndKeepWhatWasThere)
         EXPECT_EQ(file_bytes(read_only_target), "old png");
     }
     // No temporary file may be left behind beside the targets.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), read_only_target.empty() ? 3 : 4);
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), read_only_target.empty() ? 4 : 5);
 }
 
 TEST_F(PanelFilesTest, ChineseFileNameSaves)

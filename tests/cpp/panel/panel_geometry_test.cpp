@@ -292,6 +292,32 @@ TEST_F(PanelGeometry, ZoomAnyChosenByHandKeepsTheFittedScale)
     choose(panel->ui_zoom_mode, 2);
     EXPECT_EQ(panel->zoom_mode(), ZoomMode::FitHeight);
     EXPECT_EQ(size_of(panel->image_being_shown()), wxSize(533, 400));
+
+    // However far a fit enlarges, the scale read is the one shown, and the
+    // free zoom keeps it (past the rates a host may set) with the fit's size,
+    // its truncated side too; a step in goes no further, a step out to 64.
+    struct Case
+    {
+        cv::Size source;
+        ZoomMode mode;
+        wxSize shown;
+        double rate;
+    };
+    for (const Case& c : {Case{{2, 2}, ZoomMode::FitPage, {400, 400}, 200.0},
+                          Case{{3, 2}, ZoomMode::FitWidth, {400, 266}, 400.0 / 3}}) {
+        SCOPED_TRACE(::testing::PrintToString(c.source));
+        panel->set_zoom_mode(c.mode);
+        panel->set_source_image(gradient(c.source.width, c.source.height));
+        EXPECT_EQ(size_of(panel->image_being_shown()), c.shown);
+        EXPECT_DOUBLE_EQ(panel->zoom_rate(), c.rate);
+        choose(panel->ui_zoom_mode, 4);
+        EXPECT_EQ(panel->displayed_size(), cv::Size(c.shown.x, c.shown.y));
+        EXPECT_DOUBLE_EQ(panel->zoom_rate(), c.rate);
+        panel->zoom_step(1, {200, 200});
+        EXPECT_DOUBLE_EQ(panel->zoom_rate(), c.rate);
+        panel->zoom_step(-1, {200, 200});
+        EXPECT_DOUBLE_EQ(panel->zoom_rate(), 64.0);
+    }
 }
 
 TEST_F(PanelGeometry, WheelScrollsTenPixelsAndClamps)

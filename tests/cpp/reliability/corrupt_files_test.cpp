@@ -84,7 +84,8 @@ protected:
             viewer->set_source_image(file.path);
         } catch (const AssertionError& error) {
             EXPECT_TRUE(expected.empty()) << "the codec reads it";
-            EXPECT_EQ(error.what(), message);
+            const std::string what = error.what();
+            EXPECT_EQ(what.substr(0, what.find('\n')), message) << "then the cause";
             EXPECT_EQ(snapshot(*viewer), before);
             return false;
         } catch (const std::exception& error) {

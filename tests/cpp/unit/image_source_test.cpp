@@ -130,12 +130,16 @@ TEST(ReadSourceFile, UnreadableFilesFailWithThePathInTheMessage)
             read_source_file(path, path.string(), SourceMessages::Standard);
             ADD_FAILURE() << "read " << path;
         } catch (const AssertionError& error) {
-            EXPECT_EQ(std::string(error.what()), "Load Image File [" + path.string() + "] Failed.");
+            // The written text first, the cause on a line of its own.
+            const std::string what = error.what();
+            const auto end = what.find('\n');
+            EXPECT_EQ(what.substr(0, end), "Load Image File [" + path.string() + "] Failed.");
+            EXPECT_TRUE(end != std::string::npos && end + 1 < what.size()) << what;
         }
     }
 }
 
-TEST(ReadSourceFile, ContextViewerMessageEndsWithThePath)
+TEST(ReadSourceFile, ContextViewerMessageNamesThePathThenTheCause)
 {
     const fs::path path = scratch_dir() / "missing.png";
     try {
@@ -143,7 +147,7 @@ TEST(ReadSourceFile, ContextViewerMessageEndsWithThePath)
         FAIL() << "read " << path;
     } catch (const AssertionError& error) {
         EXPECT_EQ(std::string(error.what()),
-                  "加载图片文件失败，请检查路径中是否有不受支持的字符。[" + path.string() + "]");
+                  "加载图片文件失败，请检查路径中是否有不受支持的字符。[" + path.string() + "]\n文件或文件夹不存在");
     }
 }
 
@@ -258,8 +262,8 @@ TEST(DecodeImageFile, BombsAndImpostorsAreRefusedFromTheirHeader)
         {scratch_dir() / "bomb.png", "图片有 20000 × 20000 像素，超过了 268435456 像素的上限"},
         {impostor, "文件不是受支持格式的图片"},
         {scratch_dir() / "empty.png", "文件是空的"},
-        {scratch_dir() / "missing.png", "No such file or directory"},
-        {scratch_dir(), "Is a directory"},
+        {scratch_dir() / "missing.png", "文件或文件夹不存在"},
+        {scratch_dir(), "这是一个文件夹"},
     };
     rusage before{}, after{};
     ::getrusage(RUSAGE_SELF, &before);

@@ -140,8 +140,14 @@ TEST(ViewTransform, ZoomRatesStepThroughOneToOneAndStayInRange)
     EXPECT_EQ(stepped_zoom_rate(0.8, -1), std::exp2(-0.5));
     EXPECT_EQ(stepped_zoom_rate(60, 8), 64.0);
     EXPECT_EQ(stepped_zoom_rate(1.0 / 64, -1), 1.0 / 64);
-    for (double bad : {0.0, 1.0 / 65, 65.0, std::nan("")})
+    // A fit's scale beyond the ends: toward the ladder to its end, away from it nowhere.
+    EXPECT_EQ(stepped_zoom_rate(200, -1), 64.0);
+    EXPECT_EQ(stepped_zoom_rate(200, 1), 200.0);
+    EXPECT_EQ(stepped_zoom_rate(1.0 / 200, 1), 1.0 / 64);
+    EXPECT_EQ(stepped_zoom_rate(1.0 / 200, -1), 1.0 / 200);
+    for (double bad : {0.0, -1.0, HUGE_VAL, std::nan("")})
         EXPECT_THROW(ViewTransform({8, 6}, bad, 0, {8, 6}), ValueError) << "rate " << bad;
+    EXPECT_EQ(ViewTransform({2, 3}, 200, 90, {8, 6}).displayed_size(), cv::Size(600, 400)) << "a fit's scale";
 }
 
 TEST(ViewRenderer, DegreeAnyComposesTheTurnedImageOnTheBackground)

@@ -225,8 +225,9 @@ TEST_F(ImageViewerTest, PopupMarksTheZoomRotationAndGuideLinesInForce)
         wxContextMenuEvent request(wxEVT_CONTEXT_MENU, viewer->GetId(), viewer->ClientToScreen(wxPoint(5, 5)));
         request.SetEventObject(viewer);
         viewer->GetEventHandler()->ProcessEvent(request);
-        for (int id : {ImageForm::ID_ZOOM_FIT_PAGE, ImageForm::ID_ZOOM_NONE, ImageForm::ID_ROTATION_NONE,
-                       ImageForm::ID_ROTATION_CW90, ImageForm::ID_MIDDLE_LINES, ImageForm::ID_FOLLOWING_LINES})
+        for (int id : {ImageForm::ID_ZOOM_FIT_PAGE, ImageForm::ID_ZOOM_NONE, ImageForm::ID_ZOOM_ANY,
+                       ImageForm::ID_ROTATION_NONE, ImageForm::ID_ROTATION_CW90, ImageForm::ID_ROTATION_ANY,
+                       ImageForm::ID_MIDDLE_LINES, ImageForm::ID_FOLLOWING_LINES})
             EXPECT_EQ(viewer->ui_poup_menu->IsChecked(id), std::count(marked.begin(), marked.end(), id) == 1)
                 << "item " << id - ImageForm::ID_ZOOM_FIT_PAGE;
     };
@@ -241,6 +242,19 @@ TEST_F(ImageViewerTest, PopupMarksTheZoomRotationAndGuideLinesInForce)
     menu(ImageForm::ID_MIDDLE_LINES); // the item's command, with the item unchecked, hides the lines
     EXPECT_FALSE(viewer->middle_line_enabled());
     expect_marked({ImageForm::ID_ZOOM_NONE, ImageForm::ID_ROTATION_CW90});
+
+    // A free zoom or angle leaves no fit mode or quarter turn marked.
+    viewer->set_zoom_rate(1.5);
+    viewer->set_rotation_degree(30);
+    expect_marked({ImageForm::ID_ZOOM_ANY, ImageForm::ID_ROTATION_ANY});
+    menu(ImageForm::ID_ZOOM_NONE);
+    menu(ImageForm::ID_ROTATION_NONE);
+    menu(ImageForm::ID_ZOOM_ANY); // the items themselves keep the picture's scale and turn by the free angle
+    menu(ImageForm::ID_ROTATION_ANY);
+    EXPECT_EQ(viewer->zoom_mode(), ZoomMode::ZoomAny);
+    EXPECT_EQ(viewer->zoom_rate(), 1.0);
+    EXPECT_EQ(viewer->rotation(), Rotation::DegreeAny);
+    EXPECT_EQ(viewer->rotation_degree(), 30.0);
 }
 
 TEST_F(ImageViewerTest, ColourFileShowsTheSameColoursAsItsRgbPixels)
@@ -266,7 +280,7 @@ TEST_F(ImageViewerTest, UnreadableFileRaisesTheTranslatedMessageAndKeepsTheImage
         FAIL() << "no error for " << missing;
     } catch (const AssertionError& error) {
         EXPECT_EQ(std::string(error.what()),
-                  "加载图片文件失败，请检查路径中是否有不受支持的字符。[" + missing + "]");
+                  "加载图片文件失败，请检查路径中是否有不受支持的字符。[" + missing + "]\n文件或文件夹不存在");
     }
     EXPECT_EQ(viewer->image_being_shown().data, shown.data);
     EXPECT_EQ(viewer->source_image().at<cv::Vec3b>(0, 0), cv::Vec3b(1, 2, 3));
@@ -420,12 +434,13 @@ TEST_F(ImageSaveTest, FailedWriteKeepsTheExistingFile)
     const std::string before = file_bytes(existing);
 
     const std::pair<std::string, const char*> cases[] = {{"keep.xyz", "没有扩展名 .xyz 的图片编码器"},
-                                                         {"keep.png/inside.png", "Not a directory"}};
+                                                         {"keep.png/inside.png", "路径中有一段不是文件夹"}};
     for (const auto& [name, cause] : cases) {
         scope.script->messages.clear();
         save(ImageForm::ID_SAVE_CURRENT_VIEW, name);
         ASSERT_EQ(scope.script->messages.size(), 1u) << name;
-        EXPECT_EQ(scope.script->messages[0].text, wxString::FromUTF8("保存图片失败\n") + wxString::FromUTF8(cause))
+        EXPECT_EQ(scope.script->messages[0].text,
+                  wxString::FromUTF8("保存图片失败\n[" + (folder / name).string() + "]\n" + cause))
             << name;
         EXPECT_EQ(scope.script->messages[0].caption, wxString::FromUTF8("错误"));
         EXPECT_EQ(scope.script->messages[0].style, wxOK | wxICON_ERROR);
