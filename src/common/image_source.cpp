@@ -157,13 +157,13 @@ public:
     explicit CappedDecoding(std::uint64_t limit)
     {
         static std::mutex installing;
-        static const PixelCap* installed = nullptr;
+        static PixelCap* installed = nullptr;
         {
             std::lock_guard<std::mutex> lock(installing);
             // Again if a host has put its own allocator in place since.
             if (cv::Mat::getDefaultAllocator() != installed) {
                 installed = new PixelCap(cv::Mat::getDefaultAllocator());
-                cv::Mat::setDefaultAllocator(const_cast<PixelCap*>(installed));
+                cv::Mat::setDefaultAllocator(installed);
             }
         }
         decoding_limit = limit;
