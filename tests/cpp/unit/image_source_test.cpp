@@ -341,7 +341,7 @@ TEST(DecodeImageFile, CraftedFilesAreReadAsTheCodecReadsThem)
         exr.insert(window + 37, std::string("dataWindow\0box2i\0", 17) + le(16, 4) + le(0, 8) + le(32766, 4)
                                     + le(32766, 4));
     }
-    std::string j2k_dicom = "\xFF\x4F\xFF\x51" + be(47, 2) + be(0, 2) + be(20, 4) + be(20, 4) + be(0, 16);
+    std::string j2k_dicom = "\xFF\x4F\xFF\x51" + be(47, 2) + be(0, 2) + be(20, 4) + be(20, 4) + std::string(16, '\0');
     j2k_dicom.resize(128, '\0');
     j2k_dicom += "DICM" + std::string(64, '\0');
 
