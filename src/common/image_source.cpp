@@ -214,12 +214,13 @@ cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failur
     const std::uint64_t limit = max_image_pixels();
     if (declared->width > limit / declared->height)
         return fail(failure, over_limit_text(declared->width, declared->height, limit));
-    if (size > static_cast<std::uint64_t>(std::numeric_limits<int>::max() - 2))
-        return fail(failure, own_text("文件太大，无法读入"));
 
     cv::Mat buffer;
-    int length = static_cast<int>(size);
+    int length = 0;
     if (decodes_from_memory(declared->format)) {
+        if (size > static_cast<std::uint64_t>(std::numeric_limits<int>::max() - 2))
+            return fail(failure, own_text("文件太大，无法读入"));
+        length = static_cast<int>(size);
         // One read of the file's size, with room for the marker below, into
         // memory of huge pages: a large file is as many fresh pages as it is
         // long.
@@ -228,10 +229,11 @@ cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failur
         if (!read_exactly(file.fd, 0, buffer.data, size))
             return fail(failure, errno != 0 ? system_text(errno) : own_text("文件在读取时变短了"));
         if (declared->format == ImageFormat::Jpeg) {
-            if (jpeg_scan_count(buffer.data, size) > max_jpeg_scans)
-                return fail(failure, std::string(wxString::Format(i18n::tr("图片有 %d 个以上的扫描段，不是正常的 JPEG 文件"),
-                                                                  static_cast<int>(max_jpeg_scans))
-                                                     .utf8_str()));
+            if (jpeg_scan_count(buffer.data, size) > max_jpeg_scans) {
+                const wxString text = wxString::Format(i18n::tr("图片有 %d 个以上的扫描段，不是正常的 JPEG 文件"),
+                                                       static_cast<int>(max_jpeg_scans));
+                return fail(failure, std::string(text.utf8_str()));
+            }
             // The codec leaves the rows of a JPEG cut short undefined
             // (whatever its scratch memory held) unless the data ends with an
             // end-of-image marker; with one, the missing part decodes as
@@ -246,7 +248,7 @@ cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failur
     {
         CappedDecoding capped(limit);
         try {
-            if (!buffer.empty()) {
+            if (decodes_from_memory(declared->format)) {
                 cv::imdecode(buffer.colRange(0, length), cv::IMREAD_COLOR, &image);
             } else {
                 // The codec decodes these formats from memory through a
