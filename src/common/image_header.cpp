@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -12,6 +11,12 @@ namespace tesk_vumo {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
+
+struct HeaderSize
+{
+    std::uint64_t width;
+    std::uint64_t height;
+};
 
 std::uint64_t big_endian(const unsigned char* p, int n)
 {
@@ -141,6 +146,7 @@ std::optional<HeaderSize> tiff_size(const ByteReader& read, const Bytes& head)
     const int count_size = big_tiff ? 8 : 2;
     const int entry_size = big_tiff ? 20 : 12;
     const int value_at = big_tiff ? 12 : 8;
+    const int value_room = big_tiff ? 8 : 4;
     unsigned char count_bytes[8];
     if (!read(ifd, count_bytes, count_size))
         return std::nullopt;
@@ -150,20 +156,46 @@ std::optional<HeaderSize> tiff_size(const ByteReader& read, const Bytes& head)
     Bytes table(entries * entry_size);
     if (!read(ifd + count_size, table.data(), table.size()))
         return std::nullopt;
-    std::uint64_t width = 0;
-    std::uint64_t height = 0;
+    // libtiff takes the first entry of a tag and ignores its repeats; a
+    // value it cannot take as one positive 32-bit number fails the file.
+    std::optional<std::uint64_t> sizes[2];
     for (std::uint64_t i = 0; i < entries; ++i) {
         const unsigned char* entry = table.data() + i * entry_size;
         const auto tag = number(entry, 2);
-        const auto type = number(entry + 2, 2);
-        // SHORT, LONG or LONG8, stored in the entry itself.
-        const int size = type == 3 ? 2 : type == 4 ? 4 : type == 16 ? 8 : 0;
-        if (size == 0 || (tag != 256 && tag != 257))
+        if ((tag != 256 && tag != 257) || sizes[tag - 256])
             continue;
-        const std::uint64_t value = number(entry + value_at, size);
-        (tag == 256 ? width : height) = value;
+        const auto type = number(entry + 2, 2);
+        const auto count = number(entry + 4, big_tiff ? 8 : 4);
+        // BYTE, SHORT, LONG, SBYTE, SSHORT, SLONG, IFD, LONG8, SLONG8, IFD8.
+        int size = 0;
+        bool is_signed = false;
+        switch (type) {
+        case 1: size = 1; break;
+        case 3: size = 2; break;
+        case 4: case 13: size = 4; break;
+        case 6: size = 1; is_signed = true; break;
+        case 8: size = 2; is_signed = true; break;
+        case 9: size = 4; is_signed = true; break;
+        case 16: case 18: size = 8; break;
+        case 17: size = 8; is_signed = true; break;
+        default: return std::nullopt;
+        }
+        if (count != 1)
+            return std::nullopt;
+        unsigned char bytes[8];
+        if (size <= value_room) {
+            std::memcpy(bytes, entry + value_at, size);
+        } else if (!read(number(entry + value_at, 4), bytes, size)) {
+            return std::nullopt;
+        }
+        const std::uint64_t value = number(bytes, size);
+        if ((is_signed && (value >> (size * 8 - 1)) != 0) || value > UINT32_MAX)
+            return std::nullopt;
+        sizes[tag - 256] = value;
     }
-    return sized(width, height);
+    if (!sizes[0] || !sizes[1])
+        return std::nullopt;
+    return sized(*sizes[0], *sizes[1]);
 }
 
 std::optional<HeaderSize> webp_size(const ByteReader& read)
@@ -188,86 +220,188 @@ std::optional<HeaderSize> webp_size(const ByteReader& read)
     return std::nullopt;
 }
 
-/// The whitespace-separated words of a text header, without '#' comments.
-std::vector<std::string> header_words(const Bytes& head, std::size_t from, std::size_t wanted)
+bool is_space(int c)
 {
-    std::vector<std::string> words;
-    std::string word;
-    for (std::size_t i = from; i < head.size() && words.size() < wanted; ++i) {
-        const char c = static_cast<char>(head[i]);
-        if (c == '#') {
-            while (i < head.size() && head[i] != '\n' && head[i] != '\r')
-                ++i;
-        }
-        if (c == '#' || std::isspace(static_cast<unsigned char>(c))) {
-            if (!word.empty())
-                words.push_back(std::move(word));
-            word.clear();
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool is_digit(int c)
+{
+    return c >= '0' && c <= '9';
+}
+
+/// The codec's reading of a PBM/PGM/PPM number from @p at on: blanks and
+/// '#' comments before it, its digits, and the one character after it,
+/// which it takes away even when that is a '#'. nullopt for any other
+/// character before the digits, or when the bytes end.
+std::optional<std::uint64_t> pxm_number(const Bytes& head, std::size_t& at)
+{
+    while (at < head.size() && !is_digit(head[at])) {
+        if (head[at] == '#') {
+            do
+                ++at;
+            while (at < head.size() && head[at] != '\n' && head[at] != '\r');
+            ++at;
+        } else if (is_space(head[at])) {
+            ++at;
         } else {
-            word += c;
+            return std::nullopt;
         }
     }
-    return words;
+    std::uint64_t value = 0;
+    for (; at < head.size() && is_digit(head[at]); ++at) {
+        value = value * 10 + static_cast<std::uint64_t>(head[at] - '0');
+        if (value > INT32_MAX)
+            return std::nullopt;
+    }
+    if (at >= head.size())
+        return std::nullopt;
+    ++at;
+    return value;
 }
 
-std::optional<std::uint64_t> whole_number(const std::string& word)
+std::optional<HeaderSize> pxm_size(const Bytes& head)
 {
-    if (word.empty() || word.size() > 18
-        || !std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    return std::stoull(word);
-}
-
-std::optional<HeaderSize> words_size(const std::vector<std::string>& words, std::size_t at)
-{
-    if (words.size() < at + 2)
-        return std::nullopt;
-    const auto width = whole_number(words[at]);
-    const auto height = whole_number(words[at + 1]);
-    if (!width || !height)
+    std::size_t at = 2;
+    const auto width = pxm_number(head, at);
+    const auto height = width ? pxm_number(head, at) : std::nullopt;
+    if (!height)
         return std::nullopt;
     return sized(*width, *height);
 }
 
+/// C's atoi over @p text: an optional sign, then digits. nullopt for a
+/// value that is not a positive int.
+std::optional<std::uint64_t> c_number(const std::string& text)
+{
+    std::size_t at = 0;
+    while (at < text.size() && is_space(static_cast<unsigned char>(text[at])))
+        ++at;
+    if (at < text.size() && text[at] == '+')
+        ++at;
+    std::uint64_t value = 0;
+    for (; at < text.size() && is_digit(static_cast<unsigned char>(text[at])); ++at) {
+        value = value * 10 + static_cast<std::uint64_t>(text[at] - '0');
+        if (value > INT32_MAX)
+            return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<HeaderSize> pfm_size(const Bytes& head)
+{
+    // The codec wants a line break after "PF", then takes each number up to
+    // the next blank, with no comments.
+    if (head[2] != '\n')
+        return std::nullopt;
+    std::size_t at = 3;
+    std::optional<std::uint64_t> numbers[2];
+    for (auto& number : numbers) {
+        std::string word;
+        while (at < head.size() && !is_space(head[at]))
+            word += static_cast<char>(head[at++]);
+        if (at++ >= head.size())
+            return std::nullopt;
+        number = c_number(word);
+        if (!number)
+            return std::nullopt;
+    }
+    return sized(*numbers[0], *numbers[1]);
+}
+
 std::optional<HeaderSize> pam_size(const Bytes& head)
 {
-    const auto words = header_words(head, 2, 64);
+    // Lines of a name and a value, '#' lines between them, up to ENDHDR; a
+    // repeated WIDTH or HEIGHT replaces the one before.
     std::optional<std::uint64_t> width;
     std::optional<std::uint64_t> height;
-    for (std::size_t i = 0; i + 1 < words.size() && words[i] != "ENDHDR"; ++i) {
-        if (words[i] == "WIDTH")
-            width = whole_number(words[i + 1]);
-        else if (words[i] == "HEIGHT")
-            height = whole_number(words[i + 1]);
+    std::size_t at = 3;
+    while (at < head.size()) {
+        while (at < head.size() && is_space(head[at]))
+            ++at;
+        if (at < head.size() && head[at] == '#') {
+            while (at < head.size() && head[at] != '\n' && head[at] != '\r')
+                ++at;
+            continue;
+        }
+        std::string name;
+        while (at < head.size() && !is_space(head[at]))
+            name += static_cast<char>(head[at++]);
+        if (name == "ENDHDR")
+            break;
+        while (at < head.size() && (head[at] == ' ' || head[at] == '\t'))
+            ++at;
+        std::string value;
+        while (at < head.size() && head[at] != '\n' && head[at] != '\r')
+            value += static_cast<char>(head[at++]);
+        if (name == "WIDTH")
+            width = c_number(value);
+        else if (name == "HEIGHT")
+            height = c_number(value);
     }
-    if (!width || !height)
+    if (at >= head.size() || !width || !height)
         return std::nullopt;
     return sized(*width, *height);
 }
 
 std::optional<HeaderSize> radiance_size(const Bytes& head)
 {
-    // Lines of settings, an empty line, then e.g. "-Y 480 +X 640".
+    // Lines of settings, an empty line, then "-Y <rows> +X <columns>", the
+    // only orientation the codec reads.
     std::size_t i = 0;
     while (i + 1 < head.size() && !(head[i] == '\n' && head[i + 1] == '\n'))
         ++i;
-    const auto words = header_words(head, i + 2, 4);
-    if (words.size() < 4)
+    std::size_t at = i + 2;
+    const auto literal = [&head, &at](const char* text) {
+        while (at < head.size() && is_space(head[at]))
+            ++at;
+        for (; *text; ++text, ++at)
+            if (at >= head.size() || head[at] != *text)
+                return false;
+        return true;
+    };
+    const auto number = [&head, &at]() -> std::optional<std::uint64_t> {
+        while (at < head.size() && is_space(head[at]))
+            ++at;
+        std::string digits;
+        while (at < head.size() && is_digit(head[at]))
+            digits += static_cast<char>(head[at++]);
+        if (digits.empty() || at >= head.size())
+            return std::nullopt;
+        return c_number(digits);
+    };
+    if (at >= head.size() || head[at] != '-' || !literal("-Y"))
         return std::nullopt;
-    const bool y_first = words[0].size() == 2 && words[0][1] == 'Y';
-    const auto first = whole_number(words[1]);
-    const auto second = whole_number(words[3]);
-    if (!first || !second)
+    const auto rows = number();
+    if (!rows || !literal("+X"))
         return std::nullopt;
-    return y_first ? sized(*second, *first) : sized(*first, *second);
+    const auto columns = number();
+    if (!columns)
+        return std::nullopt;
+    return sized(*columns, *rows);
+}
+
+std::optional<HeaderSize> j2k_size(const ByteReader& read, std::uint64_t at)
+{
+    unsigned char siz[24];
+    if (!read(at, siz, sizeof siz) || std::memcmp(siz, "\xFF\x4F\xFF\x51", 4) != 0)
+        return std::nullopt;
+    const std::uint64_t x = big_endian(siz + 8, 4);
+    const std::uint64_t y = big_endian(siz + 12, 4);
+    const std::uint64_t x0 = big_endian(siz + 16, 4);
+    const std::uint64_t y0 = big_endian(siz + 20, 4);
+    if (x0 >= x || y0 >= y)
+        return std::nullopt;
+    return sized(x - x0, y - y0);
 }
 
 std::optional<HeaderSize> jp2_size(const ByteReader& read)
 {
+    // The codec takes the size from the codestream's own header (in the
+    // contiguous codestream box), not from the file's image header box.
     // Boxes: 4-byte length (1: a 64-bit length follows; 0: to the end), 4-byte type.
     std::uint64_t offset = 12;
-    std::uint64_t end = UINT64_MAX;
-    for (int box = 0; box < 256 && offset < end; ++box) {
+    for (int box = 0; box < 256; ++box) {
         unsigned char header[16];
         if (!read(offset, header, 8))
             return std::nullopt;
@@ -279,57 +413,38 @@ std::optional<HeaderSize> jp2_size(const ByteReader& read)
             length = big_endian(header + 8, 8);
             header_length = 16;
         }
-        if (std::memcmp(header + 4, "jp2h", 4) == 0) {
-            // The header box's first child is the image header box.
-            offset += header_length;
-            end = length == 0 ? UINT64_MAX : offset - header_length + length;
-            continue;
-        }
-        if (std::memcmp(header + 4, "ihdr", 4) == 0) {
-            unsigned char ihdr[8];
-            if (!read(offset + header_length, ihdr, sizeof ihdr))
-                return std::nullopt;
-            return sized(big_endian(ihdr + 4, 4), big_endian(ihdr, 4));
-        }
-        if (length == 0 || length < header_length)
+        if (std::memcmp(header + 4, "jp2c", 4) == 0)
+            return j2k_size(read, offset + header_length);
+        if (length < header_length || offset + length < offset)
             return std::nullopt;
         offset += length;
     }
     return std::nullopt;
 }
 
-std::optional<HeaderSize> j2k_size(const ByteReader& read)
-{
-    unsigned char siz[24];
-    if (!read(0, siz, sizeof siz))
-        return std::nullopt;
-    const std::uint64_t x = big_endian(siz + 8, 4);
-    const std::uint64_t y = big_endian(siz + 12, 4);
-    const std::uint64_t x0 = big_endian(siz + 16, 4);
-    const std::uint64_t y0 = big_endian(siz + 20, 4);
-    if (x0 >= x || y0 >= y)
-        return std::nullopt;
-    return sized(x - x0, y - y0);
-}
-
 std::optional<HeaderSize> exr_size(const ByteReader& read)
 {
-    // Attributes: name NUL, type NUL, 4-byte size, value; an empty name ends them.
+    // Attributes: name NUL, type NUL, 4-byte size, value; an empty name ends
+    // them. A repeated attribute replaces the one before, as in the codec.
     std::uint64_t offset = 8;
+    std::optional<HeaderSize> size;
     for (int attribute = 0; attribute < 1024; ++attribute) {
-        const Bytes bytes = read_some(read, offset, 80);
+        const Bytes bytes = read_some(read, offset, 300);
+        if (!bytes.empty() && bytes[0] == 0)
+            return size;
         const auto name_end = std::find(bytes.begin(), bytes.end(), 0);
-        if (name_end == bytes.end() || name_end == bytes.begin())
+        if (name_end == bytes.end())
             return std::nullopt;
         const auto type_end = std::find(name_end + 1, bytes.end(), 0);
         if (type_end == bytes.end() || bytes.end() - type_end < 5)
             return std::nullopt;
         const std::string name(bytes.begin(), name_end);
-        const std::uint64_t size = little_endian(&*(type_end + 1), 4);
+        const std::string type(name_end + 1, type_end);
+        const std::uint64_t value_size = little_endian(&*(type_end + 1), 4);
         const std::uint64_t value_at = offset + static_cast<std::uint64_t>(type_end - bytes.begin()) + 5;
         if (name == "dataWindow") {
             unsigned char box[16];
-            if (size != 16 || !read(value_at, box, sizeof box))
+            if (type != "box2i" || value_size != 16 || !read(value_at, box, sizeof box))
                 return std::nullopt;
             const auto coordinate = [&box](int i) {
                 return static_cast<std::int64_t>(static_cast<std::int32_t>(little_endian(box + 4 * i, 4)));
@@ -338,53 +453,116 @@ std::optional<HeaderSize> exr_size(const ByteReader& read)
             const std::int64_t height = coordinate(3) - coordinate(1) + 1;
             if (width <= 0 || height <= 0)
                 return std::nullopt;
-            return sized(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
+            size = sized(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
         }
-        offset = value_at + size;
+        offset = value_at + value_size;
     }
     return std::nullopt;
 }
 
+std::optional<ImageHeader> with_format(ImageFormat format, const std::optional<HeaderSize>& size)
+{
+    if (!size)
+        return std::nullopt;
+    return ImageHeader{format, size->width, size->height};
+}
+
 } // namespace
 
-std::optional<HeaderSize> image_header_size(const ByteReader& read)
+std::optional<ImageHeader> read_image_header(const ByteReader& read)
 {
     const Bytes head = read_some(read, 0, 4096);
     if (head.size() < 8)
         return std::nullopt;
     const unsigned char* b = head.data();
-    if (starts_with(head, "\x89PNG\r\n\x1a\n", 8))
-        return png_size(read);
-    if (b[0] == 0xFF && b[1] == 0xD8)
-        return jpeg_size(read);
+    // The signatures as the codec tests them, in the order it tries its
+    // decoders: the first that matches decodes the file.
     if (starts_with(head, "BM", 2))
-        return bmp_size(read);
-    if (starts_with(head, "II*\0", 4) || starts_with(head, "MM\0*", 4) || starts_with(head, "II+\0", 4)
-        || starts_with(head, "MM\0+", 4))
-        return tiff_size(read, head);
+        return with_format(ImageFormat::Bmp, bmp_size(read));
+    if (starts_with(head, "#?RADIANCE", 10) || starts_with(head, "#?RGBE", 6))
+        return with_format(ImageFormat::Radiance, radiance_size(head));
+    if (starts_with(head, "\xFF\xD8\xFF", 3))
+        return with_format(ImageFormat::Jpeg, jpeg_size(read));
     if (starts_with(head, "RIFF", 4) && head.size() >= 12 && std::memcmp(b + 8, "WEBP", 4) == 0)
-        return webp_size(read);
-    if (b[0] == 'P' && b[1] >= '1' && b[1] <= '6' && std::isspace(b[2]))
-        return words_size(header_words(head, 2, 2), 0);
-    if (starts_with(head, "P7", 2) && std::isspace(b[2]))
-        return pam_size(head);
-    if ((starts_with(head, "PF", 2) || starts_with(head, "Pf", 2)) && std::isspace(b[2]))
-        return words_size(header_words(head, 2, 2), 0);
+        return with_format(ImageFormat::WebP, webp_size(read));
     if (big_endian(b, 4) == 0x59A66A95) {
         unsigned char sizes[8];
         if (!read(4, sizes, sizeof sizes))
             return std::nullopt;
-        return sized(big_endian(sizes, 4), big_endian(sizes + 4, 4));
+        return with_format(ImageFormat::SunRaster, sized(big_endian(sizes, 4), big_endian(sizes + 4, 4)));
     }
-    if (starts_with(head, "#?RADIANCE", 10) || starts_with(head, "#?RGBE", 6))
-        return radiance_size(head);
+    if (b[0] == 'P' && b[1] >= '1' && b[1] <= '6' && is_space(b[2]))
+        return with_format(ImageFormat::Pxm, pxm_size(head));
+    if (starts_with(head, "P7", 2) && is_space(b[2]))
+        return with_format(ImageFormat::Pam, pam_size(head));
+    if ((starts_with(head, "PF", 2) || starts_with(head, "Pf", 2)) && is_space(b[2]))
+        return with_format(ImageFormat::Pfm, pfm_size(head));
+    if (starts_with(head, "II*\0", 4) || starts_with(head, "MM\0*", 4) || starts_with(head, "II+\0", 4)
+        || starts_with(head, "MM\0+", 4))
+        return with_format(ImageFormat::Tiff, tiff_size(read, head));
+    if (starts_with(head, "\x89PNG\r\n\x1a\n", 8))
+        return with_format(ImageFormat::Png, png_size(read));
+    // Here the codec tries its DICOM decoder, which this library does not
+    // offer: a file with its preamble is no image of the formats below.
+    if (head.size() >= 132 && std::memcmp(b + 128, "DICM", 4) == 0)
+        return std::nullopt;
     if (starts_with(head, "\0\0\0\x0CjP  \r\n\x87\n", 12))
-        return jp2_size(read);
+        return with_format(ImageFormat::Jpeg2000, jp2_size(read));
     if (starts_with(head, "\xFF\x4F\xFF\x51", 4))
-        return j2k_size(read);
+        return with_format(ImageFormat::Jpeg2000, j2k_size(read, 0));
     if (starts_with(head, "\x76\x2F\x31\x01", 4))
-        return exr_size(read);
+        return with_format(ImageFormat::Exr, exr_size(read));
     return std::nullopt;
+}
+
+bool decodes_from_memory(ImageFormat format)
+{
+    switch (format) {
+    case ImageFormat::Pfm:
+    case ImageFormat::SunRaster:
+    case ImageFormat::Radiance:
+    case ImageFormat::Exr:
+        return false;
+    default:
+        return true;
+    }
+}
+
+std::size_t jpeg_scan_count(const unsigned char* bytes, std::size_t size)
+{
+    // Markers outside the segments; the entropy-coded data after each scan
+    // header holds no 0xFF but as 0xFF 0x00 or a restart marker.
+    std::size_t scans = 0;
+    std::size_t at = 2;
+    while (at + 1 < size && scans <= max_jpeg_scans) {
+        if (bytes[at] != 0xFF) {
+            const void* next = std::memchr(bytes + at, 0xFF, size - at);
+            if (!next)
+                break;
+            at = static_cast<std::size_t>(static_cast<const unsigned char*>(next) - bytes);
+            continue;
+        }
+        const unsigned char marker = bytes[at + 1];
+        if (marker == 0xD9)
+            break;
+        if (marker == 0xFF) {
+            ++at;
+            continue;
+        }
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+            at += 2;
+            continue;
+        }
+        if (at + 3 >= size)
+            break;
+        const std::size_t length = static_cast<std::size_t>(big_endian(bytes + at + 2, 2));
+        if (length < 2)
+            break;
+        if (marker == 0xDA)
+            ++scans;
+        at += 2 + length;
+    }
+    return scans;
 }
 
 } // namespace tesk_vumo

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <cerrno>
 #include <limits>
+#include <mutex>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -80,6 +82,97 @@ cv::Mat fail(std::string* failure, std::string cause)
         *failure = std::move(cause);
     return {};
 }
+
+std::string over_limit_text(std::uint64_t width, std::uint64_t height, std::uint64_t limit)
+{
+    return std::string(wxString::Format(i18n::tr("图片有 %llu × %llu 像素，超过了 %llu 像素的上限"),
+                                        static_cast<unsigned long long>(width),
+                                        static_cast<unsigned long long>(height),
+                                        static_cast<unsigned long long>(limit))
+                           .utf8_str());
+}
+
+/// The pixel limit of the decoding under way in this thread (0: none), and
+/// the size of the first array refused for it.
+thread_local std::uint64_t decoding_limit = 0;
+thread_local std::optional<cv::Size> refused_size;
+
+struct PixelLimitExceeded : std::exception
+{
+    const char* what() const noexcept override { return "more pixels than the limit"; }
+};
+
+/// OpenCV's default allocator, wrapped: while this thread decodes, an
+/// array of more pixels than the limit is refused before the decoder
+/// writes a pixel, whatever size the file's header stated. The codec
+/// makes its image (after its own reading of the header) in an array of
+/// the default allocator; where that allocator throws, Mat::create throws
+/// too instead of trying another. OpenCV's own cap cannot serve: it reads
+/// OPENCV_IO_MAX_IMAGE_PIXELS once, when its library is loaded, before any
+/// code of this library runs, so it stays at its default (2^30 pixels)
+/// unless the host's environment sets it; it still applies above this
+/// limit.
+class PixelCap : public cv::MatAllocator
+{
+public:
+    explicit PixelCap(cv::MatAllocator* next) : next_(next) {}
+
+    cv::UMatData* allocate(int dims, const int* sizes, int type, void* data, size_t* step, cv::AccessFlag flags,
+                           cv::UMatUsageFlags usage) const override
+    {
+        if (data || decoding_limit == 0)
+            return next_->allocate(dims, sizes, type, data, step, flags, usage);
+        std::uint64_t pixels = 1;
+        for (int i = 0; i < dims; ++i)
+            pixels = sizes[i] <= 0 || pixels <= decoding_limit / static_cast<std::uint64_t>(sizes[i])
+                         ? pixels * static_cast<std::uint64_t>(std::max(sizes[i], 0))
+                         : decoding_limit + 1;
+        if (pixels > decoding_limit) {
+            if (!refused_size)
+                refused_size = cv::Size(dims > 1 ? sizes[1] : 1, sizes[0]);
+            throw PixelLimitExceeded();
+        }
+        try {
+            return image_allocator()->allocate(dims, sizes, type, data, step, flags, usage);
+        } catch (const std::bad_alloc&) {
+            return next_->allocate(dims, sizes, type, data, step, flags, usage);
+        }
+    }
+
+    bool allocate(cv::UMatData* u, cv::AccessFlag flags, cv::UMatUsageFlags usage) const override
+    {
+        return next_->allocate(u, flags, usage);
+    }
+
+    void deallocate(cv::UMatData* u) const override { next_->deallocate(u); }
+
+private:
+    cv::MatAllocator* next_;
+};
+
+/// Arms the cap for one decoding in this thread.
+class CappedDecoding
+{
+public:
+    explicit CappedDecoding(std::uint64_t limit)
+    {
+        static std::mutex installing;
+        static PixelCap* installed = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(installing);
+            // Again if a host has put its own allocator in place since.
+            if (cv::Mat::getDefaultAllocator() != installed) {
+                installed = new PixelCap(cv::Mat::getDefaultAllocator());
+                cv::Mat::setDefaultAllocator(installed);
+            }
+        }
+        decoding_limit = limit;
+        refused_size.reset();
+    }
+    ~CappedDecoding() { decoding_limit = 0; }
+    CappedDecoding(const CappedDecoding&) = delete;
+    CappedDecoding& operator=(const CappedDecoding&) = delete;
+};
 } // namespace
 
 std::uint64_t max_image_pixels()
@@ -113,52 +206,73 @@ cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failur
     if (size == 0)
         return fail(failure, own_text("文件是空的"));
 
-    const auto declared = image_header_size([&file](std::uint64_t offset, void* into, std::size_t count) {
+    const auto declared = read_image_header([&file](std::uint64_t offset, void* into, std::size_t count) {
         return read_exactly(file.fd, offset, into, count);
     });
     if (!declared)
         return fail(failure, own_text("文件不是受支持格式的图片"));
     const std::uint64_t limit = max_image_pixels();
     if (declared->width > limit / declared->height)
-        return fail(failure, std::string(wxString::Format(i18n::tr("图片有 %llu × %llu 像素，超过了 %llu 像素的上限"),
-                                                          static_cast<unsigned long long>(declared->width),
-                                                          static_cast<unsigned long long>(declared->height),
-                                                          static_cast<unsigned long long>(limit))
-                                             .utf8_str()));
-    if (size > static_cast<std::uint64_t>(std::numeric_limits<int>::max() - 2))
-        return fail(failure, own_text("文件太大，无法读入"));
+        return fail(failure, over_limit_text(declared->width, declared->height, limit));
 
-    // One read of the file's size, with room for the marker below, into
-    // memory of huge pages: a large file is as many fresh pages as it is
-    // long.
     cv::Mat buffer;
-    make_image(buffer, cv::Size(static_cast<int>(size) + 2, 1), CV_8UC1);
-    errno = 0;
-    if (!read_exactly(file.fd, 0, buffer.data, size))
-        return fail(failure, errno != 0 ? system_text(errno) : own_text("文件在读取时变短了"));
-    int length = static_cast<int>(size);
-    // The codec leaves the rows of a JPEG cut short undefined (whatever its
-    // scratch memory held) unless the data ends with an end-of-image marker;
-    // with one, the missing part decodes as plain grey.
-    const uchar* bytes = buffer.data;
-    const bool jpeg = length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
-    if (jpeg && !(bytes[length - 2] == 0xFF && bytes[length - 1] == 0xD9)) {
-        buffer.data[length++] = 0xFF;
-        buffer.data[length++] = 0xD9;
+    int length = 0;
+    if (decodes_from_memory(declared->format)) {
+        if (size > static_cast<std::uint64_t>(std::numeric_limits<int>::max() - 2))
+            return fail(failure, own_text("文件太大，无法读入"));
+        length = static_cast<int>(size);
+        // One read of the file's size, with room for the marker below, into
+        // memory of huge pages: a large file is as many fresh pages as it is
+        // long.
+        make_image(buffer, cv::Size(static_cast<int>(size) + 2, 1), CV_8UC1);
+        errno = 0;
+        if (!read_exactly(file.fd, 0, buffer.data, size))
+            return fail(failure, errno != 0 ? system_text(errno) : own_text("文件在读取时变短了"));
+        if (declared->format == ImageFormat::Jpeg) {
+            if (jpeg_scan_count(buffer.data, size) > max_jpeg_scans) {
+                const wxString text = wxString::Format(i18n::tr("图片有 %d 个以上的扫描段，不是正常的 JPEG 文件"),
+                                                       static_cast<int>(max_jpeg_scans));
+                return fail(failure, std::string(text.utf8_str()));
+            }
+            // The codec leaves the rows of a JPEG cut short undefined
+            // (whatever its scratch memory held) unless the data ends with an
+            // end-of-image marker; with one, the missing part decodes as
+            // plain grey.
+            if (!(buffer.data[length - 2] == 0xFF && buffer.data[length - 1] == 0xD9)) {
+                buffer.data[length++] = 0xFF;
+                buffer.data[length++] = 0xD9;
+            }
+        }
     }
     cv::Mat image;
-    image.allocator = image_allocator();
-    try {
-        cv::imdecode(buffer.colRange(0, length), cv::IMREAD_COLOR, &image);
-        if (image.empty() || image.type() != CV_8UC3)
-            return fail(failure, own_text("图片数据已损坏或不完整，无法解码"));
-        buffer.release();
-        bgr_to_rgb_in_place(image);
-    } catch (const cv::Exception&) {
-        // The codecs throw on some malformed headers (e.g. a declared size
-        // beyond their limits); to the caller that is just an unreadable file.
-        return fail(failure, own_text("图片数据已损坏或不完整，无法解码"));
+    {
+        CappedDecoding capped(limit);
+        try {
+            if (decodes_from_memory(declared->format)) {
+                cv::imdecode(buffer.colRange(0, length), cv::IMREAD_COLOR, &image);
+            } else {
+                // The codec decodes these formats from memory through a
+                // temporary file, which it leaves behind when the data is
+                // bad; from a file they need none. This name is the file
+                // already open here, whatever its path's characters.
+                image = cv::imread("/proc/self/fd/" + std::to_string(file.fd), cv::IMREAD_COLOR);
+            }
+        } catch (const PixelLimitExceeded&) {
+        } catch (const cv::Exception&) {
+            // The codecs throw on some malformed headers (e.g. a declared
+            // size beyond their limits); to the caller that is just an
+            // unreadable file.
+            image.release();
+        }
+        if (refused_size) {
+            return fail(failure, over_limit_text(static_cast<std::uint64_t>(refused_size->width),
+                                                 static_cast<std::uint64_t>(refused_size->height), limit));
+        }
     }
+    if (image.empty() || image.type() != CV_8UC3)
+        return fail(failure, own_text("图片数据已损坏或不完整，无法解码"));
+    buffer.release();
+    bgr_to_rgb_in_place(image);
     return image;
 }
 

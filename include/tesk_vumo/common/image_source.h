@@ -28,15 +28,20 @@ inline constexpr std::uint64_t default_max_image_pixels = std::uint64_t{1} << 28
 std::uint64_t max_image_pixels();
 
 /// Sets the pixel limit for every later decoding of an image file. Throws
-/// ValueError for 0.
+/// ValueError for 0. OpenCV's own limit still applies above it: 2^30 pixels
+/// unless OPENCV_IO_MAX_IMAGE_PIXELS is set in the environment before
+/// OpenCV's library is loaded (it reads it then, once).
 void set_max_image_pixels(std::uint64_t pixels);
 
 /// Decodes the image file at @p path into 8-bit samples in R, G, B order
-/// (3 channels). The header is read first: a file that declares no image
-/// of a known format, or more pixels than max_image_pixels(), is refused
-/// before the rest of it is read or any pixel memory is taken. The bytes
-/// are then read here and decoded from memory, so any path the system can
-/// open works, whatever its characters. Returns an empty Mat when the file
+/// (3 channels). The header is read first, as the decoder reads it: a file
+/// that declares no image of a known format, one that OpenCV would give to
+/// another decoder, more pixels than max_image_pixels(), or (a progressive
+/// JPEG) more than 256 scans, is refused before its pixels are decoded or
+/// any pixel memory is taken. Whatever the header says, the decoder gets no
+/// memory for more pixels than the limit. The file is opened once, here,
+/// so any path the system can open works, whatever its characters, and no
+/// temporary file is ever made. Returns an empty Mat when the file
 /// cannot be read or decoded; then @p failure (when given) receives the
 /// cause for a person: the system's error text or the library's own,
 /// translated.

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,6 +52,58 @@ std::string png_of(const cv::Mat& bgr)
 }
 
 cv::Vec3b at(const cv::Mat& rgb, int row, int col) { return rgb.at<cv::Vec3b>(row, col); }
+
+std::string le(std::uint64_t value, int bytes)
+{
+    std::string text;
+    for (int i = 0; i < bytes; ++i)
+        text += static_cast<char>(value >> (8 * i));
+    return text;
+}
+
+std::string be(std::uint64_t value, int bytes)
+{
+    std::string text;
+    for (int i = bytes - 1; i >= 0; --i)
+        text += static_cast<char>(value >> (8 * i));
+    return text;
+}
+
+/// A little-endian TIFF of 8-bit gray strips: @p entries (tag, type, count,
+/// 4 value bytes) in its one directory, right after the header and the
+/// @p data placed at offset 8, and nothing after the directory.
+std::string tiff(const std::string& data, const std::vector<std::string>& entries)
+{
+    std::string bytes = std::string("II*\0", 4) + le(8 + data.size(), 4) + data + le(entries.size(), 2);
+    for (const std::string& entry : entries)
+        bytes += entry;
+    return bytes;
+}
+
+std::string tiff_entry(int tag, int type, std::uint32_t value)
+{
+    return le(tag, 2) + le(type, 2) + le(1, 4) + le(value, 4);
+}
+
+/// Growth of this process's peak memory (kB) while @p decode runs; -1 where
+/// the system cannot reset the peak.
+template <typename Decode>
+long peak_growth_kb(Decode decode)
+{
+    const auto status = [](const char* key) {
+        std::ifstream in("/proc/self/status");
+        std::string line;
+        while (std::getline(in, line))
+            if (line.rfind(key, 0) == 0)
+                return std::stol(line.substr(std::string(key).size()));
+        return -1L;
+    };
+    if (!std::ofstream("/proc/self/clear_refs").write("5", 1))
+        return -1;
+    const long before = status("VmRSS:");
+    decode();
+    return status("VmHWM:") - before;
+}
 
 } // namespace
 
@@ -274,6 +328,106 @@ TEST(DecodeImageFile, BombsAndImpostorsAreRefusedFromTheirHeader)
     ::getrusage(RUSAGE_SELF, &after);
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kB more at the peak: pixels or the file were read";
     fs::remove(impostor);
+}
+
+TEST(DecodeImageFile, CraftedFilesAreReadAsTheCodecReadsThem)
+{
+    const std::string over = "像素，超过了 268435456 像素的上限";
+    cv::Mat floats(23, 37, CV_32FC3, cv::Scalar(0.5, 0.25, 1));
+    std::vector<uchar> exr_bytes;
+    try {
+        cv::imencode(".exr", floats, exr_bytes);
+    } catch (const cv::Exception&) {
+    }
+    std::string exr(exr_bytes.begin(), exr_bytes.end());
+    if (const auto window = exr.find("dataWindow"); window != std::string::npos) {
+        // A second dataWindow, 32767 pixels square, after the first: the codec takes the last.
+        exr.insert(window + 37, std::string("dataWindow\0box2i\0", 17) + le(16, 4) + le(0, 8) + le(32766, 4)
+                                    + le(32766, 4));
+    }
+    std::string j2k_dicom = "\xFF\x4F\xFF\x51" + be(47, 2) + be(0, 2) + be(20, 4) + be(20, 4) + std::string(16, '\0');
+    j2k_dicom.resize(128, '\0');
+    j2k_dicom += "DICM" + std::string(64, '\0');
+
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+        std::string cause;
+    } cases[] = {
+        // libtiff takes the first of two ImageWidth entries.
+        {"repeated_width.tiff",
+         tiff(std::string(64, '\x7f'), {tiff_entry(256, 4, 32767), tiff_entry(256, 3, 4), tiff_entry(257, 4, 32767),
+                                        tiff_entry(258, 3, 8), tiff_entry(273, 4, 8), tiff_entry(277, 3, 1),
+                                        tiff_entry(279, 4, 64)}),
+         "图片有 32767 × 32767 " + over},
+        // A '#' right after a number ends it; the codec reads a height next.
+        {"comment.pbm", "P4\n32767#32767\n1\n" + std::string(64, '\xff'), "图片有 32767 × 32767 " + over},
+        // A 64-bit width in a classic TIFF lies at its offset (8), not in the entry,
+        // which is the directory's last bytes.
+        {"long8_width.tiff", tiff(le(60000, 8), {tiff_entry(257, 4, 60000), tiff_entry(256, 16, 8)}),
+         "图片有 60000 × 60000 " + over},
+        // The codec's DICOM decoder would take this before its JPEG 2000 one.
+        {"dicom_preamble.j2k", j2k_dicom, "文件不是受支持格式的图片"},
+        {"two_data_windows.exr", exr, "图片有 32767 × 32767 " + over},
+    };
+    for (const auto& crafted : cases) {
+        if (crafted.bytes.empty())
+            continue; // no OpenEXR in this build
+        const fs::path path = scratch_dir() / crafted.name;
+        write_bytes(path, crafted.bytes);
+        std::string cause;
+        cv::Mat image;
+        const long peak = peak_growth_kb([&] { image = decode_image_file(path, &cause); });
+        EXPECT_TRUE(image.empty()) << crafted.name;
+        EXPECT_EQ(cause, crafted.cause) << crafted.name;
+        std::cout << crafted.name << " (" << crafted.bytes.size() << " bytes): peak memory +" << peak << " kB\n";
+        EXPECT_LT(peak, 64 * 1024) << crafted.name;
+    }
+}
+
+TEST(DecodeImageFile, AProgressiveJpegOfTooManyScansIsRefusedFromItsMarkers)
+{
+    cv::Mat bgr(64, 64, CV_8UC3);
+    cv::randu(bgr, 0, 256);
+    std::vector<uchar> encoded;
+    cv::imencode(".jpg", bgr, encoded, {cv::IMWRITE_JPEG_PROGRESSIVE, 1});
+    std::string jpeg(encoded.begin(), encoded.end());
+    write_bytes(scratch_dir() / "progressive.jpg", jpeg);
+    EXPECT_EQ(decode_image_file(scratch_dir() / "progressive.jpg").size(), cv::Size(64, 64));
+
+    // The last scan again and again, as in a file that decodes for minutes.
+    const auto last_scan = jpeg.rfind("\xFF\xDA");
+    const std::string scan = jpeg.substr(last_scan, jpeg.size() - 2 - last_scan);
+    for (int i = 0; i < 300; ++i)
+        jpeg.insert(jpeg.size() - 2, scan);
+    write_bytes(scratch_dir() / "many_scans.jpg", jpeg);
+    std::string cause;
+    cv::Mat image;
+    const long peak = peak_growth_kb([&] { image = decode_image_file(scratch_dir() / "many_scans.jpg", &cause); });
+    EXPECT_TRUE(image.empty());
+    EXPECT_EQ(cause, "图片有 256 个以上的扫描段，不是正常的 JPEG 文件");
+    std::cout << "many_scans.jpg (" << jpeg.size() << " bytes): peak memory +" << peak << " kB\n";
+}
+
+TEST(DecodeImageFile, NoTemporaryFileIsLeft)
+{
+    // The codec writes its temporary files here.
+    const fs::path temporary = scratch_dir() / "opencv_temp";
+    fs::create_directories(temporary);
+    ::setenv("OPENCV_TEMP_PATH", temporary.c_str(), 1);
+    const std::pair<const char*, std::string> cases[] = {
+        // Read by the codec as 0 pixels wide.
+        {"blank_width.pfm", "PF\n 4 3\n-1.0\n" + std::string(4 * 3 * 12, '\0')},
+        {"short.pfm", "PF\n4 3\n-1.0\n" + std::string(20, '\0')},
+        {"short.hdr", "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 3 +X 4\n\x01"},
+    };
+    for (const auto& [name, bytes] : cases) {
+        write_bytes(scratch_dir() / name, bytes);
+        EXPECT_TRUE(decode_image_file(scratch_dir() / name).empty()) << name;
+    }
+    EXPECT_TRUE(fs::is_empty(temporary));
+    ::unsetenv("OPENCV_TEMP_PATH");
 }
 
 TEST(KeepsScrollPosition, OnlyForAnImageOfTheSameSize)
