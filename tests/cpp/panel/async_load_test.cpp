@@ -72,7 +72,7 @@ TEST_F(AsyncLoadTest, ShowsTheImageFromTheEventLoopAndTellsTheHost)
     EXPECT_EQ(loaded[0].failure, "");
     EXPECT_FALSE(panel->loading());
     EXPECT_FALSE(indicator_shown());
-    EXPECT_EQ(panel->source_image().size(), cv::Size(30, 40));
+    EXPECT_EQ(panel->source_image().size(), cv::Size(40, 30));
     EXPECT_TRUE(near(shown_colour(), *wxRED)) << str(shown_colour());
 }
 
