@@ -41,9 +41,10 @@ void ViewerCore<Form>::cancel_load()
 {
     if (!load_->cancel())
         return;
-    // Like every end of a load, told from the event loop: a handler must
-    // not run inside the call that cancelled it.
-    this->CallAfter([this, path_text = loading_path_] {
+    // Like every end of a load, told from the event loop (a handler must
+    // not run inside the call that cancelled it), and through the queue the
+    // loads' results take, so that it comes before the next load's end.
+    load_->CallAfter([this, path_text = loading_path_] {
         run_guarded([&] {
             ViewerEvent event = make_event(EVT_VIEWER_LOADED);
             event.set_path(path_text);
