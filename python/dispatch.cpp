@@ -61,6 +61,18 @@ public:
         PyErr_Print();
         return true;
     }
+
+    void run_image_work(const std::function<void()>& work) override
+    {
+        // Only the thread that holds the lock may let it go; the toolkit's
+        // own events (a click on a button) run without it.
+        if (python_usable() && PyGILState_Check()) {
+            py::gil_scoped_release unlocked;
+            work();
+        } else {
+            work();
+        }
+    }
 };
 
 using OverrideCache = std::unordered_map<PyObject*, std::unordered_map<std::string, bool>>;

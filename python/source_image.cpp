@@ -4,6 +4,7 @@
 #include "tesk_vumo/forms/i18n.h"
 
 #include <climits>
+#include <optional>
 
 namespace tesk_vumo::python {
 
@@ -30,24 +31,50 @@ bool showable(const py::array& array)
     return array.shape(0) <= INT_MAX && array.shape(1) <= INT_MAX;
 }
 
+bool is_path(py::handle value)
+{
+    return PyUnicode_Check(value.ptr()) || PyBytes_Check(value.ptr())
+           || py::isinstance(value, py::module_::import("os").attr("PathLike"));
+}
+
+/// The path @p value names, or nullopt when it holds a NUL: no file name
+/// does, and the system would read the name only up to it, and open
+/// another file. @p text then names it with the NUL written out.
+std::optional<SourcePath> path_of(py::handle value, std::string& text)
+{
+    py::module_ os = py::module_::import("os");
+    py::object path = os.attr("fspath")(value);
+    std::string bytes = py::bytes(os.attr("fsencode")(path));
+    text = utf8(PyUnicode_Check(path.ptr()) ? path : os.attr("fsdecode")(path));
+    if (bytes.find('\0') != std::string::npos) {
+        for (std::string::size_type at; (at = text.find('\0')) != std::string::npos;)
+            text.replace(at, 1, "\\x00");
+        return std::nullopt;
+    }
+    return SourcePath{std::filesystem::path(bytes), text};
+}
+
 } // namespace
+
+SourcePath source_path(py::handle value)
+{
+    if (!is_path(value))
+        throw tesk_vumo::TypeError("Expected a file path (str, bytes or os.PathLike), got "
+                                   + std::string(py::str(py::type::handle_of(value))));
+    std::string text;
+    if (auto path = path_of(value, text))
+        return *path;
+    throw tesk_vumo::ValueError("A file path cannot hold a NUL character: " + text);
+}
 
 SourceValue source_value(py::handle value, SourceMessages wording)
 {
-    py::module_ os = py::module_::import("os");
-    if (PyUnicode_Check(value.ptr()) || PyBytes_Check(value.ptr()) || py::isinstance(value, os.attr("PathLike"))) {
-        py::object path = os.attr("fspath")(value);
-        std::string bytes = py::bytes(os.attr("fsencode")(path));
-        std::string text = utf8(PyUnicode_Check(path.ptr()) ? path : os.attr("fsdecode")(path));
-        // No file name holds a NUL; the system would read the name only up
-        // to it, and open another file.
-        if (bytes.find('\0') != std::string::npos) {
-            for (std::string::size_type at; (at = text.find('\0')) != std::string::npos;)
-                text.replace(at, 1, "\\x00");
-            throw tesk_vumo::AssertionError(read_failure_message(wording, text) + "\n"
-                                            + std::string(i18n::tr("文件名中含有空字符（NUL）").utf8_str()));
-        }
-        return SourcePath{std::filesystem::path(bytes), text};
+    if (is_path(value)) {
+        std::string text;
+        if (auto path = path_of(value, text))
+            return *path;
+        throw tesk_vumo::AssertionError(read_failure_message(wording, text) + "\n"
+                                        + std::string(i18n::tr("文件名中含有空字符（NUL）").utf8_str()));
     }
     if (py::isinstance<py::array>(value)) {
         auto array = py::reinterpret_borrow<py::array>(value);

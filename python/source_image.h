@@ -33,6 +33,10 @@ using SourceValue = std::variant<std::monostate, SourcePath, cv::Mat>;
 /// raises the viewer's TypeError (@p wording).
 SourceValue source_value(py::handle value, SourceMessages wording);
 
+/// A path as source_value takes it (str, bytes or os.PathLike); anything
+/// else raises TypeError naming what was given.
+SourcePath source_path(py::handle value);
+
 /// Sets @p value on @p viewer through its set_source_image overloads.
 template <class Viewer>
 void set_source_image(Viewer& viewer, py::handle value, SourceMessages wording)

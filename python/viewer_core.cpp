@@ -69,6 +69,22 @@ void bind_viewer_core(WxClass<T, Base>& cls)
 {
     bind_source_image(cls, wording(static_cast<const T*>(nullptr)));
 
+    cls.def(
+        "load_source_image",
+        [](T& viewer, py::object path) {
+            const auto file = source_path(path);
+            viewer.load_source_image(file.path, file.text);
+        },
+        "Decodes the image file at ``path`` (str, bytes or os.PathLike) on a worker thread, without "
+        "stopping the event loop or other Python threads, and makes it the source image when it is "
+        "decoded; the viewer shows a busy cursor and a progress indicator meanwhile. A later "
+        "load_source_image or source_image set cancels it (its image is never shown). Returns at once; "
+        "the load ends with EVT_VIEWER_LOADED (event.success, event.failure, event.cancelled, "
+        "event.path). On failure the previous image stays.",
+        "path"_a);
+    cls.def_property_readonly(
+        "loading", [](const T& viewer) { return viewer.loading(); },
+        "Whether a load_source_image is running.");
     cls.def_property(
         "zoom_mode", [](const T& viewer) { return viewer.zoom_mode(); },
         [](T& viewer, ZoomMode mode) { viewer.set_zoom_mode(mode); },

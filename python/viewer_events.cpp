@@ -20,9 +20,10 @@ import wx
 
 class ViewerEvent(wx.CommandEvent):
     """What ImagePanel and Image tell their host: the pointer moved over the image
-    (EVT_VIEWER_POINTER), the selection changed (EVT_VIEWER_SELECTION) or the
-    view changed (EVT_VIEWER_VIEW). Sent once per change, after the viewer has
-    updated its own state; every event carries the whole state after the change.
+    (EVT_VIEWER_POINTER), the selection changed (EVT_VIEWER_SELECTION), the
+    view changed (EVT_VIEWER_VIEW) or a load_source_image ended
+    (EVT_VIEWER_LOADED). Sent once per change, after the viewer has updated
+    its own state; every event carries the whole state after the change.
     Valid only while it is being handled, like any wx event."""
     __slots__ = ()
 
@@ -73,6 +74,14 @@ py::tuple pair(const wxPoint& point)
     return py::make_tuple(point.x, point.y);
 }
 
+/// @p utf8 as a str; bytes of a file name that are no UTF-8 come back as
+/// os.fsdecode gives them.
+py::str text(const std::string& utf8)
+{
+    return py::reinterpret_steal<py::str>(
+        PyUnicode_DecodeUTF8(utf8.data(), static_cast<Py_ssize_t>(utf8.size()), "surrogateescape"));
+}
+
 template <class Get>
 void getter(py::handle type, const char* name, Get get, const char* doc)
 {
@@ -112,10 +121,21 @@ void declare_viewer_events(py::module_& m)
            "The (horizontal, vertical) scroll thumb positions: the first visible column and row of the "
            "displayed image.");
 
+    getter(type, "path", [](const ViewerEvent& e) { return text(e.path()); },
+           "EVT_VIEWER_LOADED: the file the load read, as it was named.");
+    getter(type, "success", [](const ViewerEvent& e) { return e.success(); },
+           "EVT_VIEWER_LOADED: whether the file's image is now the source image.");
+    getter(type, "cancelled", [](const ViewerEvent& e) { return e.cancelled(); },
+           "EVT_VIEWER_LOADED: whether a later load or image took the load's place before it ended "
+           "(its image is never shown).");
+    getter(type, "failure", [](const ViewerEvent& e) { return text(e.failure()); },
+           "EVT_VIEWER_LOADED: why the load failed, for a person; \"\" on success and when cancelled.");
+
     py::object binder = scope["_ViewerEventBinder"];
     m.attr("EVT_VIEWER_POINTER") = binder(static_cast<int>(EVT_VIEWER_POINTER), 1);
     m.attr("EVT_VIEWER_SELECTION") = binder(static_cast<int>(EVT_VIEWER_SELECTION), 1);
     m.attr("EVT_VIEWER_VIEW") = binder(static_cast<int>(EVT_VIEWER_VIEW), 1);
+    m.attr("EVT_VIEWER_LOADED") = binder(static_cast<int>(EVT_VIEWER_LOADED), 1);
 }
 
 } // namespace tesk_vumo::python

@@ -11,6 +11,7 @@ __version__: str
 
 # What the setters take besides the type the getter returns.
 _ImageSource = Union[str, bytes, os.PathLike[str], os.PathLike[bytes], numpy.ndarray, None]
+_PathLike = Union[str, bytes, os.PathLike[str], os.PathLike[bytes]]
 _ColourLike = Union[wx.Colour, str, tuple[int, int, int], tuple[int, int, int, int]]
 _RectLike = Union[wx.Rect, tuple[int, int, int, int]]
 _SizeLike = Union[wx.Size, tuple[int, int]]
@@ -61,6 +62,16 @@ class SimpleImagePanel(wx.Panel):
 class _Viewer(wx.Panel):
     """What ImagePanel and Image share: the viewing core."""
     source_image: _Settable[numpy.ndarray | None, _ImageSource]
+    def load_source_image(self, path: _PathLike) -> None:
+        """Decodes the image file at path on a worker thread, without stopping
+        the event loop or other Python threads, and makes it the source image
+        when it is decoded; the viewer shows a busy cursor and a progress
+        indicator meanwhile. A later load_source_image or source_image set
+        cancels it (its image is never shown). Returns at once; the load ends
+        with EVT_VIEWER_LOADED (event.success, event.failure, event.cancelled,
+        event.path). On failure the previous image stays."""
+    @property
+    def loading(self) -> bool: ...
     zoom_mode: _Settable[_ZoomMode, _ZoomMode | int]
     rotation: _Settable[_Rotation, _Rotation | int]
     zoom_rate: float
@@ -226,7 +237,7 @@ class Image(_Viewer):
     def ui_poup_menu(self) -> wx.Menu: ...
 
 class ViewerEvent(wx.CommandEvent):
-    """The pointer, selection or view of an ImagePanel or Image changed."""
+    """The pointer, selection or view of an ImagePanel or Image changed, or a load ended."""
     @property
     def position(self) -> tuple[int, int]: ...
     @property
@@ -245,11 +256,20 @@ class ViewerEvent(wx.CommandEvent):
     def rotation_degree(self) -> float: ...
     @property
     def scroll_position(self) -> tuple[int, int]: ...
+    @property
+    def path(self) -> str: ...
+    @property
+    def success(self) -> bool: ...
+    @property
+    def cancelled(self) -> bool: ...
+    @property
+    def failure(self) -> str: ...
 
 # Their handlers receive a ViewerEvent.
 EVT_VIEWER_POINTER: wx.PyEventBinder
 EVT_VIEWER_SELECTION: wx.PyEventBinder
 EVT_VIEWER_VIEW: wx.PyEventBinder
+EVT_VIEWER_LOADED: wx.PyEventBinder
 
 class FileDialogRequest:
     @property

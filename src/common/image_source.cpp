@@ -52,9 +52,13 @@ struct FileDescriptor
 
 bool read_exactly(int fd, std::uint64_t offset, void* into, std::size_t count)
 {
+    // One read into hundreds of megabytes of fresh memory stalls every other
+    // thread of the process (the event loop among them) while the system
+    // maps it in; a few megabytes at a time it does not.
+    const std::size_t step = std::size_t{8} << 20;
     auto* bytes = static_cast<char*>(into);
     while (count > 0) {
-        const ssize_t n = ::pread(fd, bytes, count, static_cast<off_t>(offset));
+        const ssize_t n = ::pread(fd, bytes, std::min(count, step), static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)

@@ -5,5 +5,6 @@ namespace tesk_vumo {
 wxDEFINE_EVENT(EVT_VIEWER_POINTER, ViewerEvent);
 wxDEFINE_EVENT(EVT_VIEWER_SELECTION, ViewerEvent);
 wxDEFINE_EVENT(EVT_VIEWER_VIEW, ViewerEvent);
+wxDEFINE_EVENT(EVT_VIEWER_LOADED, ViewerEvent);
 
 } // namespace tesk_vumo

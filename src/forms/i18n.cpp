@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,6 +57,14 @@ State& state()
 {
     static State s;
     return s;
+}
+
+// Image files are decoded on worker threads too, and their failures worded
+// there, while the GUI thread may choose another language.
+std::mutex& state_mutex()
+{
+    static std::mutex mutex;
+    return mutex;
 }
 
 // The catalogues lie at a fixed place relative to the loaded library, both
@@ -148,6 +157,7 @@ wxArrayString languages_of_locale(const wxString& language_list, const wxString&
 
 wxString gettext(const wxString& text)
 {
+    std::lock_guard<std::mutex> lock(state_mutex());
     if (const wxTranslations* library = translations()) {
         const wxString* translated = library->GetTranslatedString(text, domain);
         return translated ? *translated : text;
@@ -198,15 +208,19 @@ bool set_language(const wxString& language)
     require_gui_thread(__func__);
     if (!language.empty() && !catalog_file(language))
         return false;
-    State& s = state();
-    s.chosen = language;
-    s.loaded = false;
+    {
+        std::lock_guard<std::mutex> lock(state_mutex());
+        State& s = state();
+        s.chosen = language;
+        s.loaded = false;
+    }
     form_parts::relabel_live_forms();
     return true;
 }
 
 void add_catalog_lookup_path(const wxString& folder)
 {
+    std::lock_guard<std::mutex> lock(state_mutex());
     auto& folders = state().host_folders;
     folders.insert(folders.begin(), fs::path(folder.utf8_string()));
     state().loaded = false;

@@ -5,7 +5,8 @@ namespace tesk_vumo {
 template <class Form>
 ViewerCore<Form>::ViewerCore(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
                              long style, const wxString& name, SourceMessages wording)
-    : Form(parent, id, pos, size, style, name), wording_(wording), free_(std::make_unique<FreeView>())
+    : Form(parent, id, pos, size, style, name), wording_(wording), free_(std::make_unique<FreeView>()),
+      load_(std::make_unique<BackgroundLoad>(this->ui_image))
 {
     this->ui_image->Bind(wxEVT_PAINT, guarded(this, &ViewerCore::on_paint, "on_paint"));
     this->ui_image->Bind(wxEVT_SIZE, guarded(this, &ViewerCore::on_size, "on_size"));
@@ -47,6 +48,7 @@ void ViewerCore<Form>::set_source_image(const cv::Mat& image)
 {
     require_gui_thread(__func__);
     const cv::Mat accepted = accept_source_array(image, wording_);
+    cancel_load();
     store_source(accepted, accepted.data != image.data);
 }
 
@@ -64,8 +66,9 @@ void ViewerCore<Form>::set_source_image(const std::filesystem::path& path, const
     cv::Mat image;
     {
         wxBusyCursor busy;
-        image = read_source_file(path, path_text, wording_);
+        run_image_work([&] { image = read_source_file(path, path_text, wording_); });
     }
+    cancel_load();
     store_source(image, true);
 }
 
@@ -73,6 +76,7 @@ template <class Form>
 void ViewerCore<Form>::set_source_image(std::nullopt_t)
 {
     require_gui_thread(__func__);
+    cancel_load();
     source_image_ = cv::Mat();
     source_owned_ = false;
     // The displayed image stays on show; nothing else needs to.

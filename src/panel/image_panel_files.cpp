@@ -9,7 +9,8 @@ namespace tesk_vumo {
 void ImagePanel::on_load_image(wxCommandEvent&)
 {
     require_gui_thread(__func__);
-    view_files::load_with_dialog(this, [this](const cv::Mat& image) { store_source(image, true); });
+    if (const auto path = view_files::ask_load_path(this))
+        load_for_user(*path);
 }
 
 void ImagePanel::on_save_image(wxCommandEvent&)

@@ -5,6 +5,7 @@
 #include "tesk_vumo/common/image_writer.h"
 #include "tesk_vumo/common/user_interaction.h"
 #include "tesk_vumo/common/view_geometry.h"
+#include "tesk_vumo/forms/event_guard.h"
 #include "tesk_vumo/forms/i18n.h"
 
 #include <opencv2/imgproc.hpp>
@@ -65,7 +66,7 @@ void save_with_dialog(wxWindow* parent, const cv::Mat& samples, long dialog_styl
     WriteResult written;
     {
         wxBusyCursor busy;
-        written = write_image_file(to_path(*chosen), samples);
+        run_image_work([&] { written = write_image_file(to_path(*chosen), samples); });
     }
     if (written)
         user_interaction().show_message(i18n::tr("保存图片成功"), i18n::tr("信息"), wxOK | wxICON_INFORMATION);
@@ -75,25 +76,10 @@ void save_with_dialog(wxWindow* parent, const cv::Mat& samples, long dialog_styl
                                         i18n::tr("错误"), wxOK | wxICON_ERROR);
 }
 
-void load_with_dialog(wxWindow* parent, const std::function<void(const cv::Mat&)>& store)
+void show_load_failure(const std::string& path_text, const std::string& cause)
 {
-    const auto path = ask_load_path(parent);
-    if (!path)
-        return;
-    std::string cause;
-    try {
-        wxBusyCursor busy;
-        const cv::Mat image = decode_image_file(*path, &cause);
-        if (!image.empty()) {
-            store(image);
-            return;
-        }
-    } catch (const Error& error) {
-        // The image was read but cannot be shown (its fitting was refused).
-        cause = error.what();
-    }
     // The file's name need not be valid UTF-8.
-    const wxString first_line(read_failure_message(SourceMessages::ContextViewer, path->string()).c_str(),
+    const wxString first_line(read_failure_message(SourceMessages::ContextViewer, path_text).c_str(),
                               wxMBConvUTF8(wxMBConvUTF8::MAP_INVALID_UTF8_TO_OCTAL));
     user_interaction().show_message(first_line + "\n" + wxString::FromUTF8(cause), i18n::tr("错误"),
                                     wxOK | wxICON_ERROR);

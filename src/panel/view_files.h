@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include <opencv2/core.hpp>
 
@@ -31,11 +32,9 @@ cv::Mat image_to_save(const cv::Mat& part, bool grayscale);
 /// (a failure with its cause on a second line).
 void save_with_dialog(wxWindow* parent, const cv::Mat& samples, long dialog_style);
 
-/// Shows the load dialog over @p parent; when a file is chosen, decodes it
-/// and hands the image to @p store. A file that cannot be decoded, or an
-/// image that @p store refuses (throwing a library error), leaves the viewer
-/// as it was and is reported in the load-failure box with its cause.
-void load_with_dialog(wxWindow* parent, const std::function<void(const cv::Mat&)>& store);
+/// The load-failure box for the file named @p path_text, with @p cause on
+/// a second line.
+void show_load_failure(const std::string& path_text, const std::string& cause);
 
 } // namespace tesk_vumo::view_files
 

@@ -4,6 +4,7 @@
 #include "../common/image_pyramid.h"
 #include "../common/rgb_bitmap.h"
 #include "../common/view_renderer.h"
+#include "background_load.h"
 #include "view_files.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/view_geometry.h"
@@ -55,6 +56,7 @@ struct ViewerCore<Form>::FreeView
 #include "core_pointer.inl"
 #include "core_events.inl"
 #include "core_navigation.inl"
+#include "core_loading.inl"
 
 namespace tesk_vumo {
 

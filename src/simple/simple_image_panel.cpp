@@ -47,7 +47,7 @@ void SimpleImagePanel::set_source_image(const std::filesystem::path& path, const
     cv::Mat image;
     {
         wxBusyCursor busy;
-        image = read_source_file(path, path_text, SourceMessages::Standard);
+        run_image_work([&] { image = read_source_file(path, path_text, SourceMessages::Standard); });
     }
     store(image);
 }

@@ -14,7 +14,8 @@ namespace tesk_vumo {
 void Image::on_load_image(wxCommandEvent&)
 {
     require_gui_thread(__func__);
-    view_files::load_with_dialog(this, [this](const cv::Mat& image) { store_source(image, true); });
+    if (const auto path = view_files::ask_load_path(this))
+        load_for_user(*path);
 }
 
 cv::Mat Image::get_image_to_save(bool grayscale) const

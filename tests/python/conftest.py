@@ -28,6 +28,11 @@ def pump_until(app, condition, timeout=3.0):
             return False
 
 
+def load_ended(viewer):
+    """Runs the toolkit's events until the viewer's load (of its load command, say) has ended."""
+    assert pump_until(wx.GetApp(), lambda: not viewer or not viewer.loading, timeout=10)
+
+
 @pytest.fixture
 def frame(app):
     frame = wx.Frame(None, size=(800, 600))

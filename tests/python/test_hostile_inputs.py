@@ -11,7 +11,7 @@ import pytest
 import wx
 
 import tesk_vumo
-from conftest import installed, pump_until, write_png
+from conftest import installed, load_ended, pump_until, write_png
 from tesk_vumo import Image, ImagePanel, ImagePanelAssist, Rotation, SimpleImagePanel, ZoomMode
 
 VIEWERS = [SimpleImagePanel, ImagePanel, Image]
@@ -728,6 +728,7 @@ def test_load_answers_naming_broken_files(host, provider, tmp_path, cls, broken)
     path = broken_files(tmp_path)[broken]
     provider.answers = [path]
     viewer.on_load_image(wx.CommandEvent())
+    load_ended(viewer)
     # Both viewers keep their image and name the file and the cause.
     assert viewer.source_image is source
     assert len(provider.messages) == 1 and f"[{path}]\n" in provider.messages[0]
@@ -801,7 +802,7 @@ VALUES = {"source_image": lambda: picture(), "zoom_mode": lambda: ZoomMode.FitWi
           "following_line_enabled": lambda: True, "zoom_rate": lambda: 2.0, "rotation_degree": lambda: 30.0}
 ARGUMENTS = {"do_scroll": (None, 1, 1), "set_selection_rect": ((1, 2, 3, 4),), "enable_selecting": (True,),
              "fitting": (), "enable_middle_lines": (True,), "display_to_source": (1.0, 2.0),
-             "source_to_display": (1.0, 2.0)}
+             "source_to_display": (1.0, 2.0), "load_source_image": ("image.png",)}
 
 
 def arguments(name, function):

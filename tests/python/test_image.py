@@ -6,7 +6,7 @@ import pytest
 import wx
 
 import tesk_vumo
-from conftest import middle_line_shown, mouse, set_surface, solid, write_png
+from conftest import load_ended, middle_line_shown, mouse, set_surface, solid, write_png
 from tesk_vumo import Image, Rotation, ZoomMode
 
 ORANGE = (200, 100, 50)
@@ -147,6 +147,7 @@ def test_load_from_the_menu(viewer, interaction, tmp_path):
     interaction.paths = [str(path), str(text), None]
 
     viewer.on_load_image(wx.CommandEvent(wx.wxEVT_MENU))
+    load_ended(viewer)
     assert (viewer.source_image == ORANGE).all()
     request = interaction.requests[0]
     assert request.parent is viewer and request.style == wx.FD_OPEN
@@ -154,6 +155,7 @@ def test_load_from_the_menu(viewer, interaction, tmp_path):
     # A file that cannot be read keeps the image and tells the user why.
     source = viewer.source_image
     viewer.on_load_image(wx.CommandEvent(wx.wxEVT_MENU))
+    load_ended(viewer)
     assert viewer.source_image is source
     assert interaction.messages == [(f"{READ_FAILURE}[{text}]\n文件不是受支持格式的图片", "错误",
                                      wx.OK | wx.ICON_ERROR)]

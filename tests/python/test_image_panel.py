@@ -6,7 +6,7 @@ import pytest
 import wx
 
 import tesk_vumo
-from conftest import middle_line_shown, mouse, pump_until, rgb, set_surface, solid, write_png
+from conftest import load_ended, middle_line_shown, mouse, pump_until, rgb, set_surface, solid, write_png
 from tesk_vumo import ImagePanel, ImagePanelAssist, Rotation, ZoomMode
 
 RED = (255, 0, 0)
@@ -113,6 +113,7 @@ def test_load_a_chosen_png(panel, interaction, tmp_path):
     event = wx.CommandEvent(wx.wxEVT_BUTTON, button.GetId())
     event.SetEventObject(button)
     button.GetEventHandler().ProcessEvent(event)
+    load_ended(panel)
     assert panel.source_image.shape == (30, 40, 3) and (panel.source_image == RED).all()
     rect = panel.image_rect
     mouse(panel, wx.wxEVT_MOTION, rect.x + 5, rect.y + 5)
@@ -131,6 +132,7 @@ def test_loading_a_file_that_is_no_image_keeps_the_picture_and_says_why(panel, i
     text.write_text("not an image")
     interaction.paths = [str(text)]
     panel.on_load_image(wx.CommandEvent())
+    load_ended(panel)
     assert panel.source_image is source
     assert interaction.messages == [(f"加载图片文件失败，请检查路径中是否有不受支持的字符。[{text}]\n"
                                      "文件不是受支持格式的图片", "错误", wx.OK | wx.ICON_ERROR)]
@@ -215,6 +217,7 @@ def test_assist_handlers_reach_the_panel(app, panel, interaction, tmp_path):
     saved = tmp_path / "saved.png"
     interaction.paths = [str(red_png), str(saved)]
     assist.on_load_image(wx.CommandEvent())
+    load_ended(panel)
     assert (panel.source_image == RED).all()
     assist.on_save_image(wx.CommandEvent())
     assert saved.exists() and interaction.messages == [SAVED]

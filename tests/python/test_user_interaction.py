@@ -3,7 +3,7 @@ import pytest
 import wx
 
 import tesk_vumo
-from conftest import Interaction, pump_until, set_surface, solid, write_png
+from conftest import Interaction, load_ended, pump_until, set_surface, solid, write_png
 
 RED = (255, 0, 0)
 
@@ -39,6 +39,7 @@ def test_answers_of_any_path_kind(panel, interaction, tmp_path):
         panel.source_image = None
         interaction.paths = [answer]
         panel.on_load_image(wx.CommandEvent())
+        load_ended(panel)
         assert panel.source_image is not None and (panel.source_image == RED).all(), answer
 
     panel.source_image = solid(20, 30, RED)

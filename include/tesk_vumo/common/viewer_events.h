@@ -1,6 +1,8 @@
 #ifndef TESK_VUMO_COMMON_VIEWER_EVENTS_H
 #define TESK_VUMO_COMMON_VIEWER_EVENTS_H
 
+#include <string>
+
 #include <wx/colour.h>
 #include <wx/event.h>
 #include <wx/gdicmn.h>
@@ -11,8 +13,8 @@
 namespace tesk_vumo {
 
 /// What ImagePanel and Image tell their host: the pointer moved over the
-/// image, the selection changed, or the view (zoom, rotation, scroll)
-/// changed. Each is sent once per change, after the viewer has updated its
+/// image, the selection changed, the view (zoom, rotation, scroll)
+/// changed, or an asynchronous load ended. Each is sent once per change, after the viewer has updated its
 /// own state, to the viewer's own event handler; as a command event it then
 /// goes up to the viewer's parents. Bind it like any wx event:
 ///
@@ -65,6 +67,22 @@ public:
     wxPoint scroll_position() const { return scroll_position_; }
     void set_scroll_position(const wxPoint& position) { scroll_position_ = position; }
 
+    // ---- load (EVT_VIEWER_LOADED)
+    /// The file the load read, as the caller named it (UTF-8).
+    const std::string& path() const { return path_; }
+    void set_path(const std::string& path) { path_ = path; }
+    /// Whether the file's image is now the source image.
+    bool success() const { return success_; }
+    void set_success(bool success) { success_ = success; }
+    /// Whether a later load or image took the load's place before it ended;
+    /// its image is never shown then.
+    bool cancelled() const { return cancelled_; }
+    void set_cancelled(bool cancelled) { cancelled_ = cancelled; }
+    /// Why the load failed, for a person (UTF-8); empty on success and
+    /// when cancelled.
+    const std::string& failure() const { return failure_; }
+    void set_failure(const std::string& failure) { failure_ = failure; }
+
     // No wxDECLARE_DYNAMIC_CLASS: wxPython hands an event to Python by the
     // name of its class info, and drops one of a class it does not know.
 
@@ -78,6 +96,10 @@ private:
     Rotation rotation_ = Rotation::NoRotation;
     double rotation_degree_ = 0.0;
     wxPoint scroll_position_{0, 0};
+    std::string path_;
+    bool success_ = false;
+    bool cancelled_ = false;
+    std::string failure_;
 };
 
 /// The pointer moved to another pixel of the image, or off it.
@@ -86,6 +108,9 @@ wxDECLARE_EVENT(EVT_VIEWER_POINTER, ViewerEvent);
 wxDECLARE_EVENT(EVT_VIEWER_SELECTION, ViewerEvent);
 /// The zoom mode, the scale shown, the rotation or the scroll position changed.
 wxDECLARE_EVENT(EVT_VIEWER_VIEW, ViewerEvent);
+/// A load started by load_source_image() ended: the image is shown, or the
+/// load failed (the previous image stays), or it was cancelled.
+wxDECLARE_EVENT(EVT_VIEWER_LOADED, ViewerEvent);
 
 } // namespace tesk_vumo
 

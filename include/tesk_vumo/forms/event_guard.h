@@ -2,6 +2,7 @@
 #define TESK_VUMO_FORMS_EVENT_GUARD_H
 
 #include <exception>
+#include <functional>
 
 #include <wx/event.h>
 #include <wx/window.h>
@@ -25,11 +26,24 @@ public:
     /// Reports @p error that reached a handler's boundary, when it is the
     /// host's own (an exception of an override); false for anything else.
     virtual bool report(const std::exception& error) noexcept = 0;
+    /// Runs @p work, the decoding or encoding of an image file, which
+    /// touches no window and nothing of the host's: the host's other
+    /// threads may run meanwhile.
+    virtual void run_image_work(const std::function<void()>& work) { work(); }
 };
 
 /// Installs @p dispatcher (null removes it); the caller keeps it alive.
 void set_handler_dispatcher(HandlerDispatcher* dispatcher) noexcept;
 HandlerDispatcher* handler_dispatcher() noexcept;
+
+/// Runs @p work through the installed dispatcher's run_image_work.
+inline void run_image_work(const std::function<void()>& work)
+{
+    if (HandlerDispatcher* dispatcher = handler_dispatcher())
+        dispatcher->run_image_work(work);
+    else
+        work();
+}
 
 /// Called with an exception that reached an event handler's boundary. It
 /// must not escape into the toolkit: through a GTK callback it would end the

@@ -28,6 +28,8 @@
 
 namespace tesk_vumo {
 
+class BackgroundLoad;
+
 /// The viewing core shared by ImagePanel and Image, built on their form
 /// @p Form (which supplies ui_image, the scroll bars and the read-outs):
 /// source image, zoom and rotation, fitting, scrolling, the off-screen
@@ -44,7 +46,8 @@ namespace tesk_vumo {
 ///
 /// The viewer tells its host of changes through ViewerEvent: the pointer
 /// (EVT_VIEWER_POINTER), the selection (EVT_VIEWER_SELECTION) and the view
-/// (EVT_VIEWER_VIEW), each after its state is updated.
+/// (EVT_VIEWER_VIEW), each after its state is updated, and the end of an
+/// asynchronous load (EVT_VIEWER_LOADED).
 ///
 /// The fit modes, NoZoom and the quarter turns make the displayed image
 /// whole at each fitting. A free view (ZoomAny, or DegreeAny at an angle
@@ -90,6 +93,24 @@ public:
     /// Clears the source and makes a fresh buffer; the displayed image, the
     /// scroll bars and the selection stay; nothing is redrawn.
     void set_source_image(std::nullopt_t);
+    // Every set_source_image that succeeds cancels a load_source_image running.
+
+    // ---- asynchronous loading
+    /// Decodes the image file at @p path on a worker thread (with the pixel
+    /// limit of max_image_pixels()) while the event loop goes on, and makes
+    /// it the source image on the GUI thread when it is decoded; the drawing
+    /// surface shows a busy cursor and a progress indicator meanwhile. A
+    /// later load or set_source_image cancels it: its image is never shown.
+    /// Every load ends with EVT_VIEWER_LOADED, sent from the event loop after
+    /// this call has returned: success, or the cause of the failure (the
+    /// previous image stays), or cancelled.
+    void load_source_image(const std::filesystem::path& path);
+    void load_source_image(const std::string& path) { load_source_image(std::filesystem::path(path)); }
+    void load_source_image(const char* path) { load_source_image(std::filesystem::path(path)); }
+    /// Like the path overload, with @p path_text naming the file in the event.
+    void load_source_image(const std::filesystem::path& path, const std::string& path_text);
+    /// Whether a load_source_image is running.
+    bool loading() const;
 
     // ---- zoom and rotation
     ZoomMode zoom_mode() const { require_gui_thread(__func__); return zoom_mode_; }
@@ -319,6 +340,9 @@ protected:
     /// tells that nobody but the viewer holds it (decoded or converted by the
     /// viewer), so that it may be shown without a copy.
     void store_source(const cv::Mat& image, bool owned);
+    /// load_source_image() for the user's load command: a failure is also
+    /// reported in the load-failure box when the load ends.
+    void load_for_user(const std::filesystem::path& path);
 
 private:
     struct FreeView;
@@ -369,6 +393,12 @@ private:
     /// Queues the deletion that Destroy() put off.
     void queue_destroy();
 
+    // ---- asynchronous loading (core_loading.inl)
+    void start_load(const std::filesystem::path& path, const std::string& path_text, bool report);
+    /// Cancels a running load; its event follows from the event loop.
+    void cancel_load();
+    void finish_load(const std::string& path_text, const cv::Mat& image, std::string failure, bool report);
+
     SourceMessages wording_;
     cv::Mat source_image_;
     // The source itself while it is drawn in place (see image_being_shown()).
@@ -414,6 +444,8 @@ private:
     int delivering_ = 0;           // events being delivered now, nested
     bool destroy_pending_ = false; // Destroy() called during a delivery
     bool destroy_queued_ = false;
+    std::unique_ptr<BackgroundLoad> load_;
+    std::string loading_path_; // how the running load names its file
 };
 
 extern template class ViewerCore<ImagePanelForm>;

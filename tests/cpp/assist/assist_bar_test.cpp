@@ -283,6 +283,7 @@ TEST_F(AssistBarTest, FloatingLoadAndSaveCommandsActOnThePanel)
 
     answer(dir / "in.png");
     click(assist->ui_button_load);
+    ASSERT_TRUE(load_ended(panel));
     ASSERT_EQ(panel->source_image().size(), cv::Size(40, 30));
 
     answer(dir / "out.png");

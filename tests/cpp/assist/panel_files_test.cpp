@@ -34,7 +34,11 @@ void write_text(const fs::path& path, const std::string& text)
 class PanelFilesTest : public PanelTest
 {
 protected:
-    void load() { click(panel->ui_button_load); }
+    void load()
+    {
+        click(panel->ui_button_load);
+        ASSERT_TRUE(load_ended(panel));
+    }
     void save() { click(panel->ui_button_save); }
 
     void expect_success_box()

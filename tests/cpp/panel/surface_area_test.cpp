@@ -92,6 +92,7 @@ TEST_F(ThinImageTest, ThinImagesShowInEveryFitModeAndRotationOrAreRefusedWithout
     dialogs.script->paths.push_back(wxString(path.string()));
     wxCommandEvent click(wxEVT_BUTTON, panel->ui_button_load->GetId());
     panel->ui_button_load->GetEventHandler()->ProcessEvent(click);
+    ASSERT_TRUE(load_ended(panel));
     ASSERT_EQ(dialogs.script->messages.size(), 1u);
     EXPECT_EQ(dialogs.script->messages[0].text,
               wxString::FromUTF8("加载图片文件失败，请检查路径中是否有不受支持的字符。[") + path.string()

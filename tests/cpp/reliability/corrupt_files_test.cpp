@@ -56,6 +56,14 @@ protected:
         ASSERT_EQ(viewer->selection_rect(), wxRect(120, 80, 41, 41));
     }
 
+    /// @p after with the buffer of @p before: the event loop runs while a
+    /// load command decodes, and a redraw there may make the buffer anew.
+    static ViewerSnapshot same_buffer(ViewerSnapshot after, const ViewerSnapshot& before)
+    {
+        after.buffer = before.buffer;
+        return after;
+    }
+
     /// A decodable file shows what the codec reads; of a JPEG cut short the
     /// codec's own reading has undefined pixels where the data ends, so only
     /// its size is compared.
@@ -151,8 +159,9 @@ TEST_F(CorruptFilesTest, ImagePanelLoadCommandReportsAnUndecodableFileAndKeepsIt
         dialogs.script->paths.push_back(dialog_answer(file.path));
         wxCommandEvent click(wxEVT_BUTTON);
         deliver(viewer->ui_button_load, click, "the load button");
+        ASSERT_TRUE(load_ended(viewer));
         if (expected.empty()) {
-            EXPECT_EQ(snapshot(*viewer), before);
+            EXPECT_EQ(same_buffer(snapshot(*viewer), before), before);
             ASSERT_EQ(dialogs.script->messages.size(), 1u);
             const auto& box = dialogs.script->messages.front();
             EXPECT_EQ(box.style, wxOK | wxICON_ERROR);
@@ -181,8 +190,9 @@ TEST_F(CorruptFilesTest, ImageLoadCommandReportsAnUndecodableFileAndKeepsItsView
         dialogs.script->paths.push_back(dialog_answer(file.path));
         wxCommandEvent command(wxEVT_MENU, ImageForm::ID_LOAD_IMAGE);
         deliver(viewer, command, "the load item");
+        ASSERT_TRUE(load_ended(viewer));
         if (expected.empty()) {
-            EXPECT_EQ(snapshot(*viewer), before);
+            EXPECT_EQ(same_buffer(snapshot(*viewer), before), before);
             ASSERT_EQ(dialogs.script->messages.size(), 1u);
             const auto& box = dialogs.script->messages.front();
             EXPECT_EQ(box.style, wxOK | wxICON_ERROR);
@@ -227,12 +237,14 @@ TEST_F(CorruptFilesTest, AGoodFileUnderANameThatIsNotUtf8LoadsEverywhere)
     dialogs.script->paths.push_back(dialog_answer(path));
     wxCommandEvent click(wxEVT_BUTTON);
     deliver(panel->ui_button_load, click, "the load button");
+    ASSERT_TRUE(load_ended(panel));
     EXPECT_EQ(panel->source_image().size(), cv::Size(30, 20));
 
     image->set_source_image(std::nullopt);
     dialogs.script->paths.push_back(dialog_answer(path));
     wxCommandEvent command(wxEVT_MENU, ImageForm::ID_LOAD_IMAGE);
     deliver(image, command, "the load item");
+    ASSERT_TRUE(load_ended(image));
     EXPECT_EQ(image->source_image().size(), cv::Size(30, 20));
     EXPECT_TRUE(dialogs.script->messages.empty());
 }
@@ -251,6 +263,7 @@ TEST_F(CorruptFilesTest, ImageNamesAFileWhoseNameIsNotUtf8InItsErrorBox)
     dialogs.script->paths.push_back(dialog_answer(path));
     wxCommandEvent command(wxEVT_MENU, ImageForm::ID_LOAD_IMAGE);
     deliver(viewer, command, "the load item");
+    ASSERT_TRUE(load_ended(viewer));
     ASSERT_EQ(dialogs.script->messages.size(), 1u);
     EXPECT_EQ(dialogs.script->messages.front().text.BeforeFirst('\n'),
               wxString::FromUTF8(context_read_failure(dir.string() + "/bad\\377(name.png")));

@@ -21,6 +21,14 @@ bool wait_until(const std::function<bool()>& condition, int timeout_ms = 3000);
 /// Runs pending events and idle handling a few times (after Destroy, Show).
 void pump();
 
+/// Pumps the toolkit until @p viewer's load (a load command's, say) has
+/// ended; returns whether it did.
+template <class Viewer>
+bool load_ended(const Viewer* viewer)
+{
+    return wait_until([viewer] { return !viewer->loading(); }, 10000);
+}
+
 /// A shown top-level frame for one test, of client size @p client_size,
 /// destroyed (and pumped) in TearDown.
 class FrameTest : public ::testing::Test

@@ -301,6 +301,7 @@ TEST_F(ImageViewerTest, LoadFromTheMenu)
 
     scope.script->paths = {std::nullopt};
     menu(ImageForm::ID_LOAD_IMAGE);
+    ASSERT_TRUE(load_ended(viewer));
     ASSERT_EQ(scope.script->file_dialogs.size(), 1u);
     const FileDialogRequest& request = scope.script->file_dialogs[0];
     EXPECT_EQ(request.parent, viewer);
@@ -313,6 +314,7 @@ TEST_F(ImageViewerTest, LoadFromTheMenu)
     write_rgb(red, solid(20, 10, cv::Vec3b(255, 0, 0)));
     scope.script->paths = {wxString::FromUTF8(red.string())};
     menu(ImageForm::ID_LOAD_IMAGE);
+    ASSERT_TRUE(load_ended(viewer));
     EXPECT_EQ(viewer->source_image().size(), cv::Size(20, 10));
     EXPECT_EQ(viewer->source_image().at<cv::Vec3b>(5, 5), cv::Vec3b(255, 0, 0));
     EXPECT_TRUE(scope.script->messages.empty());
@@ -321,6 +323,7 @@ TEST_F(ImageViewerTest, LoadFromTheMenu)
     std::ofstream(broken) << "not an image";
     scope.script->paths = {wxString(broken.string())};
     menu(ImageForm::ID_LOAD_IMAGE);
+    ASSERT_TRUE(load_ended(viewer));
     EXPECT_EQ(viewer->source_image().size(), cv::Size(20, 10)) << "previous image kept";
     ASSERT_EQ(scope.script->messages.size(), 1u);
     EXPECT_EQ(scope.script->messages[0].text,

@@ -1,0 +1,120 @@
+// load_source_image: the decode runs off the GUI thread, the image arrives
+// from the event loop, and every load ends with EVT_VIEWER_LOADED.
+
+#include <string>
+#include <vector>
+
+#include <wx/gauge.h>
+
+#include "panel_fixture.h"
+
+namespace tesk_vumo::testing {
+namespace {
+
+struct Loaded
+{
+    std::string path;
+    bool success;
+    bool cancelled;
+    std::string failure;
+};
+
+class AsyncLoadTest : public PanelTest
+{
+protected:
+    void SetUp() override
+    {
+        PanelTest::SetUp();
+        panel->set_zoom_mode(ZoomMode::NoZoom);
+        panel->Bind(EVT_VIEWER_LOADED, [this](ViewerEvent& event) {
+            loaded.push_back({event.path(), event.success(), event.cancelled(), event.failure()});
+        });
+    }
+
+    std::string png(const char* name, cv::Vec3b rgb)
+    {
+        const auto path = temp_dir() / name;
+        write_rgb(path, solid(40, 30, rgb));
+        return path.string();
+    }
+
+    bool wait_for_events(size_t count) { return wait_until([&] { return loaded.size() >= count; }, 10000); }
+
+    /// The colour shown at the image's first pixel.
+    wxColour shown_colour() { return pixel(shown(), panel->image_rect().x, panel->image_rect().y); }
+
+    bool indicator_shown()
+    {
+        for (wxWindow* child : panel->ui_image->GetChildren())
+            for (wxWindow* part : child->GetChildren())
+                if (dynamic_cast<wxGauge*>(part) && part->IsShownOnScreen())
+                    return true;
+        return false;
+    }
+
+    std::vector<Loaded> loaded;
+};
+
+TEST_F(AsyncLoadTest, ShowsTheImageFromTheEventLoopAndTellsTheHost)
+{
+    const std::string red = png("red.png", {255, 0, 0});
+    panel->load_source_image(red);
+
+    // Nothing is decoded inside the call; the user sees that a load runs.
+    EXPECT_TRUE(panel->source_image().empty());
+    EXPECT_TRUE(panel->loading());
+    EXPECT_TRUE(indicator_shown());
+    ASSERT_TRUE(wait_for_events(1));
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].path, red);
+    EXPECT_TRUE(loaded[0].success);
+    EXPECT_FALSE(loaded[0].cancelled);
+    EXPECT_EQ(loaded[0].failure, "");
+    EXPECT_FALSE(panel->loading());
+    EXPECT_FALSE(indicator_shown());
+    EXPECT_EQ(panel->source_image().size(), cv::Size(40, 30));
+    EXPECT_TRUE(near(shown_colour(), *wxRED)) << str(shown_colour());
+}
+
+TEST_F(AsyncLoadTest, ALaterLoadOrImageCancelsTheRunningLoad)
+{
+    const std::string red = png("red.png", {255, 0, 0});
+    const std::string blue = png("blue.png", {0, 0, 255});
+    panel->load_source_image(red);
+    panel->load_source_image(blue);
+    ASSERT_TRUE(wait_for_events(2));
+    EXPECT_EQ(loaded[0].path, red);
+    EXPECT_TRUE(loaded[0].cancelled);
+    EXPECT_FALSE(loaded[0].success);
+    EXPECT_EQ(loaded[1].path, blue);
+    EXPECT_TRUE(loaded[1].success);
+    EXPECT_TRUE(near(shown_colour(), *wxBLUE)) << str(shown_colour());
+
+    panel->load_source_image(red);
+    panel->set_source_image(solid(20, 20, {0, 255, 0}));
+    ASSERT_TRUE(wait_for_events(3));
+    EXPECT_TRUE(loaded[2].cancelled);
+    // The cancelled decode still ends on its thread; its image never comes.
+    wait_until([] { return false; }, 300);
+    EXPECT_EQ(loaded.size(), 3u);
+    EXPECT_EQ(panel->source_image().size(), cv::Size(20, 20));
+    EXPECT_TRUE(near(shown_colour(), *wxGREEN)) << str(shown_colour());
+}
+
+TEST_F(AsyncLoadTest, AFailedLoadKeepsThePreviousImageAndNamesTheCause)
+{
+    const cv::Mat previous = solid(20, 20, {0, 255, 0});
+    panel->set_source_image(previous);
+    const std::string missing = (temp_dir() / "missing.png").string();
+    panel->load_source_image(missing);
+    ASSERT_TRUE(wait_for_events(1));
+    EXPECT_EQ(loaded[0].path, missing);
+    EXPECT_FALSE(loaded[0].success);
+    EXPECT_FALSE(loaded[0].cancelled);
+    EXPECT_NE(loaded[0].failure.find("No such file or directory"), std::string::npos) << loaded[0].failure;
+    EXPECT_EQ(panel->source_image().data, previous.data);
+    EXPECT_TRUE(near(shown_colour(), *wxGREEN)) << str(shown_colour());
+}
+
+} // namespace
+} // namespace tesk_vumo::testing
