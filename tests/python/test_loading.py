@@ -48,7 +48,7 @@ def test_load_source_image_ends_with_its_event(app, host, tmp_path, cls):
     viewer.load_source_image(missing)
     assert pump_until(app, lambda: len(loaded) == 3, timeout=10)
     path, success, cancelled, failure = loaded[2]
-    assert (path, success, cancelled) == (missing, False, False) and "No such file or directory" in failure
+    assert (path, success, cancelled) == (missing, False, False) and "文件或文件夹不存在" in failure
     assert viewer.source_image is previous
 
     with pytest.raises(TypeError, match="file path"):

@@ -111,7 +111,7 @@ TEST_F(AsyncLoadTest, AFailedLoadKeepsThePreviousImageAndNamesTheCause)
     EXPECT_EQ(loaded[0].path, missing);
     EXPECT_FALSE(loaded[0].success);
     EXPECT_FALSE(loaded[0].cancelled);
-    EXPECT_NE(loaded[0].failure.find("No such file or directory"), std::string::npos) << loaded[0].failure;
+    EXPECT_NE(loaded[0].failure.find("文件或文件夹不存在"), std::string::npos) << loaded[0].failure;
     EXPECT_EQ(panel->source_image().data, previous.data);
     EXPECT_TRUE(near(shown_colour(), *wxGREEN)) << str(shown_colour());
 }
