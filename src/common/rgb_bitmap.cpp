@@ -144,7 +144,17 @@ void show_buffer(wxWindow& surface, const std::vector<cv::Rect>& areas)
 {
     const double scale = surface.GetContentScaleFactor();
     const wxRect client(surface.GetClientSize());
-    bool changed = false;
+    // GTK paints an invalid region through a buffer of its bounding box:
+    // a column and a row of a large surface would cost a paint of all of
+    // it. Areas are painted in groups whose box stays near their own size
+    // (or is small), each group at once.
+    struct Group
+    {
+        wxRect box;
+        long long pixels;
+        std::vector<wxRect> members;
+    };
+    std::vector<Group> groups;
     for (const cv::Rect& area : areas) {
         // Logical pixels covering the device ones.
         const int left = static_cast<int>(std::floor(area.x / scale));
@@ -155,11 +165,28 @@ void show_buffer(wxWindow& surface, const std::vector<cv::Rect>& areas)
         // A surface without area shows nothing.
         if (logical.IsEmpty())
             continue;
-        surface.RefreshRect(logical, false);
-        changed = true;
+        const long long pixels = static_cast<long long>(logical.width) * logical.height;
+        bool joined = false;
+        for (Group& group : groups) {
+            const wxRect box = group.box.Union(logical);
+            const long long box_pixels = static_cast<long long>(box.width) * box.height;
+            constexpr long long small = 1 << 16;
+            if (box_pixels <= small || box_pixels <= 2 * (group.pixels + pixels)) {
+                group.box = box;
+                group.pixels += pixels;
+                group.members.push_back(logical);
+                joined = true;
+                break;
+            }
+        }
+        if (!joined)
+            groups.push_back({logical, pixels, {logical}});
     }
-    if (changed)
+    for (const Group& group : groups) {
+        for (const wxRect& member : group.members)
+            surface.RefreshRect(member, false);
         surface.Update();
+    }
 }
 
 } // namespace tesk_vumo
