@@ -21,10 +21,12 @@ struct ShownOverlays
     {
         unsigned long number = 0;
         cv::Point scroll;                          ///< the scroll bars' positions
+        std::uint32_t background = 0;              ///< its colour (RGBA)
         std::optional<std::uint32_t> middle_lines; ///< their colour (RGBA), when drawn
         bool operator==(const Picture& other) const
         {
-            return number == other.number && scroll == other.scroll && middle_lines == other.middle_lines;
+            return number == other.number && scroll == other.scroll && background == other.background
+                   && middle_lines == other.middle_lines;
         }
     };
     Picture picture;

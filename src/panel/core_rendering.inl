@@ -62,6 +62,7 @@ void ViewerCore<Form>::redraw()
     ShownOverlays now;
     now.picture.number = picture_number_;
     now.picture.scroll = {subx, suby};
+    now.picture.background = background.GetRGBA();
     if (middle_lines_shown())
         now.picture.middle_lines = middle_line_color_.GetRGBA();
     now.surface = {client.x, client.y};

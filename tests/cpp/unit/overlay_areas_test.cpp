@@ -72,10 +72,11 @@ TEST(OverlayAreas, OnlyTheMarksThatMovedAreShownAgain)
     for (const cv::Rect& area : areas)
         EXPECT_EQ(area & whole, area) << "cut to the surface";
 
-    // A new picture, a scroll, middle lines switched on, another surface:
-    // all is shown again.
+    // A new picture, a scroll, another background, middle lines switched
+    // on, another surface: all is shown again.
     for (auto change : {+[](ShownOverlays& s) { ++s.picture.number; },
                         +[](ShownOverlays& s) { s.picture.scroll.x += 1; },
+                        +[](ShownOverlays& s) { s.picture.background = 0xffffffffu; },
                         +[](ShownOverlays& s) { s.picture.middle_lines = 0xff0000ffu; },
                         +[](ShownOverlays& s) { s.surface.width += 1; }}) {
         ShownOverlays now = moved;
