@@ -80,7 +80,8 @@ void compose_with_dc(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, co
     dc.SetBackground(wxBrush(background));
     dc.Clear();
     // Only the part of the image within the area is converted.
-    const cv::Rect part = rgb.empty() ? cv::Rect() : (area - cv::Point(at.x, at.y)) & cv::Rect(0, 0, rgb.cols, rgb.rows);
+    const cv::Rect part
+        = rgb.empty() ? cv::Rect() : (area - cv::Point(at.x, at.y)) & cv::Rect(0, 0, rgb.cols, rgb.rows);
     if (part.area() <= 0)
         return;
     if (!staging.IsOk() || staging.GetWidth() != part.width || staging.GetHeight() != part.height)

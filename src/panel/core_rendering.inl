@@ -72,7 +72,8 @@ void ViewerCore<Form>::redraw()
     now.outline = {outline.x, outline.y, outline.width, outline.height};
     // Dashed lines are anti-aliased a pixel or so to either side.
     constexpr int line_margin = 2;
-    const std::vector<cv::Rect> changed = changed_areas(shown_ ? std::optional<ShownOverlays>(*shown_) : std::nullopt, now, line_margin);
+    const std::vector<cv::Rect> changed
+        = changed_areas(shown_ ? std::optional<ShownOverlays>(*shown_) : std::nullopt, now, line_margin);
     const bool whole = changed.size() == 1 && changed.front() == cv::Rect(cv::Point(), now.surface);
     // Disjoint parts: each pixel gets the marks drawn over it once.
     std::vector<wxRect> parts;

@@ -346,7 +346,8 @@ TEST_F(PanelRendering, PointerMarksLeaveNothingBehindOnTheScreen)
             move(at);
         const wxImage marked = shown();
         EXPECT_EQ(line_columns(marked, grey), std::set<int>{301}) << "free " << free;
-        ASSERT_TRUE(wait_until([&] { return same(screen(), marked); })) << "the screen kept a stale mark, free " << free;
+        ASSERT_TRUE(wait_until([&] { return same(screen(), marked); }))
+            << "the screen kept a stale mark, free " << free;
 
         panel->draw_image();
         EXPECT_TRUE(same(shown(), marked)) << "the bands differ from the whole picture, free " << free;
