@@ -134,7 +134,10 @@ void ViewerCore<Form>::redraw()
             }
         }
     }
-    shown_ = std::make_unique<ShownOverlays>(now);
+    if (shown_)
+        *shown_ = now;
+    else
+        shown_ = std::make_unique<ShownOverlays>(now);
     if (whole)
         show_buffer(*this->ui_image);
     else
