@@ -41,7 +41,8 @@ void compose_pixels(cv::Mat& pixels, const cv::Mat& rgb, const wxPoint& at, cons
 /// wxGTK3 keeps a bitmap that has been drawn on as a cairo image surface,
 /// which is what the blit to the window reads: writing there spares making
 /// a bitmap, converting it and drawing it (and their large allocations).
-bool compose_in_surface(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background)
+bool compose_in_surface(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background,
+                        const cv::Rect& area)
 {
     // As selecting it into a memory DC would: never write into a copy's data.
     target.UnShare();
@@ -57,7 +58,11 @@ bool compose_in_surface(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at,
         cv::Mat pixels(cairo_image_surface_get_height(surface), cairo_image_surface_get_width(surface), CV_8UC4,
                        cairo_image_surface_get_data(surface),
                        static_cast<size_t>(cairo_image_surface_get_stride(surface)));
-        compose_pixels(pixels, rgb, at, background);
+        const cv::Rect part = area & cv::Rect(0, 0, pixels.cols, pixels.rows);
+        if (part.area() > 0) {
+            cv::Mat place = pixels(part);
+            compose_pixels(place, rgb, at - wxPoint(part.x, part.y), background);
+        }
         cairo_surface_mark_dirty(surface);
     }
     cairo_destroy(cr);
@@ -66,17 +71,23 @@ bool compose_in_surface(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at,
 #endif
 
 void compose_with_dc(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background,
-                     wxImage& staging)
+                     wxImage& staging, const cv::Rect& area)
 {
     wxMemoryDC dc(target);
+    const cv::Rect all(0, 0, target.GetWidth(), target.GetHeight());
+    if (area != all)
+        dc.SetClippingRegion(area.x, area.y, area.width, area.height);
     dc.SetBackground(wxBrush(background));
     dc.Clear();
-    if (rgb.empty())
+    // Only the part of the image within the area is converted.
+    const cv::Rect part
+        = rgb.empty() ? cv::Rect() : (area - cv::Point(at.x, at.y)) & cv::Rect(0, 0, rgb.cols, rgb.rows);
+    if (part.area() <= 0)
         return;
-    if (!staging.IsOk() || staging.GetWidth() != rgb.cols || staging.GetHeight() != rgb.rows)
-        staging.Create(rgb.cols, rgb.rows, false);
-    copy_rows(rgb, staging.GetData());
-    dc.DrawBitmap(wxBitmap(staging), at, false);
+    if (!staging.IsOk() || staging.GetWidth() != part.width || staging.GetHeight() != part.height)
+        staging.Create(part.width, part.height, false);
+    copy_rows(rgb(part), staging.GetData());
+    dc.DrawBitmap(wxBitmap(staging), at + wxPoint(part.x, part.y), false);
 }
 
 } // namespace
@@ -84,13 +95,19 @@ void compose_with_dc(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, co
 void compose_rgb(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background,
                  wxImage& staging)
 {
+    compose_rgb(target, rgb, at, background, staging, cv::Rect(0, 0, target.GetWidth(), target.GetHeight()));
+}
+
+void compose_rgb(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background,
+                 wxImage& staging, const cv::Rect& area)
+{
     const cv::Mat pixels = rgb.type() == CV_8UC3 ? rgb : cv::Mat();
 #ifdef TESK_VUMO_COMPOSE_IN_SURFACE
     // A translucent background blends with what is there: leave that to the DC.
-    if (background.Alpha() == wxALPHA_OPAQUE && compose_in_surface(target, pixels, at, background))
+    if (background.Alpha() == wxALPHA_OPAQUE && compose_in_surface(target, pixels, at, background, area))
         return;
 #endif
-    compose_with_dc(target, pixels, at, background, staging);
+    compose_with_dc(target, pixels, at, background, staging, area);
 }
 
 void fill_bitmap(wxBitmap& target, const wxColour& colour)
@@ -120,12 +137,57 @@ wxBitmap device_bitmap(const wxWindow& window)
 
 void show_buffer(wxWindow& surface)
 {
-    const wxRect changed(surface.GetClientSize());
-    // A surface without area shows nothing.
-    if (changed.IsEmpty())
-        return;
-    surface.Refresh(false, &changed);
-    surface.Update();
+    const wxSize client = device_size(surface, surface.GetClientSize());
+    show_buffer(surface, {cv::Rect(0, 0, client.x, client.y)});
+}
+
+void show_buffer(wxWindow& surface, const std::vector<cv::Rect>& areas)
+{
+    const double scale = surface.GetContentScaleFactor();
+    const wxRect client(surface.GetClientSize());
+    // GTK paints an invalid region through a buffer of its bounding box:
+    // a column and a row of a large surface would cost a paint of all of
+    // it. Areas are painted in groups whose box stays near their own size
+    // (or is small), each group at once.
+    struct Group
+    {
+        wxRect box;
+        long long pixels;
+        std::vector<wxRect> members;
+    };
+    std::vector<Group> groups;
+    for (const cv::Rect& area : areas) {
+        // Logical pixels covering the device ones.
+        const int left = static_cast<int>(std::floor(area.x / scale));
+        const int top = static_cast<int>(std::floor(area.y / scale));
+        const int right = static_cast<int>(std::ceil(area.br().x / scale));
+        const int bottom = static_cast<int>(std::ceil(area.br().y / scale));
+        const wxRect logical = wxRect(left, top, right - left, bottom - top).Intersect(client);
+        // A surface without area shows nothing.
+        if (logical.IsEmpty())
+            continue;
+        const long long pixels = static_cast<long long>(logical.width) * logical.height;
+        bool joined = false;
+        for (Group& group : groups) {
+            const wxRect box = group.box.Union(logical);
+            const long long box_pixels = static_cast<long long>(box.width) * box.height;
+            constexpr long long small = 1 << 16;
+            if (box_pixels <= small || box_pixels <= 2 * (group.pixels + pixels)) {
+                group.box = box;
+                group.pixels += pixels;
+                group.members.push_back(logical);
+                joined = true;
+                break;
+            }
+        }
+        if (!joined)
+            groups.push_back({logical, pixels, {logical}});
+    }
+    for (const Group& group : groups) {
+        for (const wxRect& member : group.members)
+            surface.RefreshRect(member, false);
+        surface.Update();
+    }
 }
 
 } // namespace tesk_vumo

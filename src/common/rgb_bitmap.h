@@ -1,6 +1,8 @@
 #ifndef TESK_VUMO_SRC_COMMON_RGB_BITMAP_H
 #define TESK_VUMO_SRC_COMMON_RGB_BITMAP_H
 
+#include <vector>
+
 #include <opencv2/core.hpp>
 #include <wx/bitmap.h>
 #include <wx/colour.h>
@@ -18,6 +20,9 @@ namespace tesk_vumo {
 /// that its memory is reused.
 void compose_rgb(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background,
                  wxImage& staging);
+/// As above within @p area of @p target alone; the rest stays as it is.
+void compose_rgb(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background,
+                 wxImage& staging, const cv::Rect& area);
 
 /// Fills all of @p target with @p colour, as clearing it would.
 void fill_bitmap(wxBitmap& target, const wxColour& colour);
@@ -35,6 +40,8 @@ wxBitmap device_bitmap(const wxWindow& window);
 /// where the toolkit paints on request (X11), else at the next frame
 /// (Wayland, macOS, where drawing outside a paint event shows nothing).
 void show_buffer(wxWindow& surface);
+/// As above for @p areas of the buffer (device pixels) alone.
+void show_buffer(wxWindow& surface, const std::vector<cv::Rect>& areas);
 
 } // namespace tesk_vumo
 

@@ -18,6 +18,7 @@ void ViewerCore<Form>::init_buffer()
         && fitted_ == Fitted{in_device(this->ui_image->GetSize()), zoom_mode_, rotation_})
         return;
     buffer_ = device_bitmap(*this->ui_image);
+    ++picture_number_;
     // A new bitmap holds whatever memory it was given (on GTK even pieces of
     // earlier pictures), and without an image nothing draws over it before
     // the next paint shows it.

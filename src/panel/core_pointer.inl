@@ -29,7 +29,7 @@ void ViewerCore<Form>::on_mouse_leave(wxMouseEvent&)
         return;
     pointer_away_ = true;
     if (following_lines_shown())
-        draw_image();
+        redraw();
 }
 
 template <class Form>
@@ -104,9 +104,9 @@ void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
     if (event.Dragging() && selecting_enabled_ && selection_rect_.GetPosition() != wxPoint(-1, -1)) {
         const cv::Size size = geometry::drag_size({selection_rect_.x, selection_rect_.y}, {at.x, at.y});
         selection_rect_.SetSize(wxSize(size.width, size.height));
-        draw_image();
+        redraw();
     } else if (following_lines_shown()) {
-        draw_image();
+        redraw();
     }
     update_selection_rect_info();
     if (send_pointer())
@@ -133,14 +133,14 @@ void ViewerCore<Form>::on_start_dragging(wxMouseEvent& event)
         // Show at once that the old selection is gone.
         if (had_selection) {
             update_selection_rect_info();
-            draw_image();
+            redraw();
         }
         send_selection();
         return;
     }
     selection_rect_ = wxRect(at.x, at.y, 0, 0);
     update_selection_rect_info();
-    draw_image();
+    redraw();
     send_selection();
 }
 

@@ -33,27 +33,78 @@ template <class Form>
 void ViewerCore<Form>::draw_image()
 {
     require_gui_thread(__func__);
+    // The host may have drawn into the displayed image: all is shown anew.
+    ++picture_number_;
+    redraw();
+}
+
+template <class Form>
+void ViewerCore<Form>::redraw()
+{
     if (!buffer_.IsOk() || (image_being_shown_.empty() && !view_))
         return;
     const wxColour background = this->ui_image->GetBackgroundColour();
+    const int subx = this->ui_scroll_bar_horizontal->GetThumbPosition();
+    const int suby = this->ui_scroll_bar_vertical->GetThumbPosition();
+    const wxSize client = in_device(this->ui_image->GetClientSize());
     SubImage region;
     if (view_) {
         // Only the viewport is drawn, straight from the source.
         view_ = scrolled_view();
         const auto visible = view_->visible_region();
         region = {cv::Mat(), visible.x, visible.y, visible.width, visible.height};
-        const cv::Mat& picture =
-            free_->renderer.render(free_->pyramid, *view_, cv::Vec3b(background.Red(), background.Green(), background.Blue()));
-        compose_rgb(buffer_, picture, wxPoint(0, 0), background, draw_staging_);
     } else {
         region = visible_part(image_being_shown_);
-        compose_rgb(buffer_, region.image, wxPoint(region.x_in_ctrl_region, region.y_in_ctrl_region), background,
-                    draw_staging_);
+    }
+    const auto [sel_x, sel_y, sel_w, sel_h] = get_selection_rect();
+    const wxRect outline = outline_in_control(wxRect(sel_x, sel_y, sel_w, sel_h), region.x_in_ctrl_region - subx,
+                                              region.y_in_ctrl_region - suby, client);
+    ShownOverlays now;
+    now.picture.number = picture_number_;
+    now.picture.scroll = {subx, suby};
+    now.picture.background = background.GetRGBA();
+    if (middle_lines_shown())
+        now.picture.middle_lines = middle_line_color_.GetRGBA();
+    now.surface = {client.x, client.y};
+    if (following_lines_shown() && mouse_position_ && !pointer_away_ && mouse_position_->x >= 0
+        && mouse_position_->y >= 0)
+        now.pointer = cv::Point(mouse_position_->x, mouse_position_->y);
+    now.outline = {outline.x, outline.y, outline.width, outline.height};
+    // Dashed lines are anti-aliased a pixel or so to either side.
+    constexpr int line_margin = 2;
+    const std::vector<cv::Rect> changed
+        = changed_areas(shown_ ? std::optional<ShownOverlays>(*shown_) : std::nullopt, now, line_margin);
+    const bool whole = changed.size() == 1 && changed.front() == cv::Rect(cv::Point(), now.surface);
+    // Disjoint parts: each pixel gets the marks drawn over it once.
+    std::vector<wxRect> parts;
+    if (!whole) {
+        wxRegion changed_region;
+        for (const cv::Rect& area : changed)
+            changed_region.Union(area.x, area.y, area.width, area.height);
+        for (wxRegionIterator part(changed_region); part; ++part)
+            parts.push_back(part.GetRect());
+    }
+
+    // Where only the marks moved, the picture under them is composed again
+    // from what it was composed from, in their bands alone.
+    const auto compose = [&](const cv::Rect& area) {
+        if (view_)
+            compose_rgb(buffer_, free_->renderer.picture(), wxPoint(0, 0), background, draw_staging_, area);
+        else
+            compose_rgb(buffer_, region.image, wxPoint(region.x_in_ctrl_region, region.y_in_ctrl_region), background,
+                        draw_staging_, area);
+    };
+    if (whole) {
+        if (view_)
+            free_->renderer.render(free_->pyramid, *view_,
+                                   cv::Vec3b(background.Red(), background.Green(), background.Blue()));
+        compose(cv::Rect(cv::Point(), now.surface));
+    } else {
+        for (const wxRect& part : parts)
+            compose(cv::Rect(part.x, part.y, part.width, part.height));
     }
     ++redraw_count_;
-    const int subx = this->ui_scroll_bar_horizontal->GetThumbPosition();
-    const int suby = this->ui_scroll_bar_vertical->GetThumbPosition();
-    const wxSize client = in_device(this->ui_image->GetClientSize());
+    image_rect_ = wxRect(region.x_in_ctrl_region, region.y_in_ctrl_region, region.w, region.h);
     const double scale = this->ui_image->GetContentScaleFactor();
     {
         // What is drawn over the picture goes into the buffer too (painting
@@ -61,27 +112,36 @@ void ViewerCore<Form>::draw_image()
         wxMemoryDC dc(buffer_);
         if (scale != 1.0)
             dc.SetUserScale(1.0 / scale, 1.0 / scale);
-
-        dc.SetPen(dashed_pen(wxColour(255, 0, 0)));
-        dc.SetBrush(wxBrush(wxColour(0, 0, 0), wxBRUSHSTYLE_TRANSPARENT));
-        const auto [sel_x, sel_y, sel_w, sel_h] = get_selection_rect();
-        dc.DrawRectangle(outline_in_control(wxRect(sel_x, sel_y, sel_w, sel_h), region.x_in_ctrl_region - subx,
-                                            region.y_in_ctrl_region - suby, client));
-
-        image_rect_ = wxRect(region.x_in_ctrl_region, region.y_in_ctrl_region, region.w, region.h);
-
-        if (following_lines_shown() && mouse_position_ && !pointer_away_) {
-            const wxPoint mouse = *mouse_position_;
-            if (mouse.x >= 0 && mouse.y >= 0) {
+        const auto draw_marks = [&] {
+            dc.SetPen(dashed_pen(wxColour(255, 0, 0)));
+            dc.SetBrush(wxBrush(wxColour(0, 0, 0), wxBRUSHSTYLE_TRANSPARENT));
+            dc.DrawRectangle(outline);
+            if (now.pointer) {
                 dc.SetPen(dashed_pen(following_line_color_));
-                dc.DrawLine(mouse.x, 0, mouse.x, client.y);
-                dc.DrawLine(0, mouse.y, client.x, mouse.y);
+                dc.DrawLine(now.pointer->x, 0, now.pointer->x, client.y);
+                dc.DrawLine(0, now.pointer->y, client.x, now.pointer->y);
+            }
+            if (now.picture.middle_lines)
+                draw_middle_lines(dc, region, subx, suby, client);
+        };
+        if (whole) {
+            draw_marks();
+        } else {
+            for (const wxRect& part : parts) {
+                dc.SetClippingRegion(part);
+                draw_marks();
+                dc.DestroyClippingRegion();
             }
         }
-        if (middle_lines_shown())
-            draw_middle_lines(dc, region, subx, suby, client);
     }
-    show_buffer(*this->ui_image);
+    if (shown_)
+        *shown_ = now;
+    else
+        shown_ = std::make_unique<ShownOverlays>(now);
+    if (whole)
+        show_buffer(*this->ui_image);
+    else
+        show_buffer(*this->ui_image, changed);
 }
 
 template <class Form>

@@ -2,6 +2,7 @@
 
 #include "../common/image_memory.h"
 #include "../common/image_pyramid.h"
+#include "../common/overlay_areas.h"
 #include "../common/rgb_bitmap.h"
 #include "../common/view_renderer.h"
 #include "background_load.h"
@@ -25,6 +26,7 @@
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/filedlg.h>
+#include <wx/region.h>
 #include <wx/utils.h>
 #include <wx/weakref.h>
 

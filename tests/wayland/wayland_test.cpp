@@ -203,6 +203,29 @@ TEST_F(WaylandScreen, PicturesSetTurnedAndScrolledAfterShowReachTheScreen)
     };
     expect_scrolled(panel, "image panel");
     expect_scrolled(image, "image");
+
+    // The pointer's lines follow it: shown where it is, gone where it was.
+    panel->ui_checkbox_follow_lines->SetValue(true);
+    const auto move = [&](const wxPoint& at) {
+        wxMouseEvent event(wxEVT_MOTION);
+        event.SetPosition(at);
+        event.SetEventObject(panel->ui_image);
+        event.SetId(panel->ui_image->GetId());
+        panel->ui_image->ProcessWindowEvent(event);
+    };
+    move({100, 120});
+    ASSERT_TRUE(frames_pass());
+    move({300, 260});
+    ASSERT_TRUE(frames_pass());
+    shot = screenshot("pointer");
+    const cv::Vec3b grey(128, 128, 128);
+    int on_new = 0, on_old = 0;
+    for (int y = 0; y < 400; ++y) {
+        on_new += on_screen(shot, panel->ui_image, {300, y}) == grey;
+        on_old += on_screen(shot, panel->ui_image, {100, y}) == grey;
+    }
+    EXPECT_GT(on_new, 100) << "the line where the pointer is";
+    EXPECT_EQ(on_old, 0) << "the line where it was";
 }
 
 } // namespace

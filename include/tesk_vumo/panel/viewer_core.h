@@ -29,6 +29,7 @@
 namespace tesk_vumo {
 
 class BackgroundLoad;
+struct ShownOverlays;
 
 /// The viewing core shared by ImagePanel and Image, built on their form
 /// @p Form (which supplies ui_image, the scroll bars and the read-outs):
@@ -381,6 +382,10 @@ private:
         }
     };
     void draw_middle_lines(wxDC& dc, const SubImage& region, int subx, int suby, const wxSize& client);
+    /// draw_image() for the pointer's marks: where the picture is the one
+    /// last shown, only the bands where the following lines and the
+    /// outline moved are composed and shown again.
+    void redraw();
 
     // ---- host events (core_events.inl). Each sends its event when what it
     // reports differs from what it reported last; false when a handler
@@ -427,6 +432,9 @@ private:
     bool space_held_ = false;
     bool pointer_navigation_ = false;
     wxBitmap buffer_;
+    // A new number whenever what lies under the pointer's marks may change.
+    unsigned long picture_number_ = 0;
+    std::unique_ptr<ShownOverlays> shown_; // what the last redraw put on the surface
     Fitted fitted_{wxDefaultSize, ZoomMode::FitPage, Rotation::NoRotation};
     wxRect image_rect_{0, 0, 0, 0};
     wxRect selection_rect_{0, 0, 0, 0};

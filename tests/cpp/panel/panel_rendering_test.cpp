@@ -313,6 +313,47 @@ TEST_F(PanelRendering, PaintingCopiesTheBufferWithoutRecomposing)
     EXPECT_EQ(panel->redraw_count(), redraws);
 }
 
+// A motion shows again only the bands of the marks that moved: no line or
+// outline may stay behind, in the buffer or on the screen, whether the
+// picture was fitted whole or drawn from the source in a free view.
+TEST_F(PanelRendering, PointerMarksLeaveNothingBehindOnTheScreen)
+{
+    panel->set_source_image(gradient(600, 500)); // larger than the surface: scrolled
+    toggle(panel->ui_checkbox_middle_lines, true);
+    toggle(panel->ui_checkbox_follow_lines, true);
+    const auto screen = [&] {
+        wxBitmap copy(400, 400);
+        wxMemoryDC memory(copy);
+        wxClientDC window(panel->ui_image);
+        memory.Blit(0, 0, 400, 400, &window, 0, 0);
+        memory.SelectObject(wxNullBitmap);
+        return copy.ConvertToImage();
+    };
+    const auto same = [](const wxImage& a, const wxImage& b) {
+        return a.GetSize() == b.GetSize()
+               && std::equal(a.GetData(), a.GetData() + a.GetWidth() * a.GetHeight() * 3, b.GetData());
+    };
+    for (const bool free : {false, true}) {
+        if (free)
+            panel->set_zoom_rate(1.5);
+        scroll_to(hbar(), 40);
+        move({50, 60});
+        press({50, 60});
+        for (const wxPoint at : {wxPoint(90, 100), wxPoint(91, 180), wxPoint(260, 181), wxPoint(120, 120)})
+            drag(at);
+        release({120, 120});
+        for (const wxPoint at : {wxPoint(130, 121), wxPoint(300, 300), wxPoint(301, 40)})
+            move(at);
+        const wxImage marked = shown();
+        EXPECT_EQ(line_columns(marked, grey), std::set<int>{301}) << "free " << free;
+        ASSERT_TRUE(wait_until([&] { return same(screen(), marked); }))
+            << "the screen kept a stale mark, free " << free;
+
+        panel->draw_image();
+        EXPECT_TRUE(same(shown(), marked)) << "the bands differ from the whole picture, free " << free;
+    }
+}
+
 TEST_F(PanelRendering, NothingIsDrawnWithoutAnImage)
 {
     const wxBitmap buffer = panel->buffer();
