@@ -55,13 +55,7 @@ TEST_F(FreshBuffer, PaintShowsTheBackground)
 
     const wxSize size = panel->ui_image->GetClientSize();
     const auto background_pixels = [&] {
-        wxBitmap screen(size);
-        {
-            wxClientDC window(panel->ui_image);
-            wxMemoryDC copy(screen);
-            copy.Blit(0, 0, size.x, size.y, &window, 0, 0);
-        }
-        return count_near(screen.ConvertToImage(), wxRect(wxPoint(0, 0), size), background(), 2);
+        return count_near(on_screen(panel->ui_image, size), wxRect(wxPoint(0, 0), size), background(), 2);
     };
     // The paint reaches the screen asynchronously (and a loaded machine may be slow).
     wait_until([&] { return background_pixels() == size.x * size.y; }, 2000);

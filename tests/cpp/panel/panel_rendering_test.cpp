@@ -286,14 +286,7 @@ TEST_F(PanelRendering, PaintingCopiesTheBufferWithoutRecomposing)
 {
     panel->set_source_image(solid(100, 50, {0, 160, 0})); // at (150, 175)
     const unsigned long redraws = panel->redraw_count();
-    const auto screen = [&] {
-        wxBitmap copy(400, 400);
-        wxMemoryDC memory(copy);
-        wxClientDC window(panel->ui_image);
-        memory.Blit(0, 0, 400, 400, &window, 0, 0);
-        memory.SelectObject(wxNullBitmap);
-        return copy.ConvertToImage();
-    };
+    const auto screen = [&] { return on_screen(panel->ui_image, wxSize(400, 400)); };
     ASSERT_TRUE(wait_until([&] { return pixel(screen(), 200, 200) == green; }));
     {
         // Spoil what the window shows; only the paint handler can restore it.
@@ -321,14 +314,7 @@ TEST_F(PanelRendering, PointerMarksLeaveNothingBehindOnTheScreen)
     panel->set_source_image(gradient(600, 500)); // larger than the surface: scrolled
     toggle(panel->ui_checkbox_middle_lines, true);
     toggle(panel->ui_checkbox_follow_lines, true);
-    const auto screen = [&] {
-        wxBitmap copy(400, 400);
-        wxMemoryDC memory(copy);
-        wxClientDC window(panel->ui_image);
-        memory.Blit(0, 0, 400, 400, &window, 0, 0);
-        memory.SelectObject(wxNullBitmap);
-        return copy.ConvertToImage();
-    };
+    const auto screen = [&] { return on_screen(panel->ui_image, wxSize(400, 400)); };
     const auto same = [](const wxImage& a, const wxImage& b) {
         return a.GetSize() == b.GetSize()
                && std::equal(a.GetData(), a.GetData() + a.GetWidth() * a.GetHeight() * 3, b.GetData());

@@ -136,15 +136,11 @@ TEST_F(SimpleImagePanelTest, ScreenShowsTheBuffer)
     const wxSize size = panel->GetClientSize();
     wxImage screen;
     auto grab = [&] {
-        wxBitmap bitmap(size);
-        wxMemoryDC memory(bitmap);
-        wxClientDC client(panel);
-        memory.Blit(0, 0, size.x, size.y, &client, 0, 0);
-        memory.SelectObject(wxNullBitmap);
-        screen = bitmap.ConvertToImage();
+        screen = on_screen(panel, size);
         return near(pixel(screen, 200, 150), rgb(image_colour), 2);
     };
-    ASSERT_TRUE(wait_until(grab)) << "the image never reached the screen: " << pixel(screen, 200, 150).GetAsString().utf8_str() << " " << pixel(screen, 5, 5).GetAsString().utf8_str() << " shown " << panel->IsShownOnScreen() << " at " << panel->GetScreenPosition().x;
+    ASSERT_TRUE(wait_until(grab)) << "the image never reached the screen: "
+                                  << pixel(screen, 200, 150).GetAsString().utf8_str();
     EXPECT_TRUE(near(pixel(screen, 50, 150), rgb(image_colour), 2));
     EXPECT_TRUE(near(pixel(screen, 49, 150), panel->GetBackgroundColour(), 2));
     EXPECT_TRUE(near(pixel(screen, 350, 150), panel->GetBackgroundColour(), 2));
@@ -167,12 +163,7 @@ TEST_F(SimpleImagePanelTest, ABorderedPanelFitsAndDrawsInsideItsBorder)
 
     wxImage screen;
     const auto picture_edges_on_screen = [&] {
-        wxBitmap bitmap(client);
-        wxMemoryDC memory(bitmap);
-        wxClientDC window(panel);
-        memory.Blit(0, 0, client.x, client.y, &window, 0, 0);
-        memory.SelectObject(wxNullBitmap);
-        screen = bitmap.ConvertToImage();
+        screen = on_screen(panel, client);
         return pixel(screen, left, 0) == rgb(image_colour)
                && pixel(screen, left + width - 1, client.y - 1) == rgb(image_colour);
     };

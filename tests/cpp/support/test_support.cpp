@@ -9,6 +9,8 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 #include <wx/app.h>
+#include <wx/dcclient.h>
+#include <wx/dcmemory.h>
 #include <wx/sizer.h>
 #include <wx/utils.h>
 
@@ -68,6 +70,19 @@ wxColour pixel(const wxImage& image, int x, int y)
 wxColour pixel(const wxBitmap& bitmap, int x, int y)
 {
     return pixel(bitmap.ConvertToImage(), x, y);
+}
+
+wxImage on_screen(wxWindow* window, wxSize size)
+{
+    if (size == wxDefaultSize)
+        size = window->GetClientSize();
+    wxBitmap copy(size);
+    {
+        wxMemoryDC memory(copy);
+        wxClientDC shown(window);
+        memory.Blit(0, 0, size.x, size.y, &shown, 0, 0);
+    }
+    return copy.ConvertToImage();
 }
 
 bool near(const wxColour& a, const wxColour& b, int tolerance)

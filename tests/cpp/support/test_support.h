@@ -55,6 +55,10 @@ private:
 wxColour pixel(const wxBitmap& bitmap, int x, int y);
 wxColour pixel(const wxImage& image, int x, int y);
 
+/// What @p window shows on the screen now, @p size from its top-left
+/// corner (its client size by default).
+wxImage on_screen(wxWindow* window, wxSize size = wxDefaultSize);
+
 /// True when @p a and @p b differ by at most @p tolerance in every channel.
 bool near(const wxColour& a, const wxColour& b, int tolerance = 0);
 
