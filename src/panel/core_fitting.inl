@@ -86,9 +86,9 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
     const bool in_place = !turned && shown_size == rotated_size;
     cv::Mat shown;
     if (in_place) {
-        // The source shown as it is needs no copy to be drawn, a caller's
-        // array neither: the screen shows what the caller writes into it and
-        // draws. The host gets a copy only when it asks for the displayed image.
+        // The source shown as it is, a caller's array too, is drawn where it
+        // lies: the screen shows what the caller writes into it and draws.
+        // The host gets a copy only when it asks for the displayed image.
         shown = source_image_;
     } else {
         // Otherwise the displayed image is the viewer's own. Its memory is
@@ -96,17 +96,15 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
         // caller's copy or a selection keeps its pixels): new memory costs a
         // page fault on first touch. A caller's array drawn in place is never
         // written over, even when the caller no longer holds it: an array of
-        // Python's is not counted by the Mat. A zoom or rotation change back
-        // and forth alternates between two sizes: a small image of the other
-        // size is kept for the way back.
+        // Python's is not among the Mat's holders. A zoom or rotation change
+        // back and forth alternates between two sizes: a small image of the
+        // other size is kept for the way back.
         if (image_being_shown_.size() != shown_size && spare_.size() == shown_size && held_alone(spare_))
             shown = spare_;
         else if (!shows_callers_array_ && held_alone(image_being_shown_))
             shown = image_being_shown_;
         make_image(shown, shown_size, CV_8UC3);
-        if (!turned && shown_size == rotated_size) {
-            source_image_.copyTo(shown);
-        } else if (!turned) {
+        if (!turned) {
             cv::resize(source_image_, shown, shown_size);
         } else if (shown_size == rotated_size) {
             geometry::rotate(source_image_, shown, rotation);

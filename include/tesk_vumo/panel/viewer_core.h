@@ -171,9 +171,9 @@ public:
     /// first fitting. Under NoZoom without a turn, the source (a caller's
     /// array too) is drawn from in place, and copied here only when first
     /// asked for after a fitting: until then a host that writes into its
-    /// array and calls draw_image() sees its change. In a free view it is made when first asked
-    /// for after a fitting; throws ValueError when it would have more pixels
-    /// than max_image_pixels().
+    /// array and calls draw_image() sees its change. In a free view it is
+    /// made when first asked for after a fitting; throws ValueError when it
+    /// would have more pixels than max_image_pixels().
     const cv::Mat& image_being_shown() const;
     /// Size of the displayed image, made or not; (0, 0) while none is shown.
     cv::Size displayed_size() const;
