@@ -1,5 +1,6 @@
 // What a viewer holds in memory, state by state, for a source it owns
-// (converted from gray), counted in buffers of the image's size.
+// (converted from gray) and for a caller's array, counted in buffers of the
+// image's size.
 
 #include "benchmarks.h"
 
@@ -71,6 +72,17 @@ void register_memory(Stage& stage, const Viewport& v, const ImageSize& size)
         });
         // The displayed image stays on show after clearing: here it is the source.
         measure("cleared from NoZoom", 1, [&] { panel.set_source_image(std::nullopt); });
+        // A caller's array, made in the change so that it counts: at 1:1
+        // it is drawn where it lies.
+        cv::Mat caller;
+        measure("NoZoom (caller's array set)", 1, [&] {
+            caller = stage.image(size).clone();
+            panel.set_source_image(caller);
+        });
+        measure("FitPage (caller's array)", 1 + fitted(Rotation::NoRotation), zoom(ZoomMode::FitPage));
+        measure("NoZoom (caller's array)", 1, zoom(ZoomMode::NoZoom));
+        caller.release();
+        panel.set_source_image(std::nullopt);
     });
 }
 

@@ -83,26 +83,28 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
         busy.emplace();
 
     const bool turned = rotation != Rotation::NoRotation;
+    const bool in_place = !turned && shown_size == rotated_size;
     cv::Mat shown;
-    if (!turned && shown_size == rotated_size && source_owned_) {
-        // The viewer's own source shown as it is needs no copy to be drawn:
-        // the host gets one only when it asks for the displayed image.
+    if (in_place) {
+        // The source shown as it is, a caller's array too, is drawn where it
+        // lies: the screen shows what the caller writes into it and draws.
+        // The host gets a copy only when it asks for the displayed image.
         shown = source_image_;
     } else {
-        // Otherwise the displayed image is the viewer's own, never the
-        // caller's array. Its memory is written over when it keeps its size
-        // and nobody else holds it (a caller's copy or a selection keeps its
-        // pixels): new memory costs a page fault on first touch. A zoom or
-        // rotation change back and forth alternates between two sizes: a
-        // small image of the other size is kept for the way back.
+        // Otherwise the displayed image is the viewer's own. Its memory is
+        // written over when it keeps its size and nobody else holds it (a
+        // caller's copy or a selection keeps its pixels): new memory costs a
+        // page fault on first touch. A caller's array drawn in place is never
+        // written over, even when the caller no longer holds it: an array of
+        // Python's is not among the Mat's holders. A zoom or rotation change
+        // back and forth alternates between two sizes: a small image of the
+        // other size is kept for the way back.
         if (image_being_shown_.size() != shown_size && spare_.size() == shown_size && held_alone(spare_))
             shown = spare_;
-        else if (held_alone(image_being_shown_))
+        else if (!shows_callers_array_ && held_alone(image_being_shown_))
             shown = image_being_shown_;
         make_image(shown, shown_size, CV_8UC3);
-        if (!turned && shown_size == rotated_size) {
-            source_image_.copyTo(shown);
-        } else if (!turned) {
+        if (!turned) {
             cv::resize(source_image_, shown, shown_size);
         } else if (shown_size == rotated_size) {
             geometry::rotate(source_image_, shown, rotation);
@@ -137,7 +139,9 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
     next_offset_.reset();
     free_->shown.release();
     cv::Mat previous = std::exchange(image_being_shown_, std::move(shown));
-    if (previous.data != image_being_shown_.data && held_alone(previous) && small_beside_source(previous))
+    const bool previous_callers = std::exchange(shows_callers_array_, in_place && !source_owned_);
+    if (previous.data != image_being_shown_.data && !previous_callers && held_alone(previous)
+        && small_beside_source(previous))
         spare_ = std::move(previous);
     else if (spare_.data == image_being_shown_.data || !small_beside_source(spare_))
         spare_.release();

@@ -234,10 +234,13 @@ const cv::Mat& ViewerCore<Form>::image_being_shown() const
     require_gui_thread(__func__);
     if (!view_) {
         // The host may write into what it is given and draw it; the source
-        // shown in place must not change with it. The copy is drawn from
-        // then on, until the next fitting.
-        if (!image_being_shown_.empty() && image_being_shown_.data == source_image_.data)
-            image_being_shown_ = source_image_.clone();
+        // shown in place must not change with it, nor a caller's array the
+        // viewer no longer holds as its source. The copy is drawn from then
+        // on, until the next fitting.
+        if (!image_being_shown_.empty() && (image_being_shown_.data == source_image_.data || shows_callers_array_)) {
+            image_being_shown_ = image_being_shown_.clone();
+            shows_callers_array_ = false;
+        }
         return image_being_shown_;
     }
     if (free_->shown.empty()) {

@@ -239,10 +239,21 @@ def test_a_write_into_the_displayed_image_is_drawn_and_leaves_the_source(viewer,
     assert rgb(viewer.buffer, 100, 120) == GREEN
     np.testing.assert_array_equal(viewer.source_image, image)
     assert viewer.image_being_shown is shown and viewer.get_sub_image_to_draw()[0][0, 0].tolist() == list(GREEN)
-    # A caller's array is copied, and the copy is the viewer's to hand out writable.
+    # A caller's array is drawn where it lies: what the caller writes and draws
+    # is shown. The displayed image handed out is the viewer's copy, writable.
     viewer.source_image = image
+    image[:, :] = (9, 8, 7)
+    viewer.draw_image()
+    assert rgb(viewer.buffer, 100, 120) == (9, 8, 7)
     assert viewer.source_image is image and not np.shares_memory(image, viewer.image_being_shown)
     assert viewer.image_being_shown.flags.writeable
+    # Once the viewer holds it only as the picture on show, it is still never
+    # written over by a later displayed image.
+    viewer.source_image = image
+    viewer.source_image = None
+    viewer.rotation = Rotation.Double90
+    viewer.source_image = quadrants(300, 500)
+    assert (image == (9, 8, 7)).all()
 
 
 def test_pointer_read_outs(viewer):

@@ -168,11 +168,12 @@ public:
     /// The displayed image (source turned and scaled), the viewer's own
     /// memory, never the source's: a host may write into it and call
     /// draw_image() to show that, until the next fitting. Empty before the
-    /// first fitting. Under NoZoom without a turn, a source the viewer decoded
-    /// or converted is drawn from in place, and copied here only when first
-    /// asked for after a fitting. In a free view it is made when first asked
-    /// for after a fitting; throws ValueError when it would have more pixels
-    /// than max_image_pixels().
+    /// first fitting. Under NoZoom without a turn, the source (a caller's
+    /// array too) is drawn from in place, and copied here only when first
+    /// asked for after a fitting: until then a host that writes into its
+    /// array and calls draw_image() sees its change. In a free view it is
+    /// made when first asked for after a fitting; throws ValueError when it
+    /// would have more pixels than max_image_pixels().
     const cv::Mat& image_being_shown() const;
     /// Size of the displayed image, made or not; (0, 0) while none is shown.
     cv::Size displayed_size() const;
@@ -409,6 +410,7 @@ private:
     // The source itself while it is drawn in place (see image_being_shown()).
     mutable cv::Mat image_being_shown_;
     bool source_owned_ = false; // decoded or converted by the viewer, not a caller's array
+    mutable bool shows_callers_array_ = false; // image_being_shown_ is a caller's array drawn in place
     cv::Mat work_;  // working image of a turned fitting, kept while small beside the source
     cv::Mat spare_; // the displayed image of the size before, kept while small beside the source
     wxImage draw_staging_; // working image of redraws where the buffer cannot be written directly

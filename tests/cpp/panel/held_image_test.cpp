@@ -86,7 +86,7 @@ TEST_F(HeldImage, TheViewersOwnSourceShownUnturnedIsNeverHandedOutAsTheDisplayed
         panel->set_zoom_mode(ZoomMode::FitPage);
         panel->set_zoom_mode(ZoomMode::NoZoom);
         EXPECT_EQ(cv::norm(panel->image_being_shown(), rgb, cv::NORM_INF), 0);
-        // A caller's array is copied, never shown in place.
+        // Nor is a caller's array.
         panel->set_source_image(solid(500, 300, first));
         EXPECT_NE(panel->image_being_shown().data, panel->source_image().data);
         EXPECT_EQ(panel->image_being_shown().at<cv::Vec3b>(299, 499), first);
@@ -95,6 +95,36 @@ TEST_F(HeldImage, TheViewersOwnSourceShownUnturnedIsNeverHandedOutAsTheDisplayed
     panel->set_source_image(gray);
     panel->set_source_image(std::nullopt);
     EXPECT_EQ(cv::norm(panel->image_being_shown(), rgb, cv::NORM_INF), 0);
+}
+
+TEST_F(HeldImage, ACallersArrayAtOneToOneIsDrawnWhereItLiesAndHandedOutAsTheViewersCopy)
+{
+    const auto colour = [](const cv::Vec3b& rgb) { return wxColour(rgb[0], rgb[1], rgb[2]); };
+    panel->set_zoom_mode(ZoomMode::NoZoom);
+    cv::Mat caller = solid(64, 48, first);
+    panel->set_source_image(caller);
+    const wxRect at = panel->image_rect();
+    // The array is shared: what the caller writes and draws is shown.
+    caller.at<cv::Vec3b>(0, 0) = second;
+    panel->draw_image();
+    EXPECT_EQ(pixel(panel->buffer(), at.x, at.y), colour(second));
+
+    cv::Mat shown = panel->image_being_shown();
+    EXPECT_NE(shown.data, caller.data);
+    EXPECT_EQ(cv::norm(shown, caller, cv::NORM_INF), 0);
+    shown.at<cv::Vec3b>(47, 63) = second;
+    panel->draw_image();
+    EXPECT_EQ(pixel(panel->buffer(), at.x + 63, at.y + 47), colour(second));
+    EXPECT_EQ(caller.at<cv::Vec3b>(47, 63), first);
+    // The next fitting draws the caller's array again.
+    panel->set_rotation(Rotation::Double90);
+    panel->set_rotation(Rotation::NoRotation);
+    EXPECT_EQ(pixel(panel->buffer(), at.x + 63, at.y + 47), colour(first));
+
+    // Still on show after clearing, the array is not handed out.
+    panel->set_source_image(std::nullopt);
+    EXPECT_NE(panel->image_being_shown().data, caller.data);
+    EXPECT_EQ(cv::norm(panel->image_being_shown(), caller, cv::NORM_INF), 0);
 }
 
 TEST_F(HeldImage, TurnedFitsAgreeWithTurningTheWholeSourceWithinOne)
