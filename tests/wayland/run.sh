@@ -21,7 +21,7 @@ XDG_RUNTIME_DIR="$runtime" weston --backend=headless-backend.so --use-pixman --s
   --log="$runtime/weston.log" &
 weston_pid=$!
 trap 'kill $weston_pid 2>/dev/null; wait $weston_pid 2>/dev/null; rm -rf "$runtime"' EXIT
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   [ -S "$runtime/$socket" ] && break
   kill -0 $weston_pid 2>/dev/null || break
   sleep 0.05
