@@ -1,5 +1,5 @@
-#ifndef TESK_VUMO_FORMS_I18N_H
-#define TESK_VUMO_FORMS_I18N_H
+#ifndef TESK_VUMO_I18N_I18N_H
+#define TESK_VUMO_I18N_I18N_H
 
 #include <wx/arrstr.h>
 #include <wx/string.h>
