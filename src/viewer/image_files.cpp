@@ -1,6 +1,6 @@
 #include "tesk_vumo/viewer/image.h"
 
-#include "../panel/view_files.h"
+#include "../files/view_files.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/user_interaction.h"
 #include "tesk_vumo/i18n/i18n.h"
