@@ -8,7 +8,7 @@
 // system's language), --size gives each viewer that size (480x360).
 
 #include "tesk_vumo/common/errors.h"
-#include "tesk_vumo/forms/i18n.h"
+#include "tesk_vumo/i18n/i18n.h"
 #include "tesk_vumo/panel/image_panel.h"
 #include "tesk_vumo/simple/simple_image_panel.h"
 #include "tesk_vumo/viewer/image.h"

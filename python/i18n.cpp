@@ -2,7 +2,7 @@
 
 #include "declarations.h"
 
-#include "tesk_vumo/forms/i18n.h"
+#include "tesk_vumo/i18n/i18n.h"
 
 namespace tesk_vumo::python {
 

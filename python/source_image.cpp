@@ -1,7 +1,7 @@
 #include "source_image.h"
 
 #include "tesk_vumo/common/errors.h"
-#include "tesk_vumo/forms/i18n.h"
+#include "tesk_vumo/i18n/i18n.h"
 
 #include <climits>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "tesk_vumo/common/image_source.h"
 
 #include "tesk_vumo/common/errors.h"
-#include "tesk_vumo/forms/i18n.h"
+#include "tesk_vumo/i18n/i18n.h"
 #include "image_header.h"
 #include "image_memory.h"
 

@@ -1,6 +1,6 @@
 #include "tesk_vumo/common/image_writer.h"
 
-#include "tesk_vumo/forms/i18n.h"
+#include "tesk_vumo/i18n/i18n.h"
 
 #include <cerrno>
 #include <climits>

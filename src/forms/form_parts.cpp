@@ -1,8 +1,8 @@
 #include "form_parts.h"
-#include "tesk_vumo/forms/i18n.h"
+#include "../i18n/relabelling.h"
+#include "tesk_vumo/i18n/i18n.h"
 
 #include <algorithm>
-#include <map>
 #include <numeric>
 #include <utility>
 
@@ -236,36 +236,14 @@ wxBitmapButton* icon_button(wxWindow* owner, const wxString& art_id)
                               wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT | wxBORDER_NONE);
 }
 
-namespace {
-std::map<const void*, std::function<void()>>& live_forms()
-{
-    static std::map<const void*, std::function<void()>> forms;
-    return forms;
-}
-} // namespace
-
 void remember_form(const void* form, std::function<void()> relabel)
 {
-    live_forms()[form] = std::move(relabel);
+    i18n::remember_relabelling(form, [relabel = std::move(relabel)] { run_guarded(relabel); });
 }
 
 void forget_form(const void* form)
 {
-    live_forms().erase(form);
-}
-
-void relabel_live_forms()
-{
-    // A relabelled control's size event reaches the host's handlers, which
-    // may destroy a viewer meanwhile.
-    std::vector<const void*> forms;
-    for (const auto& entry : live_forms())
-        forms.push_back(entry.first);
-    for (const void* form : forms) {
-        const auto found = live_forms().find(form);
-        if (found != live_forms().end())
-            run_guarded(std::function<void()>(found->second));
-    }
+    i18n::forget_relabelling(form);
 }
 
 } // namespace tesk_vumo::form_parts

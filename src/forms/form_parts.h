@@ -110,8 +110,6 @@ wxBitmapButton* icon_button(wxWindow* owner, const wxString& art_id);
 /// lives; the form calls forget_form() when it goes.
 void remember_form(const void* form, std::function<void()> relabel);
 void forget_form(const void* form);
-/// Relabels every live form in the language of the moment.
-void relabel_live_forms();
 
 /// The number typed in a text input, ignoring blanks around it and a
 /// trailing unit sign (%, °); nullopt when it is not a number.

@@ -1,8 +1,8 @@
 #include "tesk_vumo/forms/image_form.h"
 
 #include "form_parts.h"
-#include "tesk_vumo/forms/i18n.h"
 #include "tesk_vumo/forms/event_guard.h"
+#include "tesk_vumo/i18n/i18n.h"
 
 #include <wx/sizer.h>
 

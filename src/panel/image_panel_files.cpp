@@ -1,6 +1,6 @@
 #include "tesk_vumo/panel/image_panel.h"
 
-#include "view_files.h"
+#include "../files/view_files.h"
 
 #include <wx/filedlg.h>
 

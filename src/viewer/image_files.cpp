@@ -1,9 +1,9 @@
 #include "tesk_vumo/viewer/image.h"
 
-#include "../panel/view_files.h"
+#include "../files/view_files.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/user_interaction.h"
-#include "tesk_vumo/forms/i18n.h"
+#include "tesk_vumo/i18n/i18n.h"
 
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>

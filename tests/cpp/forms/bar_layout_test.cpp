@@ -6,9 +6,9 @@
 #include <wx/frame.h>
 
 #include "test_support.h"
-#include "tesk_vumo/forms/i18n.h"
 #include "tesk_vumo/forms/image_form.h"
 #include "tesk_vumo/forms/image_panel_form.h"
+#include "tesk_vumo/i18n/i18n.h"
 
 namespace tesk_vumo::testing {
 namespace {

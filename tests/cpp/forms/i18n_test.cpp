@@ -1,4 +1,4 @@
-#include "tesk_vumo/forms/i18n.h"
+#include "tesk_vumo/i18n/i18n.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 #include "tesk_vumo/common/view_geometry.h"
 #include "tesk_vumo/common/view_transform.h"
 #include "tesk_vumo/common/viewer_events.h"
-#include "tesk_vumo/forms/i18n.h"
+#include "tesk_vumo/i18n/i18n.h"
 #include "tesk_vumo/panel/image_panel.h"
 #include "tesk_vumo/simple/simple_image_panel.h"
 #include "tesk_vumo/viewer/image.h"

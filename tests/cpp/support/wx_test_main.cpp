@@ -2,7 +2,7 @@
 // assertions and unexpected modal dialogs into test failures, and sends log
 // output to stderr so that nothing ever waits for a person.
 
-#include "tesk_vumo/forms/i18n.h"
+#include "tesk_vumo/i18n/i18n.h"
 #include <cstring>
 #include <string>
 

@@ -3,7 +3,7 @@
 #include "scripted_interaction.h"
 #include "test_support.h"
 #include "tesk_vumo/common/errors.h"
-#include "tesk_vumo/forms/i18n.h"
+#include "tesk_vumo/i18n/i18n.h"
 
 #include <algorithm>
 #include <fstream>

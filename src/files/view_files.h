@@ -1,5 +1,5 @@
-#ifndef TESK_VUMO_SRC_PANEL_VIEW_FILES_H
-#define TESK_VUMO_SRC_PANEL_VIEW_FILES_H
+#ifndef TESK_VUMO_SRC_FILES_VIEW_FILES_H
+#define TESK_VUMO_SRC_FILES_VIEW_FILES_H
 
 // The file commands both full viewers share: the load dialog, the pixels a
 // save writes, and the save dialog with its outcome box.

@@ -1,5 +1,5 @@
-#ifndef TESK_VUMO_SRC_PANEL_BACKGROUND_LOAD_H
-#define TESK_VUMO_SRC_PANEL_BACKGROUND_LOAD_H
+#ifndef TESK_VUMO_SRC_FILES_BACKGROUND_LOAD_H
+#define TESK_VUMO_SRC_FILES_BACKGROUND_LOAD_H
 
 // Decoding an image file on a worker thread for one viewer, with the busy
 // state shown on the viewer's drawing surface meanwhile.

@@ -1,7 +1,7 @@
 #include "background_load.h"
 
 #include "tesk_vumo/common/image_source.h"
-#include "tesk_vumo/forms/i18n.h"
+#include "tesk_vumo/i18n/i18n.h"
 
 #include <exception>
 #include <mutex>

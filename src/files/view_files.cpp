@@ -6,7 +6,7 @@
 #include "tesk_vumo/common/user_interaction.h"
 #include "tesk_vumo/common/view_geometry.h"
 #include "tesk_vumo/forms/event_guard.h"
-#include "tesk_vumo/forms/i18n.h"
+#include "tesk_vumo/i18n/i18n.h"
 
 #include <opencv2/imgproc.hpp>
 #include <wx/filedlg.h>

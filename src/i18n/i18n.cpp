@@ -1,6 +1,6 @@
-#include "tesk_vumo/forms/i18n.h"
+#include "tesk_vumo/i18n/i18n.h"
 
-#include "form_parts.h"
+#include "relabelling.h"
 #include "tesk_vumo/common/errors.h"
 
 #include <dlfcn.h>
@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -132,6 +133,26 @@ const wxTranslations* translations()
     return s.translations.get();
 }
 
+std::map<const void*, std::function<void()>>& relabellings()
+{
+    static std::map<const void*, std::function<void()>> relabel;
+    return relabel;
+}
+
+void relabel_all()
+{
+    // A relabelled control's size event reaches the host's handlers, which
+    // may destroy a viewer meanwhile.
+    std::vector<const void*> owners;
+    for (const auto& entry : relabellings())
+        owners.push_back(entry.first);
+    for (const void* owner : owners) {
+        const auto found = relabellings().find(owner);
+        if (found != relabellings().end())
+            std::function<void()>(found->second)();
+    }
+}
+
 } // namespace
 
 wxArrayString languages_of_locale(const wxString& language_list, const wxString& lc_all,
@@ -214,7 +235,7 @@ bool set_language(const wxString& language)
         s.chosen = language;
         s.loaded = false;
     }
-    form_parts::relabel_live_forms();
+    relabel_all();
     return true;
 }
 
@@ -224,6 +245,16 @@ void add_catalog_lookup_path(const wxString& folder)
     auto& folders = state().host_folders;
     folders.insert(folders.begin(), fs::path(folder.utf8_string()));
     state().loaded = false;
+}
+
+void remember_relabelling(const void* owner, std::function<void()> relabel)
+{
+    relabellings()[owner] = std::move(relabel);
+}
+
+void forget_relabelling(const void* owner)
+{
+    relabellings().erase(owner);
 }
 
 } // namespace tesk_vumo::i18n
