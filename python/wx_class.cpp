@@ -52,17 +52,6 @@ py::object make_function(py::handle impl, const char* name, const std::string& q
                     *gui_thread);
 }
 
-const sipAPIDef* sip_api()
-{
-    static const sipAPIDef* api = [] {
-        auto* found = static_cast<const sipAPIDef*>(PyCapsule_Import("wx.siplib._C_API", 0));
-        if (!found)
-            throw py::error_already_set();
-        return found;
-    }();
-    return api;
-}
-
 /// The wrapper bind_wrapper is binding, while sip asks for it.
 PyObject* adopting = nullptr;
 
