@@ -120,17 +120,21 @@ def main():
 
     for name, value in rows.items():
         print(f"{name:45} {value:8.3f} us")
-    floor = rows["wx.Panel.GetSize()"]
     print()
-    print(f"Property reads against wx.Panel.GetSize() ({floor:.3f} us):")
-    for name in ("zoom_rate", "zoom_mode", "rotation"):
-        print(f"  {name:12} {rows[f'ImagePanel.{name}'] / floor:6.2f}x")
+    for floor_name in ("wx.Panel.GetSize()", "wx.Panel.GetId()"):
+        floor = rows[floor_name]
+        ratios = ", ".join(f"{name} {rows[f'ImagePanel.{name}'] / floor:.2f}x"
+                           for name in ("zoom_rate", "zoom_mode", "rotation"))
+        print(f"Property reads against {floor_name} ({floor:.3f} us): {ratios}")
     plain_delivery = (rows[f"plain motion, {HANDLERS} EVT_MOTION handlers"]
                       - rows["plain motion, no handler"]) / HANDLERS
     viewer_delivery = (rows[f"viewer motion, {HANDLERS} EVT_VIEWER_POINTER handlers"]
                        - rows["viewer motion, no handler"]) / HANDLERS
     print(f"Delivery to one Python handler: EVT_VIEWER_POINTER {viewer_delivery:.3f} us, "
           f"EVT_MOTION {plain_delivery:.3f} us: {viewer_delivery / plain_delivery:.2f}x")
+    one = rows["viewer motion, 1 EVT_VIEWER_POINTER handler"] - rows["viewer motion, no handler"]
+    print(f"One handler's share of a motion (noisier): EVT_VIEWER_POINTER {one:.3f} us, EVT_MOTION "
+          f"{rows['plain motion, 1 EVT_MOTION handler'] - rows['plain motion, no handler']:.3f} us")
     frame.Destroy()
     wx.Yield()
 

@@ -13,9 +13,9 @@
 
 #include <pybind11/pybind11.h>
 
-// sip.h must come first: wxpy_api.h uses sip's types without including it.
+// wxPython's wrappers are sip's: they are made and read through sip's own
+// interface, with each class's sip type looked up once.
 #include <sip.h>
-#include <wxpy_api.h>
 
 #include <wx/bitmap.h>
 #include <wx/button.h>
