@@ -94,10 +94,11 @@ bool is_wrapper_of(py::handle object, const char* class_name)
 void* unwrap(py::handle object, const char* class_name)
 {
     // sip converts None to a null pointer; callers get a TypeError instead.
-    if (object && !object.is_none() && is_wrapper_of(object, class_name)) {
+    const sipTypeDef* type = sip_type(class_name);
+    if (object && !object.is_none() && type
+        && sip_api()->api_can_convert_to_type(object.ptr(), type, SIP_NO_CONVERTORS)) {
         int error = 0;
-        void* raw = sip_api()->api_convert_to_type(object.ptr(), sip_type(class_name), nullptr, SIP_NO_CONVERTORS,
-                                                   nullptr, &error);
+        void* raw = sip_api()->api_convert_to_type(object.ptr(), type, nullptr, SIP_NO_CONVERTORS, nullptr, &error);
         if (PyErr_Occurred())
             throw py::error_already_set();
         if (raw)
@@ -117,8 +118,11 @@ py::object construct(void* object, const char* class_name, bool owned)
         throw py::type_error(std::string("wxPython has no class ") + class_name);
     // Owned: sip deletes the object with its wrapper (a transfer to None).
     PyObject* wrapper = sip_api()->api_convert_from_type(object, type, owned ? Py_None : nullptr);
-    if (!wrapper)
-        throw py::error_already_set();
+    if (!wrapper) {
+        if (PyErr_Occurred())
+            throw py::error_already_set();
+        throw py::type_error(std::string("wxPython could not wrap an object of class ") + class_name);
+    }
     return py::reinterpret_steal<py::object>(wrapper);
 }
 
