@@ -13,13 +13,22 @@ namespace {
 /// not owning it: like wxPython's, it is valid while the handler runs.
 py::object wrap_event(wxEvent& event)
 {
-    for (const wxClassInfo* info = event.GetClassInfo(); info; info = info->GetBaseClass1()) {
-        const std::string name(wxString(info->GetClassName()).utf8_str());
-        if (PyObject* wrapper = wxPyConstructObject(&event, name.c_str(), false))
-            return py::reinterpret_steal<py::object>(wrapper);
-        PyErr_Clear();
+    // Per class of event, the name of its nearest class that wxPython has.
+    static auto* names = new std::unordered_map<const wxClassInfo*, std::string>;
+    const wxClassInfo* own = event.GetClassInfo();
+    auto found = names->find(own);
+    if (found == names->end()) {
+        std::string name = "wxEvent";
+        for (const wxClassInfo* info = own; info; info = info->GetBaseClass1()) {
+            std::string candidate(wxString(info->GetClassName()).utf8_str());
+            if (sip_type(candidate.c_str())) {
+                name = std::move(candidate);
+                break;
+            }
+        }
+        found = names->emplace(own, std::move(name)).first;
     }
-    return wrap_borrowed(&event, "wxEvent");
+    return wrap_borrowed(&event, found->second.c_str());
 }
 
 class PythonDispatcher final : public HandlerDispatcher

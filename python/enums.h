@@ -7,6 +7,8 @@
 
 #include <pybind11/pybind11.h>
 
+#include <vector>
+
 #include "tesk_vumo/common/rotation.h"
 #include "tesk_vumo/common/zoom_mode.h"
 
@@ -14,32 +16,44 @@ namespace tesk_vumo::python {
 
 namespace py = pybind11;
 
+/// An IntEnum class made by declare_enums and its members, in the order of
+/// their values (0, 1, ...).
+struct IntEnumClass
+{
+    py::object type;
+    std::vector<py::object> members;
+
+    /// The value of @p source when it is a member or an int (ValueError for
+    /// an int that is no member's value); false for anything else, a member
+    /// of another enumeration included.
+    bool value_of(py::handle source, int& value) const;
+    /// The member of value @p value.
+    py::object member(int value) const;
+};
+
 /// The IntEnum class of E made by declare_enums.
 template <class E>
-py::handle int_enum_class();
+const IntEnumClass& int_enum_class();
 template <>
-py::handle int_enum_class<ZoomMode>();
+const IntEnumClass& int_enum_class<ZoomMode>();
 template <>
-py::handle int_enum_class<Rotation>();
+const IntEnumClass& int_enum_class<Rotation>();
 
 template <class E>
 struct int_enum_caster
 {
     bool load(py::handle source, bool)
     {
-        if (!source || !PyLong_Check(source.ptr()) || PyBool_Check(source.ptr()))
+        int index = 0;
+        if (!int_enum_class<E>().value_of(source, index))
             return false;
-        // A member of another enumeration is an int too, but not this one.
-        py::handle cls = int_enum_class<E>();
-        if (py::isinstance(source, py::module_::import("enum").attr("Enum")) && !py::isinstance(source, cls))
-            return false;
-        value = static_cast<E>(cls(source).template cast<int>());
+        value = static_cast<E>(index);
         return true;
     }
 
     static py::handle cast(E source, py::return_value_policy, py::handle)
     {
-        return int_enum_class<E>()(static_cast<int>(source)).release();
+        return int_enum_class<E>().member(static_cast<int>(source)).release();
     }
 
     template <class T>

@@ -39,13 +39,13 @@ struct IdOrSize
 template <class E, class Call>
 void with_any_event(py::handle object, const char* handler, Call&& call)
 {
-    if (!object.is_none() && wxPyWrappedPtr_TypeCheck(object.ptr(), wx_class_name<E>::value)) {
+    if (!object.is_none() && is_wrapper_of(object, wx_class_name<E>::value)) {
         call(*unwrap_as<E>(object));
         return;
     }
     E stand_in;
     if (!object.is_none()) {
-        if (!wxPyWrappedPtr_TypeCheck(object.ptr(), "wxEvent"))
+        if (!is_wrapper_of(object, "wxEvent"))
             throw py::type_error(std::string(handler) + "() expects a wx.Event or None, got "
                                  + Py_TYPE(object.ptr())->tp_name);
         const wxEvent& given = *unwrap_as<wxEvent>(object);
@@ -60,7 +60,7 @@ void with_any_event(py::handle object, const char* handler, Call&& call)
 template <class E>
 E& event_of(py::handle object, const char* function)
 {
-    if (object.is_none() || !wxPyWrappedPtr_TypeCheck(object.ptr(), wx_class_name<E>::value))
+    if (object.is_none() || !is_wrapper_of(object, wx_class_name<E>::value))
         throw py::type_error(std::string(function) + "() expects a wx." + (wx_class_name<E>::value + 2) + ", got "
                              + Py_TYPE(object.ptr())->tp_name);
     return *unwrap_as<E>(object);

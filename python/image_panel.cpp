@@ -30,8 +30,8 @@ void declare_image_panel(py::module_& m)
         "Makes an empty viewer in window parent, as any wx.Panel. ImagePanel(parent, size) works too.",
         "parent"_a, "id"_a = IdOrSize{}, "pos"_a = wxDefaultPosition, "size"_a = wxSize(640, 480),
         "style"_a = long(wxTAB_TRAVERSAL), "name"_a = std::string("panel"));
-    cls.attr("ZoomMode", int_enum_class<ZoomMode>());
-    cls.attr("Rotation", int_enum_class<Rotation>());
+    cls.attr("ZoomMode", int_enum_class<ZoomMode>().type);
+    cls.attr("Rotation", int_enum_class<Rotation>().type);
 
     bind_viewer_core(cls);
 

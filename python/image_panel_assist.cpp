@@ -18,8 +18,7 @@ void declare_image_panel_assist(py::module_& m)
     cls.def_init(
         [](WxArg<wxWindow> parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
            const std::string& name) {
-            const bool window = !parent.object.is_none()
-                                && wxPyWrappedPtr_TypeCheck(parent.object.ptr(), "wxWindow");
+            const bool window = !parent.object.is_none() && is_wrapper_of(parent.object, "wxWindow");
             auto* panel = window ? dynamic_cast<ImagePanel*>(unwrap_as<wxWindow>(parent.object)) : nullptr;
             if (!panel)
                 throw py::type_error(std::string("ImagePanelAssist needs an ImagePanel as its parent, got ")

@@ -26,7 +26,7 @@ def make_function(impl, name, qualname, module, doc, returns, method, gui_thread
     names = ", ".join(argument.arg for argument in arguments.args)
     result = returns or result
     # A method checks its thread itself, before it reaches its widget.
-    check = "" if method else f"    gui_thread({qualname!r})\n"
+    check = "" if method else "    gui_thread()\n"
     source = f"def {name}({signature}) -> {result}:\n{check}    return impl({names})\n"
     scope = {"impl": impl, "wx": wx, "numpy": numpy, "gui_thread": gui_thread}
     flags = __future__.annotations.compiler_flag
@@ -46,21 +46,11 @@ py::object make_function(py::handle impl, const char* name, const std::string& q
         py::exec(function_maker, scope);
         return new py::object(scope["make_function"]);
     }();
-    static py::object* gui_thread = new py::object(
-        py::cpp_function([](const std::string& call) { require_gui_thread(call.c_str()); }));
+    // The check holds the name its error gives, converted once.
+    py::object gui_thread = method ? py::object(py::none())
+                                   : py::cpp_function([call = qualname] { require_gui_thread(call.c_str()); });
     return (*maker)(impl, name, qualname, module, doc ? doc : "", returns ? py::str(returns) : py::str(""), method,
-                    *gui_thread);
-}
-
-const sipAPIDef* sip_api()
-{
-    static const sipAPIDef* api = [] {
-        auto* found = static_cast<const sipAPIDef*>(PyCapsule_Import("wx.siplib._C_API", 0));
-        if (!found)
-            throw py::error_already_set();
-        return found;
-    }();
-    return api;
+                    gui_thread);
 }
 
 /// The wrapper bind_wrapper is binding, while sip asks for it.

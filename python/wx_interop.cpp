@@ -4,6 +4,7 @@
 #include "python_lifetime.h"
 
 #include <memory>
+#include <string_view>
 #include <typeindex>
 
 namespace tesk_vumo::python {
@@ -59,36 +60,70 @@ void release_window(const wxWindow* window) noexcept
     }
 }
 
-py::object construct(void* object, const char* class_name, bool owned)
+} // namespace
+
+const sipAPIDef* sip_api()
 {
-    PyObject* wrapper = wxPyConstructObject(object, class_name, owned);
-    if (!wrapper) {
-        if (PyErr_Occurred())
+    static const sipAPIDef* api = [] {
+        auto* found = static_cast<const sipAPIDef*>(PyCapsule_Import("wx.siplib._C_API", 0));
+        if (!found)
             throw py::error_already_set();
-        throw py::type_error(std::string("wxPython has no class ") + class_name);
-    }
-    return py::reinterpret_steal<py::object>(wrapper);
+        return found;
+    }();
+    return api;
 }
 
-} // namespace
+const sipTypeDef* sip_type(const char* class_name)
+{
+    // Only touched with the GIL held. The keys view names kept for good.
+    static auto* types = new std::unordered_map<std::string_view, const sipTypeDef*>;
+    const auto found = types->find(class_name);
+    if (found != types->end())
+        return found->second;
+    const sipTypeDef* type = sip_api()->api_find_type(class_name);
+    types->emplace(*new std::string(class_name), type);
+    return type;
+}
+
+bool is_wrapper_of(py::handle object, const char* class_name)
+{
+    const sipTypeDef* type = sip_type(class_name);
+    return type && sip_api()->api_can_convert_to_type(object.ptr(), type, SIP_NO_CONVERTORS);
+}
 
 void* unwrap(py::handle object, const char* class_name)
 {
-    // wxPython converts None to a null pointer; callers get a TypeError instead.
-    if (object && !object.is_none()) {
-        void* raw = nullptr;
-        const bool converted = wxPyConvertWrappedPtr(object.ptr(), &raw, class_name);
+    // sip converts None to a null pointer; callers get a TypeError instead.
+    const sipTypeDef* type = sip_type(class_name);
+    if (object && !object.is_none() && type
+        && sip_api()->api_can_convert_to_type(object.ptr(), type, SIP_NO_CONVERTORS)) {
+        int error = 0;
+        void* raw = sip_api()->api_convert_to_type(object.ptr(), type, nullptr, SIP_NO_CONVERTORS, nullptr, &error);
         if (PyErr_Occurred())
             throw py::error_already_set();
-        if (converted && raw)
+        if (raw)
             return raw;
-        // wxPython reports a wrapper marked deleted as a null pointer.
-        if (converted)
-            throw std::runtime_error(std::string("wrapped C/C++ object of type ") + Py_TYPE(object.ptr())->tp_name
-                                     + " has been deleted");
+        // A wrapper marked deleted may come back as a null pointer.
+        throw std::runtime_error(std::string("wrapped C/C++ object of type ") + Py_TYPE(object.ptr())->tp_name
+                                 + " has been deleted");
     }
     throw py::type_error(std::string("expected a wxPython object of class ") + class_name + ", got "
                          + Py_TYPE(object.ptr())->tp_name);
+}
+
+py::object construct(void* object, const char* class_name, bool owned)
+{
+    const sipTypeDef* type = sip_type(class_name);
+    if (!type)
+        throw py::type_error(std::string("wxPython has no class ") + class_name);
+    // Owned: sip deletes the object with its wrapper (a transfer to None).
+    PyObject* wrapper = sip_api()->api_convert_from_type(object, type, owned ? Py_None : nullptr);
+    if (!wrapper) {
+        if (PyErr_Occurred())
+            throw py::error_already_set();
+        throw py::type_error(std::string("wxPython could not wrap an object of class ") + class_name);
+    }
+    return py::reinterpret_steal<py::object>(wrapper);
 }
 
 py::object wrap_borrowed(const void* object, const char* class_name)

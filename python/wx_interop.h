@@ -13,9 +13,9 @@
 
 #include <pybind11/pybind11.h>
 
-// sip.h must come first: wxpy_api.h uses sip's types without including it.
+// wxPython's wrappers are sip's: they are made and read through sip's own
+// interface, with each class's sip type looked up once.
 #include <sip.h>
-#include <wxpy_api.h>
 
 #include <wx/bitmap.h>
 #include <wx/button.h>
@@ -43,10 +43,28 @@ namespace py = pybind11;
 template <class W>
 struct wx_class_name;
 
+/// sip's interface, through which wxPython's wrappers are made and read.
+const sipAPIDef* sip_api();
+
+/// sip's type of wxPython class @p class_name (e.g. "wxMouseEvent"), or
+/// nullptr when wxPython has none. Looked up once per name: wxPython's own
+/// helpers (wxPyConvertWrappedPtr, ...) take the name as a wxString and
+/// convert it to a wide string and back on every call.
+const sipTypeDef* sip_type(const char* class_name);
+
+/// Whether @p object is a wxPython wrapper of class @p class_name or a
+/// subclass (as wxPyWrappedPtr_TypeCheck tells).
+bool is_wrapper_of(py::handle object, const char* class_name);
+
 /// The C++ object behind @p object, a wxPython wrapper of class
 /// @p class_name or a subclass. Throws TypeError for anything else (None
 /// included) and RuntimeError when the wrapped C++ object was destroyed.
 void* unwrap(py::handle object, const char* class_name);
+
+/// A new reference to a wxPython wrapper of @p object as class
+/// @p class_name, owned by Python (deleted with the wrapper) when @p owned.
+/// TypeError when wxPython has no such class.
+py::object construct(void* object, const char* class_name, bool owned);
 
 template <class W>
 W* unwrap_as(py::handle object)
@@ -63,14 +81,12 @@ template <class V>
 py::object wrap_copy(const V& value)
 {
     auto* copy = new V(value);
-    PyObject* object = wxPyConstructObject(copy, wx_class_name<V>::value, true);
-    if (!object) {
+    try {
+        return construct(copy, wx_class_name<V>::value, true);
+    } catch (...) {
         delete copy;
-        if (!PyErr_Occurred())
-            throw py::type_error(std::string("wxPython has no class ") + wx_class_name<V>::value);
-        throw py::error_already_set();
+        throw;
     }
-    return py::reinterpret_steal<py::object>(object);
 }
 
 /// Python-side state of a C++ window that was handed to Python: the wrapper
@@ -144,7 +160,7 @@ struct wrapped_caster
             pointer = nullptr;
             return true;
         }
-        if (!wxPyWrappedPtr_TypeCheck(source.ptr(), wx_class_name<W>::value))
+        if (!is_wrapper_of(source, wx_class_name<W>::value))
             return false;
         pointer = static_cast<W*>(unwrap(source, wx_class_name<W>::value));
         return true;
@@ -189,7 +205,7 @@ struct value_caster
 
     bool load(py::handle source, bool)
     {
-        if (!source.is_none() && wxPyWrappedPtr_TypeCheck(source.ptr(), wx_class_name<V>::value)) {
+        if (!source.is_none() && is_wrapper_of(source, wx_class_name<V>::value)) {
             value = *static_cast<V*>(unwrap(source, wx_class_name<V>::value));
             return true;
         }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds (RelWithDebInfo, with the benchmarks) and runs the
 # benchmarks under a virtual X display: Google Benchmark's report, then a
-# Markdown table of medians, floors, ratios and page faults per operation.
+# Markdown table of medians, floors, ratios and page faults per operation;
+# then the cost of calls and events from Python (bench/python_calls.py).
 #   scripts/bench.sh            the full grid (a few minutes)
 #   scripts/bench.sh --quick    a reduced grid (seconds)
 # Further arguments go to the program (e.g. --benchmark_filter=draw).
@@ -12,3 +13,4 @@ bash scripts/build.sh -DTESK_VUMO_BUILD_BENCHMARKS=ON
 build_dir=${TESK_VUMO_BUILD_DIR:-build}
 # The display is the one the tests use; a 3840x2160 window reaches past it.
 xvfb-run -a -s '-screen 0 1600x1200x24' "$build_dir/bench/tesk_vumo_bench" "$@"
+PYTHONPATH="$build_dir/python" xvfb-run -a -s '-screen 0 1600x1200x24' /usr/bin/python3 bench/python_calls.py
