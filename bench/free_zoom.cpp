@@ -129,6 +129,42 @@ void register_free_zoom(Stage& stage, const Viewport& v, const std::vector<Image
             panel.set_source_image(std::nullopt);
         }
     });
+    if (degrees != 0)
+        return;
+    // A redraw of the viewer at this rate, scrolled to the middle, against
+    // its redraw at 1:1 (NoZoom) of the same viewport and image.
+    const ImageSize& size = sizes.back();
+    Row& redraw = add_row(key + "/" + size.name() + "/redraw",
+                          "free-zoom redraw at " + rate_name(rate) + ": draw_image + sync", v.name(), size.name());
+    redraw.floor_name = "NoZoom redraw";
+    redraw.floor_terms = {{"draw/" + v.name() + "/" + size.name()}};
+    Row& blit = add_row(key + "/" + size.name() + "/redraw/floor", "", v.name(), size.name());
+    blit.hidden = true;
+    redraw.blit_keys = {blit.key};
+    add(key + "/redraw", iterations, [&stage, &redraw, &blit, v, size, rate](benchmark::State& state) {
+        if (!stage.show(v)) {
+            redraw.note = "viewport refused";
+            state.SkipWithError("viewport refused");
+            return;
+        }
+        ImagePanel& panel = stage.panel();
+        panel.set_rotation(Rotation::NoRotation);
+        panel.ui_checkbox_middle_lines->SetValue(false);
+        panel.ui_checkbox_follow_lines->SetValue(false);
+        panel.set_source_image(stage.image(size));
+        panel.set_zoom_rate(rate);
+        stage.scroll_to_middle();
+        panel.draw_image();
+        Stage::pump();
+        timed_together(state, {{&redraw,
+                                [&panel] {
+                                    panel.draw_image();
+                                    display_sync();
+                                }},
+                               {&blit, blit_floor(panel)}});
+        panel.set_zoom_mode(ZoomMode::FitPage);
+        panel.set_source_image(std::nullopt);
+    });
 }
 
 } // namespace tesk_vumo::bench

@@ -128,6 +128,8 @@ const cv::Mat& ViewRenderer::render(ImagePyramid& pyramid, const geometry::ViewT
                                to_level * (m(0, 0) * cx + m(0, 1) * cy + m(0, 2)) - 0.5, to_level * m(1, 0),
                                to_level * m(1, 1), to_level * (m(1, 0) * cx + m(1, 1) * cy + m(1, 2)) - 0.5);
     const int quarter = view.quarter_turns();
+    if (quarter >= 0 && view.scale() == to_level && copy_block(level, to_image, covered))
+        return picture_;
     const bool nearest = view.scale() > 1.0 || (view.scale() == 1.0 && quarter >= 0);
     if (quarter < 0) {
         cv::Mat place = picture_(covered);
@@ -158,6 +160,40 @@ const cv::Mat& ViewRenderer::render(ImagePyramid& pyramid, const geometry::ViewT
         cv::transpose(target, place);
     }
     return picture_;
+}
+
+bool ViewRenderer::copy_block(const cv::Mat& image, const cv::Matx23d& to_image, cv::Rect covered)
+{
+    // Nearer a whole pixel than a bilinear weight's step: sampling would
+    // take that pixel alone.
+    constexpr double whole_tolerance = 1e-6;
+    cv::Matx23d whole;
+    for (int i = 0; i < 6; ++i) {
+        whole.val[i] = std::round(to_image.val[i]);
+        if (std::abs(to_image.val[i] - whole.val[i]) > whole_tolerance)
+            return false;
+    }
+    const cv::Point2d first = whole * cv::Vec3d(0, 0, 1);
+    const cv::Point2d last = whole * cv::Vec3d(covered.width - 1, covered.height - 1, 1);
+    const cv::Rect block(cv::Point(static_cast<int>(std::min(first.x, last.x)), static_cast<int>(std::min(first.y, last.y))),
+                         cv::Point(static_cast<int>(std::max(first.x, last.x)) + 1,
+                                   static_cast<int>(std::max(first.y, last.y)) + 1));
+    // Sampling repeats the edge pixels beyond the image; a block must lie within it.
+    if ((block & cv::Rect(0, 0, image.cols, image.rows)) != block)
+        return false;
+    cv::Mat place = picture_(covered);
+    const cv::Mat part = image(block);
+    if (whole(0, 0) == 1 && whole(1, 1) == 1)
+        part.copyTo(place);
+    else if (whole(0, 0) == -1 && whole(1, 1) == -1)
+        cv::rotate(part, place, cv::ROTATE_180);
+    else if (whole(0, 1) == 1 && whole(1, 0) == -1)
+        cv::rotate(part, place, cv::ROTATE_90_CLOCKWISE);
+    else if (whole(0, 1) == -1 && whole(1, 0) == 1)
+        cv::rotate(part, place, cv::ROTATE_90_COUNTERCLOCKWISE);
+    else
+        return false;
+    return true;
 }
 
 void ViewRenderer::sample_nearest(const cv::Mat& image, Line rows, Line columns, cv::Mat target)

@@ -19,6 +19,9 @@ namespace tesk_vumo {
 /// image viewers show them for inspection. Below 1:1, and at 1:1 turned by
 /// a free angle, pixels are interpolated bilinearly in the pyramid level
 /// nearest the scale, which keeps reduced photos and turned edges smooth.
+/// At a level's own scale (1, 1/2, 1/4, ...) and a quarter turn, scrolled
+/// by whole pixels, either way takes whole level pixels: the visible block
+/// is copied instead.
 class ViewRenderer
 {
 public:
@@ -41,6 +44,13 @@ private:
         double first;
         double step;
     };
+
+    /// Where the picture's pixel centres fall on whole pixels of @p image (a
+    /// quarter turn at the image's own scale, scrolled by whole pixels),
+    /// copies the block of @p image under @p covered into place, turned:
+    /// the pixels sampling would give, without sampling. False, drawing
+    /// nothing, otherwise.
+    bool copy_block(const cv::Mat& image, const cv::Matx23d& to_image, cv::Rect covered);
 
     /// Each row of @p target from the image row along @p rows, each column
     /// from the image column along @p columns: the nearest pixel, or

@@ -197,6 +197,32 @@ TEST(ViewRenderer, QuarterTurnsShowTheImageTurnedAndScaled)
     }
 }
 
+TEST(ViewRenderer, AtALevelsOwnScaleTheBlockShownIsWhatSamplingShows)
+{
+    cv::Mat source(600, 800, CV_8UC3);
+    cv::randu(source, 0, 256);
+    Scene scene(source), sampled(source);
+    for (Rotation rotation : quarter_turns)
+        for (const double scale : {1.0, 0.5, 0.25})
+            // The top-left and bottom-right edges, a whole-pixel scroll, and (below 1:1)
+            // half a pixel off; at 1/4 (200 x 150) the image is narrower than the viewport.
+            for (const cv::Point2d offset : {cv::Point2d(0, 0), {1e6, 1e6}, {3, 7}, {3, 7.5}}) {
+                if (offset.y == 7.5 && scale == 1)
+                    continue; // the nearest pixel to a centre between two is either
+                const ViewTransform view
+                    = ViewTransform(source.size(), scale, rotation_degrees(rotation, 0), {220, 130}).scrolled_to(offset);
+                // A scale a hair off the level's is sampled at the same pixel centres.
+                const ViewTransform near(view.source_size(), scale * (1 + 1e-12), view.degrees(), view.viewport(),
+                                         view.offset());
+                const cv::Mat shown = scene.render(view, {1, 2, 3}).clone();
+                EXPECT_EQ(cv::norm(shown, sampled.render(near, {1, 2, 3}), cv::NORM_INF), 0)
+                    << name(rotation) << " at " << scale << ", offset " << view.offset();
+                if (offset.y == 7.5)
+                    EXPECT_GT(cv::norm(shown, scene.render(view.scrolled_to({3, 7}), {1, 2, 3}), cv::NORM_INF), 0)
+                        << name(rotation) << " at " << scale << ": half a pixel off, pixels are interpolated";
+            }
+}
+
 TEST(ImagePyramid, LevelsAreMadeOnDemandAndStayWithinAThirdOfTheImage)
 {
     cv::Mat source(1501, 2001, CV_8UC3);
