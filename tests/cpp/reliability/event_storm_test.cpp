@@ -40,14 +40,7 @@ template <class Viewer>
 cv::Mat shown_image(const Viewer& viewer)
 {
     const cv::Size size = viewer.displayed_size();
-    if (static_cast<std::uint64_t>(size.width) * static_cast<std::uint64_t>(size.height) > max_image_pixels())
-        return cv::Mat();
-    return viewer.image_being_shown();
-}
-
-cv::Mat shown_image(const SimpleImagePanel& panel)
-{
-    return panel.image_being_shown();
+    return std::uint64_t(size.width) * size.height > max_image_pixels() ? cv::Mat() : viewer.image_being_shown();
 }
 
 /// Files the host and the file dialogs point the viewers at.
@@ -604,9 +597,7 @@ private:
         script.paths.push_back(path ? std::optional<wxString>(wxString(path->c_str(), *wxConvFileName))
                                     : std::nullopt);
         const cv::Size expected = path && files.good_sizes.count(*path) ? files.good_sizes.at(*path) : cv::Size();
-        // The event loop runs while the file decodes: what is pending (a
-        // resize's layout) is done first, so that it is not taken for the load's doing.
-        pump();
+        pump(); // the event loop runs while the file decodes: a pending layout is not the load's doing
         const bool fails = fit_fails(expected, v->zoom_mode(), v->rotation());
         const auto before = state();
         const size_t messages = script.messages.size();
@@ -627,12 +618,10 @@ private:
         } else {
             EXPECT_EQ(script.messages.size(), messages);
         }
-        if (!path || expected.empty() || fails) {
-            // The event loop ran during the load; a redraw there may have made the buffer anew.
-            State after = state();
-            after.buffer = before.buffer;
+        State after = state();
+        after.buffer = before.buffer; // the event loop ran during the load: a redraw may make it anew
+        if (!path || expected.empty() || fails)
             EXPECT_EQ(after, before);
-        }
         else
             EXPECT_EQ(v->source_image().size(), expected);
     }
@@ -931,10 +920,10 @@ private:
                                                geometry::rotation_degrees(v->rotation(), v->rotation_degree()), {0, 0})
                            .displayed_size()
                      : geometry::fitted_size(v->zoom_mode(), rotated, {surface.x, surface.y});
-            // A free view keeps the size of the fit it was chosen from, which
-            // truncates where the transform alone would round.
-            ASSERT_LE(std::abs(shown.cols - expected.width) + std::abs(shown.rows - expected.height), free ? 2 : 0)
-                << shown.size() << " against " << expected << " for a " << source.size() << " source, " << name(v->zoom_mode())
+            // A free view keeps its fit's size, truncated where the transform rounds.
+            const cv::Size off = shown.size() - expected;
+            ASSERT_LE(std::abs(off.width) + std::abs(off.height), free ? 2 : 0) << shown.size() << " for a "
+                                              << source.size() << " source, " << name(v->zoom_mode())
                                               << ", " << name(v->rotation()) << ", surface " << surface.x << "x"
                                               << surface.y;
             EXPECT_EQ(hbar()->GetRange(), shown.cols);
@@ -1095,10 +1084,10 @@ private:
     {
         const cv::Mat value = rng.pick(invalid_arrays());
         const cv::Mat previous = v->source_image();
-        const uchar* shown = shown_image(*v).data;
+        const uchar* shown = v->image_being_shown().data;
         EXPECT_THROW(v->set_source_image(value), TypeError);
         EXPECT_EQ(v->source_image().data, previous.data);
-        EXPECT_EQ(shown_image(*v).data, shown);
+        EXPECT_EQ(v->image_being_shown().data, shown);
     }
 
     void host_file()
@@ -1133,7 +1122,7 @@ private:
         } catch (const ValueError&) {
             return; // no scale for this window: the previous picture stays
         }
-        const cv::Mat shown = shown_image(*v);
+        const cv::Mat& shown = v->image_being_shown();
         ASSERT_EQ(shown.size(), expected) << "for a " << source.size() << " source in a " << window.x << "x"
                                           << window.y << " window";
         if ((shown.data != checked_shown_ || source.data != checked_source_) && shown.total() <= 250000) {
@@ -1166,48 +1155,67 @@ private:
     const uchar* checked_source_ = nullptr;
 };
 
-/// Host handlers bound on the viewer that, from any event it sends and whether
-/// they pass it on or not, destroy the viewer, give it a new image (reset),
-/// switch the language of every label (relabel) or zoom, amid what a user
-/// and the host do. A destroyed viewer must be gone at idle time, having
-/// touched nothing once it was destroyed (the sanitizer build checks);
-/// the storm then goes on with a new one.
+/// Host handlers on every event the viewer sends that, passing it on or not,
+/// destroy the viewer, give it a new image (reset), switch the language of
+/// every label (relabel) or zoom, amid what a user and the host do. A
+/// destroyed viewer is gone at idle time and takes nothing else with it (the
+/// sanitizer build checks it is not touched after); then comes a new one.
 template <class Viewer>
-class HostHandlerStorm : public Storm
+class HandlerStorm : public Storm
 {
 public:
-    HostHandlerStorm(unsigned seed, wxFrame* frame) : Storm(seed, frame)
+    HandlerStorm(unsigned seed, wxFrame* frame) : Storm(seed, frame)
     {
-        make_viewer();
-        check_invariants();
-        add("pointer motion", 10, [this] { mouse(wxEVT_MOTION, pick_point(), rng.chance(0.5)); });
-        add("button press", 4, [this] { mouse(wxEVT_LEFT_DOWN, pick_point(), true); });
-        add("button release", 2, [this] { mouse(wxEVT_LEFT_UP, pick_point(), false); });
-        add("middle drag", 3, [this] { middle_drag(); });
-        add("wheel", 5, [this] { wheel(); });
-        add("key", 4, [this] { key(); });
-        add("resize the viewer", 3, [this] { resize(); });
-        add("host view", 5, [this] { host_view(); });
-        add("host image", 3, [this] { host_image(); });
-        add("host selection", 2, [this] { host_selection(); });
+        check_invariants(); // makes the first viewer
+        add("pointer motion", 10, [this] { mouse(wxEVT_MOTION); });
+        add("button press", 4, [this] { mouse(wxEVT_LEFT_DOWN); });
+        add("button release", 2, [this] { mouse(wxEVT_LEFT_UP); });
+        add("middle button", 3, [this] { mouse(rng.chance(0.5) ? wxEVT_MIDDLE_DOWN : wxEVT_MIDDLE_UP); });
+        add("wheel", 5, [this] { mouse(wxEVT_MOUSEWHEEL); });
+        add("key", 4, [this] {
+            wxKeyEvent event(wxEVT_KEY_DOWN);
+            event.m_keyCode = rng.pick(std::vector<int>{'+', '-', '0', WXK_LEFT, WXK_RIGHT, WXK_UP, WXK_DOWN,
+                                                        WXK_PAGEDOWN, WXK_HOME, WXK_END});
+            detail << "key " << event.m_keyCode;
+            deliver(v->ui_image, event, "a key");
+        });
+        add("resize the viewer", 3, [this] { v->SetSize(random_viewer_size(rng, v->GetSize(), last_open_)); });
+        add("host call", 10, [this] {
+            const int kind = rng.between(1, 9);
+            detail << kinds[kind];
+            EXPECT_TRUE(act(v.get(), kind) || (kind >= 3 && kind <= 6)) << "only a change of view is refused";
+        });
         add("idle", 2, [] { pump(); });
     }
 
     std::map<std::string, long> reactions; ///< what the handlers did, by kind
-    long viewers_made = 0;
 
 private:
-    void make_viewer()
+    static constexpr const char* kinds[] = {"destroy",  "reset",    "relabel", "zoom",      "zoom mode",
+                                            "rotation", "rotation degree", "clear", "selecting", "selection"};
+
+    /// Does the @p kind of change to @p viewer; false where it is refused.
+    bool act(Viewer* viewer, int kind)
     {
-        Viewer* viewer = new Viewer(frame);
-        frame->GetSizer()->Add(viewer, 1, wxEXPAND);
-        frame->Layout();
-        for (const auto& type : {EVT_VIEWER_POINTER, EVT_VIEWER_SELECTION, EVT_VIEWER_VIEW})
-            viewer->Bind(type, [this, viewer](ViewerEvent& event) { react(viewer, event); });
-        v = viewer;
-        ++viewers_made;
-        if (rng.chance(0.8))
-            v->set_source_image(gradient(rng.between(1, 500), rng.between(1, 400)));
+        try {
+            switch (kind) {
+            case 0: going_ = viewer; v = nullptr; viewer->Destroy(); break;
+            case 1: viewer->set_source_image(gradient(rng.between(1, 500), rng.between(1, 400))); break;
+            case 2: i18n::set_language(rng.pick(std::vector<wxString>{"", "en", "zh_CN"})); break;
+            case 3: viewer->set_zoom_rate(std::exp2(rng.between(-8, 8) / 4.0)); break;
+            case 4: viewer->set_zoom_mode(static_cast<ZoomMode>(rng.between(0, 4))); break;
+            case 5: viewer->set_rotation(static_cast<Rotation>(rng.between(0, 3))); break;
+            case 6: viewer->set_rotation_degree(rng.between(-360, 360)); break;
+            case 7: viewer->set_source_image(std::nullopt); break;
+            case 8: viewer->enable_selecting(rng.chance(0.5)); break;
+            default:
+                viewer->set_selection_rect({rng.between(-5, 200), rng.between(-5, 200), rng.between(-50, 200),
+                                            rng.between(-50, 200)});
+            }
+            return true;
+        } catch (const Error&) {
+            return false;
+        }
     }
 
     void react(Viewer* viewer, ViewerEvent& event)
@@ -1215,150 +1223,52 @@ private:
         event.Skip(rng.chance(0.5));
         // A handler's own change sends events that reach it again; hosts
         // seldom go deeper than a few.
-        if (viewer != v.get() || depth_ >= 3)
+        const int kind = rng.between(0, 11);
+        if (viewer != v.get() || depth_ >= 3 || kind > 3)
             return;
         ++depth_;
-        try {
-            switch (rng.between(0, 11)) {
-            case 0:
-                going_.emplace_back(viewer);
-                v = nullptr;
-                viewer->Destroy();
-                ++reactions["destroy"];
-                break;
-            case 1:
-                viewer->set_source_image(gradient(rng.between(1, 300), rng.between(1, 300)));
-                ++reactions["reset"];
-                break;
-            case 2: {
-                static const char* const languages[] = {"", "en", "zh_CN"};
-                i18n::set_language(languages[rng.between(0, 2)]);
-                ++reactions["relabel"];
-                break;
-            }
-            case 3:
-                viewer->set_zoom_rate(std::exp2(rng.between(-8, 8) / 4.0));
-                ++reactions["zoom"];
-                break;
-            default: ++reactions["nothing"];
-            }
-        } catch (const Error&) {
-            ++reactions["refused"];
-        }
+        ++reactions[act(viewer, kind) ? kinds[kind] : "refused"];
         --depth_;
     }
 
-    wxPoint pick_point()
+    void mouse(wxEventType type)
     {
         const wxSize c = v->ui_image->GetClientSize();
-        if (rng.chance(0.05))
-            return {rng.wild(), rng.wild()};
-        return {rng.between(-20, std::max(c.x, 0) + 20), rng.between(-20, std::max(c.y, 0) + 20)};
-    }
-
-    void mouse(wxEventType type, wxPoint at, bool left_down, bool middle_down = false)
-    {
-        if (!v)
-            return;
-        detail << "(" << at.x << ", " << at.y << ") ";
+        const wxPoint at = rng.chance(0.05) ? wxPoint(rng.wild(), rng.wild())
+                                            : wxPoint(rng.between(-20, std::max(c.x, 0) + 20),
+                                                      rng.between(-20, std::max(c.y, 0) + 20));
+        detail << "(" << at.x << ", " << at.y << ")";
         wxMouseEvent event(type);
         event.SetPosition(at);
-        event.SetLeftDown(left_down);
-        event.SetMiddleDown(middle_down);
-        deliver(v->ui_image, event, "a mouse event");
-    }
-
-    void middle_drag()
-    {
-        mouse(wxEVT_MIDDLE_DOWN, pick_point(), false, true);
-        for (int i = rng.between(1, 4); i > 0 && v; --i)
-            mouse(wxEVT_MOTION, pick_point(), false, true);
-        if (v)
-            mouse(wxEVT_MIDDLE_UP, pick_point(), false);
-    }
-
-    void wheel()
-    {
-        wxMouseEvent event(wxEVT_MOUSEWHEEL);
-        event.SetPosition(pick_point());
+        event.SetLeftDown(type == wxEVT_LEFT_DOWN || (type == wxEVT_MOTION && rng.chance(0.5)));
+        event.SetMiddleDown(type == wxEVT_MIDDLE_DOWN || (type == wxEVT_MOTION && rng.chance(0.3)));
+        event.SetControlDown(type == wxEVT_MOUSEWHEEL && rng.chance(0.4));
         event.m_wheelRotation = rng.chance(0.5) ? 120 : -120;
         event.m_wheelDelta = 120;
-        event.SetControlDown(rng.chance(0.4));
-        deliver(v->ui_image, event, "a wheel event");
-    }
-
-    void key()
-    {
-        static const int codes[] = {'+',    '-',      '0',          WXK_LEFT, WXK_RIGHT,
-                                    WXK_UP, WXK_DOWN, WXK_PAGEDOWN, WXK_HOME, WXK_END};
-        wxKeyEvent event(wxEVT_KEY_DOWN);
-        event.m_keyCode = codes[rng.between(0, 9)];
-        detail << "key " << event.m_keyCode;
-        deliver(v->ui_image, event, "a key");
-    }
-
-    void resize()
-    {
-        const wxSize size(rng.between(0, 900), rng.between(0, 700));
-        detail << "to " << size.x << "x" << size.y;
-        frame->GetSizer()->Detach(v.get());
-        v->SetSize(size);
-        if (v)
-            frame->GetSizer()->Add(v.get(), 1, wxEXPAND);
-    }
-
-    void host_view()
-    {
-        try {
-            switch (rng.between(0, 3)) {
-            case 0: v->set_zoom_mode(static_cast<ZoomMode>(rng.between(0, 4))); break;
-            case 1: v->set_zoom_rate(std::exp2(rng.between(-8, 8) / 4.0)); break;
-            case 2: v->set_rotation(static_cast<Rotation>(rng.between(0, 3))); break;
-            default: v->set_rotation_degree(rng.between(-360, 360)); break;
-            }
-        } catch (const Error&) {
-        }
-    }
-
-    void host_image()
-    {
-        if (rng.chance(0.2))
-            v->set_source_image(std::nullopt);
-        else
-            v->set_source_image(gradient(rng.between(1, 500), rng.between(1, 400)));
-    }
-
-    void host_selection()
-    {
-        if (rng.chance(0.3))
-            v->enable_selecting(rng.chance(0.5));
-        else
-            v->set_selection_rect({rng.between(-5, 200), rng.between(-5, 200), rng.between(-50, 200),
-                                   rng.between(-50, 200)});
+        deliver(v->ui_image, event, "a mouse event");
     }
 
     void check_invariants() override
     {
         if (v)
             EXPECT_TRUE(v->IsShown());
-        // Destroyed by a handler (also the one just made): hidden at once,
-        // gone at idle time, and nothing else with it.
         while (!v && !::testing::Test::HasFailure()) {
-            EXPECT_TRUE(wait_until([this] {
-                for (const wxWeakRef<Viewer>& viewer : going_)
-                    if (viewer)
-                        return false;
-                return true;
-            })) << "a viewer destroyed by a handler is gone at idle time";
-            going_.clear();
+            EXPECT_TRUE(wait_until([this] { return !going_; })) << "a viewer destroyed by a handler is gone at idle time";
             EXPECT_TRUE(frame->GetChildren().empty());
-            make_viewer();
+            Viewer* viewer = new Viewer(frame);
+            frame->GetSizer()->Add(viewer, 1, wxEXPAND);
+            frame->Layout();
+            for (const auto& type : {EVT_VIEWER_POINTER, EVT_VIEWER_SELECTION, EVT_VIEWER_VIEW})
+                viewer->Bind(type, [this, viewer](ViewerEvent& event) { react(viewer, event); });
+            v = viewer;
+            if (rng.chance(0.8))
+                EXPECT_TRUE(act(viewer, 1));
         }
     }
 
-    wxWeakRef<Viewer> v;
-    std::vector<wxWeakRef<Viewer>> going_;
+    wxWeakRef<Viewer> v, going_;
     int depth_ = 0;
+    wxSize last_open_;
 };
 
 class EventStormTest : public FrameTest
@@ -1393,6 +1303,19 @@ protected:
                      + " ms); ";
         std::cout << "[ storm    ] " << kinds << "in " << ms.count() << " ms; slowest " << storm.slowest()
                   << std::endl;
+    }
+
+    template <class Viewer>
+    void handler_storm(const std::string& name)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        HandlerStorm<Viewer> storm(storm_seed(), frame);
+        // Fewer actions by default than the other storms: each destruction costs a new viewer.
+        storm.run(static_cast<int>(env_number("TESK_VUMO_STORM_ACTIONS", 600)));
+        i18n::set_language("");
+        report(name + " with destroying handlers", storm, start);
+        for (const auto& [kind, count] : storm.reactions)
+            report_figure("  handlers that " + kind + " on " + name, count);
     }
 
     ScriptedInteractionScope dialogs;
@@ -1435,39 +1358,14 @@ TEST_F(EventStormTest, Image)
     report_figure("  saves to good and failing targets on Image", storm.files_saved);
 }
 
-
-/// Actions per viewer of the storm with destroying handlers: fewer by
-/// default than the others (each destruction costs a new viewer), as many
-/// as TESK_VUMO_STORM_ACTIONS asks for.
-int handler_storm_actions()
-{
-    return static_cast<int>(env_number("TESK_VUMO_STORM_ACTIONS", 600));
-}
-
-template <class Viewer>
-void run_handler_storm(wxFrame* frame, const std::string& name)
-{
-    const auto start = std::chrono::steady_clock::now();
-    HostHandlerStorm<Viewer> storm(storm_seed(), frame);
-    storm.run(handler_storm_actions());
-    i18n::set_language("");
-    std::string reactions;
-    for (const auto& [kind, count] : storm.reactions)
-        reactions += kind + " " + std::to_string(count) + "; ";
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    report_figure("storm actions with destroying handlers on " + name, storm.actions_run());
-    std::cout << "[ storm    ] handlers: " << reactions << storm.viewers_made << " viewers made, in " << ms.count()
-              << " ms" << std::endl;
-}
-
 TEST_F(EventStormTest, HandlersDestroyResetAndRelabelImagePanel)
 {
-    run_handler_storm<ImagePanel>(frame, "ImagePanel");
+    handler_storm<ImagePanel>("ImagePanel");
 }
 
 TEST_F(EventStormTest, HandlersDestroyResetAndRelabelImage)
 {
-    run_handler_storm<Image>(frame, "Image");
+    handler_storm<Image>("Image");
 }
 
 } // namespace
