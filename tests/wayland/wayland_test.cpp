@@ -1,6 +1,5 @@
-// What reaches a Wayland compositor's screen. Run by run.sh inside a headless
-// weston: a picture drawn outside a paint event never reaches such a screen,
-// so each change of the viewers is read back from weston's own screenshot.
+// What reaches a Wayland screen (run.sh starts a headless weston): a picture
+// drawn outside a paint event never does, so weston's screenshot is read.
 
 #include <cstdlib>
 #include <filesystem>
@@ -41,9 +40,8 @@ protected:
         ASSERT_TRUE(frames_pass());
     }
 
-    /// Lets two frames pass, marked by a small window invalidated for each:
-    /// the first paints and commits what is invalid, the second is drawn
-    /// only once the compositor has shown the first.
+    /// Lets two frames of a small window of its own pass: the first commits
+    /// what is invalid, the second is drawn once the compositor shows it.
     bool frames_pass()
     {
         for (int i = 0; i < 2; ++i) {
@@ -170,11 +168,10 @@ TEST_F(WaylandScreen, PicturesSetTurnedAndScrolledAfterShowReachTheScreen)
         ASSERT_TRUE(frames_pass());
     }
     ASSERT_NO_FATAL_FAILURE(take_screenshot("pointer"));
-    const cv::Vec3b grey(128, 128, 128);
     int on_new = 0, on_old = 0;
     for (int y = 0; y < 400; ++y) {
-        on_new += seen(panel->ui_image, {300, y}) == grey;
-        on_old += seen(panel->ui_image, {100, y}) == grey;
+        on_new += seen(panel->ui_image, {300, y}) == cv::Vec3b(128, 128, 128);
+        on_old += seen(panel->ui_image, {100, y}) == cv::Vec3b(128, 128, 128);
     }
     EXPECT_GT(on_new, 100) << "the line where the pointer is";
     EXPECT_EQ(on_old, 0) << "the line where it was";
