@@ -99,27 +99,27 @@ TEST_F(HeldImage, TheViewersOwnSourceShownUnturnedIsNeverHandedOutAsTheDisplayed
 
 TEST_F(HeldImage, ACallersArrayAtOneToOneIsDrawnWhereItLiesAndHandedOutAsTheViewersCopy)
 {
-    const auto colour = [](const cv::Vec3b& rgb) { return wxColour(rgb[0], rgb[1], rgb[2]); };
+    const wxColour first_drawn(first[0], first[1], first[2]), second_drawn(second[0], second[1], second[2]);
     panel->set_zoom_mode(ZoomMode::NoZoom);
     cv::Mat caller = solid(64, 48, first);
     panel->set_source_image(caller);
-    const wxRect at = panel->image_rect();
+    const wxPoint at = panel->image_rect().GetTopLeft(), end = at + wxPoint(63, 47);
     // The array is shared: what the caller writes and draws is shown.
     caller.at<cv::Vec3b>(0, 0) = second;
     panel->draw_image();
-    EXPECT_EQ(pixel(panel->buffer(), at.x, at.y), colour(second));
+    EXPECT_EQ(pixel(panel->buffer(), at.x, at.y), second_drawn);
 
+    // What is handed out is a copy, drawn until the next fitting.
     cv::Mat shown = panel->image_being_shown();
     EXPECT_NE(shown.data, caller.data);
     EXPECT_EQ(cv::norm(shown, caller, cv::NORM_INF), 0);
     shown.at<cv::Vec3b>(47, 63) = second;
     panel->draw_image();
-    EXPECT_EQ(pixel(panel->buffer(), at.x + 63, at.y + 47), colour(second));
+    EXPECT_EQ(pixel(panel->buffer(), end.x, end.y), second_drawn);
     EXPECT_EQ(caller.at<cv::Vec3b>(47, 63), first);
-    // The next fitting draws the caller's array again.
     panel->set_rotation(Rotation::Double90);
     panel->set_rotation(Rotation::NoRotation);
-    EXPECT_EQ(pixel(panel->buffer(), at.x + 63, at.y + 47), colour(first));
+    EXPECT_EQ(pixel(panel->buffer(), end.x, end.y), first_drawn) << "the caller's array drawn again";
 
     // Still on show after clearing, the array is not handed out.
     panel->set_source_image(std::nullopt);

@@ -148,28 +148,23 @@ TEST_F(SimpleImagePanelTest, ScreenShowsTheBuffer)
 
 TEST_F(SimpleImagePanelTest, ABorderedPanelFitsAndDrawsInsideItsBorder)
 {
-    // Fitted to the outer size, a 200 x 100 picture was drawn at (-1, -1)
-    // of a 198 x 98 client area, its edges under the border.
     auto* panel = new SimpleImagePanel(host, wxID_ANY, wxDefaultPosition, wxSize(200, 100), wxBORDER_SIMPLE);
     pump();
     const wxSize client = panel->GetClientSize();
     ASSERT_LT(client.x, 200);
     panel->set_source_image(solid(1000, 500, image_colour));
 
+    // Fitted to the client area, not the outer size, and drawn whole, its
+    // edges not under the border.
     const int width = client.y * 2, left = (client.x - width) / 2;
     EXPECT_EQ(panel->image_being_shown().size(), cv::Size(width, client.y));
     ASSERT_EQ(panel->buffer().GetSize(), client);
     EXPECT_EQ(count_of(panel->buffer().ConvertToImage(), rgb(image_colour)), width * client.y);
-
-    wxImage screen;
-    const auto picture_edges_on_screen = [&] {
-        screen = on_screen(panel, client);
+    EXPECT_TRUE(wait_until([&] {
+        const wxImage screen = on_screen(panel, client);
         return pixel(screen, left, 0) == rgb(image_colour)
                && pixel(screen, left + width - 1, client.y - 1) == rgb(image_colour);
-    };
-    EXPECT_TRUE(wait_until(picture_edges_on_screen)) << "top-left corner " << pixel(screen, left, 0).GetAsString()
-                                                     << ", bottom-right corner "
-                                                     << pixel(screen, left + width - 1, client.y - 1).GetAsString();
+    })) << "the picture's corners on the screen";
 }
 
 TEST_F(SimpleImagePanelTest, GrayArraysAreShownWithEqualChannels)
