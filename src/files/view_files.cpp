@@ -1,10 +1,8 @@
 #include "view_files.h"
 
-#include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/image_source.h"
 #include "tesk_vumo/common/image_writer.h"
 #include "tesk_vumo/common/user_interaction.h"
-#include "tesk_vumo/common/view_geometry.h"
 #include "tesk_vumo/forms/event_guard.h"
 #include "tesk_vumo/i18n/i18n.h"
 

@@ -5,7 +5,6 @@
 // save writes, and the save dialog with its outcome box.
 
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 
