@@ -32,8 +32,7 @@ def test_load_source_image_ends_with_its_event(app, host, tmp_path, cls):
 
 def test_other_threads_run_while_a_file_decodes(host, tmp_path):
     viewer = tesk_vumo.SimpleImagePanel(host, (200, 200))
-    y, x = np.mgrid[0:2500, 0:2500]
-    image = np.dstack([x % 251, y % 241, (x + y) % 256]).astype(np.uint8)
+    image = np.random.default_rng(1).integers(0, 256, (2500, 2500, 3), np.uint8)
     png = wx.Image(2500, 2500, image.tobytes())
     png.SetOption(wx.IMAGE_OPTION_PNG_COMPRESSION_LEVEL, 1)  # a large PNG made in a moment
     assert png.SaveFile(str(tmp_path / "large.png"), wx.BITMAP_TYPE_PNG)
