@@ -51,11 +51,11 @@ protected:
     std::vector<Loaded> loaded;
 };
 
-TEST_F(AsyncLoadTest, ShowsTheImageFromTheEventLoopAndTellsTheHost)
+TEST_F(AsyncLoadTest, EveryLoadEndsWithItsEventAndOnlyTheLastShowsItsImage)
 {
     const std::string red = png("red.png", {255, 0, 0});
+    const std::string blue = png("blue.png", {0, 0, 255});
     panel->load_source_image(red);
-
     // Nothing is decoded inside the call; the user sees that a load runs.
     EXPECT_TRUE(panel->source_image().empty());
     EXPECT_TRUE(panel->loading());
@@ -66,31 +66,28 @@ TEST_F(AsyncLoadTest, ShowsTheImageFromTheEventLoopAndTellsTheHost)
     EXPECT_FALSE(indicator_shown());
     EXPECT_EQ(panel->source_image().size(), cv::Size(40, 30));
     EXPECT_TRUE(near(shown_colour(), *wxRED)) << str(shown_colour());
-}
 
-TEST_F(AsyncLoadTest, ALaterLoadOrImageCancelsTheRunningLoadAndAFailureKeepsTheImage)
-{
-    const std::string red = png("red.png", {255, 0, 0});
-    const std::string blue = png("blue.png", {0, 0, 255});
+    // A later load or image cancels the running load.
     panel->load_source_image(red);
     panel->load_source_image(blue);
-    ASSERT_TRUE(wait_for_events(2));
-    EXPECT_EQ(loaded, (std::vector<Loaded>{{red, false, true, ""}, {blue, true, false, ""}}));
+    ASSERT_TRUE(wait_for_events(3));
+    EXPECT_EQ(loaded[1], Loaded(red, false, true, ""));
+    EXPECT_EQ(loaded[2], Loaded(blue, true, false, ""));
     EXPECT_TRUE(near(shown_colour(), *wxBLUE)) << str(shown_colour());
-
     const cv::Mat green = solid(20, 20, {0, 255, 0});
     panel->load_source_image(red);
     panel->set_source_image(green);
-    ASSERT_TRUE(wait_for_events(3));
+    ASSERT_TRUE(wait_for_events(4));
     // The cancelled decode still ends on its thread; its image never comes.
     wait_until([] { return false; }, 300);
     EXPECT_EQ(loaded.back(), Loaded(red, false, true, ""));
-    EXPECT_EQ(loaded.size(), 3u);
+    EXPECT_EQ(loaded.size(), 4u);
 
+    // A failed load keeps the image and names the cause.
     const std::string missing = (temp_dir() / "missing.png").string();
     panel->load_source_image(missing);
-    ASSERT_TRUE(wait_for_events(4));
-    const auto& [path, success, cancelled, failure] = loaded[3];
+    ASSERT_TRUE(wait_for_events(5));
+    const auto& [path, success, cancelled, failure] = loaded[4];
     EXPECT_TRUE(path == missing && !success && !cancelled);
     EXPECT_NE(failure.find("文件或文件夹不存在"), std::string::npos) << failure;
     EXPECT_EQ(panel->source_image().data, green.data);
