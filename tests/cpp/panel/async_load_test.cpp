@@ -2,6 +2,7 @@
 // from the event loop, and every load ends with EVT_VIEWER_LOADED.
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <wx/gauge.h>
@@ -11,13 +12,8 @@
 namespace tesk_vumo::testing {
 namespace {
 
-struct Loaded
-{
-    std::string path;
-    bool success;
-    bool cancelled;
-    std::string failure;
-};
+/// An EVT_VIEWER_LOADED: path, success, cancelled, failure.
+using Loaded = std::tuple<std::string, bool, bool, std::string>;
 
 class AsyncLoadTest : public PanelTest
 {
@@ -27,7 +23,7 @@ protected:
         PanelTest::SetUp();
         panel->set_zoom_mode(ZoomMode::NoZoom);
         panel->Bind(EVT_VIEWER_LOADED, [this](ViewerEvent& event) {
-            loaded.push_back({event.path(), event.success(), event.cancelled(), event.failure()});
+            loaded.emplace_back(event.path(), event.success(), event.cancelled(), event.failure());
         });
     }
 
@@ -55,64 +51,46 @@ protected:
     std::vector<Loaded> loaded;
 };
 
-TEST_F(AsyncLoadTest, ShowsTheImageFromTheEventLoopAndTellsTheHost)
+TEST_F(AsyncLoadTest, EveryLoadEndsWithItsEventAndOnlyTheLastShowsItsImage)
 {
     const std::string red = png("red.png", {255, 0, 0});
+    const std::string blue = png("blue.png", {0, 0, 255});
     panel->load_source_image(red);
-
     // Nothing is decoded inside the call; the user sees that a load runs.
     EXPECT_TRUE(panel->source_image().empty());
     EXPECT_TRUE(panel->loading());
     EXPECT_TRUE(indicator_shown());
     ASSERT_TRUE(wait_for_events(1));
-    ASSERT_EQ(loaded.size(), 1u);
-    EXPECT_EQ(loaded[0].path, red);
-    EXPECT_TRUE(loaded[0].success);
-    EXPECT_FALSE(loaded[0].cancelled);
-    EXPECT_EQ(loaded[0].failure, "");
+    EXPECT_EQ(loaded, (std::vector<Loaded>{{red, true, false, ""}}));
     EXPECT_FALSE(panel->loading());
     EXPECT_FALSE(indicator_shown());
     EXPECT_EQ(panel->source_image().size(), cv::Size(40, 30));
     EXPECT_TRUE(near(shown_colour(), *wxRED)) << str(shown_colour());
-}
 
-TEST_F(AsyncLoadTest, ALaterLoadOrImageCancelsTheRunningLoad)
-{
-    const std::string red = png("red.png", {255, 0, 0});
-    const std::string blue = png("blue.png", {0, 0, 255});
+    // A later load or image cancels the running load.
     panel->load_source_image(red);
     panel->load_source_image(blue);
-    ASSERT_TRUE(wait_for_events(2));
-    EXPECT_EQ(loaded[0].path, red);
-    EXPECT_TRUE(loaded[0].cancelled);
-    EXPECT_FALSE(loaded[0].success);
-    EXPECT_EQ(loaded[1].path, blue);
-    EXPECT_TRUE(loaded[1].success);
-    EXPECT_TRUE(near(shown_colour(), *wxBLUE)) << str(shown_colour());
-
-    panel->load_source_image(red);
-    panel->set_source_image(solid(20, 20, {0, 255, 0}));
     ASSERT_TRUE(wait_for_events(3));
-    EXPECT_TRUE(loaded[2].cancelled);
+    EXPECT_EQ(loaded[1], Loaded(red, false, true, ""));
+    EXPECT_EQ(loaded[2], Loaded(blue, true, false, ""));
+    EXPECT_TRUE(near(shown_colour(), *wxBLUE)) << str(shown_colour());
+    const cv::Mat green = solid(20, 20, {0, 255, 0});
+    panel->load_source_image(red);
+    panel->set_source_image(green);
+    ASSERT_TRUE(wait_for_events(4));
     // The cancelled decode still ends on its thread; its image never comes.
     wait_until([] { return false; }, 300);
-    EXPECT_EQ(loaded.size(), 3u);
-    EXPECT_EQ(panel->source_image().size(), cv::Size(20, 20));
-    EXPECT_TRUE(near(shown_colour(), *wxGREEN)) << str(shown_colour());
-}
+    EXPECT_EQ(loaded.back(), Loaded(red, false, true, ""));
+    EXPECT_EQ(loaded.size(), 4u);
 
-TEST_F(AsyncLoadTest, AFailedLoadKeepsThePreviousImageAndNamesTheCause)
-{
-    const cv::Mat previous = solid(20, 20, {0, 255, 0});
-    panel->set_source_image(previous);
+    // A failed load keeps the image and names the cause.
     const std::string missing = (temp_dir() / "missing.png").string();
     panel->load_source_image(missing);
-    ASSERT_TRUE(wait_for_events(1));
-    EXPECT_EQ(loaded[0].path, missing);
-    EXPECT_FALSE(loaded[0].success);
-    EXPECT_FALSE(loaded[0].cancelled);
-    EXPECT_NE(loaded[0].failure.find("文件或文件夹不存在"), std::string::npos) << loaded[0].failure;
-    EXPECT_EQ(panel->source_image().data, previous.data);
+    ASSERT_TRUE(wait_for_events(5));
+    const auto& [path, success, cancelled, failure] = loaded[4];
+    EXPECT_TRUE(path == missing && !success && !cancelled);
+    EXPECT_NE(failure.find("文件或文件夹不存在"), std::string::npos) << failure;
+    EXPECT_EQ(panel->source_image().data, green.data);
     EXPECT_TRUE(near(shown_colour(), *wxGREEN)) << str(shown_colour());
 }
 
