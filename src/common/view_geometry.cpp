@@ -94,10 +94,10 @@ cv::Size fitted_size(ZoomMode mode, cv::Size image, cv::Size surface)
     // stays visible as a line.
     const auto side = [&](int extent) { return std::max(scaled_extent(extent, ratio.displayed, ratio.image), 1); };
     const cv::Size result{side(image.width), side(image.height)};
-    // A sliver of an image (one pixel wide, thousands high) fitted to the
-    // width of a window would grow to gigabytes: refuse rather than allocate.
-    const long long area = static_cast<long long>(result.width) * result.height;
-    if (area > max_enlarged_pixels && area > static_cast<long long>(image.width) * image.height)
+    // Only the visible part of a displayed image is drawn, whatever its size;
+    // a side must still be indexable when the displayed image is asked for.
+    constexpr int longest_side = 1 << 30;
+    if (result.width > longest_side || result.height > longest_side)
         cannot_fit(image, surface);
     return result;
 }

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 
-#include <opencv2/core/hal/intrin.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "image_memory.h"
@@ -18,32 +18,33 @@ namespace {
 // Rows of the picture are made in this many stripes, side by side where
 // OpenCV has threads; each stripe has its own working row.
 constexpr int stripes = 8;
-// Interpolation weights are fixed-point fractions of weight_one.
-constexpr int weight_bits = 8;
+// Interpolation weights are fixed-point fractions of weight_one, as precise
+// as cv::resize's: (255 x 2^11) x 2^11 still fits an int.
+constexpr int weight_bits = 11;
 constexpr int weight_one = 1 << weight_bits;
 
 /// Offsets (index x @p stride) of the image pixels nearest to @p count
-/// points along one side of the image, @p step apart from @p first (OpenCV's
-/// coordinates), clamped to its @p extent.
-void nearest_taps(double first, double step, int count, int extent, int stride, std::vector<int>& taps)
+/// points along one side of the image, point i at first + step (origin + i)
+/// (OpenCV's coordinates), clamped to its @p extent.
+void nearest_taps(double first, double step, int origin, int count, int extent, int stride, std::vector<int>& taps)
 {
     taps.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        const int at = static_cast<int>(std::floor(first + step * i + 0.5));
+        const int at = static_cast<int>(std::floor(first + step * (origin + i) + 0.5));
         taps[i] = std::clamp(at, 0, extent - 1) * stride;
     }
 }
 
 /// As nearest_taps(), the pixels on either side of each point and the
-/// weight of the second one.
-void bilinear_taps(double first, double step, int count, int extent, int stride, std::vector<int>& taps,
-                   std::vector<int>& next, std::vector<int>& weights)
+/// weight of the second one in fixed point, as cv::resize forms them.
+void bilinear_taps(double first, double step, int origin, int count, int extent, int stride,
+                   std::vector<int>& taps, std::vector<int>& next, std::vector<int>& weights)
 {
     taps.resize(static_cast<std::size_t>(count));
     next.resize(taps.size());
     weights.resize(taps.size());
     for (int i = 0; i < count; ++i) {
-        const double at = first + step * i;
+        const double at = first + step * (origin + i);
         const double below = std::floor(at);
         const int index = static_cast<int>(below);
         taps[i] = std::clamp(index, 0, extent - 1) * stride;
@@ -52,47 +53,28 @@ void bilinear_taps(double first, double step, int count, int extent, int stride,
     }
 }
 
-/// Pixel x of @p from and of @p to: the pixels of @p row at byte offsets
-/// taps[x] and next[x].
-void gather_pairs(const uchar* row, const int* taps, const int* next, int count, uchar* __restrict from,
-                  uchar* __restrict to)
+/// Row @p row resampled along its columns: for each tap pair, the pixel at
+/// taps[x] and the one at next[x] weighted, in fixed point (weight_one
+/// times the value), channel by channel.
+void resample_row(const uchar* row, const int* taps, const int* next, const int* weights, int count, int channels,
+                  int* out)
 {
-    for (int x = 0; x < count; ++x, from += 3, to += 3) {
+    for (int x = 0; x < count; ++x, out += channels) {
         const uchar* a = row + taps[x];
         const uchar* b = row + next[x];
-        from[0] = a[0];
-        from[1] = a[1];
-        from[2] = a[2];
-        to[0] = b[0];
-        to[1] = b[1];
-        to[2] = b[2];
+        const int w = weights[x];
+        for (int c = 0; c < channels; ++c)
+            out[c] = a[c] * (weight_one - w) + b[c] * w;
     }
 }
 
-/// out = from + (to - from) w / weight_one, rounded, byte by byte, where w
-/// is weights[i], or @p weight for all bytes when @p weights is null.
-void blend_bytes(const uchar* from, const uchar* to, const ushort* weights, int weight, int count, uchar* out)
+/// out = (from (weight_one - w) + to w) / weight_one^2, rounded.
+void blend_rows(const int* from, const int* to, int w, int count, uchar* out)
 {
-    int i = 0;
-#if CV_SIMD
-    const cv::v_uint16 one = cv::vx_setall_u16(weight_one), half = cv::vx_setall_u16(weight_one / 2);
-    const cv::v_uint16 fixed = cv::vx_setall_u16(static_cast<ushort>(weight));
-    for (; i + cv::v_uint8::nlanes <= count; i += cv::v_uint8::nlanes) {
-        cv::v_uint16 a0, a1, b0, b1;
-        cv::v_expand(cv::vx_load(from + i), a0, a1);
-        cv::v_expand(cv::vx_load(to + i), b0, b1);
-        const cv::v_uint16 w0 = weights ? cv::vx_load(weights + i) : fixed;
-        const cv::v_uint16 w1 = weights ? cv::vx_load(weights + i + cv::v_uint16::nlanes) : fixed;
-        // At most 255 x weight_one + weight_one / 2: no 16-bit sum overflows.
-        const cv::v_uint16 r0 = cv::v_mul_wrap(a0, one - w0) + cv::v_mul_wrap(b0, w0) + half;
-        const cv::v_uint16 r1 = cv::v_mul_wrap(a1, one - w1) + cv::v_mul_wrap(b1, w1) + half;
-        cv::v_store(out + i, cv::v_pack(r0 >> weight_bits, r1 >> weight_bits));
-    }
-#endif
-    for (; i < count; ++i) {
-        const int w = weights ? weights[i] : weight;
-        out[i] = static_cast<uchar>((from[i] * (weight_one - w) + to[i] * w + weight_one / 2) >> weight_bits);
-    }
+    constexpr int shift = 2 * weight_bits;
+    const int keep = weight_one - w;
+    for (int i = 0; i < count; ++i)
+        out[i] = static_cast<uchar>((from[i] * keep + to[i] * w + (1 << (shift - 1))) >> shift);
 }
 
 template <class Work>
@@ -110,14 +92,25 @@ const cv::Mat& ViewRenderer::render(ImagePyramid& pyramid, const geometry::ViewT
                                     const cv::Vec3b& background)
 {
     make_image(picture_, view.viewport(), CV_8UC3);
+    render_into(pyramid, view, background, picture_);
+    return picture_;
+}
+
+void ViewRenderer::render_into(ImagePyramid& pyramid, const geometry::ViewTransform& view,
+                               const cv::Vec3b& background, cv::Mat picture)
+{
+    CV_Assert(picture.size() == view.viewport() && picture.type() == CV_8UC3);
     const cv::Scalar fill(background[0], background[1], background[2]);
     const cv::Rect covered
-        = pyramid.empty() ? cv::Rect() : view.image_rect() & cv::Rect(cv::Point(), picture_.size());
-    fill_outside(picture_, covered, fill);
+        = pyramid.empty() ? cv::Rect() : view.image_rect() & cv::Rect(cv::Point(), picture.size());
+    fill_outside(picture, covered, fill);
     if (covered.area() <= 0)
-        return picture_;
+        return;
 
-    const int k = pyramid.level_for(view.scale());
+    // A fit's view is cv::resize's picture of the source: bilinear from the
+    // source itself at every scale.
+    const bool stretched = view.stretched();
+    const int k = stretched ? 0 : pyramid.level_for(view.scale());
     const cv::Mat& level = pyramid.level(k);
     // Picture pixel (x, y) of the covered part, centre (x + 0.5, y + 0.5)
     // in control coordinates, to the level in OpenCV's coordinates.
@@ -128,41 +121,49 @@ const cv::Mat& ViewRenderer::render(ImagePyramid& pyramid, const geometry::ViewT
                                to_level * (m(0, 0) * cx + m(0, 1) * cy + m(0, 2)) - 0.5, to_level * m(1, 0),
                                to_level * m(1, 1), to_level * (m(1, 0) * cx + m(1, 1) * cy + m(1, 2)) - 0.5);
     const int quarter = view.quarter_turns();
-    if (quarter >= 0 && view.scale() == to_level && copy_block(level, to_image, covered))
-        return picture_;
-    const bool nearest = view.scale() > 1.0 || (view.scale() == 1.0 && quarter >= 0);
+    cv::Mat place = picture(covered);
+    if (quarter >= 0 && (stretched || view.scale() == to_level) && copy_block(level, to_image, place))
+        return;
+    const bool nearest = !stretched && (view.scale() > 1.0 || (view.scale() == 1.0 && quarter >= 0));
     if (quarter < 0) {
-        cv::Mat place = picture_(covered);
         cv::warpAffine(level, place, to_image, covered.size(),
                        (nearest ? cv::INTER_NEAREST : cv::INTER_LINEAR) | cv::WARP_INVERSE_MAP, cv::BORDER_CONSTANT,
                        fill);
-        return picture_;
+        return;
     }
     // A quarter turn keeps rows on rows or columns: its samples are tables
     // per row and per column, several times faster than warpAffine's, and
     // its edge pixels repeat the image's instead of fading into the
-    // background (the displayed image is all image). Turned a quarter,
-    // picture rows run along image columns: the picture is sampled
-    // transposed, reading image rows, and transposed into place.
+    // background (the displayed image is all image). Samples are placed by
+    // the displayed pixel they show, whatever the viewport and the scroll:
+    // a displayed pixel comes out the same in every picture that shows it.
+    // Turned a quarter, picture rows run along image columns: the picture
+    // is sampled transposed, reading image rows, and transposed into place.
+    const cv::Matx23d d = view.display_to_source_matrix();
+    const cv::Point2d offset = view.offset();
+    const cv::Point2d whole(std::floor(offset.x), std::floor(offset.y));
+    const int first_column = covered.x - view.placement().x + static_cast<int>(whole.x);
+    const int first_row = covered.y - view.placement().y + static_cast<int>(whole.y);
+    const double fx = 0.5 + offset.x - whole.x, fy = 0.5 + offset.y - whole.y;
+    const auto line = [&](int i, double along, double centre, int first) {
+        return Line{to_level * (d(i, 2) + along * centre) - 0.5, to_level * along, first};
+    };
     const bool upright = quarter % 2 == 0;
-    const Line rows = upright ? Line{to_image(1, 2), to_image(1, 1)} : Line{to_image(1, 2), to_image(1, 0)};
-    const Line columns = upright ? Line{to_image(0, 2), to_image(0, 0)} : Line{to_image(0, 2), to_image(0, 1)};
+    const Line rows = upright ? line(1, d(1, 1), fy, first_row) : line(1, d(1, 0), fx, first_column);
+    const Line columns = upright ? line(0, d(0, 0), fx, first_column) : line(0, d(0, 1), fy, first_row);
     // Of the viewport's size, so that zooming in and out keeps its memory.
-    if (!upright)
-        make_image(transposed_, cv::Size(picture_.rows, picture_.cols), CV_8UC3);
-    cv::Mat target = upright ? picture_(covered) : transposed_(cv::Rect(0, 0, covered.height, covered.width));
+    if (!upright && (transposed_.rows < picture.cols || transposed_.cols < picture.rows))
+        make_image(transposed_, cv::Size(picture.rows, picture.cols), CV_8UC3);
+    cv::Mat target = upright ? place : transposed_(cv::Rect(0, 0, covered.height, covered.width));
     if (nearest)
         sample_nearest(level, rows, columns, target);
     else
         sample_bilinear(level, rows, columns, target);
-    if (!upright) {
-        cv::Mat place = picture_(covered);
+    if (!upright)
         cv::transpose(target, place);
-    }
-    return picture_;
 }
 
-bool ViewRenderer::copy_block(const cv::Mat& image, const cv::Matx23d& to_image, cv::Rect covered)
+bool ViewRenderer::copy_block(const cv::Mat& image, const cv::Matx23d& to_image, cv::Mat place)
 {
     // Nearer a whole pixel than a bilinear weight's step: sampling would
     // take that pixel alone.
@@ -174,14 +175,13 @@ bool ViewRenderer::copy_block(const cv::Mat& image, const cv::Matx23d& to_image,
             return false;
     }
     const cv::Point2d first = whole * cv::Vec3d(0, 0, 1);
-    const cv::Point2d last = whole * cv::Vec3d(covered.width - 1, covered.height - 1, 1);
+    const cv::Point2d last = whole * cv::Vec3d(place.cols - 1, place.rows - 1, 1);
     const cv::Rect block(cv::Point(static_cast<int>(std::min(first.x, last.x)), static_cast<int>(std::min(first.y, last.y))),
                          cv::Point(static_cast<int>(std::max(first.x, last.x)) + 1,
                                    static_cast<int>(std::max(first.y, last.y)) + 1));
     // Sampling repeats the edge pixels beyond the image; a block must lie within it.
     if ((block & cv::Rect(0, 0, image.cols, image.rows)) != block)
         return false;
-    cv::Mat place = picture_(covered);
     const cv::Mat part = image(block);
     if (whole(0, 0) == 1 && whole(1, 1) == 1)
         part.copyTo(place);
@@ -200,8 +200,8 @@ void ViewRenderer::sample_nearest(const cv::Mat& image, Line rows, Line columns,
 {
     // The pixel at target (x, y) is image byte row_taps_[y] + column_taps_[x].
     const int pixel = static_cast<int>(image.elemSize());
-    nearest_taps(rows.first, rows.step, target.rows, image.rows, static_cast<int>(image.step[0]), row_taps_);
-    nearest_taps(columns.first, columns.step, target.cols, image.cols, pixel, column_taps_);
+    nearest_taps(rows.first, rows.step, rows.origin, target.rows, image.rows, static_cast<int>(image.step[0]), row_taps_);
+    nearest_taps(columns.first, columns.step, columns.origin, target.cols, image.cols, pixel, column_taps_);
     const bool contiguous = column_taps_.back() - column_taps_.front() == (target.cols - 1) * pixel;
     const std::size_t row_bytes = static_cast<std::size_t>(target.cols) * 3;
     for_each_stripe(target.rows, [&](int, int begin, int end) {
@@ -228,44 +228,41 @@ void ViewRenderer::sample_nearest(const cv::Mat& image, Line rows, Line columns,
 
 void ViewRenderer::sample_bilinear(const cv::Mat& image, Line rows, Line columns, cv::Mat target)
 {
-    // Separable: each target row blends its two image rows over the columns
-    // it reads, then interpolates along that blended row.
-    const int pixel = static_cast<int>(image.elemSize());
-    bilinear_taps(rows.first, rows.step, target.rows, image.rows, 1, row_taps_, row_next_, row_weights_);
-    bilinear_taps(columns.first, columns.step, target.cols, image.cols, pixel, column_taps_, column_next_,
+    // Separable, in cv::resize's order and precision: each image row that a
+    // target row needs is resampled along the columns once per stripe (two
+    // kept, for enlargements that read a row many times), then the two rows
+    // a target row lies between are blended.
+    const int channels = image.channels();
+    bilinear_taps(rows.first, rows.step, rows.origin, target.rows, image.rows, 1, row_taps_, row_next_, row_weights_);
+    bilinear_taps(columns.first, columns.step, columns.origin, target.cols, image.cols, channels, column_taps_, column_next_,
                   column_weights_);
-    const auto [low, high] = std::minmax_element(column_taps_.begin(), column_taps_.end());
-    const int first = std::min(*low, *std::min_element(column_next_.begin(), column_next_.end()));
-    const int last = std::max(*high, *std::max_element(column_next_.begin(), column_next_.end())) + pixel;
-    const int span = last - first;
-    for (std::size_t x = 0; x < column_taps_.size(); ++x) {
-        column_taps_[x] -= first;
-        column_next_[x] -= first;
-    }
-    const int width_bytes = target.cols * 3;
-    // Per stripe: the blended row, and the two pixels each column blends.
-    const int working = std::max(span, 2 * width_bytes);
-    if (working_rows_.rows < 2 * stripes || working_rows_.cols < working)
-        make_image(working_rows_, cv::Size(std::max(working, working_rows_.cols), 2 * stripes), CV_8UC1);
-    byte_weights_.resize(static_cast<std::size_t>(width_bytes));
-    for (int x = 0; x < target.cols; ++x)
-        for (int c = 0; c < 3; ++c)
-            byte_weights_[3 * x + c] = static_cast<ushort>(column_weights_[x]);
-    const int* taps = column_taps_.data();
-    const int* next = column_next_.data();
+    const int width = target.cols * channels;
+    if (working_rows_.rows < 2 * stripes || working_rows_.cols < width)
+        make_image(working_rows_, cv::Size(std::max(width, working_rows_.cols), 2 * stripes), CV_32SC1);
     for_each_stripe(target.rows, [&](int stripe, int begin, int end) {
-        uchar* blended = working_rows_.ptr(2 * stripe);
-        uchar* from = working_rows_.ptr(2 * stripe + 1);
-        uchar* to = from + width_bytes;
+        int* kept[2] = {working_rows_.ptr<int>(2 * stripe), working_rows_.ptr<int>(2 * stripe + 1)};
+        constexpr int none = std::numeric_limits<int>::min() / 2;
+        int kept_row[2] = {none, none};
+        // Row r resampled, made now unless kept; the kept row @p keep stays.
+        const auto resampled = [&](int r, int keep) -> const int* {
+            for (int i = 0; i < 2; ++i)
+                if (kept_row[i] == r)
+                    return kept[i];
+            int i = std::llabs(static_cast<long long>(kept_row[0]) - r)
+                            > std::llabs(static_cast<long long>(kept_row[1]) - r)
+                        ? 0
+                        : 1;
+            if (kept_row[i] == keep)
+                i = 1 - i;
+            resample_row(image.ptr(r), column_taps_.data(), column_next_.data(), column_weights_.data(),
+                         target.cols, channels, kept[i]);
+            kept_row[i] = r;
+            return kept[i];
+        };
         for (int y = begin; y < end; ++y) {
-            const int weight = row_weights_[y];
-            const uchar* row = image.ptr(row_taps_[y]) + first;
-            if (weight != 0 && row_next_[y] != row_taps_[y]) {
-                blend_bytes(row, image.ptr(row_next_[y]) + first, nullptr, weight, span, blended);
-                row = blended;
-            }
-            gather_pairs(row, taps, next, target.cols, from, to);
-            blend_bytes(from, to, byte_weights_.data(), 0, width_bytes, target.ptr(y));
+            const int* from = resampled(row_taps_[y], none);
+            const int* to = row_next_[y] == row_taps_[y] ? from : resampled(row_next_[y], row_taps_[y]);
+            blend_rows(from, to, row_weights_[y], width, target.ptr(y));
         }
     });
 }
@@ -277,11 +274,18 @@ cv::Mat displayed_image(ImagePyramid& pyramid, const geometry::ViewTransform& vi
     if (static_cast<long long>(size.width) * size.height > max_pixels)
         throw ValueError("Cannot make a " + std::to_string(size.width) + "x" + std::to_string(size.height)
                          + " displayed image: more than " + std::to_string(max_pixels) + " pixels");
-    // Its own renderer: the picture it leaves is the caller's alone.
+    cv::Mat shown(size, CV_8UC3);
+    // Made in bands, each the picture of a viewport scrolled down the image:
+    // the pixels the screen shows, with working memory of a band alone.
+    constexpr long long band_pixels = 1 << 20;
+    const int band = static_cast<int>(std::clamp<long long>(band_pixels / size.width, 1, size.height));
     ViewRenderer renderer;
-    return renderer.render(pyramid,
-                           geometry::ViewTransform(view.source_size(), view.scale(), view.degrees(), size),
-                           background);
+    for (int y = 0; y < size.height; y += band) {
+        const int rows = std::min(band, size.height - y);
+        renderer.render_into(pyramid, view.in_viewport({size.width, rows}, {0.0, double(y)}), background,
+                             shown.rowRange(y, y + rows));
+    }
+    return shown;
 }
 
 } // namespace tesk_vumo

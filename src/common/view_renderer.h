@@ -14,7 +14,10 @@ namespace tesk_vumo {
 /// pyramid, into a picture it keeps: a steady view (a zoom step, a scroll)
 /// allocates nothing.
 ///
-/// Above 1:1, and at 1:1 in quarter turns, each displayed pixel takes the
+/// A fit's view (ViewTransform::fitted()) is sampled as cv::resize samples
+/// the turned source, bilinearly from the source at every scale, within 1
+/// of resize's own pixels. Otherwise:
+/// above 1:1, and at 1:1 in quarter turns, each displayed pixel takes the
 /// image pixel under its centre: enlarged pixels stay sharp squares, as
 /// image viewers show them for inspection. Below 1:1, and at 1:1 turned by
 /// a free angle, pixels are interpolated bilinearly in the pyramid level
@@ -33,24 +36,32 @@ public:
     const cv::Mat& render(ImagePyramid& pyramid, const geometry::ViewTransform& view,
                           const cv::Vec3b& background);
 
+    /// As render(), into @p picture (8-bit R, G, B of the viewport's size,
+    /// a part of a larger image too) instead of the renderer's own picture.
+    void render_into(ImagePyramid& pyramid, const geometry::ViewTransform& view, const cv::Vec3b& background,
+                     cv::Mat picture);
+
     const cv::Mat& picture() const { return picture_; }
 
 private:
     /// Where successive pixel centres along one side of the picture fall on
     /// one side of the image (OpenCV's coordinates: whole numbers at
-    /// centres): @p first, then @p step apart.
+    /// centres): the centre of displayed pixel j at first + step j, and the
+    /// picture's first pixel showing displayed pixel @p origin.
     struct Line
     {
         double first;
         double step;
+        int origin;
     };
 
-    /// Where the picture's pixel centres fall on whole pixels of @p image (a
-    /// quarter turn at the image's own scale, scrolled by whole pixels),
-    /// copies the block of @p image under @p covered into place, turned:
-    /// the pixels sampling would give, without sampling. False, drawing
-    /// nothing, otherwise.
-    bool copy_block(const cv::Mat& image, const cv::Matx23d& to_image, cv::Rect covered);
+    /// Where the pixel centres of @p place (the covered part of the
+    /// picture, @p to_image mapping its pixels to @p image) fall on whole
+    /// pixels of @p image (a quarter turn at the image's own scale, scrolled
+    /// by whole pixels), copies the block of @p image under it into @p place,
+    /// turned: the pixels sampling would give, without sampling. False,
+    /// drawing nothing, otherwise.
+    bool copy_block(const cv::Mat& image, const cv::Matx23d& to_image, cv::Mat place);
 
     /// Each row of @p target from the image row along @p rows, each column
     /// from the image column along @p columns: the nearest pixel, or
@@ -60,14 +71,12 @@ private:
 
     cv::Mat picture_;
     std::vector<int> row_taps_, column_taps_, row_next_, column_next_, row_weights_, column_weights_;
-    std::vector<ushort> byte_weights_;
-    cv::Mat working_rows_; ///< two rows per stripe of work
+    cv::Mat working_rows_; ///< two resampled rows per stripe of work
     cv::Mat transposed_; ///< the picture sampled transposed, for quarter turns
 };
 
-/// The whole displayed image of @p view (its scale and angle; viewport and
-/// offset play no part), made as the viewport shows it, in new memory of
-/// its own. Throws ValueError when it would have more than @p max_pixels
+/// The whole displayed image of @p view (its mapping; viewport and offset
+/// play no part), made as the viewport shows it, in new memory of its own. Throws ValueError when it would have more than @p max_pixels
 /// pixels, before allocating anything.
 cv::Mat displayed_image(ImagePyramid& pyramid, const geometry::ViewTransform& view, const cv::Vec3b& background,
                         long long max_pixels);

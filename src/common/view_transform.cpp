@@ -117,9 +117,22 @@ ViewTransform::ViewTransform(cv::Size source, double scale, double degrees, cv::
     else
         displayed_ = {std::max(1, static_cast<int>(std::lround(extent_x))),
                       std::max(1, static_cast<int>(std::lround(extent_y)))};
+    scale_x_ = scale_y_ = scale_;
     placement_ = {displayed_.width < viewport.width ? floor_div(viewport.width - displayed_.width, 2) : 0,
                   displayed_.height < viewport.height ? floor_div(viewport.height - displayed_.height, 2) : 0};
     offset_ = clamped(offset);
+}
+
+ViewTransform ViewTransform::fitted(cv::Size source, double scale, int quarter_turns, cv::Size displayed,
+                                    cv::Size viewport, cv::Point2d offset)
+{
+    ViewTransform view(source, scale, 90.0 * quarter_turns, viewport);
+    const cv::Size turned = quarter_turns % 2 == 0 ? source : cv::Size(source.height, source.width);
+    view.displayed_ = {std::max(displayed.width, 1), std::max(displayed.height, 1)};
+    view.scale_x_ = static_cast<double>(view.displayed_.width) / turned.width;
+    view.scale_y_ = static_cast<double>(view.displayed_.height) / turned.height;
+    view.stretched_ = true;
+    return view.in_viewport(viewport, offset);
 }
 
 cv::Point2d ViewTransform::clamped(cv::Point2d offset) const
@@ -157,15 +170,15 @@ VisibleRegion ViewTransform::visible_region() const
 
 cv::Point2d ViewTransform::source_to_display(cv::Point2d p) const
 {
-    const double x = (p.x - 0.5 * source_.width) * scale_, y = (p.y - 0.5 * source_.height) * scale_;
-    return {cos_ * x - sin_ * y + 0.5 * displayed_.width, sin_ * x + cos_ * y + 0.5 * displayed_.height};
+    const double x = p.x - 0.5 * source_.width, y = p.y - 0.5 * source_.height;
+    return {(cos_ * x - sin_ * y) * scale_x_ + 0.5 * displayed_.width,
+            (sin_ * x + cos_ * y) * scale_y_ + 0.5 * displayed_.height};
 }
 
 cv::Point2d ViewTransform::display_to_source(cv::Point2d d) const
 {
-    const double x = d.x - 0.5 * displayed_.width, y = d.y - 0.5 * displayed_.height;
-    return {(cos_ * x + sin_ * y) / scale_ + 0.5 * source_.width,
-            (-sin_ * x + cos_ * y) / scale_ + 0.5 * source_.height};
+    const double x = (d.x - 0.5 * displayed_.width) / scale_x_, y = (d.y - 0.5 * displayed_.height) / scale_y_;
+    return {cos_ * x + sin_ * y + 0.5 * source_.width, -sin_ * x + cos_ * y + 0.5 * source_.height};
 }
 
 cv::Point2d ViewTransform::display_to_control(cv::Point2d d) const
@@ -227,16 +240,23 @@ cv::Rect ViewTransform::source_rect(cv::Rect display) const
     return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0)};
 }
 
+cv::Matx23d ViewTransform::display_to_source_matrix() const
+{
+    const double half_w = 0.5 * displayed_.width / scale_x_, half_h = 0.5 * displayed_.height / scale_y_;
+    return {cos_ / scale_x_, sin_ / scale_y_, 0.5 * source_.width - cos_ * half_w - sin_ * half_h,
+            -sin_ / scale_x_, cos_ / scale_y_, 0.5 * source_.height + sin_ * half_w - cos_ * half_h};
+}
+
 cv::Matx23d ViewTransform::control_to_source_matrix() const
 {
     const cv::Point2d origin = control_to_source({0.0, 0.0});
-    return {cos_ / scale_, sin_ / scale_, origin.x, -sin_ / scale_, cos_ / scale_, origin.y};
+    return {cos_ / scale_x_, sin_ / scale_y_, origin.x, -sin_ / scale_x_, cos_ / scale_y_, origin.y};
 }
 
 cv::Matx23d ViewTransform::source_to_control_matrix() const
 {
     const cv::Point2d origin = source_to_control({0.0, 0.0});
-    return {cos_ * scale_, -sin_ * scale_, origin.x, sin_ * scale_, cos_ * scale_, origin.y};
+    return {cos_ * scale_x_, -sin_ * scale_x_, origin.x, sin_ * scale_y_, cos_ * scale_y_, origin.y};
 }
 
 ViewTransform ViewTransform::anchored(ViewTransform next, cv::Point2d p, cv::Point2d control)
@@ -260,6 +280,16 @@ ViewTransform ViewTransform::resized(cv::Size viewport) const
     const cv::Point2d centre(0.5 * viewport_.width, 0.5 * viewport_.height);
     return anchored(ViewTransform(source_, scale_, degrees_, viewport), control_to_source(centre),
                     {0.5 * viewport.width, 0.5 * viewport.height});
+}
+
+ViewTransform ViewTransform::in_viewport(cv::Size viewport, cv::Point2d offset) const
+{
+    ViewTransform next = *this;
+    next.viewport_ = viewport;
+    next.placement_ = {displayed_.width < viewport.width ? floor_div(viewport.width - displayed_.width, 2) : 0,
+                       displayed_.height < viewport.height ? floor_div(viewport.height - displayed_.height, 2) : 0};
+    next.offset_ = next.clamped(offset);
+    return next;
 }
 
 ViewTransform ViewTransform::scrolled_to(cv::Point2d offset) const

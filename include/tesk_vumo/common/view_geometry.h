@@ -31,9 +31,6 @@ cv::Size rotated_size(cv::Size image, Rotation rotation);
 /// may be made in place (@p src and @p dst the same image).
 void rotate(const cv::Mat& src, cv::Mat& dst, Rotation rotation);
 
-/// Most pixels a fit mode may enlarge an image to (about 400 MB as RGB).
-inline constexpr long long max_enlarged_pixels = 1LL << 27;
-
 /// The scale a zoom mode shows, as an exact ratio: displayed pixels per
 /// image pixel along the side the mode fits.
 struct FitRatio
@@ -64,7 +61,7 @@ int displayed_extent(double extent);
 /// size. A side that the scale would truncate to 0 gets 1 pixel. Throws ValueError
 /// "Unsupported Zoom Mode: <name>" for ZoomAny, and ValueError when a fit
 /// mode cannot form a scale (a surface or image extent of 0 that the mode
-/// needs) or would enlarge the image beyond max_enlarged_pixels.
+/// needs) or would make a side longer than 2^30 pixels.
 cv::Size fitted_size(ZoomMode mode, cv::Size image, cv::Size surface);
 
 /// Settings of one scroll bar after a fitting.

@@ -66,6 +66,14 @@ public:
     ViewTransform(cv::Size source, double scale, double degrees, cv::Size viewport,
                   cv::Point2d offset = {0.0, 0.0});
 
+    /// The view a fit mode shows: @p source turned by @p quarter_turns (0 to
+    /// 3) and stretched to @p displayed, each side by its own ratio, as
+    /// cv::resize maps the turned image onto that size. scale() is the
+    /// fit's @p scale, which the truncated sides only approach. Throws as
+    /// the constructor does.
+    static ViewTransform fitted(cv::Size source, double scale, int quarter_turns, cv::Size displayed,
+                                cv::Size viewport, cv::Point2d offset = {0.0, 0.0});
+
     cv::Size source_size() const { return source_; }
     double scale() const { return scale_; }
     /// The angle in [0, 360).
@@ -73,6 +81,8 @@ public:
     /// 0 to 3 quarter turns clockwise, or -1 for any other angle.
     int quarter_turns() const { return quarter_; }
     cv::Size viewport() const { return viewport_; }
+    /// Whether this is a fit's view, stretched to its sides (see fitted()).
+    bool stretched() const { return stretched_; }
 
     /// Size of the displayed image: the bounding box of the turned, scaled
     /// image in whole pixels (at least 1 x 1), truncated as displayed_extent()
@@ -114,6 +124,9 @@ public:
     /// to the source, widened to whole pixels and cut at the source's edges.
     cv::Rect source_rect(cv::Rect display) const;
 
+    /// Source coordinates as a function of displayed coordinates, which no
+    /// viewport or scroll enters.
+    cv::Matx23d display_to_source_matrix() const;
     /// Source coordinates as a function of control coordinates, and back.
     cv::Matx23d control_to_source_matrix() const;
     cv::Matx23d source_to_control_matrix() const;
@@ -126,6 +139,9 @@ public:
     /// The same view in a viewport of @p viewport, keeping the source point
     /// at the viewport's centre at the new centre.
     ViewTransform resized(cv::Size viewport) const;
+    /// The same view (scale, angle, displayed size and mapping) in a
+    /// viewport of @p viewport scrolled to @p offset (clamped).
+    ViewTransform in_viewport(cv::Size viewport, cv::Point2d offset) const;
     /// The same view scrolled to @p offset (clamped).
     ViewTransform scrolled_to(cv::Point2d offset) const;
 
@@ -140,6 +156,11 @@ private:
     int quarter_;
     double cos_;
     double sin_;
+    // Displayed pixels per source pixel along the displayed image's x and y:
+    // both the scale but in a fit's view.
+    double scale_x_;
+    double scale_y_;
+    bool stretched_ = false;
     cv::Size viewport_;
     cv::Size displayed_;
     cv::Point placement_;

@@ -92,7 +92,7 @@ TEST(FittedSize, RejectsScalesThatCannotBeFormed)
         {ZoomMode::FitPage, {0, 600}, {400, 400}},
         {ZoomMode::FitWidth, {0, 0}, {400, 400}},
         {ZoomMode::FitHeight, {800, 0}, {400, 400}},
-        {ZoomMode::FitHeight, {5000, 1}, {286, 167}}, // 835000 x 167: an enlargement past the limit
+        {ZoomMode::FitHeight, {1 << 20, 1}, {286, 2048}}, // a side of 2^31 pixels
     };
     for (const Case& c : cases)
         EXPECT_THROW(fitted_size(c.mode, c.image, c.surface), ValueError)

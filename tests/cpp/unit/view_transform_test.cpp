@@ -251,3 +251,45 @@ TEST(ImagePyramid, LevelsAreMadeOnDemandAndStayWithinAThirdOfTheImage)
     EXPECT_EQ(pyramid.level(1).data, first);
 }
 
+
+TEST(ViewRenderer, AFitShowsTheTurnedSourceResizedAsResizeMakesIt)
+{
+    cv::Mat noise(37, 53, CV_8UC3), large(900, 1200, CV_8UC3);
+    cv::randu(noise, 0, 256);
+    cv::randu(large, 0, 256);
+    // Enlarged and reduced, a side truncated (3 x 2 at 100 x 100 is 100 x 66).
+    for (const auto& [source, mode, surface] :
+         {std::tuple(noise, ZoomMode::FitPage, cv::Size(401, 300)), std::tuple(noise(cv::Rect(0, 0, 3, 2)), ZoomMode::FitPage, cv::Size(100, 100)),
+          std::tuple(large, ZoomMode::FitPage, cv::Size(333, 250)), std::tuple(large, ZoomMode::FitWidth, cv::Size(700, 300))})
+        for (Rotation rotation : quarter_turns) {
+            SCOPED_TRACE(::testing::Message() << source.size() << " " << name(mode) << " " << name(rotation));
+            cv::Mat turned, expected;
+            rotate(source, turned, rotation);
+            const cv::Size shown = fitted_size(mode, turned.size(), surface);
+            cv::resize(turned, expected, shown);
+            const ViewTransform view = ViewTransform::fitted(source.size(), fitted_zoom_rate(mode, turned.size(), surface),
+                                                             static_cast<int>(rotation), shown, surface);
+            EXPECT_EQ(view.displayed_size(), shown);
+            Scene scene(source);
+            // The screen's picture, anywhere it is scrolled, and the displayed image made in bands.
+            const cv::Rect visible = view.visible_region().source;
+            EXPECT_LE(cv::norm(scene.render(view)(view.image_rect()), expected(visible), cv::NORM_INF), 1);
+            const ViewTransform scrolled = view.scrolled_to({17, 1e9});
+            const cv::Mat whole = displayed_image(scene.pyramid, view, {0, 0, 0}, 1LL << 30);
+            EXPECT_LE(cv::norm(whole, expected, cv::NORM_INF), 1);
+            EXPECT_EQ(cv::norm(scene.render(scrolled)(scrolled.image_rect()), whole(scrolled.visible_region().source),
+                               cv::NORM_INF),
+                      0);
+        }
+    // A thin strip turned and enlarged to 1240000 x 248 is shown, its viewport alone drawn.
+    cv::Mat thin(5000, 1, CV_8UC3);
+    cv::randu(thin, 0, 256);
+    const cv::Size shown = fitted_size(ZoomMode::FitHeight, {5000, 1}, {286, 248});
+    ASSERT_EQ(shown, cv::Size(1240000, 248));
+    Scene scene(thin);
+    const cv::Mat& picture = scene.render(ViewTransform::fitted(thin.size(), 248, 1, shown, {286, 248}));
+    EXPECT_EQ(picture.at<cv::Vec3b>(0, 0), thin.at<cv::Vec3b>(4999, 0)) << "the strip's bottom at the left";
+    const double w = 285.5 / 248 - 0.5;
+    const cv::Vec3d blend = cv::Vec3d(thin.at<cv::Vec3b>(4999, 0)) * (1 - w) + cv::Vec3d(thin.at<cv::Vec3b>(4998, 0)) * w;
+    EXPECT_LE(cv::norm(cv::Vec3d(picture.at<cv::Vec3b>(247, 285)) - blend, cv::NORM_INF), 1);
+}
