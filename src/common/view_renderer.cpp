@@ -91,9 +91,58 @@ void for_each_stripe(int rows, const Work& work)
 const cv::Mat& ViewRenderer::render(ImagePyramid& pyramid, const geometry::ViewTransform& view,
                                     const cv::Vec3b& background)
 {
-    make_image(picture_, view.viewport(), CV_8UC3);
-    render_into(pyramid, view, background, picture_);
+    const uchar* image = pyramid.empty() ? nullptr : pyramid.level(0).data;
+    const cv::Size size = pyramid.empty() ? cv::Size() : pyramid.level(0).size();
+    const bool same_image = last_ && last_->background == background && last_->image == image
+                         && last_->size == size && picture_.size() == view.viewport();
+    if (same_image && last_->view == view)
+        return picture_;
+    if (!(same_image && scroll(pyramid, last_->view, view, background))) {
+        make_image(picture_, view.viewport(), CV_8UC3);
+        render_into(pyramid, view, background, picture_);
+    }
+    last_ = Shown{view, background, image, size};
     return picture_;
+}
+
+bool ViewRenderer::scroll(ImagePyramid& pyramid, const geometry::ViewTransform& from,
+                          const geometry::ViewTransform& to, const cv::Vec3b& background)
+{
+    const cv::Point2d moved = to.offset() - from.offset();
+    if (to.quarter_turns() < 0 || from.scrolled_to(to.offset()) != to || moved.x != std::round(moved.x)
+        || moved.y != std::round(moved.y))
+        return false;
+    const int dx = static_cast<int>(moved.x), dy = static_cast<int>(moved.y);
+    const cv::Size size = picture_.size();
+    // Along a side the image fills (the only sides that scroll): what stays
+    // in sight is moved, the rest sampled as the view shows it.
+    if (std::abs(dx) >= size.width || std::abs(dy) >= size.height || (dx != 0 && dy != 0))
+        return false;
+    const cv::Rect kept(std::max(dx, 0), std::max(dy, 0), size.width - std::abs(dx), size.height - std::abs(dy));
+    const cv::Point to_place(std::max(-dx, 0), std::max(-dy, 0));
+    // Rows overlap when moved along y: a copy through a row at a time in the
+    // direction that reads each row before it is written over.
+    if (dy != 0) {
+        for (int i = 0; i < kept.height; ++i) {
+            const int row = dy > 0 ? i : kept.height - 1 - i;
+            std::memcpy(picture_.ptr(to_place.y + row), picture_.ptr(kept.y + row), picture_.cols * picture_.elemSize());
+        }
+    } else {
+        for (int y = 0; y < size.height; ++y) {
+            uchar* row = picture_.ptr(y);
+            std::memmove(row + to_place.x * 3, row + kept.x * 3, static_cast<std::size_t>(kept.width) * 3);
+        }
+    }
+    const cv::Rect fresh = dx > 0   ? cv::Rect(size.width - dx, 0, dx, size.height)
+                         : dx < 0 ? cv::Rect(0, 0, -dx, size.height)
+                         : dy > 0 ? cv::Rect(0, size.height - dy, size.width, dy)
+                                  : cv::Rect(0, 0, size.width, -dy);
+    // The strip's own view: the viewport cut to it, scrolled to the
+    // displayed point at its top-left.
+    const cv::Point2d strip_offset(to.offset().x + (dx != 0 ? fresh.x : 0), to.offset().y + (dy != 0 ? fresh.y : 0));
+    const cv::Size strip_viewport(dx != 0 ? fresh.width : size.width, dy != 0 ? fresh.height : size.height);
+    render_into(pyramid, to.in_viewport(strip_viewport, strip_offset), background, picture_(fresh));
+    return true;
 }
 
 void ViewRenderer::render_into(ImagePyramid& pyramid, const geometry::ViewTransform& view,

@@ -1,6 +1,7 @@
 #ifndef TESK_VUMO_SRC_COMMON_VIEW_RENDERER_H
 #define TESK_VUMO_SRC_COMMON_VIEW_RENDERER_H
 
+#include <optional>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -33,8 +34,15 @@ public:
     /// @p background (R, G, B) around the displayed image and in the
     /// corners a free angle leaves. The picture stays valid until the next
     /// call.
+    ///
+    /// The picture is made again only where it can differ from the last
+    /// one: not at all for the same view of the same image, and for a
+    /// quarter-turn view scrolled by whole pixels only in the strips
+    /// scrolled into sight, the rest moved. forget() when the image's
+    /// pixels may have changed.
     const cv::Mat& render(ImagePyramid& pyramid, const geometry::ViewTransform& view,
                           const cv::Vec3b& background);
+    void forget() { last_.reset(); }
 
     /// As render(), into @p picture (8-bit R, G, B of the viewport's size,
     /// a part of a larger image too) instead of the renderer's own picture.
@@ -69,7 +77,22 @@ private:
     void sample_nearest(const cv::Mat& image, Line rows, Line columns, cv::Mat target);
     void sample_bilinear(const cv::Mat& image, Line rows, Line columns, cv::Mat target);
 
+    /// What the picture shows now.
+    struct Shown
+    {
+        geometry::ViewTransform view;
+        cv::Vec3b background;
+        const uchar* image;
+        cv::Size size;
+    };
+    /// Moves the picture of @p from to where @p to shows it and samples
+    /// the strips @p to adds; false, drawing nothing, where that cannot be
+    /// done (not a quarter-turn view scrolled by whole pixels).
+    bool scroll(ImagePyramid& pyramid, const geometry::ViewTransform& from, const geometry::ViewTransform& to,
+                const cv::Vec3b& background);
+
     cv::Mat picture_;
+    std::optional<Shown> last_;
     std::vector<int> row_taps_, column_taps_, row_next_, column_next_, row_weights_, column_weights_;
     cv::Mat working_rows_; ///< two resampled rows per stripe of work
     cv::Mat transposed_; ///< the picture sampled transposed, for quarter turns

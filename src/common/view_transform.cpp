@@ -292,6 +292,13 @@ ViewTransform ViewTransform::in_viewport(cv::Size viewport, cv::Point2d offset) 
     return next;
 }
 
+bool ViewTransform::operator==(const ViewTransform& other) const
+{
+    return source_ == other.source_ && scale_ == other.scale_ && degrees_ == other.degrees_
+        && scale_x_ == other.scale_x_ && scale_y_ == other.scale_y_ && stretched_ == other.stretched_
+        && viewport_ == other.viewport_ && displayed_ == other.displayed_ && offset_ == other.offset_;
+}
+
 ViewTransform ViewTransform::scrolled_to(cv::Point2d offset) const
 {
     ViewTransform next = *this;

@@ -145,6 +145,10 @@ public:
     /// The same view scrolled to @p offset (clamped).
     ViewTransform scrolled_to(cv::Point2d offset) const;
 
+    /// Whether both show the same pixels in the same places.
+    bool operator==(const ViewTransform& other) const;
+    bool operator!=(const ViewTransform& other) const { return !(*this == other); }
+
 private:
     cv::Point2d clamped(cv::Point2d offset) const;
     /// This transform's source point @p p put under @p control in @p next.

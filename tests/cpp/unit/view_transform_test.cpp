@@ -280,6 +280,12 @@ TEST(ViewRenderer, AFitShowsTheTurnedSourceResizedAsResizeMakesIt)
             EXPECT_EQ(cv::norm(scene.render(scrolled)(scrolled.image_rect()), whole(scrolled.visible_region().source),
                                cv::NORM_INF),
                       0);
+            // Scrolled on by a few pixels, the picture moved and the strips sampled are what a fresh one shows.
+            for (const cv::Point2d step : {cv::Point2d(0, -5), {-3, 0}, {4, 0}}) {
+                const ViewTransform next = scrolled.scrolled_to(scrolled.offset() + step);
+                Scene fresh(source);
+                EXPECT_EQ(cv::norm(scene.render(next), fresh.render(next), cv::NORM_INF), 0) << "step " << step;
+            }
         }
     // A thin strip turned and enlarged to 1240000 x 248 is shown, its viewport alone drawn.
     cv::Mat thin(5000, 1, CV_8UC3);
