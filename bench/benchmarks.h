@@ -37,6 +37,8 @@ void register_fitting(Stage& stage, const Viewport& v, const ImageSize& size, Zo
 /// Turning the image by @p rotation and back under @p mode.
 void register_turn(Stage& stage, const Viewport& v, const ImageSize& size, ZoomMode mode, Rotation rotation,
                    int iterations);
+/// A quarter turn under NoZoom and back, against a redraw.
+void register_unzoomed_turn(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
 /// Switching between a zoom mode that shows the whole image and one that fits it.
 void register_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
 /// Switching a source the viewer owns to NoZoom and back.

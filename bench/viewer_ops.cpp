@@ -250,6 +250,38 @@ void register_turn(Stage& stage, const Viewport& v, const ImageSize& size, ZoomM
     });
 }
 
+void register_unzoomed_turn(Stage& stage, const Viewport& v, const ImageSize& size, int iterations)
+{
+    const std::string key = "unzoomed-turn/" + v.name() + "/" + size.name();
+    Row& row = add_row(key, "quarter turn under NoZoom (either way) + sync", v.name(), size.name());
+    Row& redraw = add_row(key + "/redraw", "", v.name(), size.name());
+    redraw.hidden = true;
+    // Against a redraw of the same viewport, in the same iterations: only
+    // the visible part is turned, whatever the source's size.
+    row.versus_key = redraw.key;
+    row.versus_name = "a redraw";
+    add(key, iterations, [&stage, &row, &redraw, v, size](benchmark::State& state) {
+        if (!stage.show(v) && skip(state, row, "viewport refused"))
+            return;
+        stage.load(size, ZoomMode::NoZoom, Rotation::NoRotation);
+        ImagePanel& panel = stage.panel();
+        panel.ui_checkbox_middle_lines->SetValue(false);
+        panel.ui_checkbox_follow_lines->SetValue(false);
+        Stage::pump();
+        bool turned = false;
+        timed_together(state, {{&row,
+                                [&] {
+                                    turned = !turned;
+                                    panel.set_rotation(turned ? Rotation::ClockWise90 : Rotation::NoRotation);
+                                    display_sync();
+                                }},
+                               {&redraw, [&] {
+                                    panel.draw_image();
+                                    display_sync();
+                                }}});
+    });
+}
+
 void register_zoom_change(Stage& stage, const Viewport& v, const ImageSize& size, int iterations)
 {
     const std::string key = "zoom-change/" + v.name() + "/" + size.name();
