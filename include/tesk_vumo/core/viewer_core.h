@@ -110,8 +110,9 @@ public:
     void set_source_image(const char* path) { set_source_image(std::filesystem::path(path)); }
     /// Like the path overload, with @p path_text naming the file in the error.
     void set_source_image(const std::filesystem::path& path, const std::string& path_text);
-    /// Clears the source and makes a fresh buffer; the displayed image, the
-    /// scroll bars and the selection stay; nothing is redrawn.
+    /// Clears the source and makes a fresh buffer; the displayed image (a
+    /// copy, where it was a caller's array drawn in place), the scroll bars
+    /// and the selection stay; nothing is redrawn.
     void set_source_image(std::nullopt_t);
     // Every set_source_image that succeeds cancels a load_source_image running.
 
@@ -224,11 +225,10 @@ public:
     /// buffer is missing, of another size, or there is no image; then refits.
     virtual void init_buffer();
     /// Rebuilds the displayed image from the source, the rotation, the zoom
-    /// mode and the surface's size; sets up the scroll offset (kept
-    /// when @p keep_scroll_pos, else 0) and both scroll bars (positions
-    /// kept when @p keep_scroll_pos, else 0), clears the selection and
-    /// redraws. Does nothing without a source. Throws ValueError (a fit mode
-    /// without a scale) before anything has changed.
+    /// mode and the surface's size; sets up the scroll offset and both
+    /// scroll bars (positions kept when @p keep_scroll_pos, else 0), clears
+    /// the selection and redraws. Does nothing without a source. Throws
+    /// ValueError (a fit mode without a scale) before anything has changed.
     virtual void fitting(bool keep_scroll_pos = false);
 
     /// The visible part of the displayed image and where it goes.
