@@ -57,7 +57,7 @@ void ViewerCore::cancel_load()
 }
 
 void ViewerCore::finish_load(const std::string& path_text, const cv::Mat& image, std::string failure,
-                                   bool report)
+                             bool report)
 {
     bool shown = false;
     if (!image.empty()) {

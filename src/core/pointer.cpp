@@ -25,7 +25,7 @@ void set_text(wxTextCtrl* control, const wxString& text)
 
 void ViewerCore::update_mouse_position_in_panel(const wxMouseEvent& event)
 {
-    // ui_image's client DC has no mapping: logical and device positions agree.
+    // The surface's client DC has no mapping: logical and device positions agree.
     mouse_position_ = in_device(event.GetPosition());
     // A drag goes on reporting the pointer after it has left the surface.
     pointer_away_ = !wxRect(viewport_->client_size()).Contains(*mouse_position_);

@@ -158,7 +158,7 @@ void ViewerCore::redraw()
 }
 
 void ViewerCore::draw_middle_lines(wxDC& dc, const SubImage& region, int subx, int suby,
-                                         const wxSize& client)
+                                   const wxSize& client)
 {
     dc.SetPen(dashed_pen(middle_line_color_));
     int columns = 0, rows = 0;

@@ -28,13 +28,15 @@ ViewerCore::ViewerCore(wxWindow& viewer, const ViewerParts& parts, SourceMessage
     surface->SetBackgroundStyle(wxBG_STYLE_PAINT);
     surface->Bind(wxEVT_PAINT, guarded(&viewer_, this, &ViewerCore::on_paint, "on_paint"));
     surface->Bind(wxEVT_SIZE, guarded(&viewer_, this, &ViewerCore::on_size, "on_size"));
-    for (wxScrollBar* bar : {parts_.vertical, parts_.horizontal})
+    for (wxScrollBar* bar : {parts_.vertical, parts_.horizontal}) {
+        if (!bar)
+            continue;
         for (wxEventType type : {wxEVT_SCROLL_TOP, wxEVT_SCROLL_BOTTOM, wxEVT_SCROLL_LINEUP,
                                  wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_PAGEUP, wxEVT_SCROLL_PAGEDOWN,
                                  wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_THUMBRELEASE, wxEVT_SCROLL_CHANGED})
-            if (bar)
-                bar->Bind(wxEventTypeTag<wxScrollEvent>(type),
-                          guarded(&viewer_, this, &ViewerCore::on_scroll, "on_scroll"));
+            bar->Bind(wxEventTypeTag<wxScrollEvent>(type),
+                      guarded(&viewer_, this, &ViewerCore::on_scroll, "on_scroll"));
+    }
     if (parts_.interactive) {
         surface->Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& event) { run_guarded([&] { on_key_down(event); }); });
         surface->Bind(wxEVT_KEY_UP, [this](wxKeyEvent& event) { run_guarded([&] { on_key_up(event); }); });
