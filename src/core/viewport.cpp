@@ -19,7 +19,7 @@ int clamped(int position, const geometry::ScrollBarSetup& setup)
 }
 } // namespace
 
-Viewport::Viewport(wxWindow& surface, wxScrollBar* horizontal, wxScrollBar* vertical)
+ViewerCore::Viewport::Viewport(wxWindow& surface, wxScrollBar* horizontal, wxScrollBar* vertical)
     : surface_(surface), horizontal_(horizontal), vertical_(vertical)
 {
     if (auto* bar = dynamic_cast<ViewScrollBar*>(horizontal_))
@@ -30,19 +30,19 @@ Viewport::Viewport(wxWindow& surface, wxScrollBar* horizontal, wxScrollBar* vert
     set_up({0, 0, 0, 0}, {0, 0, 0, 0});
 }
 
-Viewport::~Viewport()
+ViewerCore::Viewport::~Viewport()
 {
     for (wxScrollBar* bar : {horizontal_, vertical_})
         if (auto* view_bar = dynamic_cast<ViewScrollBar*>(bar))
             view_bar->on_moved(nullptr);
 }
 
-wxSize Viewport::in_device(const wxSize& size) const
+wxSize ViewerCore::Viewport::in_device(const wxSize& size) const
 {
     return device_size(surface_, size);
 }
 
-wxPoint Viewport::in_device(const wxPoint& point) const
+wxPoint ViewerCore::Viewport::in_device(const wxPoint& point) const
 {
     const double scale = surface_.GetContentScaleFactor();
     if (scale == 1.0)
@@ -55,7 +55,7 @@ wxPoint Viewport::in_device(const wxPoint& point) const
     return {scaled(point.x), scaled(point.y)};
 }
 
-void Viewport::paint()
+void ViewerCore::Viewport::paint()
 {
     if (!buffer_.IsOk()) {
         wxPaintDC dc(&surface_);
@@ -64,8 +64,8 @@ void Viewport::paint()
     wxBufferedPaintDC dc(&surface_, buffer_);
 }
 
-void Viewport::set_up(const geometry::ScrollBarSetup& horizontal, const geometry::ScrollBarSetup& vertical,
-                      bool refresh)
+void ViewerCore::Viewport::set_up(const geometry::ScrollBarSetup& horizontal,
+                                  const geometry::ScrollBarSetup& vertical, bool refresh)
 {
     horizontal_setup_ = horizontal;
     vertical_setup_ = vertical;
@@ -76,7 +76,7 @@ void Viewport::set_up(const geometry::ScrollBarSetup& horizontal, const geometry
         vertical_->SetScrollbar(offset_.y, vertical.thumb_size, vertical.range, vertical.page_size, refresh);
 }
 
-bool Viewport::scroll_to(cv::Point to)
+bool ViewerCore::Viewport::scroll_to(cv::Point to)
 {
     to = {clamped(to.x, horizontal_setup_), clamped(to.y, vertical_setup_)};
     if (to == offset_)
@@ -89,7 +89,7 @@ bool Viewport::scroll_to(cv::Point to)
     return true;
 }
 
-bool Viewport::scroll_by(const wxScrollBar* bar, int sign, int count)
+bool ViewerCore::Viewport::scroll_by(const wxScrollBar* bar, int sign, int count)
 {
     if (!bar || (bar != horizontal_ && bar != vertical_))
         return false;
@@ -100,7 +100,7 @@ bool Viewport::scroll_by(const wxScrollBar* bar, int sign, int count)
     return scroll_to(along_x ? cv::Point(position, offset_.y) : cv::Point(offset_.x, position));
 }
 
-void Viewport::follow_bars()
+void ViewerCore::Viewport::follow_bars()
 {
     if (horizontal_)
         offset_.x = horizontal_->GetThumbPosition();

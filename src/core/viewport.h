@@ -12,10 +12,11 @@
 #include <wx/window.h>
 
 #include "tesk_vumo/common/view_geometry.h"
+#include "tesk_vumo/core/viewer_core.h"
 
 namespace tesk_vumo {
 
-class Viewport
+class ViewerCore::Viewport
 {
 public:
     /// @p horizontal and @p vertical may be null; a bar made as a

@@ -29,7 +29,6 @@
 namespace tesk_vumo {
 
 class BackgroundLoad;
-class Viewport;
 struct ShownOverlays;
 
 /// The controls a viewing core works with, made by its viewer.
@@ -376,6 +375,7 @@ protected:
     void load_for_user(const std::filesystem::path& path);
 
 private:
+    class Viewport;
     struct FreeView;
     void store(const cv::Mat& image);
     /// The rotation as shown: DegreeAny at a quarter turn is that turn.
