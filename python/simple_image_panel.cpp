@@ -39,7 +39,7 @@ void declare_simple_image_panel(py::module_& m)
         },
         "The scaled image that is drawn (H x W x 3 uint8 array), or None before the first fitting. "
         "Clearing the source image keeps it.");
-    cls.def_property_readonly("buffer", &SimpleImagePanel::buffer,
+    cls.def_property_readonly("buffer", [](const SimpleImagePanel& panel) { return panel.buffer(); },
                               "A copy of the off-screen picture (wx.Bitmap of the client size, at the device's "
                               "resolution), or None "
                               "while the client area never had a positive size.");

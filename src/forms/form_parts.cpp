@@ -1,4 +1,5 @@
 #include "form_parts.h"
+#include "view_scroll_bar.h"
 #include "../i18n/relabelling.h"
 #include "tesk_vumo/i18n/i18n.h"
 
@@ -47,10 +48,8 @@ wxSizer* create_viewport(wxWindow* owner, wxPanel*& image, wxScrollBar*& horizon
                          wxScrollBar*& vertical)
 {
     image = new wxPanel(owner, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxWANTS_CHARS);
-    // Every pixel comes from the widget's own buffer: no background erasing.
-    image->SetBackgroundStyle(wxBG_STYLE_PAINT);
-    horizontal = new wxScrollBar(owner, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_HORIZONTAL);
-    vertical = new wxScrollBar(owner, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_VERTICAL);
+    horizontal = new ViewScrollBar(owner, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_HORIZONTAL);
+    vertical = new ViewScrollBar(owner, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_VERTICAL);
 
     auto* grid = new wxFlexGridSizer(2, 2, 0, 0);
     grid->AddGrowableCol(0);

@@ -18,8 +18,10 @@ ImagePanel::ImagePanel(wxWindow* parent, const wxSize& size)
 
 ImagePanel::ImagePanel(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
                        const wxString& name)
-    : ViewerCore<ImagePanelForm>(on_gui_thread(parent, "ImagePanel"), id, pos, size, style, name,
-                                 SourceMessages::Standard)
+    : ImagePanelForm(on_gui_thread(parent, "ImagePanel"), id, pos, size, style, name),
+      ViewerCore(*this, {ui_image, ui_scroll_bar_horizontal, ui_scroll_bar_vertical, ui_x, ui_y, ui_rgb, ui_width,
+                         ui_height},
+                 SourceMessages::Standard)
 {
 }
 
@@ -33,6 +35,12 @@ ImagePanel::~ImagePanel()
     for (wxWindow* child : children)
         if (auto* window = dynamic_cast<ImagePanelAssist*>(child))
             window->wxWindowBase::Destroy();
+}
+
+bool ImagePanel::Destroy()
+{
+    require_gui_thread(__func__);
+    return put_off_destroy() || ImagePanelForm::Destroy();
 }
 
 void ImagePanel::enable_middle_lines(bool enabled)

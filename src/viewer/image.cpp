@@ -12,9 +12,18 @@ Image::Image(wxWindow* parent, const wxSize& size) : Image(parent, wxID_ANY, wxD
 
 Image::Image(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
              const wxString& name)
-    : ViewerCore<ImageForm>(on_gui_thread(parent, "Image"), id, pos, size, style, name, SourceMessages::ContextViewer)
+    : ImageForm(on_gui_thread(parent, "Image"), id, pos, size, style, name),
+      ViewerCore(*this, {ui_image, ui_scroll_bar_horizontal, ui_scroll_bar_vertical, ui_x, ui_y, ui_rgb, ui_width,
+                         ui_height},
+                 SourceMessages::ContextViewer)
 {
     Bind(wxEVT_CONTEXT_MENU, guarded(this, &Image::on_popup_menu, "on_popup_menu"));
+}
+
+bool Image::Destroy()
+{
+    require_gui_thread(__func__);
+    return put_off_destroy() || ImageForm::Destroy();
 }
 
 void Image::on_mouse_right_down(wxMouseEvent& event)

@@ -73,14 +73,22 @@ void dispatch_handler(wxWindow* window, const char* name, Event& event, Own&& ow
         own();
 }
 
-/// Wraps member event handler @p handler, called @p name, so that an
-/// override of the host's takes its place and no exception leaves it.
+/// Wraps event handler @p handler of @p object, called @p name, so that an
+/// override of the host's in @p window's class takes its place and no
+/// exception leaves it. @p object is the window, or a helper of it.
+template <class Object, class Base, class Event>
+auto guarded(wxWindow* window, Object* object, void (Base::*handler)(Event&), const char* name)
+{
+    return [window, object, handler, name](Event& event) {
+        run_guarded([&] { dispatch_handler(window, name, event, [&] { (object->*handler)(event); }); });
+    };
+}
+
+/// The same for a handler of the window itself.
 template <class Object, class Base, class Event>
 auto guarded(Object* object, void (Base::*handler)(Event&), const char* name)
 {
-    return [object, handler, name](Event& event) {
-        run_guarded([&] { dispatch_handler(object, name, event, [&] { (object->*handler)(event); }); });
-    };
+    return guarded(object, object, handler, name);
 }
 
 } // namespace tesk_vumo

@@ -5,7 +5,8 @@
 
 #include <wx/weakref.h>
 
-#include "tesk_vumo/panel/viewer_core.h"
+#include "tesk_vumo/core/viewer_core.h"
+#include "tesk_vumo/forms/image_panel_form.h"
 
 namespace tesk_vumo {
 
@@ -16,7 +17,7 @@ class ImagePanelAssist;
 /// pointer read-out and a rubber-band selection, driven from a docked
 /// assist bar (zoom and rotation choices, guide-line check boxes, read-outs,
 /// load and save). See ViewerCore for the viewing behaviour.
-class ImagePanel : public ViewerCore<ImagePanelForm>
+class ImagePanel : public ImagePanelForm, public ViewerCore
 {
 public:
     using ZoomMode = tesk_vumo::ZoomMode;
@@ -27,6 +28,9 @@ public:
                const wxSize& size = wxSize(640, 480), long style = wxTAB_TRAVERSAL,
                const wxString& name = wxPanelNameStr);
     ~ImagePanel() override;
+
+    /// Destroys the panel, put off while it delivers an event (see ViewerCore::put_off_destroy).
+    bool Destroy() override;
 
     /// Checks or unchecks the middle-lines box without an event; the lines
     /// show at the next redraw.
@@ -50,6 +54,13 @@ public:
     /// Guide-line check boxes: redraw at once.
     void on_show_middle_lines(wxCommandEvent& event) override;
     void on_show_following_lines(wxCommandEvent& event) override;
+
+    /// The drawing surface's and the bars' pointer events: the viewing core's.
+    void on_mouse_wheel(wxMouseEvent& event) override { ViewerCore::on_mouse_wheel(event); }
+    void on_mouse_wheel_scroll(wxMouseEvent& event) override { ViewerCore::on_mouse_wheel_scroll(event); }
+    void on_mouse_motion(wxMouseEvent& event) override { ViewerCore::on_mouse_motion(event); }
+    void on_start_dragging(wxMouseEvent& event) override { ViewerCore::on_start_dragging(event); }
+    void on_mouse_leave(wxMouseEvent& event) override { ViewerCore::on_mouse_leave(event); }
 
     /// Asks for an image file and shows it; a file that cannot be decoded
     /// keeps the previous image and is reported with its cause in an error

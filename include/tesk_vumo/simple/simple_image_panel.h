@@ -12,6 +12,7 @@
 #include <wx/panel.h>
 
 #include "tesk_vumo/common/errors.h"
+#include "tesk_vumo/core/viewer_core.h"
 
 namespace tesk_vumo {
 
@@ -19,12 +20,13 @@ namespace tesk_vumo {
 /// area, keeping its aspect ratio, centred on the panel's background colour,
 /// and refits on every resize. No scroll bars, zoom, rotation, guide lines
 /// or selection. On a display with a content scale factor the picture has
-/// the device's resolution.
+/// the device's resolution. The panel is its own drawing surface, shown by
+/// a ViewerCore fitting the page and nothing else.
 ///
 /// Images are 8-bit R, G, B (rows top to bottom). An empty cv::Mat stands
 /// for "no image". Every public member runs on the GUI thread only, as in
 /// ViewerCore.
-class SimpleImagePanel : public wxPanel
+class SimpleImagePanel : public wxPanel, private ViewerCore
 {
 public:
     SimpleImagePanel(wxWindow* parent, const wxSize& size);
@@ -33,60 +35,46 @@ public:
 
     /// The stored image (shared with the caller when it was set from a
     /// 3-channel array), or an empty Mat.
-    const cv::Mat& source_image() const { require_gui_thread(__func__); return source_image_; }
+    using ViewerCore::source_image;
 
     /// Sets a pixel array: a 3-channel array is stored without copying; a
     /// one-channel array becomes a new RGB image. Throws TypeError for other
     /// arrays (the previous image stays). Refits and redraws.
-    void set_source_image(const cv::Mat& image);
-    /// Reads an image file (any characters in the path). Throws
+    ///
+    /// Or reads an image file (any characters in the path; with a second
+    /// argument, the text naming the file in the error). Throws
     /// AssertionError "Load Image File [<path>] Failed." when it cannot be
     /// read; the previous image stays. Refits and redraws.
-    void set_source_image(const std::filesystem::path& path);
-    void set_source_image(const std::string& path) { set_source_image(std::filesystem::path(path)); }
-    void set_source_image(const char* path) { set_source_image(std::filesystem::path(path)); }
-    /// Like the path overload, with @p path_text naming the file in the error.
-    void set_source_image(const std::filesystem::path& path, const std::string& path_text);
-    /// Clears the image and makes a fresh buffer; nothing is redrawn.
-    void set_source_image(std::nullopt_t);
+    ///
+    /// Or, with std::nullopt, clears the image and makes a fresh buffer;
+    /// nothing is redrawn.
+    using ViewerCore::set_source_image;
 
-    const std::any& user_data() const { require_gui_thread(__func__); return user_data_; }
-    void set_user_data(std::any value) { require_gui_thread(__func__); user_data_ = std::move(value); }
+    using ViewerCore::set_user_data;
+    using ViewerCore::user_data;
 
     /// The scaled image that is drawn (in device pixels), or an empty Mat
     /// before the first fitting.
-    const cv::Mat& image_being_shown() const { require_gui_thread(__func__); return image_being_shown_; }
+    using ViewerCore::image_being_shown;
     /// Off-screen picture of the client size at the device's resolution;
     /// invalid until the client area first had a positive size.
-    const wxBitmap& buffer() const { require_gui_thread(__func__); return buffer_; }
+    using ViewerCore::buffer;
 
     /// Makes a new buffer when the client size is positive and the buffer is
     /// missing, of another size, or there is no image; then refits.
-    virtual void init_buffer();
+    using ViewerCore::init_buffer;
     /// Scales the image to fit the client area, then draws.
     virtual void fitting();
     /// Composes the buffer (background, centred image) and has the paint
     /// handler show it, at once where the toolkit allows.
-    virtual void draw_image();
+    using ViewerCore::draw_image;
 
-    void on_size(wxSizeEvent& event);
-    void on_paint(wxPaintEvent& event);
+    void on_size(wxSizeEvent& event) { ViewerCore::on_size(event); }
+    void on_paint(wxPaintEvent& event) { ViewerCore::on_paint(event); }
 
 private:
-    struct ImageInfo
-    {
-        cv::Mat image;
-        int x, y, width, height;
-    };
-    ImageInfo get_image_info_being_drawn() const;
-    void store(const cv::Mat& image);
-
-    cv::Mat source_image_;
-    cv::Mat image_being_shown_;
-    wxBitmap buffer_;
-    wxImage draw_staging_; // where the buffer cannot be written directly
-    std::any user_data_;
-    bool fitting_pending_ = false; // the stored image could not be fitted yet
+    /// The core's own fittings go through fitting() above.
+    void fitting(bool keep_scroll_pos) override;
 };
 
 } // namespace tesk_vumo

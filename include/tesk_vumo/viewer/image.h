@@ -5,7 +5,8 @@
 
 #include <wx/event.h>
 
-#include "tesk_vumo/panel/viewer_core.h"
+#include "tesk_vumo/core/viewer_core.h"
+#include "tesk_vumo/forms/image_form.h"
 
 namespace tesk_vumo {
 
@@ -14,13 +15,16 @@ namespace tesk_vumo {
 /// and off, loading a file and saving the current view in colour or gray.
 /// See ViewerCore for the viewing behaviour. Source errors use this
 /// viewer's own wording (translated read failure).
-class Image : public ViewerCore<ImageForm>
+class Image : public ImageForm, public ViewerCore
 {
 public:
     explicit Image(wxWindow* parent, const wxSize& size = wxSize(640, 480));
     Image(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
           const wxSize& size = wxSize(640, 480), long style = wxTAB_TRAVERSAL,
           const wxString& name = wxPanelNameStr);
+
+    /// Destroys the viewer, put off while it delivers an event (see ViewerCore::put_off_destroy).
+    bool Destroy() override;
 
     /// Whether the centre (middle) guide lines are drawn; false at first.
     /// Setting it takes effect at the next redraw.
@@ -40,6 +44,12 @@ public:
     }
 
     void on_mouse_right_down(wxMouseEvent& event) override;
+    /// The drawing surface's and the bars' other pointer events: the viewing core's.
+    void on_mouse_wheel(wxMouseEvent& event) override { ViewerCore::on_mouse_wheel(event); }
+    void on_mouse_wheel_scroll(wxMouseEvent& event) override { ViewerCore::on_mouse_wheel_scroll(event); }
+    void on_mouse_motion(wxMouseEvent& event) override { ViewerCore::on_mouse_motion(event); }
+    void on_start_dragging(wxMouseEvent& event) override { ViewerCore::on_start_dragging(event); }
+    void on_mouse_leave(wxMouseEvent& event) override { ViewerCore::on_mouse_leave(event); }
     /// Opens the popup menu at the pending press position, or at the
     /// event's own (screen) position converted to client coordinates. The
     /// menu marks the zoom mode, the rotation and the guide lines in force.

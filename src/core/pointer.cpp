@@ -1,5 +1,16 @@
-// Pointer read-out and selection of the viewing core. Included by
-// viewer_core.cpp.
+#include "tesk_vumo/core/viewer_core.h"
+
+#include "free_view.h"
+#include "viewport.h"
+
+#include "../files/view_files.h"
+#include "tesk_vumo/common/view_geometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include <wx/filedlg.h>
 
 namespace tesk_vumo {
 
@@ -7,22 +18,20 @@ namespace {
 // Writing an unchanged text would still make GTK relayout the control.
 void set_text(wxTextCtrl* control, const wxString& text)
 {
-    if (control->GetValue() != text)
+    if (control && control->GetValue() != text)
         control->SetValue(text);
 }
 } // namespace
 
-template <class Form>
-void ViewerCore<Form>::update_mouse_position_in_panel(const wxMouseEvent& event)
+void ViewerCore::update_mouse_position_in_panel(const wxMouseEvent& event)
 {
-    // ui_image's client DC has no mapping: logical and device positions agree.
+    // The surface's client DC has no mapping: logical and device positions agree.
     mouse_position_ = in_device(event.GetPosition());
     // A drag goes on reporting the pointer after it has left the surface.
-    pointer_away_ = !wxRect(in_device(this->ui_image->GetClientSize())).Contains(*mouse_position_);
+    pointer_away_ = !wxRect(viewport_->client_size()).Contains(*mouse_position_);
 }
 
-template <class Form>
-void ViewerCore<Form>::on_mouse_leave(wxMouseEvent&)
+void ViewerCore::on_mouse_leave(wxMouseEvent&)
 {
     require_gui_thread(__func__);
     if (pointer_away_)
@@ -32,15 +41,13 @@ void ViewerCore<Form>::on_mouse_leave(wxMouseEvent&)
         redraw();
 }
 
-template <class Form>
-void ViewerCore<Form>::clear_pointer_readouts()
+void ViewerCore::clear_pointer_readouts()
 {
-    for (wxTextCtrl* readout : {this->ui_x, this->ui_y, this->ui_rgb})
+    for (wxTextCtrl* readout : {parts_.x, parts_.y, parts_.rgb})
         set_text(readout, wxEmptyString);
 }
 
-template <class Form>
-wxPoint ViewerCore<Form>::get_mouse_image_position() const
+wxPoint ViewerCore::get_mouse_image_position() const
 {
     require_gui_thread(__func__);
     if (source_image_.empty() || (image_being_shown_.empty() && !view_))
@@ -52,7 +59,7 @@ wxPoint ViewerCore<Form>::get_mouse_image_position() const
     }
     const cv::Point at = geometry::image_position(
         {mouse.x, mouse.y}, {image_rect_.x, image_rect_.y, image_rect_.width, image_rect_.height},
-        this->ui_scroll_bar_horizontal->GetThumbPosition(), this->ui_scroll_bar_vertical->GetThumbPosition());
+        viewport_->offset().x, viewport_->offset().y);
     // The visible region stops short of image_rect while the scroll bars are
     // out of step with the image (set up by a fitting on a surface without
     // area that could not be redone): past its edge there is no pixel.
@@ -61,8 +68,7 @@ wxPoint ViewerCore<Form>::get_mouse_image_position() const
     return {at.x, at.y};
 }
 
-template <class Form>
-std::optional<cv::Vec3b> ViewerCore<Form>::colour_under_pointer(const wxPoint& at) const
+std::optional<cv::Vec3b> ViewerCore::colour_under_pointer(const wxPoint& at) const
 {
     if (view_) {
         // The colour drawn there: the free view has no whole displayed image to read.
@@ -70,13 +76,12 @@ std::optional<cv::Vec3b> ViewerCore<Form>::colour_under_pointer(const wxPoint& a
         const wxPoint mouse = mouse_position_in_panel();
         if (mouse.x < 0 || mouse.y < 0 || mouse.x >= picture.cols || mouse.y >= picture.rows)
             return std::nullopt;
-        return picture.template at<cv::Vec3b>(mouse.y, mouse.x);
+        return picture.at<cv::Vec3b>(mouse.y, mouse.x);
     }
-    return image_being_shown_.template at<cv::Vec3b>(at.y, at.x);
+    return image_being_shown_.at<cv::Vec3b>(at.y, at.x);
 }
 
-template <class Form>
-void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
+void ViewerCore::on_mouse_motion(wxMouseEvent& event)
 {
     require_gui_thread(__func__);
     update_mouse_position_in_panel(event);
@@ -93,12 +98,12 @@ void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
         send_pointer();
         return;
     }
-    set_text(this->ui_x, wxString::Format("%d", at.x));
-    set_text(this->ui_y, wxString::Format("%d", at.y));
+    set_text(parts_.x, wxString::Format("%d", at.x));
+    set_text(parts_.y, wxString::Format("%d", at.y));
     const auto rgb = colour_under_pointer(at);
     if (!rgb)
         return;
-    set_text(this->ui_rgb, wxString::Format("%d, %d, %d", (*rgb)[0], (*rgb)[1], (*rgb)[2]));
+    set_text(parts_.rgb, wxString::Format("%d, %d, %d", (*rgb)[0], (*rgb)[1], (*rgb)[2]));
     // While selecting is off the reset selection sits at (0, 0), which is not
     // "no selection": a drag must not grow it.
     if (event.Dragging() && selecting_enabled_ && selection_rect_.GetPosition() != wxPoint(-1, -1)) {
@@ -113,12 +118,11 @@ void ViewerCore<Form>::on_mouse_motion(wxMouseEvent& event)
         send_selection();
 }
 
-template <class Form>
-void ViewerCore<Form>::on_start_dragging(wxMouseEvent& event)
+void ViewerCore::on_start_dragging(wxMouseEvent& event)
 {
     require_gui_thread(__func__);
     update_mouse_position_in_panel(event);
-    this->ui_image->SetFocus();
+    parts_.surface->SetFocus();
     if (space_held_ && pointer_navigation_) {
         on_pan_start(event);
         return;
@@ -144,24 +148,21 @@ void ViewerCore<Form>::on_start_dragging(wxMouseEvent& event)
     send_selection();
 }
 
-template <class Form>
-void ViewerCore<Form>::update_selection_rect_info()
+void ViewerCore::update_selection_rect_info()
 {
     require_gui_thread(__func__);
-    set_text(this->ui_width, wxString::Format("%d", selection_rect_.width));
-    set_text(this->ui_height, wxString::Format("%d", selection_rect_.height));
+    set_text(parts_.width, wxString::Format("%d", selection_rect_.width));
+    set_text(parts_.height, wxString::Format("%d", selection_rect_.height));
 }
 
-template <class Form>
-std::array<int, 4> ViewerCore<Form>::get_selection_rect() const
+std::array<int, 4> ViewerCore::get_selection_rect() const
 {
     require_gui_thread(__func__);
     return geometry::normalised_selection(selection_rect_.x, selection_rect_.y, selection_rect_.width,
                                           selection_rect_.height);
 }
 
-template <class Form>
-void ViewerCore<Form>::set_selection_rect(const std::array<int, 4>& rect)
+void ViewerCore::set_selection_rect(const std::array<int, 4>& rect)
 {
     require_gui_thread(__func__);
     selection_rect_ = wxRect(rect[0], rect[1], rect[2], rect[3]);
@@ -169,8 +170,7 @@ void ViewerCore<Form>::set_selection_rect(const std::array<int, 4>& rect)
     send_selection();
 }
 
-template <class Form>
-std::optional<cv::Rect> ViewerCore<Form>::selection_image_region() const
+std::optional<cv::Rect> ViewerCore::selection_image_region() const
 {
     require_gui_thread(__func__);
     const auto [x, y, w, h] = get_selection_rect();
@@ -179,8 +179,7 @@ std::optional<cv::Rect> ViewerCore<Form>::selection_image_region() const
     return geometry::clip_to_image({x, y, w, h}, displayed_size());
 }
 
-template <class Form>
-std::optional<cv::Mat> ViewerCore<Form>::get_selection_image() const
+std::optional<cv::Mat> ViewerCore::get_selection_image() const
 {
     require_gui_thread(__func__);
     const auto region = selection_image_region();
@@ -191,8 +190,7 @@ std::optional<cv::Mat> ViewerCore<Form>::get_selection_image() const
     return displayed_part(*region);
 }
 
-template <class Form>
-cv::Mat ViewerCore<Form>::displayed_part(const cv::Rect& region) const
+cv::Mat ViewerCore::displayed_part(const cv::Rect& region) const
 {
     require_gui_thread(__func__);
     if (!view_)
@@ -201,7 +199,7 @@ cv::Mat ViewerCore<Form>::displayed_part(const cv::Rect& region) const
         return free_->shown(region);
     // The region as a viewport of its own at the same scale and angle: the
     // same samples as the whole displayed image, made on demand, would give.
-    const wxColour background = this->ui_image->GetBackgroundColour();
+    const wxColour background = parts_.surface->GetBackgroundColour();
     const geometry::ViewTransform part(view_->source_size(), view_->scale(), view_->degrees(), region.size(),
                                        cv::Point2d(region.x, region.y));
     ViewRenderer renderer;
@@ -209,8 +207,7 @@ cv::Mat ViewerCore<Form>::displayed_part(const cv::Rect& region) const
         .clone();
 }
 
-template <class Form>
-cv::Mat ViewerCore<Form>::view_to_save() const
+cv::Mat ViewerCore::view_to_save() const
 {
     require_gui_thread(__func__);
     // In a free view a selection is made alone: a large zoom can be saved
@@ -221,15 +218,13 @@ cv::Mat ViewerCore<Form>::view_to_save() const
     return view_ ? image_being_shown() : image_being_shown_;
 }
 
-template <class Form>
-cv::Size ViewerCore<Form>::displayed_size() const
+cv::Size ViewerCore::displayed_size() const
 {
     require_gui_thread(__func__);
     return view_ ? view_->displayed_size() : image_being_shown_.size();
 }
 
-template <class Form>
-const cv::Mat& ViewerCore<Form>::image_being_shown() const
+const cv::Mat& ViewerCore::image_being_shown() const
 {
     require_gui_thread(__func__);
     if (!view_) {
@@ -244,7 +239,7 @@ const cv::Mat& ViewerCore<Form>::image_being_shown() const
         return image_being_shown_;
     }
     if (free_->shown.empty()) {
-        const wxColour background = this->ui_image->GetBackgroundColour();
+        const wxColour background = parts_.surface->GetBackgroundColour();
         free_->shown = displayed_image(free_->pyramid, *view_,
                                        cv::Vec3b(background.Red(), background.Green(), background.Blue()),
                                        static_cast<long long>(std::min<std::uint64_t>(max_image_pixels(), 1ULL << 62)));
@@ -280,8 +275,7 @@ cv::Point2d source_to_turned(cv::Point2d p, cv::Size source, Rotation rotation)
 }
 } // namespace
 
-template <class Form>
-std::optional<cv::Point2d> ViewerCore<Form>::display_to_source(cv::Point2d displayed) const
+std::optional<cv::Point2d> ViewerCore::display_to_source(cv::Point2d displayed) const
 {
     require_gui_thread(__func__);
     if (source_image_.empty())
@@ -297,8 +291,7 @@ std::optional<cv::Point2d> ViewerCore<Form>::display_to_source(cv::Point2d displ
     return turned_to_source(t, source_image_.size(), rotation);
 }
 
-template <class Form>
-std::optional<cv::Point2d> ViewerCore<Form>::source_to_display(cv::Point2d source) const
+std::optional<cv::Point2d> ViewerCore::source_to_display(cv::Point2d source) const
 {
     require_gui_thread(__func__);
     if (source_image_.empty())
@@ -313,8 +306,7 @@ std::optional<cv::Point2d> ViewerCore<Form>::source_to_display(cv::Point2d sourc
     return cv::Point2d(t.x * image_being_shown_.cols / turned.width, t.y * image_being_shown_.rows / turned.height);
 }
 
-template <class Form>
-wxPoint ViewerCore<Form>::get_mouse_source_position() const
+wxPoint ViewerCore::get_mouse_source_position() const
 {
     require_gui_thread(__func__);
     if (source_image_.empty())
@@ -334,8 +326,7 @@ wxPoint ViewerCore<Form>::get_mouse_source_position() const
             std::clamp(static_cast<int>(std::floor(at->y)), 0, source_image_.rows - 1)};
 }
 
-template <class Form>
-std::optional<std::array<int, 4>> ViewerCore<Form>::get_selection_source_rect() const
+std::optional<std::array<int, 4>> ViewerCore::get_selection_source_rect() const
 {
     require_gui_thread(__func__);
     const auto region = selection_image_region();
@@ -364,8 +355,7 @@ std::optional<std::array<int, 4>> ViewerCore<Form>::get_selection_source_rect() 
     return std::array<int, 4>{covered.x, covered.y, covered.width, covered.height};
 }
 
-template <class Form>
-std::optional<cv::Mat> ViewerCore<Form>::get_selection_image(bool source) const
+std::optional<cv::Mat> ViewerCore::get_selection_image(bool source) const
 {
     require_gui_thread(__func__);
     if (!source)
@@ -379,15 +369,14 @@ std::optional<cv::Mat> ViewerCore<Form>::get_selection_image(bool source) const
     return source_image_(cv::Rect(x, y, w, h));
 }
 
-template <class Form>
-void ViewerCore<Form>::save_source_selection()
+void ViewerCore::save_source_selection()
 {
     require_gui_thread(__func__);
     if (source_image_.empty())
         return;
     // Taken before the dialog: while it is open, a resize may refit the viewer.
     const cv::Mat samples = view_files::image_to_save(get_selection_image(true).value_or(source_image_), false);
-    view_files::save_with_dialog(this, samples, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    view_files::save_with_dialog(&viewer_, samples, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
 }
 
 } // namespace tesk_vumo

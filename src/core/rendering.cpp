@@ -1,5 +1,19 @@
-// Composition of the picture and painting of the viewing core. Included by
-// viewer_core.cpp.
+#include "tesk_vumo/core/viewer_core.h"
+
+#include "free_view.h"
+#include "viewport.h"
+
+#include "../common/overlay_areas.h"
+#include "../common/rgb_bitmap.h"
+#include "tesk_vumo/common/view_geometry.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+#include <wx/dcmemory.h>
+#include <wx/region.h>
 
 namespace tesk_vumo {
 
@@ -29,8 +43,7 @@ wxRect outline_in_control(const wxRect& selection, int dx, int dy, const wxSize&
 }
 } // namespace
 
-template <class Form>
-void ViewerCore<Form>::draw_image()
+void ViewerCore::draw_image()
 {
     require_gui_thread(__func__);
     // The host may have drawn into the displayed image: all is shown anew.
@@ -38,15 +51,15 @@ void ViewerCore<Form>::draw_image()
     redraw();
 }
 
-template <class Form>
-void ViewerCore<Form>::redraw()
+void ViewerCore::redraw()
 {
-    if (!buffer_.IsOk() || (image_being_shown_.empty() && !view_))
+    wxBitmap& buffer = viewport_->buffer();
+    if (!buffer.IsOk() || (image_being_shown_.empty() && !view_))
         return;
-    const wxColour background = this->ui_image->GetBackgroundColour();
-    const int subx = this->ui_scroll_bar_horizontal->GetThumbPosition();
-    const int suby = this->ui_scroll_bar_vertical->GetThumbPosition();
-    const wxSize client = in_device(this->ui_image->GetClientSize());
+    const wxColour background = parts_.surface->GetBackgroundColour();
+    const int subx = viewport_->offset().x;
+    const int suby = viewport_->offset().y;
+    const wxSize client = viewport_->client_size();
     SubImage region;
     if (view_) {
         // Only the viewport is drawn, straight from the source.
@@ -89,9 +102,9 @@ void ViewerCore<Form>::redraw()
     // from what it was composed from, in their bands alone.
     const auto compose = [&](const cv::Rect& area) {
         if (view_)
-            compose_rgb(buffer_, free_->renderer.picture(), wxPoint(0, 0), background, draw_staging_, area);
+            compose_rgb(buffer, free_->renderer.picture(), wxPoint(0, 0), background, draw_staging_, area);
         else
-            compose_rgb(buffer_, region.image, wxPoint(region.x_in_ctrl_region, region.y_in_ctrl_region), background,
+            compose_rgb(buffer, region.image, wxPoint(region.x_in_ctrl_region, region.y_in_ctrl_region), background,
                         draw_staging_, area);
     };
     if (whole) {
@@ -105,11 +118,11 @@ void ViewerCore<Form>::redraw()
     }
     ++redraw_count_;
     image_rect_ = wxRect(region.x_in_ctrl_region, region.y_in_ctrl_region, region.w, region.h);
-    const double scale = this->ui_image->GetContentScaleFactor();
+    const double scale = parts_.surface->GetContentScaleFactor();
     {
         // What is drawn over the picture goes into the buffer too (painting
         // only copies it), placed in device pixels like the picture.
-        wxMemoryDC dc(buffer_);
+        wxMemoryDC dc(buffer);
         if (scale != 1.0)
             dc.SetUserScale(1.0 / scale, 1.0 / scale);
         const auto draw_marks = [&] {
@@ -139,14 +152,13 @@ void ViewerCore<Form>::redraw()
     else
         shown_ = std::make_unique<ShownOverlays>(now);
     if (whole)
-        show_buffer(*this->ui_image);
+        show_buffer(*parts_.surface);
     else
-        show_buffer(*this->ui_image, changed);
+        show_buffer(*parts_.surface, changed);
 }
 
-template <class Form>
-void ViewerCore<Form>::draw_middle_lines(wxDC& dc, const SubImage& region, int subx, int suby,
-                                         const wxSize& client)
+void ViewerCore::draw_middle_lines(wxDC& dc, const SubImage& region, int subx, int suby,
+                                   const wxSize& client)
 {
     dc.SetPen(dashed_pen(middle_line_color_));
     int columns = 0, rows = 0;
@@ -165,15 +177,10 @@ void ViewerCore<Form>::draw_middle_lines(wxDC& dc, const SubImage& region, int s
         }
 }
 
-template <class Form>
-void ViewerCore<Form>::on_paint(wxPaintEvent&)
+void ViewerCore::on_paint(wxPaintEvent&)
 {
     require_gui_thread(__func__);
-    if (!buffer_.IsOk()) {
-        wxPaintDC dc(this->ui_image);
-        return;
-    }
-    wxBufferedPaintDC dc(this->ui_image, buffer_);
+    viewport_->paint();
 }
 
 } // namespace tesk_vumo

@@ -1,28 +1,51 @@
-// Fitting, the visible region and scrolling of the viewing core. Included
-// by viewer_core.cpp.
+#include "tesk_vumo/core/viewer_core.h"
+
+#include "free_view.h"
+#include "viewport.h"
+
+#include "../common/image_memory.h"
+#include "../common/rgb_bitmap.h"
+#include "tesk_vumo/common/errors.h"
+#include "tesk_vumo/common/view_geometry.h"
+#include "tesk_vumo/forms/event_guard.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <opencv2/imgproc.hpp>
+#include <wx/utils.h>
 
 namespace tesk_vumo {
+namespace {
+// From this many pixels on a fitting shows the busy cursor; for smaller
+// ones the cursor's round trips to the display would cost more than they tell.
+bool takes_long(cv::Size size)
+{
+    return static_cast<long long>(size.width) * size.height > (1LL << 22);
+}
+} // namespace
 
-template <class Form>
-void ViewerCore<Form>::init_buffer()
+void ViewerCore::init_buffer()
 {
     require_gui_thread(__func__);
-    const wxSize client = this->ui_image->GetClientSize();
+    wxWindow& surface = *parts_.surface;
+    wxBitmap& buffer = viewport_->buffer();
+    const wxSize client = surface.GetClientSize();
     if (client.x <= 0 || client.y <= 0)
         return;
     const wxSize device = in_device(client);
     // The picture may not be the one for this size although the buffer is:
     // it was fitted while the surface had no area, or a zoom or rotation
     // change could not be fitted meanwhile.
-    if (buffer_.IsOk() && !source_image_.empty() && buffer_.GetSize() == device
-        && fitted_ == Fitted{in_device(this->ui_image->GetSize()), zoom_mode_, rotation_})
+    if (buffer.IsOk() && !source_image_.empty() && buffer.GetSize() == device
+        && fitted_ == Fitted{device, zoom_mode_, rotation_})
         return;
-    buffer_ = device_bitmap(*this->ui_image);
+    buffer = device_bitmap(surface);
     ++picture_number_;
     // A new bitmap holds whatever memory it was given (on GTK even pieces of
     // earlier pictures), and without an image nothing draws over it before
     // the next paint shows it.
-    fill_bitmap(buffer_, this->ui_image->GetBackgroundColour());
+    fill_bitmap(buffer, surface.GetBackgroundColour());
     // A free zoom keeps what was at the centre there: a resize at 8x must
     // not throw the user back to the image's corner.
     if (view_ && zoom_mode_ == ZoomMode::ZoomAny && !source_image_.empty())
@@ -37,23 +60,21 @@ void ViewerCore<Form>::init_buffer()
     }
 }
 
-template <class Form>
-bool ViewerCore<Form>::small_beside_source(const cv::Mat& image) const
+bool ViewerCore::small_beside_source(const cv::Mat& image) const
 {
     // What a viewer holds besides its source and displayed image stays
     // within a twentieth of the source's size.
     return image.total() * 20 <= source_image_.total();
 }
 
-template <class Form>
-void ViewerCore<Form>::fitting(bool keep_scroll_pos)
+void ViewerCore::fitting(bool keep_scroll_pos)
 {
     require_gui_thread(__func__);
     if (source_image_.empty())
         return;
-    const int h_scroll_pos = keep_scroll_pos ? this->ui_scroll_bar_horizontal->GetThumbPosition() : 0;
-    const int v_scroll_pos = keep_scroll_pos ? this->ui_scroll_bar_vertical->GetThumbPosition() : 0;
-    const wxSize surface = in_device(this->ui_image->GetSize());
+    const int h_scroll_pos = keep_scroll_pos ? viewport_->offset().x : 0;
+    const int v_scroll_pos = keep_scroll_pos ? viewport_->offset().y : 0;
+    const wxSize surface = viewport_->client_size();
     if ((surface.x <= 0 || surface.y <= 0) && zoom_mode_ != ZoomMode::NoZoom && zoom_mode_ != ZoomMode::ZoomAny) {
         // No scale can be formed on a surface without area (a hidden panel,
         // an assist bar taking all the height). The image stays stored and
@@ -62,8 +83,7 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
         image_being_shown_.release();
         view_.reset();
         next_offset_.reset();
-        this->ui_scroll_bar_horizontal->SetScrollbar(0, 0, 0, 0);
-        this->ui_scroll_bar_vertical->SetScrollbar(0, 0, 0, 0);
+        viewport_->set_up({0, 0, 0, 0}, {0, 0, 0, 0});
         fitted_ = {wxDefaultSize, zoom_mode_, rotation_};
         selection_rect_ = wxRect(-1, -1, 0, 0);
         update_selection_rect_info();
@@ -131,10 +151,7 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
 
     const auto h = geometry::scroll_bar_setup(h_scroll_pos, surface.x, shown.cols);
     const auto v = geometry::scroll_bar_setup(v_scroll_pos, surface.y, shown.rows);
-    this->ui_scroll_bar_horizontal->SetScrollbar(h.position, h.thumb_size, h.range, h.page_size,
-                                                 !keep_scroll_pos);
-    this->ui_scroll_bar_vertical->SetScrollbar(v.position, v.thumb_size, v.range, v.page_size,
-                                               !keep_scroll_pos);
+    viewport_->set_up(h, v, !keep_scroll_pos);
     view_.reset();
     next_offset_.reset();
     free_->shown.release();
@@ -149,15 +166,15 @@ void ViewerCore<Form>::fitting(bool keep_scroll_pos)
     finish_fitting();
 }
 
-template <class Form>
-void ViewerCore<Form>::finish_fitting()
+void ViewerCore::finish_fitting()
 {
     ++fitting_count_;
     // A resize whose fitting failed kept the old buffer, or none, to keep
     // the old picture; the first fitting that succeeds catches up.
-    const wxSize client = this->ui_image->GetClientSize();
-    if (client.x > 0 && client.y > 0 && (!buffer_.IsOk() || buffer_.GetSize() != in_device(client)))
-        buffer_ = device_bitmap(*this->ui_image);
+    const wxSize client = parts_.surface->GetClientSize();
+    wxBitmap& buffer = viewport_->buffer();
+    if (client.x > 0 && client.y > 0 && (!buffer.IsOk() || buffer.GetSize() != in_device(client)))
+        buffer = device_bitmap(*parts_.surface);
 
     selection_rect_ = wxRect(-1, -1, 0, 0);
     update_selection_rect_info();
@@ -167,8 +184,7 @@ void ViewerCore<Form>::finish_fitting()
         send_selection();
 }
 
-template <class Form>
-void ViewerCore<Form>::fit_free_view(bool keep_scroll_pos, const wxSize& surface)
+void ViewerCore::fit_free_view(bool keep_scroll_pos, const wxSize& surface)
 {
     const double degrees = geometry::rotation_degrees(rotation_, rotation_degree_);
     double scale = zoom_rate_;
@@ -180,9 +196,8 @@ void ViewerCore<Form>::fit_free_view(bool keep_scroll_pos, const wxSize& surface
     if (next_offset_)
         offset = *next_offset_;
     else if (keep_scroll_pos)
-        offset = {double(this->ui_scroll_bar_horizontal->GetThumbPosition()),
-                  double(this->ui_scroll_bar_vertical->GetThumbPosition())};
-    const wxSize client = in_device(this->ui_image->GetClientSize());
+        offset = viewport_->offset();
+    const wxSize client = viewport_->client_size();
     const geometry::ViewTransform exact(source_image_.size(), scale, degrees,
                                         {std::max(client.x, 0), std::max(client.y, 0)}, offset);
     next_offset_.reset();
@@ -202,8 +217,7 @@ void ViewerCore<Form>::fit_free_view(bool keep_scroll_pos, const wxSize& surface
     const cv::Size shown = view.displayed_size();
     const auto h = geometry::scroll_bar_setup(static_cast<int>(std::lround(view.offset().x)), surface.x, shown.width);
     const auto v = geometry::scroll_bar_setup(static_cast<int>(std::lround(view.offset().y)), surface.y, shown.height);
-    this->ui_scroll_bar_horizontal->SetScrollbar(h.position, h.thumb_size, h.range, h.page_size, !keep_scroll_pos);
-    this->ui_scroll_bar_vertical->SetScrollbar(v.position, v.thumb_size, v.range, v.page_size, !keep_scroll_pos);
+    viewport_->set_up(h, v, !keep_scroll_pos);
     // Nothing of the whole displayed image is kept: that is what a free view saves.
     image_being_shown_.release();
     spare_.release();
@@ -214,36 +228,23 @@ void ViewerCore<Form>::fit_free_view(bool keep_scroll_pos, const wxSize& surface
     finish_fitting();
 }
 
-template <class Form>
-wxSize ViewerCore<Form>::in_device(const wxSize& size) const
+wxSize ViewerCore::in_device(const wxSize& size) const
 {
-    return device_size(*this->ui_image, size);
+    return viewport_->in_device(size);
 }
 
-template <class Form>
-wxPoint ViewerCore<Form>::in_device(const wxPoint& point) const
+wxPoint ViewerCore::in_device(const wxPoint& point) const
 {
-    const double scale = this->ui_image->GetContentScaleFactor();
-    if (scale == 1.0)
-        return point;
-    // A pointer far outside the window (a drag) stays within int.
-    auto scaled = [scale](int v) {
-        return static_cast<int>(std::clamp(std::floor(v * scale), double(std::numeric_limits<int>::min()),
-                                           double(std::numeric_limits<int>::max())));
-    };
-    return {scaled(point.x), scaled(point.y)};
+    return viewport_->in_device(point);
 }
 
-template <class Form>
-geometry::ViewTransform ViewerCore<Form>::scrolled_view() const
+geometry::ViewTransform ViewerCore::scrolled_view() const
 {
-    const cv::Point2d offset(this->ui_scroll_bar_horizontal->GetThumbPosition(),
-                             this->ui_scroll_bar_vertical->GetThumbPosition());
+    const cv::Point2d offset(viewport_->offset());
     return offset == view_->offset() ? *view_ : view_->scrolled_to(offset);
 }
 
-template <class Form>
-typename ViewerCore<Form>::SubImage ViewerCore<Form>::get_sub_image_to_draw() const
+ViewerCore::SubImage ViewerCore::get_sub_image_to_draw() const
 {
     require_gui_thread(__func__);
     if (view_) {
@@ -254,36 +255,27 @@ typename ViewerCore<Form>::SubImage ViewerCore<Form>::get_sub_image_to_draw() co
     return visible_part(image_being_shown());
 }
 
-template <class Form>
-typename ViewerCore<Form>::SubImage ViewerCore<Form>::visible_part(const cv::Mat& shown) const
+ViewerCore::SubImage ViewerCore::visible_part(const cv::Mat& shown) const
 {
     if (shown.empty())
         return {cv::Mat(), -1, -1, 0, 0};
-    const wxSize client = in_device(this->ui_image->GetClientSize());
-    const auto region = geometry::visible_region(shown.size(), {client.x, client.y},
-                                                 this->ui_scroll_bar_horizontal->GetThumbPosition(),
-                                                 this->ui_scroll_bar_vertical->GetThumbPosition());
+    const wxSize client = viewport_->client_size();
+    const auto region = geometry::visible_region(shown.size(), {client.x, client.y}, viewport_->offset().x,
+                                                 viewport_->offset().y);
     cv::Mat view = region.source.area() > 0 ? shown(region.source) : cv::Mat();
     return {view, region.x, region.y, region.width, region.height};
 }
 
-template <class Form>
-void ViewerCore<Form>::do_scroll(wxScrollBar* ui, int sign, int count_per_action)
+void ViewerCore::do_scroll(wxScrollBar* ui, int sign, int count_per_action)
 {
     require_gui_thread(__func__);
-    if (!ui)
-        return;
-    const int new_pos = geometry::scrolled_position(ui->GetThumbPosition(), sign, count_per_action,
-                                                    ui->GetRange(), ui->GetThumbSize());
-    if (new_pos != ui->GetThumbPosition()) {
-        ui->SetThumbPosition(new_pos);
+    if (viewport_->scroll_by(ui, sign, count_per_action)) {
         draw_image();
         send_view();
     }
 }
 
-template <class Form>
-void ViewerCore<Form>::on_size(wxSizeEvent& event)
+void ViewerCore::on_size(wxSizeEvent& event)
 {
     require_gui_thread(__func__);
     event.Skip(true);
@@ -295,16 +287,15 @@ void ViewerCore<Form>::on_size(wxSizeEvent& event)
     }
 }
 
-template <class Form>
-void ViewerCore<Form>::on_scroll(wxScrollEvent&)
+void ViewerCore::on_scroll(wxScrollEvent&)
 {
     require_gui_thread(__func__);
+    viewport_->follow_bars();
     draw_image();
     send_view();
 }
 
-template <class Form>
-void ViewerCore<Form>::on_mouse_wheel(wxMouseEvent& event)
+void ViewerCore::on_mouse_wheel(wxMouseEvent& event)
 {
     require_gui_thread(__func__);
     const int sign = geometry::wheel_sign(event.GetWheelRotation());
@@ -314,15 +305,13 @@ void ViewerCore<Form>::on_mouse_wheel(wxMouseEvent& event)
         zoom_step(sign, in_device(at));
         return;
     }
-    const wxSize client = this->ui_image->GetClientSize();
-    wxScrollBar* bar = geometry::wheel_moves_horizontal({at.x, at.y}, {client.x, client.y})
-                           ? this->ui_scroll_bar_horizontal
-                           : this->ui_scroll_bar_vertical;
+    const wxSize client = parts_.surface->GetClientSize();
+    wxScrollBar* bar =
+        geometry::wheel_moves_horizontal({at.x, at.y}, {client.x, client.y}) ? parts_.horizontal : parts_.vertical;
     do_scroll(bar, sign, 10);
 }
 
-template <class Form>
-void ViewerCore<Form>::on_mouse_wheel_scroll(wxMouseEvent& event)
+void ViewerCore::on_mouse_wheel_scroll(wxMouseEvent& event)
 {
     require_gui_thread(__func__);
     auto* bar = dynamic_cast<wxScrollBar*>(event.GetEventObject());

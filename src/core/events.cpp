@@ -1,12 +1,21 @@
-// Events the viewing core sends its host. Included by viewer_core.cpp.
+#include "tesk_vumo/core/viewer_core.h"
+
+#include "viewport.h"
+
+#include "tesk_vumo/common/view_geometry.h"
+
+#include <tuple>
+#include <utility>
+
+#include <wx/app.h>
+#include <wx/weakref.h>
 
 namespace tesk_vumo {
 
-template <class Form>
-ViewerEvent ViewerCore<Form>::make_event(wxEventType type) const
+ViewerEvent ViewerCore::make_event(wxEventType type) const
 {
-    ViewerEvent event(type, this->GetId());
-    event.SetEventObject(const_cast<ViewerCore*>(this));
+    ViewerEvent event(type, viewer_.GetId());
+    event.SetEventObject(&viewer_);
     // Before any pointer event the recorded (0, 0) is no pointer position.
     const wxPoint at = mouse_position_ ? get_mouse_image_position() : wxPoint(-1, -1);
     event.set_position(at);
@@ -19,24 +28,24 @@ ViewerEvent ViewerCore<Form>::make_event(wxEventType type) const
     event.set_zoom_rate(source_image_.empty() ? 0.0 : zoom_rate());
     event.set_rotation(rotation_);
     event.set_rotation_degree(geometry::rotation_degrees(rotation_, rotation_degree_));
-    event.set_scroll_position(wxPoint(this->ui_scroll_bar_horizontal->GetThumbPosition(),
-                                      this->ui_scroll_bar_vertical->GetThumbPosition()));
+    event.set_scroll_position(wxPoint(viewport_->offset().x, viewport_->offset().y));
     return event;
 }
 
-template <class Form>
-bool ViewerCore<Form>::deliver(ViewerEvent& event)
+bool ViewerCore::deliver(ViewerEvent& event)
 {
     // Nobody may handle the events of a viewer half destroyed, or going.
-    if (this->IsBeingDeleted() || destroy_pending_)
+    if (viewer_.IsBeingDeleted() || destroy_pending_)
         return false;
+    if (!parts_.interactive)
+        return true;
     // A host's handler may also destroy a window above the viewer, which
     // takes the viewer with it at once.
     struct Delivering
     {
         ViewerCore& viewer;
         wxWeakRef<wxWindow> alive;
-        explicit Delivering(ViewerCore& viewer) : viewer(viewer), alive(&viewer) { ++viewer.delivering_; }
+        explicit Delivering(ViewerCore& viewer) : viewer(viewer), alive(&viewer.viewer_) { ++viewer.delivering_; }
         ~Delivering()
         {
             // A deletion queued by Destroy() that came due within this
@@ -45,42 +54,38 @@ bool ViewerCore<Form>::deliver(ViewerEvent& event)
                 viewer.queue_destroy();
         }
     } delivering(*this);
-    this->ProcessWindowEvent(event);
+    viewer_.ProcessWindowEvent(event);
     return delivering.alive && !destroy_pending_;
 }
 
-template <class Form>
-bool ViewerCore<Form>::Destroy()
+bool ViewerCore::put_off_destroy()
 {
-    require_gui_thread(__func__);
     // Deleted now, the viewer would leave the frames below the handler (its
     // own code, the toolkit's walk of its handlers and of its surface's)
     // running on freed memory.
     if (delivering_ == 0 || !wxTheApp)
-        return Form::Destroy();
+        return false;
     if (!destroy_pending_) {
         destroy_pending_ = true;
-        this->Hide();
+        viewer_.Hide();
         queue_destroy();
     }
     return true;
 }
 
-template <class Form>
-void ViewerCore<Form>::queue_destroy()
+void ViewerCore::queue_destroy()
 {
     // Queued on the viewer itself: a viewer deleted meanwhile with its parent
     // takes the call with it.
     destroy_queued_ = true;
-    this->CallAfter([this] {
+    viewer_.CallAfter([this] {
         destroy_queued_ = false;
         if (delivering_ == 0)
-            Form::Destroy();
+            viewer_.Destroy();
     });
 }
 
-template <class Form>
-bool ViewerCore<Form>::send_pointer()
+bool ViewerCore::send_pointer()
 {
     ViewerEvent event = make_event(EVT_VIEWER_POINTER);
     // After a refit the same displayed pixel may show another source pixel.
@@ -91,8 +96,7 @@ bool ViewerCore<Form>::send_pointer()
     return deliver(event);
 }
 
-template <class Form>
-bool ViewerCore<Form>::send_selection()
+bool ViewerCore::send_selection()
 {
     if (selection_rect_ == selection_reported_)
         return true;
@@ -101,8 +105,7 @@ bool ViewerCore<Form>::send_selection()
     return deliver(event);
 }
 
-template <class Form>
-bool ViewerCore<Form>::send_view()
+bool ViewerCore::send_view()
 {
     ViewerEvent event = make_event(EVT_VIEWER_VIEW);
     const auto view = std::make_tuple(event.zoom_mode(), event.zoom_rate(), event.rotation(),

@@ -1,35 +1,36 @@
-// Loading image files on a worker thread. Included by viewer_core.cpp.
+#include "tesk_vumo/core/viewer_core.h"
+
+#include "../files/background_load.h"
+#include "../files/view_files.h"
+#include "tesk_vumo/forms/event_guard.h"
+
+#include <wx/weakref.h>
 
 namespace tesk_vumo {
 
-template <class Form>
-void ViewerCore<Form>::load_source_image(const std::filesystem::path& path)
+void ViewerCore::load_source_image(const std::filesystem::path& path)
 {
     load_source_image(path, path.string());
 }
 
-template <class Form>
-void ViewerCore<Form>::load_source_image(const std::filesystem::path& path, const std::string& path_text)
+void ViewerCore::load_source_image(const std::filesystem::path& path, const std::string& path_text)
 {
     require_gui_thread(__func__);
     start_load(path, path_text, false);
 }
 
-template <class Form>
-bool ViewerCore<Form>::loading() const
+bool ViewerCore::loading() const
 {
     require_gui_thread(__func__);
     return load_->running();
 }
 
-template <class Form>
-void ViewerCore<Form>::load_for_user(const std::filesystem::path& path)
+void ViewerCore::load_for_user(const std::filesystem::path& path)
 {
     start_load(path, path.string(), true);
 }
 
-template <class Form>
-void ViewerCore<Form>::start_load(const std::filesystem::path& path, const std::string& path_text, bool report)
+void ViewerCore::start_load(const std::filesystem::path& path, const std::string& path_text, bool report)
 {
     cancel_load();
     load_->start(path, [this, path_text, report](const cv::Mat& image, const std::string& failure) {
@@ -38,8 +39,7 @@ void ViewerCore<Form>::start_load(const std::filesystem::path& path, const std::
     loading_path_ = path_text;
 }
 
-template <class Form>
-void ViewerCore<Form>::cancel_load()
+void ViewerCore::cancel_load()
 {
     if (!load_->cancel())
         return;
@@ -56,13 +56,12 @@ void ViewerCore<Form>::cancel_load()
     });
 }
 
-template <class Form>
-void ViewerCore<Form>::finish_load(const std::string& path_text, const cv::Mat& image, std::string failure,
-                                   bool report)
+void ViewerCore::finish_load(const std::string& path_text, const cv::Mat& image, std::string failure,
+                             bool report)
 {
     bool shown = false;
     if (!image.empty()) {
-        wxWeakRef<wxWindow> alive(this);
+        wxWeakRef<wxWindow> alive(&viewer_);
         try {
             store_source(image, true);
             shown = true;

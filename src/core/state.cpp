@@ -1,50 +1,75 @@
-// State and properties of the viewing core. Included by viewer_core.cpp.
+#include "tesk_vumo/core/viewer_core.h"
+
+#include "free_view.h"
+#include "viewport.h"
+
+#include "../common/overlay_areas.h"
+#include "../files/background_load.h"
+#include "tesk_vumo/common/errors.h"
+#include "tesk_vumo/common/view_geometry.h"
+#include "tesk_vumo/forms/event_guard.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include <wx/utils.h>
+#include <wx/weakref.h>
 
 namespace tesk_vumo {
 
-template <class Form>
-ViewerCore<Form>::ViewerCore(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
-                             long style, const wxString& name, SourceMessages wording)
-    : Form(parent, id, pos, size, style, name), wording_(wording), free_(std::make_unique<FreeView>()),
-      load_(std::make_unique<BackgroundLoad>(this->ui_image))
+ViewerCore::ViewerCore(wxWindow& viewer, const ViewerParts& parts, SourceMessages wording)
+    : viewer_(viewer), parts_(parts),
+      viewport_(std::make_unique<Viewport>(*parts.surface, parts.horizontal, parts.vertical)), wording_(wording),
+      free_(std::make_unique<FreeView>()), load_(std::make_unique<BackgroundLoad>(parts.surface))
 {
-    this->ui_image->Bind(wxEVT_PAINT, guarded(this, &ViewerCore::on_paint, "on_paint"));
-    this->ui_image->Bind(wxEVT_SIZE, guarded(this, &ViewerCore::on_size, "on_size"));
-    for (wxScrollBar* bar : {this->ui_scroll_bar_vertical, this->ui_scroll_bar_horizontal})
+    wxWindow* surface = parts_.surface;
+    // Every pixel comes from the buffer: no background erasing.
+    surface->SetBackgroundStyle(wxBG_STYLE_PAINT);
+    surface->Bind(wxEVT_PAINT, guarded(&viewer_, this, &ViewerCore::on_paint, "on_paint"));
+    surface->Bind(wxEVT_SIZE, guarded(&viewer_, this, &ViewerCore::on_size, "on_size"));
+    for (wxScrollBar* bar : {parts_.vertical, parts_.horizontal}) {
+        if (!bar)
+            continue;
         for (wxEventType type : {wxEVT_SCROLL_TOP, wxEVT_SCROLL_BOTTOM, wxEVT_SCROLL_LINEUP,
                                  wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_PAGEUP, wxEVT_SCROLL_PAGEDOWN,
                                  wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_THUMBRELEASE, wxEVT_SCROLL_CHANGED})
-            bar->Bind(wxEventTypeTag<wxScrollEvent>(type), guarded(this, &ViewerCore::on_scroll, "on_scroll"));
-    this->ui_image->Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& event) { run_guarded([&] { on_key_down(event); }); });
-    this->ui_image->Bind(wxEVT_KEY_UP, [this](wxKeyEvent& event) { run_guarded([&] { on_key_up(event); }); });
-    for (wxEventType type : {wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_LEFT_UP})
-        this->ui_image->Bind(wxEventTypeTag<wxMouseEvent>(type), [this, type](wxMouseEvent& event) {
-            event.Skip();
-            run_guarded([&] {
-                if (type == wxEVT_MIDDLE_DOWN)
-                    on_pan_start(event);
-                else
-                    on_pan_end(event);
+            bar->Bind(wxEventTypeTag<wxScrollEvent>(type),
+                      guarded(&viewer_, this, &ViewerCore::on_scroll, "on_scroll"));
+    }
+    if (parts_.interactive) {
+        surface->Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& event) { run_guarded([&] { on_key_down(event); }); });
+        surface->Bind(wxEVT_KEY_UP, [this](wxKeyEvent& event) { run_guarded([&] { on_key_up(event); }); });
+        for (wxEventType type : {wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_LEFT_UP})
+            surface->Bind(wxEventTypeTag<wxMouseEvent>(type), [this, type](wxMouseEvent& event) {
+                event.Skip();
+                run_guarded([&] {
+                    if (type == wxEVT_MIDDLE_DOWN)
+                        on_pan_start(event);
+                    else
+                        on_pan_end(event);
+                });
             });
-        });
-    this->ui_image->Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { pan_.reset(); });
-    // A fresh bar has no thumb that covers it; show an empty one until the first fitting.
-    this->ui_scroll_bar_horizontal->SetScrollbar(0, 0, 0, 0);
-    this->ui_scroll_bar_vertical->SetScrollbar(0, 0, 0, 0);
+        surface->Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { pan_.reset(); });
+    }
     init_buffer();
 }
 
-template <class Form>
-ViewerCore<Form>::~ViewerCore()
+ViewerCore::~ViewerCore()
 {
     // A viewer destroyed in the middle of a drag of the view must not leave
     // the pointer captured by a window that is going.
-    if (this->ui_image->HasCapture())
-        this->ui_image->ReleaseMouse();
+    if (parts_.surface->HasCapture())
+        parts_.surface->ReleaseMouse();
 }
 
-template <class Form>
-void ViewerCore<Form>::set_source_image(const cv::Mat& image)
+const wxBitmap& ViewerCore::buffer() const
+{
+    require_gui_thread(__func__);
+    return viewport_->buffer();
+}
+
+void ViewerCore::set_source_image(const cv::Mat& image)
 {
     require_gui_thread(__func__);
     const cv::Mat accepted = accept_source_array(image, wording_);
@@ -52,15 +77,13 @@ void ViewerCore<Form>::set_source_image(const cv::Mat& image)
     store_source(accepted, accepted.data != image.data);
 }
 
-template <class Form>
-void ViewerCore<Form>::set_source_image(const std::filesystem::path& path)
+void ViewerCore::set_source_image(const std::filesystem::path& path)
 {
     require_gui_thread(__func__);
     set_source_image(path, path.string());
 }
 
-template <class Form>
-void ViewerCore<Form>::set_source_image(const std::filesystem::path& path, const std::string& path_text)
+void ViewerCore::set_source_image(const std::filesystem::path& path, const std::string& path_text)
 {
     require_gui_thread(__func__);
     cv::Mat image;
@@ -72,21 +95,24 @@ void ViewerCore<Form>::set_source_image(const std::filesystem::path& path, const
     store_source(image, true);
 }
 
-template <class Form>
-void ViewerCore<Form>::set_source_image(std::nullopt_t)
+void ViewerCore::set_source_image(std::nullopt_t)
 {
     require_gui_thread(__func__);
     cancel_load();
     source_image_ = cv::Mat();
     source_owned_ = false;
-    // The displayed image stays on show; nothing else needs to.
+    // The displayed image stays on show; nothing else needs to. A caller's
+    // array drawn in place is the caller's to free now: a copy stays instead.
+    if (shows_callers_array_) {
+        image_being_shown_ = image_being_shown_.clone();
+        shows_callers_array_ = false;
+    }
     spare_.release();
     work_.release();
     init_buffer();
 }
 
-template <class Form>
-void ViewerCore<Form>::store_source(const cv::Mat& image, bool owned)
+void ViewerCore::store_source(const cv::Mat& image, bool owned)
 {
     const bool was_owned = std::exchange(source_owned_, owned);
     try {
@@ -97,8 +123,7 @@ void ViewerCore<Form>::store_source(const cv::Mat& image, bool owned)
     }
 }
 
-template <class Form>
-void ViewerCore<Form>::store(const cv::Mat& image)
+void ViewerCore::store(const cv::Mat& image)
 {
     const bool keep_scroll_pos = keeps_scroll_position(source_image_, image);
     cv::Mat previous = source_image_;
@@ -106,7 +131,7 @@ void ViewerCore<Form>::store(const cv::Mat& image)
         spare_.release();
     source_image_ = image;
     // The fitting's events may reach a handler that destroys the viewer.
-    wxWeakRef<wxWindow> alive(this);
+    wxWeakRef<wxWindow> alive(&viewer_);
     try {
         fitting(keep_scroll_pos);
     } catch (...) {
@@ -119,16 +144,14 @@ void ViewerCore<Form>::store(const cv::Mat& image)
         clear_pointer_readouts();
 }
 
-template <class Form>
-void ViewerCore<Form>::set_zoom_mode(ZoomMode mode)
+void ViewerCore::set_zoom_mode(ZoomMode mode)
 {
     require_gui_thread(__func__);
     show_zoom_mode(mode);
     do_set_zoom_mode(mode);
 }
 
-template <class Form>
-void ViewerCore<Form>::do_set_zoom_mode(ZoomMode mode)
+void ViewerCore::do_set_zoom_mode(ZoomMode mode)
 {
     const ZoomMode previous = zoom_mode_;
     const double previous_rate = zoom_rate_;
@@ -151,8 +174,7 @@ void ViewerCore<Form>::do_set_zoom_mode(ZoomMode mode)
     }
 }
 
-template <class Form>
-Rotation ViewerCore<Form>::shown_rotation() const
+Rotation ViewerCore::shown_rotation() const
 {
     if (rotation_ != Rotation::DegreeAny)
         return rotation_;
@@ -171,15 +193,13 @@ Rotation ViewerCore<Form>::shown_rotation() const
     return Rotation::DegreeAny;
 }
 
-template <class Form>
-bool ViewerCore<Form>::free_view() const
+bool ViewerCore::free_view() const
 {
     require_gui_thread(__func__);
     return zoom_mode_ == ZoomMode::ZoomAny || shown_rotation() == Rotation::DegreeAny;
 }
 
-template <class Form>
-double ViewerCore<Form>::zoom_rate() const
+double ViewerCore::zoom_rate() const
 {
     require_gui_thread(__func__);
     if (view_)
@@ -194,29 +214,26 @@ double ViewerCore<Form>::zoom_rate() const
     }
 }
 
-template <class Form>
-void ViewerCore<Form>::set_zoom_rate(double rate)
+void ViewerCore::set_zoom_rate(double rate)
 {
     require_gui_thread(__func__);
-    const wxSize client = in_device(this->ui_image->GetClientSize());
+    const wxSize client = viewport_->client_size();
     zoom_about({client.x / 2.0, client.y / 2.0}, rate);
 }
 
-template <class Form>
-void ViewerCore<Form>::zoom_about(cv::Point2d at, double rate)
+void ViewerCore::zoom_about(cv::Point2d at, double rate)
 {
     rate = geometry::checked_zoom_rate(rate);
     const ZoomMode previous = zoom_mode_;
     const double previous_rate = zoom_rate_;
     if (!source_image_.empty() && (view_ || !image_being_shown_.empty())) {
-        const wxSize client = in_device(this->ui_image->GetClientSize());
+        const wxSize client = viewport_->client_size();
         geometry::ViewTransform now =
             view_ ? scrolled_view()
                   : geometry::ViewTransform(source_image_.size(), zoom_rate(),
                                             geometry::rotation_degrees(rotation_, rotation_degree_),
                                             {std::max(client.x, 0), std::max(client.y, 0)},
-                                            {double(this->ui_scroll_bar_horizontal->GetThumbPosition()),
-                                             double(this->ui_scroll_bar_vertical->GetThumbPosition())});
+                                            cv::Point2d(viewport_->offset()));
         // Unscrolled since the last step: zoom from where that step was exactly.
         if (view_ && std::round(exact_offset_.x) == now.offset().x && std::round(exact_offset_.y) == now.offset().y)
             now = now.scrolled_to(exact_offset_);
@@ -236,8 +253,7 @@ void ViewerCore<Form>::zoom_about(cv::Point2d at, double rate)
     }
 }
 
-template <class Form>
-void ViewerCore<Form>::set_rotation_degree(double degree)
+void ViewerCore::set_rotation_degree(double degree)
 {
     require_gui_thread(__func__);
     // The transform's own check, so that the message is the same wherever an angle is refused.
@@ -245,7 +261,7 @@ void ViewerCore<Form>::set_rotation_degree(double degree)
     const Rotation previous = rotation_;
     const double previous_degree = rotation_degree_;
     if (view_ && zoom_mode_ == ZoomMode::ZoomAny && !source_image_.empty()) {
-        const wxSize client = in_device(this->ui_image->GetClientSize());
+        const wxSize client = viewport_->client_size();
         next_offset_ = scrolled_view().turned_about({client.x / 2.0, client.y / 2.0}, degree).offset();
     }
     show_rotation(Rotation::DegreeAny);
@@ -262,8 +278,7 @@ void ViewerCore<Form>::set_rotation_degree(double degree)
     }
 }
 
-template <class Form>
-void ViewerCore<Form>::set_rotation(Rotation rotation)
+void ViewerCore::set_rotation(Rotation rotation)
 {
     require_gui_thread(__func__);
     const Rotation previous = rotation_;
@@ -279,20 +294,18 @@ void ViewerCore<Form>::set_rotation(Rotation rotation)
     }
 }
 
-template <class Form>
-void ViewerCore<Form>::set_pointer_navigation(bool on)
+void ViewerCore::set_pointer_navigation(bool on)
 {
     require_gui_thread(__func__);
     pointer_navigation_ = on;
     if (!on && pan_) {
         pan_.reset();
-        if (this->ui_image->HasCapture())
-            this->ui_image->ReleaseMouse();
+        if (parts_.surface->HasCapture())
+            parts_.surface->ReleaseMouse();
     }
 }
 
-template <class Form>
-void ViewerCore<Form>::enable_selecting(bool enable)
+void ViewerCore::enable_selecting(bool enable)
 {
     require_gui_thread(__func__);
     selecting_enabled_ = enable;

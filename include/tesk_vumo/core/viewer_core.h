@@ -1,0 +1,494 @@
+#ifndef TESK_VUMO_CORE_VIEWER_CORE_H
+#define TESK_VUMO_CORE_VIEWER_CORE_H
+
+#include <any>
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
+
+#include <opencv2/core.hpp>
+#include <wx/bitmap.h>
+#include <wx/colour.h>
+#include <wx/gdicmn.h>
+#include <wx/image.h>
+#include <wx/scrolbar.h>
+#include <wx/textctrl.h>
+#include <wx/window.h>
+
+#include "tesk_vumo/common/errors.h"
+#include "tesk_vumo/common/image_source.h"
+#include "tesk_vumo/common/rotation.h"
+#include "tesk_vumo/common/viewer_events.h"
+#include "tesk_vumo/common/view_transform.h"
+#include "tesk_vumo/common/zoom_mode.h"
+
+namespace tesk_vumo {
+
+class BackgroundLoad;
+struct ShownOverlays;
+
+/// The controls a viewing core works with, made by its viewer.
+struct ViewerParts
+{
+    wxWindow* surface = nullptr; ///< the drawing surface, which the core paints
+    /// The bars that show and move the scroll offset; without them the
+    /// offset moves only through the core's own calls (keys, zooms).
+    wxScrollBar* horizontal = nullptr;
+    wxScrollBar* vertical = nullptr;
+    /// Read-outs of the pointer's column, row and colour and of the
+    /// selection's width and height; each may be null.
+    wxTextCtrl* x = nullptr;
+    wxTextCtrl* y = nullptr;
+    wxTextCtrl* rgb = nullptr;
+    wxTextCtrl* width = nullptr;
+    wxTextCtrl* height = nullptr;
+    /// Whether the user works the view (keys and drags on the surface) and
+    /// the host hears of it (ViewerEvent); a view that is only shown has neither.
+    bool interactive = true;
+};
+
+/// The viewing core of a viewer window: source image, zoom and rotation,
+/// fitting, scrolling, the off-screen buffer and its composition, guide
+/// lines, pointer read-out and selection. A helper beside the window class,
+/// as wxScrollHelper is: the viewer derives from its form and from the core,
+/// and gives the core the form's controls (ViewerParts) and itself. ImagePanel
+/// and Image show all of it; SimpleImagePanel shows an image fitted to the
+/// page and no more.
+///
+/// Coordinates: control coordinates are pixels of the surface's client area
+/// (origin top-left, x right, y down), device pixels on a display with a
+/// content scale factor, where the buffer has the device resolution and 1:1
+/// shows one image pixel per device pixel; displayed-image coordinates are
+/// column and row of image_being_shown(), the source after rotation and
+/// zoom. One scroll unit is one displayed pixel; each thumb position is the
+/// first visible column (row). Images are 8-bit R, G, B; an empty cv::Mat
+/// stands for "no image".
+///
+/// The viewer tells its host of changes through ViewerEvent: the pointer
+/// (EVT_VIEWER_POINTER), the selection (EVT_VIEWER_SELECTION) and the view
+/// (EVT_VIEWER_VIEW), each after its state is updated, and the end of an
+/// asynchronous load (EVT_VIEWER_LOADED).
+///
+/// The fit modes, NoZoom and the quarter turns make the displayed image
+/// whole at each fitting. A free view (ZoomAny, or DegreeAny at an angle
+/// that is no quarter turn) only draws the visible part, straight from the
+/// source, and makes the displayed image when it is asked for.
+///
+/// Every public member runs on the GUI thread only: called from another
+/// thread it throws ThreadError, naming the call, before it touches anything.
+///
+/// What differs between the viewers is a small seam of virtual calls:
+/// whether each kind of guide line is shown, how a zoom change is reflected
+/// in the viewer's own controls, and the wording of source errors.
+class ViewerCore
+{
+public:
+    /// The core of @p viewer, which owns @p parts. Binds the surface's paint,
+    /// size, key and drag events and the bars' scroll events to the handlers below.
+    ViewerCore(wxWindow& viewer, const ViewerParts& parts, SourceMessages wording);
+    virtual ~ViewerCore();
+    ViewerCore(const ViewerCore&) = delete;
+    ViewerCore& operator=(const ViewerCore&) = delete;
+
+    // ---- source image
+    /// The stored image, shared with the caller when it was set from a
+    /// 3-channel array; empty when none.
+    const cv::Mat& source_image() const { require_gui_thread(__func__); return source_image_; }
+    /// Stores a pixel array (gray becomes RGB; 3 channels are shared) and
+    /// refits, keeping the scroll position when the size is unchanged.
+    /// Throws TypeError for arrays that cannot be shown.
+    void set_source_image(const cv::Mat& image);
+    /// Reads an image file (any characters in the path) and refits. Throws
+    /// AssertionError when it cannot be read; nothing changes then.
+    void set_source_image(const std::filesystem::path& path);
+    void set_source_image(const std::string& path) { set_source_image(std::filesystem::path(path)); }
+    void set_source_image(const char* path) { set_source_image(std::filesystem::path(path)); }
+    /// Like the path overload, with @p path_text naming the file in the error.
+    void set_source_image(const std::filesystem::path& path, const std::string& path_text);
+    /// Clears the source and makes a fresh buffer; the displayed image (a
+    /// copy, where it was a caller's array drawn in place), the scroll bars
+    /// and the selection stay; nothing is redrawn.
+    void set_source_image(std::nullopt_t);
+    // Every set_source_image that succeeds cancels a load_source_image running.
+
+    // ---- asynchronous loading
+    /// Decodes the image file at @p path on a worker thread (with the pixel
+    /// limit of max_image_pixels()) while the event loop goes on, and makes
+    /// it the source image on the GUI thread when it is decoded; the drawing
+    /// surface shows a busy cursor and a progress indicator meanwhile. A
+    /// later load or set_source_image cancels it: its image is never shown.
+    /// Every load ends with EVT_VIEWER_LOADED, sent from the event loop after
+    /// this call has returned: success, or the cause of the failure (the
+    /// previous image stays), or cancelled.
+    void load_source_image(const std::filesystem::path& path);
+    void load_source_image(const std::string& path) { load_source_image(std::filesystem::path(path)); }
+    void load_source_image(const char* path) { load_source_image(std::filesystem::path(path)); }
+    /// Like the path overload, with @p path_text naming the file in the event.
+    void load_source_image(const std::filesystem::path& path, const std::string& path_text);
+    /// Whether a load_source_image is running.
+    bool loading() const;
+
+    // ---- zoom and rotation
+    ZoomMode zoom_mode() const { require_gui_thread(__func__); return zoom_mode_; }
+    /// Stores the mode and refits (scroll positions back to 0). Choosing
+    /// ZoomAny keeps the scale shown at that moment.
+    void set_zoom_mode(ZoomMode mode);
+    Rotation rotation() const { require_gui_thread(__func__); return rotation_; }
+    /// Stores the rotation and refits; DegreeAny turns by rotation_degree().
+    void set_rotation(Rotation rotation);
+    /// The scale shown now (displayed pixels per source pixel), in any mode;
+    /// before the first fitting, the rate ZoomAny will show. A fit may show
+    /// (and ZoomAny then keep) a scale beyond the rates set_zoom_rate takes.
+    double zoom_rate() const;
+    /// Switches to ZoomAny at @p rate, keeping the source point at the
+    /// viewport's centre there. Throws ValueError "Unsupported Zoom Rate:
+    /// <rate>" outside [1/64, 64]; nothing changes then.
+    void set_zoom_rate(double rate);
+    /// The clockwise angle DegreeAny turns the image by, in degrees.
+    double rotation_degree() const { require_gui_thread(__func__); return rotation_degree_; }
+    /// Stores @p degree and switches to DegreeAny. Throws ValueError
+    /// "Unsupported Rotation Degree: <degree>" for a value that is not
+    /// finite; nothing changes then.
+    void set_rotation_degree(double degree);
+
+    // ---- appearance and host data
+    const wxColour& middle_line_color() const { require_gui_thread(__func__); return middle_line_color_; }
+    void set_middle_line_color(const wxColour& colour) { require_gui_thread(__func__); middle_line_color_ = colour; }
+    const wxColour& following_line_color() const { require_gui_thread(__func__); return following_line_color_; }
+    void set_following_line_color(const wxColour& colour)
+    {
+        require_gui_thread(__func__);
+        following_line_color_ = colour;
+    }
+    const std::any& user_data() const { require_gui_thread(__func__); return user_data_; }
+    void set_user_data(std::any value) { require_gui_thread(__func__); user_data_ = std::move(value); }
+
+    // ---- selection switch
+    bool selecting_enabled() const { require_gui_thread(__func__); return selecting_enabled_; }
+    /// Switching off also resets the selection to (0, 0, 0, 0) and redraws,
+    /// and keeps the user from starting new selections until switched on.
+    void enable_selecting(bool enable = true);
+    void disable_selecting() { require_gui_thread(__func__); enable_selecting(false); }
+
+    // ---- pointer navigation switch
+    /// Whether Ctrl+wheel zooms about the pointer and the middle button (or
+    /// the left one with Space held) drags the view. Off at first: the wheel
+    /// then scrolls whatever the modifier keys, and every drag moves the
+    /// selection's corner. The keys zoom and scroll either way.
+    bool pointer_navigation() const { require_gui_thread(__func__); return pointer_navigation_; }
+    /// Switching off ends a drag of the view in progress.
+    void set_pointer_navigation(bool on);
+
+    // ---- state read by hosts and tests
+    /// The displayed image (source turned and scaled), the viewer's own
+    /// memory, never the source's: a host may write into it and call
+    /// draw_image() to show that, until the next fitting. Empty before the
+    /// first fitting. Under NoZoom without a turn, the source (a caller's
+    /// array too) is drawn from in place, and copied here only when first
+    /// asked for after a fitting: until then a host that writes into its
+    /// array and calls draw_image() sees its change. In a free view it is
+    /// made when first asked for after a fitting; throws ValueError when it
+    /// would have more pixels than max_image_pixels().
+    const cv::Mat& image_being_shown() const;
+    /// Size of the displayed image, made or not; (0, 0) while none is shown.
+    cv::Size displayed_size() const;
+    /// Whether the view is free (drawn from the source, see above).
+    bool free_view() const;
+    /// Off-screen picture of the surface's client size; invalid until that had a positive size.
+    const wxBitmap& buffer() const;
+    /// Control rectangle covered by the visible region at the last redraw.
+    const wxRect& image_rect() const { require_gui_thread(__func__); return image_rect_; }
+    /// Stored until the next redraw replaces it.
+    void set_image_rect(const wxRect& rect) { require_gui_thread(__func__); image_rect_ = rect; }
+    /// Selection in displayed-image coordinates as stored (width and height
+    /// may be zero or negative); position (-1, -1) means none.
+    const wxRect& selection_rect() const { require_gui_thread(__func__); return selection_rect_; }
+    /// Last pointer position in control coordinates; (0, 0) before any.
+    wxPoint mouse_position_in_panel() const
+    {
+        require_gui_thread(__func__);
+        return mouse_position_.value_or(wxPoint(0, 0));
+    }
+
+    /// How often the viewer has rebuilt its displayed image and recomposed
+    /// its picture since construction.
+    unsigned long fitting_count() const { require_gui_thread(__func__); return fitting_count_; }
+    unsigned long redraw_count() const { require_gui_thread(__func__); return redraw_count_; }
+
+    // ---- geometry
+    /// Makes a new buffer when the surface's client size is positive and the
+    /// buffer is missing, of another size, or there is no image; then refits.
+    virtual void init_buffer();
+    /// Rebuilds the displayed image from the source, the rotation, the zoom
+    /// mode and the surface's size; sets up the scroll offset and both
+    /// scroll bars (positions kept when @p keep_scroll_pos, else 0), clears
+    /// the selection and redraws. Does nothing without a source. Throws
+    /// ValueError (a fit mode without a scale) before anything has changed.
+    virtual void fitting(bool keep_scroll_pos = false);
+
+    /// The visible part of the displayed image and where it goes.
+    struct SubImage
+    {
+        cv::Mat image; ///< a view into image_being_shown(), empty when nothing is shown
+        int x_in_ctrl_region;
+        int y_in_ctrl_region;
+        int w;
+        int h;
+    };
+    SubImage get_sub_image_to_draw() const;
+
+    /// Moves @p ui, one of the viewer's bars, by -sign * count_per_action
+    /// positions, clamped to [0, range - thumb]; redraws only when the
+    /// position changed.
+    void do_scroll(wxScrollBar* ui, int sign, int count_per_action);
+
+    // ---- navigation
+    /// Zooms @p steps rungs in (out when negative) along the ladder of
+    /// quarter powers of two, about the control point @p at (the source
+    /// pixel under it stays there); switches to ZoomAny. Nothing happens
+    /// without an image or at the end of the ladder.
+    void zoom_step(int steps, const wxPoint& at);
+    /// Shows the image at 1:1 about @p at, likewise.
+    void zoom_actual_size(const wxPoint& at);
+    /// Where a zoom from the keyboard or a menu is anchored: the pointer
+    /// while it is over the drawing surface, else the surface's centre.
+    wxPoint zoom_anchor() const;
+
+    // ---- rendering
+    /// Composes background, visible image, selection outline, following
+    /// lines (once the pointer has been over the surface) and middle lines
+    /// into buffer() and has the paint handler show it, at once where the
+    /// toolkit allows. Does nothing while no image is displayed.
+    virtual void draw_image();
+
+    // ---- pointer and selection
+    /// The pointer's position in the displayed image, or (-1, -1) when it is
+    /// outside the image or nothing is shown.
+    wxPoint get_mouse_image_position() const;
+    /// Writes the selection's stored width and height to their read-outs.
+    void update_selection_rect_info();
+    /// The selection with non-negative width and height, [x, y, w, h].
+    std::array<int, 4> get_selection_rect() const;
+    /// Sets the selection exactly as given (no check) and redraws; the
+    /// read-outs keep their text.
+    void set_selection_rect(const std::array<int, 4>& rect);
+    /// Columns and rows of image_being_shown() under the normalised selection,
+    /// cut at the image's edges; nullopt when there is no selection or it
+    /// covers no pixel (a width or height of 0).
+    std::optional<cv::Rect> selection_image_region() const;
+    /// The pixels of that region, sharing memory with image_being_shown()
+    /// (an empty Mat for a region of zero width or height); nullopt as above.
+    /// In a free view they are made for the region alone, in new memory,
+    /// unless the whole displayed image has been made already.
+    std::optional<cv::Mat> get_selection_image() const;
+    /// The displayed pixels of @p region (within the displayed image), made
+    /// alone in a free view as above.
+    cv::Mat displayed_part(const cv::Rect& region) const;
+    /// What a save of the view writes: the pixels get_selection_image()
+    /// gives (empty when the selection lies wholly outside the image), or the
+    /// whole displayed image without a selection.
+    cv::Mat view_to_save() const;
+
+    // ---- source pixels
+    /// A point of the displayed image (continuous: pixel (c, r) covers
+    /// [c, c + 1) x [r, r + 1)) mapped to the source, through the zoom and
+    /// the rotation in force, and back; nullopt while nothing is shown.
+    std::optional<cv::Point2d> display_to_source(cv::Point2d displayed) const;
+    std::optional<cv::Point2d> source_to_display(cv::Point2d source) const;
+    /// The source pixel under the pointer, or (-1, -1) where there is none
+    /// (off the image, in a corner a free angle leaves, nothing shown).
+    wxPoint get_mouse_source_position() const;
+    /// The source pixels the selection covers, [x, y, w, h]: the bounding
+    /// box of its corners mapped to the source, widened to whole pixels and
+    /// cut at the source's edges; nullopt when there is no selection or it
+    /// covers no pixel, or nothing is shown.
+    std::optional<std::array<int, 4>> get_selection_source_rect() const;
+    /// With @p source, the source's own pixels under that rectangle, in the
+    /// source's orientation and resolution (sharing the source's memory);
+    /// without, as get_selection_image().
+    std::optional<cv::Mat> get_selection_image(bool source) const;
+    /// Asks for a file name and writes the source's pixels under the
+    /// selection there (the whole source without a selection), reporting
+    /// the outcome in a message box. Does nothing without a source.
+    void save_source_selection();
+
+    // ---- handlers
+    void on_size(wxSizeEvent& event);
+    void on_paint(wxPaintEvent& event);
+    void on_scroll(wxScrollEvent& event);
+    void on_mouse_wheel(wxMouseEvent& event);
+    void on_mouse_wheel_scroll(wxMouseEvent& event);
+    void on_mouse_motion(wxMouseEvent& event);
+    void on_start_dragging(wxMouseEvent& event);
+    /// The pointer left the drawing surface: the following lines go.
+    void on_mouse_leave(wxMouseEvent& event);
+    /// Keys on the focused drawing surface: + and - zoom a step about the
+    /// pointer, 0 shows 1:1; the arrows scroll a tenth of the view, Page
+    /// Up and Page Down a view, Home and End to the start and the end;
+    /// with pointer_navigation(), Space held makes a left drag move the view.
+    void on_key_down(wxKeyEvent& event);
+    void on_key_up(wxKeyEvent& event);
+    /// With pointer_navigation(), the middle button (or the left one with
+    /// Space held) drags the view.
+    void on_pan_start(wxMouseEvent& event);
+    void on_pan_end(wxMouseEvent& event);
+
+protected:
+    /// Whether the middle (centre) guide lines are drawn; none unless a viewer shows them.
+    virtual bool middle_lines_shown() const { return false; }
+    /// Whether the following (pointer) guide lines are drawn, likewise.
+    virtual bool following_lines_shown() const { return false; }
+    /// Called by set_zoom_mode before the mode is applied, for a viewer
+    /// that shows the mode in a control of its own.
+    virtual void show_zoom_mode(ZoomMode) {}
+    /// Called by set_rotation before the rotation is applied, likewise.
+    virtual void show_rotation(Rotation) {}
+    /// Called by every fitting, for a viewer that shows the zoom rate and
+    /// the free angle in controls of its own.
+    virtual void show_view() {}
+
+    /// What Destroy() of the viewer does first. Called from a handler of one
+    /// of its events (or of an event it passes on), the viewer is hidden at
+    /// once and deleted when that delivery is over, at the toolkit's next
+    /// pending-event run: the viewer's code and the toolkit's still run on it
+    /// until then, and it sends no events meanwhile. True then; false when
+    /// the viewer may be deleted now.
+    bool put_off_destroy();
+
+    /// Stores the mode and refits, without touching any control.
+    void do_set_zoom_mode(ZoomMode mode);
+    /// @p size or @p point of the surface's (logical) coordinates in device
+    /// pixels, the control coordinates of the viewing core.
+    wxSize in_device(const wxSize& size) const;
+    wxPoint in_device(const wxPoint& point) const;
+    void update_mouse_position_in_panel(const wxMouseEvent& event);
+    /// Stores @p image and refits as the source_image setter does; @p owned
+    /// tells that nobody but the viewer holds it (decoded or converted by the
+    /// viewer), so that it may be shown without a copy.
+    void store_source(const cv::Mat& image, bool owned);
+    /// load_source_image() for the user's load command: a failure is also
+    /// reported in the load-failure box when the load ends.
+    void load_for_user(const std::filesystem::path& path);
+
+private:
+    class Viewport;
+    struct FreeView;
+    void store(const cv::Mat& image);
+    /// The rotation as shown: DegreeAny at a quarter turn is that turn.
+    Rotation shown_rotation() const;
+    /// The visible part of @p shown, the displayed image made whole.
+    SubImage visible_part(const cv::Mat& shown) const;
+    /// fitting() for a free view.
+    void fit_free_view(bool keep_scroll_pos, const wxSize& surface);
+    /// The free view scrolled to the scroll offset.
+    geometry::ViewTransform scrolled_view() const;
+    /// Counts the fitting, clears the selection and redraws.
+    void finish_fitting();
+    /// Scrolls the view to thumb positions (@p x, @p y), clamped; redraws
+    /// when they changed.
+    void scroll_view_to(int x, int y);
+    /// Switches to ZoomAny at @p rate, keeping the source point under
+    /// control point @p at there.
+    void zoom_about(cv::Point2d at, double rate);
+    /// Empties the pointer read-outs, which described the previous image.
+    void clear_pointer_readouts();
+    /// The colour shown at displayed pixel @p at, under the pointer.
+    std::optional<cv::Vec3b> colour_under_pointer(const wxPoint& at) const;
+    bool small_beside_source(const cv::Mat& image) const;
+
+    /// What the displayed image was last fitted for.
+    struct Fitted
+    {
+        wxSize surface;
+        ZoomMode zoom;
+        Rotation rotation;
+        bool operator==(const Fitted& other) const
+        {
+            return surface == other.surface && zoom == other.zoom && rotation == other.rotation;
+        }
+    };
+    void draw_middle_lines(wxDC& dc, const SubImage& region, int subx, int suby, const wxSize& client);
+    /// draw_image() for the pointer's marks: where the picture is the one
+    /// last shown, only the bands where the following lines and the
+    /// outline moved are composed and shown again.
+    void redraw();
+
+    // ---- host events (events.cpp). Each sends its event when what it
+    // reports differs from what it reported last; false when a handler
+    // destroyed the viewer, which must then not be touched any more.
+    bool send_pointer();
+    bool send_selection();
+    bool send_view();
+    ViewerEvent make_event(wxEventType type) const;
+    bool deliver(ViewerEvent& event);
+    /// Queues the deletion that Destroy() put off.
+    void queue_destroy();
+
+    // ---- asynchronous loading (loading.cpp)
+    void start_load(const std::filesystem::path& path, const std::string& path_text, bool report);
+    /// Cancels a running load; its event follows from the event loop.
+    void cancel_load();
+    void finish_load(const std::string& path_text, const cv::Mat& image, std::string failure, bool report);
+
+    wxWindow& viewer_;
+    const ViewerParts parts_;
+    std::unique_ptr<Viewport> viewport_; // the surface, its buffer and the scroll offset
+    SourceMessages wording_;
+    cv::Mat source_image_;
+    // The source itself while it is drawn in place (see image_being_shown()).
+    mutable cv::Mat image_being_shown_;
+    bool source_owned_ = false; // decoded or converted by the viewer, not a caller's array
+    mutable bool shows_callers_array_ = false; // image_being_shown_ is a caller's array drawn in place
+    cv::Mat work_;  // working image of a turned fitting, kept while small beside the source
+    cv::Mat spare_; // the displayed image of the size before, kept while small beside the source
+    wxImage draw_staging_; // working image of redraws where the buffer cannot be written directly
+    ZoomMode zoom_mode_ = ZoomMode::FitPage;
+    Rotation rotation_ = Rotation::NoRotation;
+    double zoom_rate_ = 1.0;
+    double rotation_degree_ = 0.0;
+    // The free view's transform; none while the displayed image is made whole.
+    std::optional<geometry::ViewTransform> view_;
+    // Where the next fitting of a free view scrolls to, instead of the bars.
+    std::optional<cv::Point2d> next_offset_;
+    // The unrounded offset the free view was last fitted for.
+    cv::Point2d exact_offset_{0.0, 0.0};
+    std::unique_ptr<FreeView> free_; // pyramid, renderer and the image made on demand
+    struct Pan
+    {
+        wxPoint start;      // pointer where the drag began
+        wxPoint positions;  // the scroll offset then
+    };
+    std::optional<Pan> pan_;
+    bool space_held_ = false;
+    bool pointer_navigation_ = false;
+    // A new number whenever what lies under the pointer's marks may change.
+    unsigned long picture_number_ = 0;
+    std::unique_ptr<ShownOverlays> shown_; // what the last redraw put on the surface
+    Fitted fitted_{wxDefaultSize, ZoomMode::FitPage, Rotation::NoRotation};
+    wxRect image_rect_{0, 0, 0, 0};
+    wxRect selection_rect_{0, 0, 0, 0};
+    bool selecting_enabled_ = true;
+    std::optional<wxPoint> mouse_position_;
+    bool pointer_away_ = false; // off the drawing surface since the last position
+    wxColour middle_line_color_{0, 0, 255};
+    wxColour following_line_color_{128, 128, 128};
+    std::any user_data_;
+    unsigned long fitting_count_ = 0;
+    unsigned long redraw_count_ = 0;
+    std::pair<wxPoint, wxPoint> pointer_reported_{{-1, -1}, {-1, -1}}; // displayed and source pixel
+    wxRect selection_reported_{0, 0, 0, 0};
+    std::optional<std::tuple<ZoomMode, double, Rotation, double, wxPoint>> view_reported_;
+    int delivering_ = 0;           // events being delivered now, nested
+    bool destroy_pending_ = false; // Destroy() called during a delivery
+    bool destroy_queued_ = false;
+    std::unique_ptr<BackgroundLoad> load_;
+    std::string loading_path_; // how the running load names its file
+};
+
+} // namespace tesk_vumo
+
+#endif
