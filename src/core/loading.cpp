@@ -63,7 +63,7 @@ void ViewerCore::finish_load(const std::string& path_text, const cv::Mat& image,
     if (!image.empty()) {
         wxWeakRef<wxWindow> alive(&viewer_);
         try {
-            store_source(image, true);
+            store(image);
             shown = true;
         } catch (const Error& error) {
             // Decoded, but the fitting refused it; the previous image stays.

@@ -11,7 +11,7 @@ namespace tesk_vumo {
 void ViewerCore::zoom_step(int steps, const wxPoint& at)
 {
     require_gui_thread(__func__);
-    if (source_image_.empty() || (image_being_shown_.empty() && !view_))
+    if (source_image_.empty() || !view_)
         return;
     const double now = zoom_rate();
     const double rate = geometry::stepped_zoom_rate(now, steps);
@@ -22,7 +22,7 @@ void ViewerCore::zoom_step(int steps, const wxPoint& at)
 void ViewerCore::zoom_actual_size(const wxPoint& at)
 {
     require_gui_thread(__func__);
-    if (source_image_.empty() || (image_being_shown_.empty() && !view_))
+    if (source_image_.empty() || !view_)
         return;
     zoom_about({double(at.x), double(at.y)}, 1.0);
 }

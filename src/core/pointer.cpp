@@ -1,6 +1,6 @@
 #include "tesk_vumo/core/viewer_core.h"
 
-#include "free_view.h"
+#include "drawing.h"
 #include "viewport.h"
 
 #include "../files/view_files.h"
@@ -50,35 +50,23 @@ void ViewerCore::clear_pointer_readouts()
 wxPoint ViewerCore::get_mouse_image_position() const
 {
     require_gui_thread(__func__);
-    if (source_image_.empty() || (image_being_shown_.empty() && !view_))
+    if (source_image_.empty() || !view_)
         return {-1, -1};
     const wxPoint mouse = mouse_position_in_panel();
-    if (view_) {
-        const cv::Point at = scrolled_view().display_pixel({mouse.x, mouse.y});
-        return {at.x, at.y};
-    }
-    const cv::Point at = geometry::image_position(
-        {mouse.x, mouse.y}, {image_rect_.x, image_rect_.y, image_rect_.width, image_rect_.height},
-        viewport_->offset().x, viewport_->offset().y);
-    // The visible region stops short of image_rect while the scroll bars are
-    // out of step with the image (set up by a fitting on a surface without
-    // area that could not be redone): past its edge there is no pixel.
-    if (at.x >= image_being_shown_.cols || at.y >= image_being_shown_.rows)
-        return {-1, -1};
+    const cv::Point at = scrolled_view().display_pixel({mouse.x, mouse.y});
     return {at.x, at.y};
 }
 
 std::optional<cv::Vec3b> ViewerCore::colour_under_pointer(const wxPoint& at) const
 {
-    if (view_) {
-        // The colour drawn there: the free view has no whole displayed image to read.
-        const cv::Mat& picture = free_->renderer.picture();
-        const wxPoint mouse = mouse_position_in_panel();
-        if (mouse.x < 0 || mouse.y < 0 || mouse.x >= picture.cols || mouse.y >= picture.rows)
-            return std::nullopt;
-        return picture.at<cv::Vec3b>(mouse.y, mouse.x);
-    }
-    return image_being_shown_.at<cv::Vec3b>(at.y, at.x);
+    if (!drawing_->shown.empty())
+        return drawing_->shown.at<cv::Vec3b>(at.y, at.x);
+    // The colour drawn there, which the displayed image, made, would hold.
+    const cv::Mat& picture = drawing_->renderer.picture();
+    const wxPoint mouse = mouse_position_in_panel();
+    if (mouse.x < 0 || mouse.y < 0 || mouse.x >= picture.cols || mouse.y >= picture.rows)
+        return std::nullopt;
+    return picture.at<cv::Vec3b>(mouse.y, mouse.x);
 }
 
 void ViewerCore::on_mouse_motion(wxMouseEvent& event)
@@ -194,164 +182,81 @@ cv::Mat ViewerCore::displayed_part(const cv::Rect& region) const
 {
     require_gui_thread(__func__);
     if (!view_)
+        return cv::Mat();
+    const cv::Size shown = view_->displayed_size();
+    if (!drawing_->shown.empty() || static_cast<std::uint64_t>(shown.area()) <= max_image_pixels())
         return image_being_shown()(region);
-    if (!free_->shown.empty())
-        return free_->shown(region);
-    // The region as a viewport of its own at the same scale and angle: the
-    // same samples as the whole displayed image, made on demand, would give.
-    const wxColour background = parts_.surface->GetBackgroundColour();
-    const geometry::ViewTransform part(view_->source_size(), view_->scale(), view_->degrees(), region.size(),
-                                       cv::Point2d(region.x, region.y));
+    // Too large to be made whole (a far zoom): the region alone, as a
+    // viewport of its own, holds the samples the displayed image would.
     ViewRenderer renderer;
-    return renderer.render(free_->pyramid, part, cv::Vec3b(background.Red(), background.Green(), background.Blue()))
+    return renderer.render(drawing_->pyramid, view_->in_viewport(region.size(), cv::Point2d(region.x, region.y)),
+                           background_rgb())
         .clone();
 }
 
 cv::Mat ViewerCore::view_to_save() const
 {
     require_gui_thread(__func__);
-    // In a free view a selection is made alone: a large zoom can be saved
-    // in part without making the whole displayed image.
     if (auto selected = get_selection_image())
         return *selected;
-    // Saving only reads: the source shown in place needs no copy for it.
-    return view_ ? image_being_shown() : image_being_shown_;
+    return image_being_shown();
 }
 
 cv::Size ViewerCore::displayed_size() const
 {
     require_gui_thread(__func__);
-    return view_ ? view_->displayed_size() : image_being_shown_.size();
+    return view_ ? view_->displayed_size() : cv::Size();
 }
 
 const cv::Mat& ViewerCore::image_being_shown() const
 {
     require_gui_thread(__func__);
-    if (!view_) {
-        // The host may write into what it is given and draw it; the source
-        // shown in place must not change with it, nor a caller's array the
-        // viewer no longer holds as its source. The copy is drawn from then
-        // on, until the next fitting.
-        if (!image_being_shown_.empty() && (image_being_shown_.data == source_image_.data || shows_callers_array_)) {
-            image_being_shown_ = image_being_shown_.clone();
-            shows_callers_array_ = false;
-        }
-        return image_being_shown_;
-    }
-    if (free_->shown.empty()) {
-        const wxColour background = parts_.surface->GetBackgroundColour();
-        free_->shown = displayed_image(free_->pyramid, *view_,
-                                       cv::Vec3b(background.Red(), background.Green(), background.Blue()),
-                                       static_cast<long long>(std::min<std::uint64_t>(max_image_pixels(), 1ULL << 62)));
-    }
-    return free_->shown;
+    if (view_ && drawing_->shown.empty())
+        drawing_->shown
+            = displayed_image(drawing_->pyramid, *view_, background_rgb(),
+                              static_cast<long long>(std::min<std::uint64_t>(max_image_pixels(), 1ULL << 62)));
+    return drawing_->shown;
 }
 
-} // namespace tesk_vumo
-
-namespace tesk_vumo {
-
-namespace {
-// A fitted image is scaled along each side on its own (both sides are
-// rounded), and turned by a quarter: exact arithmetic, no transform.
-cv::Point2d turned_to_source(cv::Point2d t, cv::Size source, Rotation rotation)
+cv::Vec3b ViewerCore::background_rgb() const
 {
-    switch (rotation) {
-    case Rotation::ClockWise90: return {t.y, source.height - t.x};
-    case Rotation::Double90: return {source.width - t.x, source.height - t.y};
-    case Rotation::CounterClockWise90: return {source.width - t.y, t.x};
-    default: return t;
-    }
+    const wxColour background = parts_.surface->GetBackgroundColour();
+    return {background.Red(), background.Green(), background.Blue()};
 }
-
-cv::Point2d source_to_turned(cv::Point2d p, cv::Size source, Rotation rotation)
-{
-    switch (rotation) {
-    case Rotation::ClockWise90: return {source.height - p.y, p.x};
-    case Rotation::Double90: return {source.width - p.x, source.height - p.y};
-    case Rotation::CounterClockWise90: return {p.y, source.width - p.x};
-    default: return p;
-    }
-}
-} // namespace
 
 std::optional<cv::Point2d> ViewerCore::display_to_source(cv::Point2d displayed) const
 {
     require_gui_thread(__func__);
-    if (source_image_.empty())
+    if (source_image_.empty() || !view_)
         return std::nullopt;
-    if (view_)
-        return view_->display_to_source(displayed);
-    if (image_being_shown_.empty())
-        return std::nullopt;
-    const Rotation rotation = shown_rotation();
-    const cv::Size turned = geometry::rotated_size(source_image_.size(), rotation);
-    const cv::Point2d t(displayed.x * turned.width / image_being_shown_.cols,
-                        displayed.y * turned.height / image_being_shown_.rows);
-    return turned_to_source(t, source_image_.size(), rotation);
+    return view_->display_to_source(displayed);
 }
 
 std::optional<cv::Point2d> ViewerCore::source_to_display(cv::Point2d source) const
 {
     require_gui_thread(__func__);
-    if (source_image_.empty())
+    if (source_image_.empty() || !view_)
         return std::nullopt;
-    if (view_)
-        return view_->source_to_display(source);
-    if (image_being_shown_.empty())
-        return std::nullopt;
-    const Rotation rotation = shown_rotation();
-    const cv::Size turned = geometry::rotated_size(source_image_.size(), rotation);
-    const cv::Point2d t = source_to_turned(source, source_image_.size(), rotation);
-    return cv::Point2d(t.x * image_being_shown_.cols / turned.width, t.y * image_being_shown_.rows / turned.height);
+    return view_->source_to_display(source);
 }
 
 wxPoint ViewerCore::get_mouse_source_position() const
 {
     require_gui_thread(__func__);
-    if (source_image_.empty())
+    if (source_image_.empty() || !view_)
         return {-1, -1};
-    if (view_) {
-        const wxPoint mouse = mouse_position_in_panel();
-        const cv::Point at = scrolled_view().source_pixel({mouse.x, mouse.y});
-        return {at.x, at.y};
-    }
-    const wxPoint shown = get_mouse_image_position();
-    if (shown.x < 0 || shown.y < 0)
-        return {-1, -1};
-    const auto at = display_to_source({shown.x + 0.5, shown.y + 0.5});
-    if (!at)
-        return {-1, -1};
-    return {std::clamp(static_cast<int>(std::floor(at->x)), 0, source_image_.cols - 1),
-            std::clamp(static_cast<int>(std::floor(at->y)), 0, source_image_.rows - 1)};
+    const wxPoint mouse = mouse_position_in_panel();
+    const cv::Point at = scrolled_view().source_pixel({mouse.x, mouse.y});
+    return {at.x, at.y};
 }
 
 std::optional<std::array<int, 4>> ViewerCore::get_selection_source_rect() const
 {
     require_gui_thread(__func__);
     const auto region = selection_image_region();
-    if (!region || source_image_.empty())
+    if (!region || source_image_.empty() || !view_)
         return std::nullopt;
-    cv::Rect covered;
-    if (view_) {
-        covered = view_->source_rect(*region);
-    } else {
-        double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300;
-        for (const cv::Point2d corner : {cv::Point2d(region->x, region->y), cv::Point2d(region->br().x, region->y),
-                                         cv::Point2d(region->x, region->br().y), cv::Point2d(region->br())}) {
-            const cv::Point2d p = *display_to_source(corner);
-            left = std::min(left, p.x);
-            top = std::min(top, p.y);
-            right = std::max(right, p.x);
-            bottom = std::max(bottom, p.y);
-        }
-        // Corners on pixel edges land there up to rounding: no pixel is
-        // taken for a trace of it.
-        constexpr double trace = 1e-6;
-        const int x0 = static_cast<int>(std::floor(left + trace)), y0 = static_cast<int>(std::floor(top + trace));
-        const int x1 = static_cast<int>(std::ceil(right - trace)), y1 = static_cast<int>(std::ceil(bottom - trace));
-        covered = cv::Rect(x0, y0, x1 - x0, y1 - y0) & cv::Rect(0, 0, source_image_.cols, source_image_.rows);
-    }
+    const cv::Rect covered = view_->source_rect(*region);
     return std::array<int, 4>{covered.x, covered.y, covered.width, covered.height};
 }
 

@@ -1,6 +1,6 @@
 #include "tesk_vumo/core/viewer_core.h"
 
-#include "free_view.h"
+#include "drawing.h"
 #include "viewport.h"
 
 #include "../common/overlay_areas.h"
@@ -54,21 +54,18 @@ void ViewerCore::draw_image()
 void ViewerCore::redraw()
 {
     wxBitmap& buffer = viewport_->buffer();
-    if (!buffer.IsOk() || (image_being_shown_.empty() && !view_))
+    if (!buffer.IsOk() || !view_)
         return;
     const wxColour background = parts_.surface->GetBackgroundColour();
     const int subx = viewport_->offset().x;
     const int suby = viewport_->offset().y;
     const wxSize client = viewport_->client_size();
-    SubImage region;
-    if (view_) {
-        // Only the viewport is drawn, straight from the source.
-        view_ = scrolled_view();
-        const auto visible = view_->visible_region();
-        region = {cv::Mat(), visible.x, visible.y, visible.width, visible.height};
-    } else {
-        region = visible_part(image_being_shown_);
-    }
+    view_ = scrolled_view();
+    const auto visible = view_->visible_region();
+    const SubImage region{cv::Mat(), visible.x, visible.y, visible.width, visible.height};
+    // Once a host has the displayed image, it may draw into it: the screen
+    // shows what it holds. Until then only the viewport is drawn, from the source.
+    const cv::Mat& made = drawing_->shown;
     const auto [sel_x, sel_y, sel_w, sel_h] = get_selection_rect();
     const wxRect outline = outline_in_control(wxRect(sel_x, sel_y, sel_w, sel_h), region.x_in_ctrl_region - subx,
                                               region.y_in_ctrl_region - suby, client);
@@ -101,16 +98,16 @@ void ViewerCore::redraw()
     // Where only the marks moved, the picture under them is composed again
     // from what it was composed from, in their bands alone.
     const auto compose = [&](const cv::Rect& area) {
-        if (view_)
-            compose_rgb(buffer, free_->renderer.picture(), wxPoint(0, 0), background, draw_staging_, area);
+        if (!made.empty())
+            compose_rgb(buffer, visible.source.area() > 0 ? made(visible.source) : cv::Mat(),
+                        wxPoint(visible.x, visible.y), background, draw_staging_, area);
         else
-            compose_rgb(buffer, region.image, wxPoint(region.x_in_ctrl_region, region.y_in_ctrl_region), background,
-                        draw_staging_, area);
+            compose_rgb(buffer, drawing_->renderer.picture(), wxPoint(0, 0), background, draw_staging_, area);
     };
     if (whole) {
-        if (view_)
-            free_->renderer.render(free_->pyramid, *view_,
-                                   cv::Vec3b(background.Red(), background.Green(), background.Blue()));
+        if (made.empty())
+            drawing_->renderer.render(drawing_->pyramid, *view_,
+                                      cv::Vec3b(background.Red(), background.Green(), background.Blue()));
         compose(cv::Rect(cv::Point(), now.surface));
     } else {
         for (const wxRect& part : parts)

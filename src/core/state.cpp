@@ -1,6 +1,6 @@
 #include "tesk_vumo/core/viewer_core.h"
 
-#include "free_view.h"
+#include "drawing.h"
 #include "viewport.h"
 
 #include "../common/overlay_areas.h"
@@ -21,7 +21,7 @@ namespace tesk_vumo {
 ViewerCore::ViewerCore(wxWindow& viewer, const ViewerParts& parts, SourceMessages wording)
     : viewer_(viewer), parts_(parts),
       viewport_(std::make_unique<Viewport>(*parts.surface, parts.horizontal, parts.vertical)), wording_(wording),
-      free_(std::make_unique<FreeView>()), load_(std::make_unique<BackgroundLoad>(parts.surface))
+      drawing_(std::make_unique<Drawing>()), load_(std::make_unique<BackgroundLoad>(parts.surface))
 {
     wxWindow* surface = parts_.surface;
     // Every pixel comes from the buffer: no background erasing.
@@ -74,7 +74,7 @@ void ViewerCore::set_source_image(const cv::Mat& image)
     require_gui_thread(__func__);
     const cv::Mat accepted = accept_source_array(image, wording_);
     cancel_load();
-    store_source(accepted, accepted.data != image.data);
+    store(accepted);
 }
 
 void ViewerCore::set_source_image(const std::filesystem::path& path)
@@ -92,86 +92,77 @@ void ViewerCore::set_source_image(const std::filesystem::path& path, const std::
         run_image_work([&] { image = read_source_file(path, path_text, wording_); });
     }
     cancel_load();
-    store_source(image, true);
+    store(image);
 }
 
 void ViewerCore::set_source_image(std::nullopt_t)
 {
     require_gui_thread(__func__);
     cancel_load();
+    // The view, and the displayed image with it, stays on show; nothing else needs to.
     source_image_ = cv::Mat();
-    source_owned_ = false;
-    // The displayed image stays on show; nothing else needs to. A caller's
-    // array drawn in place is the caller's to free now: a copy stays instead.
-    if (shows_callers_array_) {
-        image_being_shown_ = image_being_shown_.clone();
-        shows_callers_array_ = false;
-    }
-    spare_.release();
-    work_.release();
     init_buffer();
-}
-
-void ViewerCore::store_source(const cv::Mat& image, bool owned)
-{
-    const bool was_owned = std::exchange(source_owned_, owned);
-    try {
-        store(image);
-    } catch (...) {
-        source_owned_ = was_owned;
-        throw;
-    }
 }
 
 void ViewerCore::store(const cv::Mat& image)
 {
     const bool keep_scroll_pos = keeps_scroll_position(source_image_, image);
-    cv::Mat previous = source_image_;
-    if (image.size() != previous.size())
-        spare_.release();
-    source_image_ = image;
     // The fitting's events may reach a handler that destroys the viewer.
     wxWeakRef<wxWindow> alive(&viewer_);
+    change_view([&] { source_image_ = image; }, keep_scroll_pos);
+    if (alive)
+        clear_pointer_readouts();
+}
+
+void ViewerCore::change_view(const std::function<void()>& change, bool keep_scroll_pos)
+{
+    const cv::Mat source = source_image_;
+    const ZoomMode zoom = zoom_mode_;
+    const double rate = zoom_rate_;
+    const Rotation rotation = rotation_;
+    const double degree = rotation_degree_;
+    change();
+    // The viewer's own controls show the mode and rotation in force, whoever set them.
+    if (zoom_mode_ != zoom)
+        show_zoom_mode(zoom_mode_);
+    if (rotation_ != rotation)
+        show_rotation(rotation_);
     try {
         fitting(keep_scroll_pos);
     } catch (...) {
-        // A failed fitting (an enlargement beyond the limit) must
-        // not leave the new image stored behind a picture of the old one.
-        source_image_ = previous;
+        // A change the picture cannot follow (a fit mode without a scale
+        // for this image and surface) is taken back whole, so that the
+        // settings, the picture and the controls agree.
+        next_offset_.reset();
+        source_image_ = source;
+        zoom_mode_ = zoom;
+        zoom_rate_ = rate;
+        if (rotation_ != rotation)
+            show_rotation(rotation);
+        rotation_ = rotation;
+        rotation_degree_ = degree;
+        show_zoom_mode(zoom);
         throw;
     }
-    if (alive)
-        clear_pointer_readouts();
 }
 
 void ViewerCore::set_zoom_mode(ZoomMode mode)
 {
     require_gui_thread(__func__);
-    show_zoom_mode(mode);
     do_set_zoom_mode(mode);
 }
 
 void ViewerCore::do_set_zoom_mode(ZoomMode mode)
 {
-    const ZoomMode previous = zoom_mode_;
-    const double previous_rate = zoom_rate_;
-    bool keep_scroll_pos = false;
-    if (mode == ZoomMode::ZoomAny && previous != ZoomMode::ZoomAny) {
-        // The picture stays as it is: same scale, same scroll position.
-        zoom_rate_ = zoom_rate();
-        keep_scroll_pos = true;
-    }
-    zoom_mode_ = mode;
-    try {
-        fitting(keep_scroll_pos);
-    } catch (const ValueError&) {
-        // A mode refused for this image and surface is taken back, so that
-        // the mode, the picture and the viewer's own control agree.
-        zoom_mode_ = previous;
-        zoom_rate_ = previous_rate;
-        show_zoom_mode(previous);
-        throw;
-    }
+    // Choosing ZoomAny keeps the picture as it is: same scale, same scroll position.
+    const bool to_free = mode == ZoomMode::ZoomAny && zoom_mode_ != ZoomMode::ZoomAny;
+    change_view(
+        [&] {
+            if (to_free)
+                zoom_rate_ = zoom_rate();
+            zoom_mode_ = mode;
+        },
+        to_free);
 }
 
 Rotation ViewerCore::shown_rotation() const
@@ -202,16 +193,7 @@ bool ViewerCore::free_view() const
 double ViewerCore::zoom_rate() const
 {
     require_gui_thread(__func__);
-    if (view_)
-        return view_->scale();
-    if (image_being_shown_.empty() || source_image_.empty() || zoom_mode_ == ZoomMode::ZoomAny)
-        return zoom_rate_;
-    const cv::Size turned = geometry::rotated_size(source_image_.size(), shown_rotation());
-    try {
-        return geometry::fitted_zoom_rate(zoom_mode_, turned, {fitted_.surface.x, fitted_.surface.y});
-    } catch (const ValueError&) {
-        return zoom_rate_;
-    }
+    return view_ ? view_->scale() : zoom_rate_;
 }
 
 void ViewerCore::set_zoom_rate(double rate)
@@ -224,33 +206,19 @@ void ViewerCore::set_zoom_rate(double rate)
 void ViewerCore::zoom_about(cv::Point2d at, double rate)
 {
     rate = geometry::checked_zoom_rate(rate);
-    const ZoomMode previous = zoom_mode_;
-    const double previous_rate = zoom_rate_;
-    if (!source_image_.empty() && (view_ || !image_being_shown_.empty())) {
-        const wxSize client = viewport_->client_size();
-        geometry::ViewTransform now =
-            view_ ? scrolled_view()
-                  : geometry::ViewTransform(source_image_.size(), zoom_rate(),
-                                            geometry::rotation_degrees(rotation_, rotation_degree_),
-                                            {std::max(client.x, 0), std::max(client.y, 0)},
-                                            cv::Point2d(viewport_->offset()));
+    if (!source_image_.empty() && view_) {
+        geometry::ViewTransform now = scrolled_view();
         // Unscrolled since the last step: zoom from where that step was exactly.
-        if (view_ && std::round(exact_offset_.x) == now.offset().x && std::round(exact_offset_.y) == now.offset().y)
+        if (std::round(exact_offset_.x) == now.offset().x && std::round(exact_offset_.y) == now.offset().y)
             now = now.scrolled_to(exact_offset_);
         next_offset_ = now.zoomed_about(at, rate).offset();
     }
-    show_zoom_mode(ZoomMode::ZoomAny);
-    zoom_mode_ = ZoomMode::ZoomAny;
-    zoom_rate_ = rate;
-    try {
-        fitting(true);
-    } catch (...) {
-        next_offset_.reset();
-        zoom_mode_ = previous;
-        zoom_rate_ = previous_rate;
-        show_zoom_mode(previous);
-        throw;
-    }
+    change_view(
+        [&] {
+            zoom_mode_ = ZoomMode::ZoomAny;
+            zoom_rate_ = rate;
+        },
+        true);
 }
 
 void ViewerCore::set_rotation_degree(double degree)
@@ -258,40 +226,22 @@ void ViewerCore::set_rotation_degree(double degree)
     require_gui_thread(__func__);
     // The transform's own check, so that the message is the same wherever an angle is refused.
     (void)geometry::ViewTransform({1, 1}, 1.0, degree, {0, 0});
-    const Rotation previous = rotation_;
-    const double previous_degree = rotation_degree_;
     if (view_ && zoom_mode_ == ZoomMode::ZoomAny && !source_image_.empty()) {
         const wxSize client = viewport_->client_size();
         next_offset_ = scrolled_view().turned_about({client.x / 2.0, client.y / 2.0}, degree).offset();
     }
-    show_rotation(Rotation::DegreeAny);
-    rotation_ = Rotation::DegreeAny;
-    rotation_degree_ = degree;
-    try {
-        fitting(next_offset_.has_value());
-    } catch (...) {
-        next_offset_.reset();
-        rotation_ = previous;
-        rotation_degree_ = previous_degree;
-        show_rotation(previous);
-        throw;
-    }
+    change_view(
+        [&] {
+            rotation_ = Rotation::DegreeAny;
+            rotation_degree_ = degree;
+        },
+        next_offset_.has_value());
 }
 
 void ViewerCore::set_rotation(Rotation rotation)
 {
     require_gui_thread(__func__);
-    const Rotation previous = rotation_;
-    show_rotation(rotation);
-    rotation_ = rotation;
-    try {
-        fitting();
-    } catch (const ValueError&) {
-        // One the picture could not follow is taken back (see above).
-        rotation_ = previous;
-        show_rotation(previous);
-        throw;
-    }
+    change_view([&] { rotation_ = rotation; }, false);
 }
 
 void ViewerCore::set_pointer_navigation(bool on)

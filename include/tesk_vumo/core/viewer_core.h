@@ -4,6 +4,7 @@
 #include <any>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -366,25 +367,26 @@ protected:
     wxSize in_device(const wxSize& size) const;
     wxPoint in_device(const wxPoint& point) const;
     void update_mouse_position_in_panel(const wxMouseEvent& event);
-    /// Stores @p image and refits as the source_image setter does; @p owned
-    /// tells that nobody but the viewer holds it (decoded or converted by the
-    /// viewer), so that it may be shown without a copy.
-    void store_source(const cv::Mat& image, bool owned);
+    /// Stores @p image and refits as the source_image setter does.
+    void store(const cv::Mat& image);
     /// load_source_image() for the user's load command: a failure is also
     /// reported in the load-failure box when the load ends.
     void load_for_user(const std::filesystem::path& path);
 
 private:
     class Viewport;
-    struct FreeView;
-    void store(const cv::Mat& image);
+    struct Drawing;
+    /// Applies @p change to the source and the view's settings and refits;
+    /// where the fitting throws, puts every setting back as it was (and the
+    /// controls that show them) and rethrows.
+    void change_view(const std::function<void()>& change, bool keep_scroll_pos);
     /// The rotation as shown: DegreeAny at a quarter turn is that turn.
     Rotation shown_rotation() const;
-    /// The visible part of @p shown, the displayed image made whole.
-    SubImage visible_part(const cv::Mat& shown) const;
-    /// fitting() for a free view.
-    void fit_free_view(bool keep_scroll_pos, const wxSize& surface);
-    /// The free view scrolled to the scroll offset.
+    /// The view the zoom mode and rotation give on a surface of outer size
+    /// @p surface, scrolled to @p offset (clamped). Throws ValueError where
+    /// a fit mode cannot form a scale.
+    geometry::ViewTransform fitted_view(cv::Size surface, cv::Point2d offset) const;
+    /// The view scrolled to the scroll offset.
     geometry::ViewTransform scrolled_view() const;
     /// Counts the fitting, clears the selection and redraws.
     void finish_fitting();
@@ -398,7 +400,8 @@ private:
     void clear_pointer_readouts();
     /// The colour shown at displayed pixel @p at, under the pointer.
     std::optional<cv::Vec3b> colour_under_pointer(const wxPoint& at) const;
-    bool small_beside_source(const cv::Mat& image) const;
+    /// The surface's background colour as R, G, B.
+    cv::Vec3b background_rgb() const;
 
     /// What the displayed image was last fitted for.
     struct Fitted
@@ -439,24 +442,18 @@ private:
     std::unique_ptr<Viewport> viewport_; // the surface, its buffer and the scroll offset
     SourceMessages wording_;
     cv::Mat source_image_;
-    // The source itself while it is drawn in place (see image_being_shown()).
-    mutable cv::Mat image_being_shown_;
-    bool source_owned_ = false; // decoded or converted by the viewer, not a caller's array
-    mutable bool shows_callers_array_ = false; // image_being_shown_ is a caller's array drawn in place
-    cv::Mat work_;  // working image of a turned fitting, kept while small beside the source
-    cv::Mat spare_; // the displayed image of the size before, kept while small beside the source
     wxImage draw_staging_; // working image of redraws where the buffer cannot be written directly
     ZoomMode zoom_mode_ = ZoomMode::FitPage;
     Rotation rotation_ = Rotation::NoRotation;
     double zoom_rate_ = 1.0;
     double rotation_degree_ = 0.0;
-    // The free view's transform; none while the displayed image is made whole.
+    // The view shown; none before the first fitting, or while no scale can be formed.
     std::optional<geometry::ViewTransform> view_;
-    // Where the next fitting of a free view scrolls to, instead of the bars.
+    // Where the next fitting scrolls to, instead of the scroll offset.
     std::optional<cv::Point2d> next_offset_;
-    // The unrounded offset the free view was last fitted for.
+    // The unrounded offset the view was last fitted for.
     cv::Point2d exact_offset_{0.0, 0.0};
-    std::unique_ptr<FreeView> free_; // pyramid, renderer and the image made on demand
+    std::unique_ptr<Drawing> drawing_; // pyramid, renderer and the displayed image made on demand
     struct Pan
     {
         wxPoint start;      // pointer where the drag began

@@ -104,9 +104,9 @@ TEST_F(HeldImage, ACallersArrayAtOneToOneIsDrawnWhereItLiesAndHandedOutAsTheView
     cv::Mat caller = solid(64, 48, first);
     panel->set_source_image(caller);
     const wxPoint at = panel->image_rect().GetTopLeft(), end = at + wxPoint(63, 47);
-    // The array is shared: what the caller writes and draws is shown.
+    // The array is shared: what the caller writes is shown at the next fitting.
     caller.at<cv::Vec3b>(0, 0) = second;
-    panel->draw_image();
+    panel->fitting(true);
     EXPECT_EQ(pixel(panel->buffer(), at.x, at.y), second_drawn);
 
     // What is handed out is a copy, drawn until the next fitting.

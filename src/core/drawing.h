@@ -1,7 +1,8 @@
-#ifndef TESK_VUMO_SRC_CORE_FREE_VIEW_H
-#define TESK_VUMO_SRC_CORE_FREE_VIEW_H
+#ifndef TESK_VUMO_SRC_CORE_DRAWING_H
+#define TESK_VUMO_SRC_CORE_DRAWING_H
 
-// What the viewing core keeps for a free view (ZoomAny, or a free angle).
+// What the viewing core draws from: the source's pyramid, the renderer of
+// the viewport and the displayed image, made when asked for.
 
 #include "../common/image_pyramid.h"
 #include "../common/view_renderer.h"
@@ -9,7 +10,7 @@
 
 namespace tesk_vumo {
 
-struct ViewerCore::FreeView
+struct ViewerCore::Drawing
 {
     ImagePyramid pyramid;
     ViewRenderer renderer;
