@@ -643,14 +643,18 @@ private:
                                     : std::nullopt);
         const auto before = state();
         const size_t dialogs = script.file_dialogs.size(), messages = script.messages.size();
-        cv::Size expected_size = shown_image(*v).size();
+        cv::Size expected_size = v->displayed_size();
         const auto [x, y, w, h] = v->get_selection_rect();
         bool nothing_selected_inside = false; // a selection wholly outside the image
-        if (!(x == -1 && y == -1) && w > 0 && h > 0) {
+        const bool selected = !(x == -1 && y == -1) && w > 0 && h > 0;
+        if (selected) {
             const cv::Rect part = geometry::clip_to_image({x, y, w, h}, expected_size);
             expected_size = part.size();
             nothing_selected_inside = part.area() == 0;
         }
+        // Without a selection the whole displayed image is saved, where it can be made.
+        const bool savable = v->displayed_size().area() > 0 && !v->source_image().empty()
+                             && (selected || !shown_image(*v).empty());
         if constexpr (is_panel) {
             wxButton* button = v->ui_panel_assist->IsShown() || !open_assist() ? v->ui_button_save
                                                                                 : open_assist()->ui_button_save;
@@ -660,7 +664,7 @@ private:
             menu_command(grayscale ? ImageForm::ID_SAVE_GRAYSCALE : ImageForm::ID_SAVE_CURRENT_VIEW);
         }
         EXPECT_EQ(state(), before) << "saving changes nothing in the viewer";
-        if (shown_image(*v).empty() || v->source_image().empty()) {
+        if (!savable) {
             EXPECT_EQ(script.file_dialogs.size(), dialogs) << "nothing to save: no dialog";
             script.paths.clear();
             return;
@@ -955,7 +959,8 @@ private:
 
         const wxRect s = v->selection_rect();
         const bool cleared = s == wxRect(-1, -1, 0, 0);
-        const bool on_pixel = !shown.empty() && s.x >= 0 && s.y >= 0 && s.x < shown.cols && s.y < shown.rows;
+        const cv::Size displayed = v->displayed_size();
+        const bool on_pixel = s.x >= 0 && s.y >= 0 && s.x < displayed.width && s.y < displayed.height;
         const bool by_host = host_anchor_ && s.GetPosition() == *host_anchor_;
         EXPECT_TRUE(cleared || on_pixel || by_host) << "selection " << str(s);
         if (readouts_in_sync_) {
