@@ -99,8 +99,18 @@ void ViewerCore::set_source_image(std::nullopt_t)
 {
     require_gui_thread(__func__);
     cancel_load();
-    // The view, and the displayed image with it, stays on show; nothing else needs to.
+    // The displayed image stays on show: made now, where it can be, so that
+    // the source (a caller's array too) is let go.
+    if (view_ && drawing_->shown.empty()) {
+        try {
+            (void)image_being_shown();
+        } catch (const ValueError&) {
+            view_.reset();
+        }
+    }
     source_image_ = cv::Mat();
+    drawing_->pyramid.reset(cv::Mat());
+    drawing_->renderer.forget();
     init_buffer();
 }
 

@@ -235,11 +235,11 @@ def test_a_write_into_the_displayed_image_is_drawn_and_leaves_the_source(viewer,
     viewer.draw_image()
     assert rgb(viewer.buffer, 100, 120) == GREEN
     np.testing.assert_array_equal(viewer.source_image, image)
-    # A caller's array is drawn where it lies: what the caller writes and draws
-    # is shown. The displayed image handed out is the viewer's copy, writable.
+    # A caller's array is drawn where it lies: what the caller writes is shown
+    # at the next fitting. The displayed image handed out is the viewer's copy, writable.
     viewer.source_image = image
     image[:, :] = (9, 8, 7)
-    viewer.draw_image()
+    viewer.fitting(True)
     assert rgb(viewer.buffer, 100, 120) == (9, 8, 7)
     assert viewer.source_image is image and not np.shares_memory(image, viewer.image_being_shown)
     assert viewer.image_being_shown.flags.writeable

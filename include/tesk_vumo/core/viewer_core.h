@@ -74,10 +74,11 @@ struct ViewerParts
 /// (EVT_VIEWER_VIEW), each after its state is updated, and the end of an
 /// asynchronous load (EVT_VIEWER_LOADED).
 ///
-/// The fit modes, NoZoom and the quarter turns make the displayed image
-/// whole at each fitting. A free view (ZoomAny, or DegreeAny at an angle
-/// that is no quarter turn) only draws the visible part, straight from the
-/// source, and makes the displayed image when it is asked for.
+/// Every zoom mode and rotation is a view of the source (scale, angle and
+/// scroll offset) that draws only its visible part, straight from the
+/// source or its reduced copies: a fit is bilinear as cv::resize makes it,
+/// NoZoom and the quarter turns exact. The whole displayed image is made
+/// only when a host or a command asks for it.
 ///
 /// Every public member runs on the GUI thread only: called from another
 /// thread it throws ThreadError, naming the call, before it touches anything.
@@ -110,9 +111,9 @@ public:
     void set_source_image(const char* path) { set_source_image(std::filesystem::path(path)); }
     /// Like the path overload, with @p path_text naming the file in the error.
     void set_source_image(const std::filesystem::path& path, const std::string& path_text);
-    /// Clears the source and makes a fresh buffer; the displayed image (a
-    /// copy, where it was a caller's array drawn in place), the scroll bars
-    /// and the selection stay; nothing is redrawn.
+    /// Clears the source and makes a fresh buffer; the displayed image
+    /// (made now, unless it is too large to be made), the scroll bars and
+    /// the selection stay; nothing is redrawn.
     void set_source_image(std::nullopt_t);
     // Every set_source_image that succeeds cancels a load_source_image running.
 
@@ -186,18 +187,15 @@ public:
 
     // ---- state read by hosts and tests
     /// The displayed image (source turned and scaled), the viewer's own
-    /// memory, never the source's: a host may write into it and call
-    /// draw_image() to show that, until the next fitting. Empty before the
-    /// first fitting. Under NoZoom without a turn, the source (a caller's
-    /// array too) is drawn from in place, and copied here only when first
-    /// asked for after a fitting: until then a host that writes into its
-    /// array and calls draw_image() sees its change. In a free view it is
-    /// made when first asked for after a fitting; throws ValueError when it
-    /// would have more pixels than max_image_pixels().
+    /// memory, never the source's, made when first asked for after a
+    /// fitting and kept until the next: a host may write into it and call
+    /// draw_image() to show that. Empty before the first fitting. Throws
+    /// ValueError when it would have more pixels than max_image_pixels();
+    /// the screen shows the view all the same.
     const cv::Mat& image_being_shown() const;
     /// Size of the displayed image, made or not; (0, 0) while none is shown.
     cv::Size displayed_size() const;
-    /// Whether the view is free (drawn from the source, see above).
+    /// Whether the view is free: ZoomAny, or an angle that is no quarter turn.
     bool free_view() const;
     /// Off-screen picture of the surface's client size; invalid until that had a positive size.
     const wxBitmap& buffer() const;
@@ -215,8 +213,8 @@ public:
         return mouse_position_.value_or(wxPoint(0, 0));
     }
 
-    /// How often the viewer has rebuilt its displayed image and recomposed
-    /// its picture since construction.
+    /// How often the viewer has fitted its view and recomposed its picture
+    /// since construction.
     unsigned long fitting_count() const { require_gui_thread(__func__); return fitting_count_; }
     unsigned long redraw_count() const { require_gui_thread(__func__); return redraw_count_; }
 
@@ -224,8 +222,8 @@ public:
     /// Makes a new buffer when the surface's client size is positive and the
     /// buffer is missing, of another size, or there is no image; then refits.
     virtual void init_buffer();
-    /// Rebuilds the displayed image from the source, the rotation, the zoom
-    /// mode and the surface's size; sets up the scroll offset and both
+    /// Forms the view from the source, the rotation, the zoom mode and the
+    /// surface's size; sets up the scroll offset and both
     /// scroll bars (positions kept when @p keep_scroll_pos, else 0), clears
     /// the selection and redraws. Does nothing without a source. Throws
     /// ValueError (a fit mode without a scale) before anything has changed.
@@ -283,11 +281,11 @@ public:
     std::optional<cv::Rect> selection_image_region() const;
     /// The pixels of that region, sharing memory with image_being_shown()
     /// (an empty Mat for a region of zero width or height); nullopt as above.
-    /// In a free view they are made for the region alone, in new memory,
-    /// unless the whole displayed image has been made already.
+    /// Where the displayed image is too large to be made, they are made for
+    /// the region alone, in new memory.
     std::optional<cv::Mat> get_selection_image() const;
     /// The displayed pixels of @p region (within the displayed image), made
-    /// alone in a free view as above.
+    /// alone where the displayed image cannot be, as above.
     cv::Mat displayed_part(const cv::Rect& region) const;
     /// What a save of the view writes: the pixels get_selection_image()
     /// gives (empty when the selection lies wholly outside the image), or the
