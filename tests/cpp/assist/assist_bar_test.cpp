@@ -130,8 +130,8 @@ TEST_F(AssistBarTest, ANarrowBarOffersWhatItDropsInItsDropDownMenu)
     mouse(wxEVT_MOTION, 7, 3);
     EXPECT_FALSE(panel->ui_button_overflow->IsShown()) << "a wide bar holds everything";
     auto narrow = [&](int width) {
-        frame->SetClientSize(width, 800);
-        frame->Layout();
+        // The panel itself: a frame's resize waits on the window system.
+        panel->SetSize(width, panel->GetSize().y);
         pump();
     };
     auto middle_line_pixels = [&] {
