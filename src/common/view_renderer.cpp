@@ -77,6 +77,26 @@ void blend_rows(const int* from, const int* to, int w, int count, uchar* out)
         out[i] = static_cast<uchar>((from[i] * keep + to[i] * w + (1 << (shift - 1))) >> shift);
 }
 
+/// @p src turned a quarter into @p dst (of the turned size), clockwise or
+/// not, in tiles that stay in the cache: a block of a wide image read down
+/// its columns would touch a page per pixel.
+void turn_quarter(const cv::Mat& src, cv::Mat dst, bool clockwise)
+{
+    constexpr int tile = 64;
+    const int across = (src.cols + tile - 1) / tile, down = (src.rows + tile - 1) / tile;
+    cv::parallel_for_(cv::Range(0, across * down), [&](const cv::Range& range) {
+        for (int t = range.start; t < range.end; ++t) {
+            const cv::Rect from((t % across) * tile, (t / across) * tile, 0, 0);
+            const cv::Rect part(from.x, from.y, std::min(tile, src.cols - from.x), std::min(tile, src.rows - from.y));
+            // Source pixel (x, y) lands at (rows - 1 - y, x) clockwise, at (y, cols - 1 - x) otherwise.
+            const cv::Rect to = clockwise ? cv::Rect(src.rows - part.y - part.height, part.x, part.height, part.width)
+                                          : cv::Rect(part.y, src.cols - part.x - part.width, part.height, part.width);
+            cv::Mat place = dst(to);
+            cv::rotate(src(part), place, clockwise ? cv::ROTATE_90_CLOCKWISE : cv::ROTATE_90_COUNTERCLOCKWISE);
+        }
+    });
+}
+
 template <class Work>
 void for_each_stripe(int rows, const Work& work)
 {
@@ -173,6 +193,24 @@ void ViewRenderer::render_into(ImagePyramid& pyramid, const geometry::ViewTransf
     cv::Mat place = picture(covered);
     if (quarter >= 0 && (stretched || view.scale() == to_level) && copy_block(level, to_image, place))
         return;
+    if (stretched && view.visible_region().source == cv::Rect(cv::Point(), view.displayed_size())) {
+        // A fit that shows all of its displayed image is resize's own
+        // picture; turned, the source is resized to the turned shape and
+        // turned after, which touches only the reduced pixels.
+        if (quarter == 0) {
+            cv::resize(level, place, place.size(), 0, 0, cv::INTER_LINEAR);
+        } else if (quarter == 2) {
+            cv::resize(level, place, place.size(), 0, 0, cv::INTER_LINEAR);
+            cv::flip(place, place, -1);
+        } else {
+            if (transposed_.rows < picture.cols || transposed_.cols < picture.rows)
+                make_image(transposed_, cv::Size(picture.rows, picture.cols), CV_8UC3);
+            cv::Mat work = transposed_(cv::Rect(0, 0, place.rows, place.cols));
+            cv::resize(level, work, work.size(), 0, 0, cv::INTER_LINEAR);
+            cv::rotate(work, place, quarter == 1 ? cv::ROTATE_90_CLOCKWISE : cv::ROTATE_90_COUNTERCLOCKWISE);
+        }
+        return;
+    }
     const bool nearest = !stretched && (view.scale() > 1.0 || (view.scale() == 1.0 && quarter >= 0));
     if (quarter < 0) {
         cv::warpAffine(level, place, to_image, covered.size(),
@@ -237,9 +275,9 @@ bool ViewRenderer::copy_block(const cv::Mat& image, const cv::Matx23d& to_image,
     else if (whole(0, 0) == -1 && whole(1, 1) == -1)
         cv::rotate(part, place, cv::ROTATE_180);
     else if (whole(0, 1) == 1 && whole(1, 0) == -1)
-        cv::rotate(part, place, cv::ROTATE_90_CLOCKWISE);
+        turn_quarter(part, place, true);
     else if (whole(0, 1) == -1 && whole(1, 0) == 1)
-        cv::rotate(part, place, cv::ROTATE_90_COUNTERCLOCKWISE);
+        turn_quarter(part, place, false);
     else
         return false;
     return true;
@@ -324,11 +362,17 @@ cv::Mat displayed_image(ImagePyramid& pyramid, const geometry::ViewTransform& vi
         throw ValueError("Cannot make a " + std::to_string(size.width) + "x" + std::to_string(size.height)
                          + " displayed image: more than " + std::to_string(max_pixels) + " pixels");
     cv::Mat shown(size, CV_8UC3);
-    // Made in bands, each the picture of a viewport scrolled down the image:
-    // the pixels the screen shows, with working memory of a band alone.
+    ViewRenderer renderer;
+    // A fit's is made whole: resize's own picture, as the screen shows it
+    // where the whole image is in view.
+    if (view.stretched()) {
+        renderer.render_into(pyramid, view.in_viewport(size, {0.0, 0.0}), background, shown);
+        return shown;
+    }
+    // Otherwise in bands, each the picture of a viewport scrolled down the
+    // image: the pixels the screen shows, with working memory of a band alone.
     constexpr long long band_pixels = 1 << 20;
     const int band = static_cast<int>(std::clamp<long long>(band_pixels / size.width, 1, size.height));
-    ViewRenderer renderer;
     for (int y = 0; y < size.height; y += band) {
         const int rows = std::min(band, size.height - y);
         renderer.render_into(pyramid, view.in_viewport({size.width, rows}, {0.0, double(y)}), background,

@@ -59,8 +59,8 @@ wxPoint ViewerCore::get_mouse_image_position() const
 
 std::optional<cv::Vec3b> ViewerCore::colour_under_pointer(const wxPoint& at) const
 {
-    if (!drawing_->shown.empty())
-        return drawing_->shown.at<cv::Vec3b>(at.y, at.x);
+    if (const cv::Mat* whole = drawn_whole())
+        return whole->at<cv::Vec3b>(at.y, at.x);
     // The colour drawn there, which the displayed image, made, would hold.
     const cv::Mat& picture = drawing_->renderer.picture();
     const wxPoint mouse = mouse_position_in_panel();

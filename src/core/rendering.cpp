@@ -63,9 +63,7 @@ void ViewerCore::redraw()
     view_ = scrolled_view();
     const auto visible = view_->visible_region();
     const SubImage region{cv::Mat(), visible.x, visible.y, visible.width, visible.height};
-    // Once a host has the displayed image, it may draw into it: the screen
-    // shows what it holds. Until then only the viewport is drawn, from the source.
-    const cv::Mat& made = drawing_->shown;
+    const cv::Mat* whole_image = drawn_whole();
     const auto [sel_x, sel_y, sel_w, sel_h] = get_selection_rect();
     const wxRect outline = outline_in_control(wxRect(sel_x, sel_y, sel_w, sel_h), region.x_in_ctrl_region - subx,
                                               region.y_in_ctrl_region - suby, client);
@@ -98,14 +96,14 @@ void ViewerCore::redraw()
     // Where only the marks moved, the picture under them is composed again
     // from what it was composed from, in their bands alone.
     const auto compose = [&](const cv::Rect& area) {
-        if (!made.empty())
-            compose_rgb(buffer, visible.source.area() > 0 ? made(visible.source) : cv::Mat(),
+        if (whole_image)
+            compose_rgb(buffer, visible.source.area() > 0 ? (*whole_image)(visible.source) : cv::Mat(),
                         wxPoint(visible.x, visible.y), background, draw_staging_, area);
         else
             compose_rgb(buffer, drawing_->renderer.picture(), wxPoint(0, 0), background, draw_staging_, area);
     };
     if (whole) {
-        if (made.empty())
+        if (!whole_image)
             drawing_->renderer.render(drawing_->pyramid, *view_,
                                       cv::Vec3b(background.Red(), background.Green(), background.Blue()));
         compose(cv::Rect(cv::Point(), now.surface));
@@ -152,6 +150,19 @@ void ViewerCore::redraw()
         show_buffer(*parts_.surface);
     else
         show_buffer(*parts_.surface, changed);
+}
+
+const cv::Mat* ViewerCore::drawn_whole() const
+{
+    // Once a host has the displayed image, it may draw into it: the screen
+    // shows what it holds.
+    if (!drawing_->shown.empty())
+        return &drawing_->shown;
+    // The source shown as it is needs no picture of its own.
+    if (!source_image_.empty() && view_->quarter_turns() == 0 && view_->displayed_size() == source_image_.size()
+        && (view_->stretched() || view_->scale() == 1.0) && view_->offset() == cv::Point2d(viewport_->offset()))
+        return &source_image_;
+    return nullptr;
 }
 
 void ViewerCore::draw_middle_lines(wxDC& dc, const SubImage& region, int subx, int suby,

@@ -100,17 +100,21 @@ void ViewerCore::set_source_image(std::nullopt_t)
     require_gui_thread(__func__);
     cancel_load();
     // The displayed image stays on show: made now, where it can be, so that
-    // the source (a caller's array too) is let go.
+    // the source (a caller's array too) is let go. One too large to be made
+    // is drawn from the source as before, which is kept for it.
+    bool keep_source = false;
     if (view_ && drawing_->shown.empty()) {
         try {
             (void)image_being_shown();
         } catch (const ValueError&) {
-            view_.reset();
+            keep_source = true;
         }
     }
     source_image_ = cv::Mat();
-    drawing_->pyramid.reset(cv::Mat());
-    drawing_->renderer.forget();
+    if (!keep_source) {
+        drawing_->pyramid.reset(cv::Mat());
+        drawing_->renderer.forget();
+    }
     init_buffer();
 }
 

@@ -398,6 +398,10 @@ private:
     void clear_pointer_readouts();
     /// The colour shown at displayed pixel @p at, under the pointer.
     std::optional<cv::Vec3b> colour_under_pointer(const wxPoint& at) const;
+    /// What the screen shows the displayed image from where that is a whole
+    /// image (the displayed image a host has asked for, or the source shown
+    /// as it is); null where the renderer's picture of the viewport is shown.
+    const cv::Mat* drawn_whole() const;
     /// The surface's background colour as R, G, B.
     cv::Vec3b background_rgb() const;
 

