@@ -59,6 +59,18 @@ void bilinear_taps(double first, double step, int origin, int count, int extent,
 void resample_row(const uchar* row, const int* taps, const int* next, const int* weights, int count, int channels,
                   int* out)
 {
+    if (channels == 3) {
+        // R, G, B spelled out: the loop the compiler cannot unroll costs half the redraw.
+        for (int x = 0; x < count; ++x, out += 3) {
+            const uchar* a = row + taps[x];
+            const uchar* b = row + next[x];
+            const int w = weights[x], k = weight_one - w;
+            out[0] = a[0] * k + b[0] * w;
+            out[1] = a[1] * k + b[1] * w;
+            out[2] = a[2] * k + b[2] * w;
+        }
+        return;
+    }
     for (int x = 0; x < count; ++x, out += channels) {
         const uchar* a = row + taps[x];
         const uchar* b = row + next[x];
@@ -72,9 +84,15 @@ void resample_row(const uchar* row, const int* taps, const int* next, const int*
 void blend_rows(const int* from, const int* to, int w, int count, uchar* out)
 {
     constexpr int shift = 2 * weight_bits;
+    constexpr int half = 1 << (shift - 1);
+    if (w == 0) {
+        for (int i = 0; i < count; ++i)
+            out[i] = static_cast<uchar>((from[i] * weight_one + half) >> shift);
+        return;
+    }
     const int keep = weight_one - w;
     for (int i = 0; i < count; ++i)
-        out[i] = static_cast<uchar>((from[i] * keep + to[i] * w + (1 << (shift - 1))) >> shift);
+        out[i] = static_cast<uchar>((from[i] * keep + to[i] * w + half) >> shift);
 }
 
 /// @p src turned a quarter into @p dst (of the turned size), clockwise or
