@@ -209,13 +209,11 @@ TEST_F(SimpleImagePanelTest, DisplayedImageHeldByTheHostIsNeverOverwritten)
     EXPECT_EQ(panel->image_being_shown().at<cv::Vec3b>(0, 0), cv::Vec3b(200, 100, 0));
 }
 
-TEST_F(SimpleImagePanelTest, ARefitOfTheSameSizeWritesOverItsOwnImage)
+TEST_F(SimpleImagePanelTest, ARefitOfTheSameSizeShowsTheNewPixels)
 {
     SimpleImagePanel* panel = make_panel({400, 300});
     panel->set_source_image(solid(64, 48, cv::Vec3b(10, 20, 30)));
-    const uchar* memory = panel->image_being_shown().data;
     panel->set_source_image(solid(64, 48, cv::Vec3b(200, 100, 0)));
-    EXPECT_EQ(panel->image_being_shown().data, memory);
     EXPECT_EQ(panel->image_being_shown().at<cv::Vec3b>(0, 0), cv::Vec3b(200, 100, 0));
     const wxSize client = panel->GetClientSize();
     EXPECT_EQ(pixel(panel->buffer(), client.x / 2, client.y / 2), wxColour(200, 100, 0));
