@@ -260,9 +260,13 @@ cv::Rect ViewTransform::source_pixels(cv::Rect2d box) const
 cv::Rect ViewTransform::display_rect(cv::Rect2d box) const
 {
     const cv::Rect2d mapped = bounding_box(box, [this](cv::Point2d p) { return source_to_display(p); });
-    // A sliver of the source, reduced, still shows as a pixel.
+    // A sliver of the source, reduced, still shows as a pixel. A box far
+    // off the image (a host's selection anywhere in the int range) stays
+    // within int.
     const auto side = [](double from, double extent, bool has_extent) {
-        const double first = std::round(from), last = std::round(from + extent);
+        constexpr double far_off = 1 << 30;
+        const double first = std::clamp(std::round(from), -far_off, far_off);
+        const double last = std::clamp(std::round(from + extent), -far_off, far_off);
         return std::pair(static_cast<int>(first), static_cast<int>(has_extent ? std::max(last - first, 1.0) : 0.0));
     };
     const auto [x, width] = side(mapped.x, mapped.width, box.width > 0);

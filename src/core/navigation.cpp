@@ -96,11 +96,12 @@ void ViewerCore::resize_selection(int columns, int rows)
         return;
     const cv::Size step = view_->source_pixel_span();
     const cv::Size shown = view_->displayed_size();
-    // A narrowed side keeps one step; a widened one stops at the image's edge.
-    const auto resized = [](int from, int extent, int by, int limit) {
+    // A narrowed side keeps one step; a widened one stops at the image's
+    // edge. Reckoned wider than int: a host may set a selection anywhere.
+    const auto resized = [](long long from, long long extent, long long by, long long limit) {
         if (by < 0)
-            return std::max(extent + by, std::min(extent, -by));
-        return std::max(extent, std::min(extent + by, limit - from));
+            return static_cast<int>(std::max(extent + by, std::min(extent, -by)));
+        return static_cast<int>(std::min(std::max(extent, std::min(extent + by, limit - from)), 0x7fffffffLL));
     };
     const auto [x, y, w, h] = get_selection_rect();
     const int width = resized(x, w, columns * step.width, shown.width);
