@@ -89,9 +89,7 @@ TEST_F(PanelEvents, PointerIsReportedAgainWhenTheImageMovesUnderIt)
     wxKeyEvent right(wxEVT_KEY_DOWN);
     right.m_keyCode = WXK_RIGHT; // a tenth of the view: 40 columns
     panel->ui_image->ProcessWindowEvent(right);
-    const ViewerEvent scrolled = one(EVT_VIEWER_POINTER);
-    EXPECT_EQ(scrolled.position(), wxPoint(140, 100));
-    EXPECT_EQ(scrolled.color(), wxColour(140, 100, 240));
+    EXPECT_EQ(one(EVT_VIEWER_POINTER).position(), wxPoint(140, 100));
     EXPECT_EQ(panel->ui_x->GetValue() + " " + panel->ui_y->GetValue() + " " + panel->ui_rgb->GetValue(),
               "140 100 140, 100, 240");
 

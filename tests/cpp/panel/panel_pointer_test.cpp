@@ -346,13 +346,11 @@ TEST_F(PanelPointer, KeptSelectionFollowsItsSourcePixelsThroughRefits)
         refit();
         EXPECT_EQ(panel->selection_rect(), expected);
         EXPECT_EQ(panel->get_selection_source_rect(), source);
-        EXPECT_EQ(panel->ui_width->GetValue(), wxString::Format("%d", expected.width));
-        EXPECT_EQ(panel->ui_height->GetValue(), wxString::Format("%d", expected.height));
-        const wxRect outline(at(expected.x, expected.y), expected.GetSize());
-        // Dashed: a third of each side at least.
-        EXPECT_GE(count_near(shown(), wxRect(outline.x, outline.y, outline.width, 1), red), expected.width / 3);
-        EXPECT_GE(count_near(shown(), wxRect(outline.GetRight(), outline.y, 1, outline.height), red),
-                  expected.height / 3);
+        EXPECT_EQ(panel->ui_width->GetValue() + " " + panel->ui_height->GetValue(),
+                  wxString::Format("%d %d", expected.width, expected.height));
+        // The outline's top side, dashed: a third of it at least.
+        EXPECT_GE(count_near(shown(), wxRect(at(expected.x, expected.y), wxSize(expected.width, 1)), red),
+                  expected.width / 3);
     }
 
     // A smaller source cuts it to columns 10 to 14 and rows 10 and 11; one without those pixels clears it.

@@ -57,12 +57,6 @@ TEST(OverlayAreas, OnlyTheMarksThatMovedAreShownAgain)
     for (const cv::Rect& area : areas)
         EXPECT_EQ(area & whole, area) << "cut to the surface";
 
-    // The focus mark comes: the surface's edge, not its inside.
-    areas = after([](ShownOverlays& s) { s.focus = 0xffe5914cu; });
-    for (cv::Point p : {cv::Point(0, 0), cv::Point(200, 299), cv::Point(399, 150), cv::Point(2, 150)})
-        EXPECT_TRUE(covered(areas, p)) << p;
-    EXPECT_FALSE(covered(areas, {200, 150}) || covered(areas, {3, 150}));
-
     // With the pointer's move, a new picture, a scroll, another background,
     // middle lines switched on, another surface: all is shown again.
     for (auto change : {+[](ShownOverlays& s) { ++s.picture.number; },
