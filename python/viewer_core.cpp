@@ -128,6 +128,14 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "Space held) drags the view. False at first: the wheel then scrolls whatever the modifier "
         "keys, and a drag with any button moves the selection's corner. The keys (+, -, 0, arrows, "
         "Page Up/Down, Home, End) zoom and scroll either way.");
+    cls.def_property(
+        "keep_selection", [](const T& viewer) { return viewer.keep_selection(); },
+        [](T& viewer, bool on) { viewer.set_keep_selection(on); },
+        "Whether the selection is kept in source pixels and shown again after every refit (a new "
+        "source image, a zoom, a rotation, a resize), as the bounding box of the kept source "
+        "rectangle in the new view; a new source of another size cuts it (and clears it where "
+        "nothing is left). False at first: every refit clears the selection. Switching it on keeps "
+        "the selection of the moment; switching it off changes nothing until the next refit.");
     cls.def_python_value("user_data", "Any object of the caller's; the viewer never uses it. None at first.");
 
     cls.def_property_readonly(
@@ -176,7 +184,8 @@ void bind_viewer_core(WxClass<T, Base>& cls)
     cls.def(
         "fitting", [](T& viewer, bool keep_scroll_pos) { own_fitting(viewer, keep_scroll_pos); },
         "Rebuilds the displayed image from the source, rotation, zoom mode and surface size, sets "
-        "up the scroll bars (keeping their positions if asked), clears the selection and redraws. "
+        "up the scroll bars (keeping their positions if asked), clears the selection (shows the kept "
+        "one again with keep_selection) and redraws. "
         "Does nothing without a source image.",
         "keep_scroll_pos"_a = false);
     cls.def_returning(
@@ -275,7 +284,8 @@ void bind_viewer_core(WxClass<T, Base>& cls)
                 return py::none();
             return py::list(py::make_tuple((*rect)[0], (*rect)[1], (*rect)[2], (*rect)[3]));
         },
-        "The source pixels the selection covers, [x, y, width, height], cut at the source's edges; "
+        "The source pixels the selection covers, [x, y, width, height], cut at the source's edges "
+        "(with keep_selection, those of the kept source rectangle, whatever the view); "
         "None without a selection (or one that covers no pixel).");
     cls.def(
         "save_source_selection", [](T& viewer) { viewer.save_source_selection(); },

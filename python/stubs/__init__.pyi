@@ -81,6 +81,7 @@ class _Viewer(wx.Panel):
     @property
     def selecting_enabled(self) -> bool: ...
     pointer_navigation: bool
+    keep_selection: bool
     user_data: Any
     @property
     def image_being_shown(self) -> numpy.ndarray | None: ...

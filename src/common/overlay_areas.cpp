@@ -54,6 +54,8 @@ std::vector<cv::Rect> changed_areas(const std::optional<ShownOverlays>& before, 
         add_outline(areas, before->outline, margin, surface);
         add_outline(areas, now.outline, margin, surface);
     }
+    if (before->focus != now.focus)
+        add_outline(areas, cv::Rect(cv::Point(), surface), margin, surface);
     return areas;
 }
 

@@ -33,13 +33,15 @@ struct ShownOverlays
     cv::Size surface;
     std::optional<cv::Point> pointer; ///< where the following lines cross, when drawn
     cv::Rect outline;                 ///< the selection outline as drawn, from x to x + width - 1
+    std::optional<std::uint32_t> focus; ///< the focus mark's colour (RGBA), when drawn along the surface's edge
 };
 
 /// The parts of the surface to show again when @p now replaces @p before
 /// (none yet: nothing was shown): the whole surface when the picture or the
 /// surface differ; else the bands, @p margin pixels to either side, of the
-/// following lines and the outline's sides that moved, before and now, cut
-/// to the surface. Empty when nothing changed. The rectangles may overlap.
+/// following lines and the outline's sides that moved, before and now, and
+/// of the surface's edge where the focus mark came, went or changed colour,
+/// cut to the surface. Empty when nothing changed. The rectangles may overlap.
 std::vector<cv::Rect> changed_areas(const std::optional<ShownOverlays>& before, const ShownOverlays& now,
                                     int margin);
 

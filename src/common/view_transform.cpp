@@ -6,6 +6,7 @@
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace tesk_vumo::geometry {
 
@@ -28,6 +29,23 @@ double rung(int n)
 // off a rung is taken as on it, and a hair inside a pixel edge as inside.
 constexpr double ladder_slack = 1e-9;
 constexpr double edge_slack = 1e-9;
+
+/// The bounding box of @p rect's four corners mapped by @p map.
+template <class Map>
+cv::Rect2d bounding_box(const cv::Rect2d& rect, Map map)
+{
+    const double right = rect.x + rect.width, bottom = rect.y + rect.height;
+    const cv::Point2d corners[] = {map({rect.x, rect.y}), map({right, rect.y}), map({rect.x, bottom}),
+                                   map({right, bottom})};
+    double left = corners[0].x, high = left, top = corners[0].y, low = top;
+    for (const cv::Point2d& corner : corners) {
+        left = std::min(left, corner.x);
+        high = std::max(high, corner.x);
+        top = std::min(top, corner.y);
+        low = std::max(low, corner.y);
+    }
+    return {left, top, high - left, low - top};
+}
 
 } // namespace
 
@@ -222,22 +240,45 @@ cv::Point ViewTransform::display_pixel(cv::Point control) const
 
 cv::Rect ViewTransform::source_rect(cv::Rect display) const
 {
-    const double left_x = display.x, top_y = display.y;
-    const double right_x = left_x + display.width, bottom_y = top_y + display.height;
-    const cv::Point2d corners[] = {display_to_source({left_x, top_y}), display_to_source({right_x, top_y}),
-                                   display_to_source({left_x, bottom_y}), display_to_source({right_x, bottom_y})};
-    double left = corners[0].x, right = left, top = corners[0].y, bottom = top;
-    for (const cv::Point2d& corner : corners) {
-        left = std::min(left, corner.x);
-        right = std::max(right, corner.x);
-        top = std::min(top, corner.y);
-        bottom = std::max(bottom, corner.y);
-    }
-    const double x0 = std::clamp(std::floor(left + edge_slack), 0.0, static_cast<double>(source_.width));
-    const double y0 = std::clamp(std::floor(top + edge_slack), 0.0, static_cast<double>(source_.height));
-    const double x1 = std::clamp(std::ceil(right - edge_slack), x0, static_cast<double>(source_.width));
-    const double y1 = std::clamp(std::ceil(bottom - edge_slack), y0, static_cast<double>(source_.height));
+    return source_pixels(source_box(display));
+}
+
+cv::Rect2d ViewTransform::source_box(cv::Rect2d display) const
+{
+    return bounding_box(display, [this](cv::Point2d d) { return display_to_source(d); });
+}
+
+cv::Rect ViewTransform::source_pixels(cv::Rect2d box) const
+{
+    const double x0 = std::clamp(std::floor(box.x + edge_slack), 0.0, static_cast<double>(source_.width));
+    const double y0 = std::clamp(std::floor(box.y + edge_slack), 0.0, static_cast<double>(source_.height));
+    const double x1 = std::clamp(std::ceil(box.x + box.width - edge_slack), x0, static_cast<double>(source_.width));
+    const double y1 = std::clamp(std::ceil(box.y + box.height - edge_slack), y0, static_cast<double>(source_.height));
     return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0)};
+}
+
+cv::Rect ViewTransform::display_rect(cv::Rect2d box) const
+{
+    const cv::Rect2d mapped = bounding_box(box, [this](cv::Point2d p) { return source_to_display(p); });
+    // A sliver of the source, reduced, still shows as a pixel. A box far
+    // off the image (a host's selection anywhere in the int range) stays
+    // within int.
+    const auto side = [](double from, double extent, bool has_extent) {
+        constexpr double far_off = 1 << 30;
+        const double first = std::clamp(std::round(from), -far_off, far_off);
+        const double last = std::clamp(std::round(from + extent), -far_off, far_off);
+        return std::pair(static_cast<int>(first), static_cast<int>(has_extent ? std::max(last - first, 1.0) : 0.0));
+    };
+    const auto [x, width] = side(mapped.x, mapped.width, box.width > 0);
+    const auto [y, height] = side(mapped.y, mapped.height, box.height > 0);
+    return {x, y, width, height};
+}
+
+cv::Size ViewTransform::source_pixel_span() const
+{
+    const cv::Rect2d pixel = bounding_box({0.0, 0.0, 1.0, 1.0}, [this](cv::Point2d p) { return source_to_display(p); });
+    return {std::max(1, static_cast<int>(std::lround(pixel.width))),
+            std::max(1, static_cast<int>(std::lround(pixel.height)))};
 }
 
 cv::Matx23d ViewTransform::display_to_source_matrix() const

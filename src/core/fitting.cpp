@@ -69,8 +69,8 @@ void ViewerCore::fitting(bool keep_scroll_pos)
         fitted_ = {wxDefaultSize, zoom_mode_, rotation_};
         selection_rect_ = wxRect(-1, -1, 0, 0);
         update_selection_rect_info();
-        if (send_view())
-            send_selection();
+        if (send_view() && send_selection())
+            follow_pointer();
         return;
     }
     cv::Point2d offset(0.0, 0.0);
@@ -138,12 +138,32 @@ void ViewerCore::finish_fitting()
     if (client.x > 0 && client.y > 0 && (!buffer.IsOk() || buffer.GetSize() != in_device(client)))
         buffer = device_bitmap(*parts_.surface);
 
-    selection_rect_ = wxRect(-1, -1, 0, 0);
+    selection_rect_ = fitted_selection();
     update_selection_rect_info();
     show_view();
     draw_image();
-    if (send_view())
-        send_selection();
+    if (send_view() && send_selection())
+        follow_pointer();
+}
+
+wxRect ViewerCore::fitted_selection()
+{
+    if (!keep_selection_ || !kept_selection_ || !view_) {
+        kept_selection_.reset();
+        return wxRect(-1, -1, 0, 0);
+    }
+    KeptSelection& kept = *kept_selection_;
+    const cv::Size source = source_image_.size();
+    if (kept.source != source) {
+        const cv::Rect2d cut = kept.box & cv::Rect2d(0.0, 0.0, source.width, source.height);
+        if (cut.width <= 0 || cut.height <= 0) {
+            kept_selection_.reset();
+            return wxRect(-1, -1, 0, 0);
+        }
+        kept = {cut, source};
+    }
+    const cv::Rect shown = view_->display_rect(kept.box);
+    return wxRect(shown.x, shown.y, shown.width, shown.height);
 }
 
 wxSize ViewerCore::in_device(const wxSize& size) const
@@ -177,7 +197,8 @@ void ViewerCore::do_scroll(wxScrollBar* ui, int sign, int count_per_action)
     require_gui_thread(__func__);
     if (viewport_->scroll_by(ui, sign, count_per_action)) {
         draw_image();
-        send_view();
+        if (send_view())
+            follow_pointer();
     }
 }
 
@@ -198,7 +219,8 @@ void ViewerCore::on_scroll(wxScrollEvent&)
     require_gui_thread(__func__);
     viewport_->follow_bars();
     draw_image();
-    send_view();
+    if (send_view())
+        follow_pointer();
 }
 
 void ViewerCore::on_mouse_wheel(wxMouseEvent& event)

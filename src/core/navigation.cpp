@@ -41,7 +41,8 @@ void ViewerCore::scroll_view_to(int x, int y)
     if (!viewport_->scroll_to({x, y}))
         return;
     draw_image();
-    send_view();
+    if (send_view())
+        follow_pointer();
 }
 
 void ViewerCore::on_key_down(wxKeyEvent& event)
@@ -52,6 +53,15 @@ void ViewerCore::on_key_down(wxKeyEvent& event)
     // A tenth of the view per arrow: a few presses cross it, many are not needed.
     const int step_x = std::max(1, view.width / 10), step_y = std::max(1, view.height / 10);
     const int end = 1 << 30;
+    if (event.GetModifiers() == wxMOD_SHIFT) {
+        switch (event.GetKeyCode()) {
+        case WXK_LEFT: resize_selection(-1, 0); return;
+        case WXK_RIGHT: resize_selection(1, 0); return;
+        case WXK_UP: resize_selection(0, -1); return;
+        case WXK_DOWN: resize_selection(0, 1); return;
+        default: break;
+        }
+    }
     switch (event.GetKeyCode()) {
     case '+':
     case '=':
@@ -69,8 +79,57 @@ void ViewerCore::on_key_down(wxKeyEvent& event)
     case WXK_HOME: scroll_view_to(0, 0); break;
     case WXK_END: scroll_view_to(end, end); break;
     case WXK_SPACE: space_held_ = true; break;
+    case WXK_ESCAPE:
+        // With nothing to clear, a dialog around the viewer may take it.
+        if (selecting_enabled_ && selection_rect_.GetPosition() != wxPoint(-1, -1))
+            clear_selection();
+        else
+            event.Skip();
+        break;
     default: event.Skip();
     }
+}
+
+void ViewerCore::resize_selection(int columns, int rows)
+{
+    if (!selecting_enabled_ || !view_ || selection_rect_.GetPosition() == wxPoint(-1, -1))
+        return;
+    const cv::Size step = view_->source_pixel_span();
+    const cv::Size shown = view_->displayed_size();
+    // A narrowed side keeps one step; a widened one stops at the image's
+    // edge. Reckoned wider than int: a host may set a selection anywhere.
+    const auto resized = [](long long from, long long extent, long long by, long long limit) {
+        if (by < 0)
+            return static_cast<int>(std::max(extent + by, std::min(extent, -by)));
+        return static_cast<int>(std::min(std::max(extent, std::min(extent + by, limit - from)), 0x7fffffffLL));
+    };
+    const auto [x, y, w, h] = get_selection_rect();
+    const int width = resized(x, w, columns * step.width, shown.width);
+    const int height = resized(y, h, rows * step.height, shown.height);
+    if (width == w && height == h)
+        return;
+    selection_rect_ = wxRect(x, y, width, height);
+    remember_selection();
+    update_selection_rect_info();
+    redraw();
+    send_selection();
+}
+
+void ViewerCore::clear_selection()
+{
+    selection_rect_ = wxRect(-1, -1, 0, 0);
+    remember_selection();
+    update_selection_rect_info();
+    redraw();
+    send_selection();
+}
+
+void ViewerCore::on_focus(wxFocusEvent& event)
+{
+    require_gui_thread(__func__);
+    event.Skip();
+    focused_ = event.GetEventType() == wxEVT_SET_FOCUS;
+    redraw();
 }
 
 void ViewerCore::on_key_up(wxKeyEvent& event)

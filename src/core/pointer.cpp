@@ -47,6 +47,28 @@ void ViewerCore::clear_pointer_readouts()
         set_text(readout, wxEmptyString);
 }
 
+bool ViewerCore::show_pointer_readouts(const wxPoint& at)
+{
+    set_text(parts_.x, wxString::Format("%d", at.x));
+    set_text(parts_.y, wxString::Format("%d", at.y));
+    const auto rgb = colour_under_pointer(at);
+    if (!rgb)
+        return false;
+    set_text(parts_.rgb, wxString::Format("%d, %d, %d", (*rgb)[0], (*rgb)[1], (*rgb)[2]));
+    return true;
+}
+
+bool ViewerCore::follow_pointer()
+{
+    if (!mouse_position_ || pointer_away_)
+        return true;
+    const wxPoint at = get_mouse_image_position();
+    // Off the image now: what they showed is no longer under the pointer.
+    if (at.x < 0 || at.y < 0 || !show_pointer_readouts(at))
+        clear_pointer_readouts();
+    return send_pointer();
+}
+
 wxPoint ViewerCore::get_mouse_image_position() const
 {
     require_gui_thread(__func__);
@@ -86,17 +108,14 @@ void ViewerCore::on_mouse_motion(wxMouseEvent& event)
         send_pointer();
         return;
     }
-    set_text(parts_.x, wxString::Format("%d", at.x));
-    set_text(parts_.y, wxString::Format("%d", at.y));
-    const auto rgb = colour_under_pointer(at);
-    if (!rgb)
+    if (!show_pointer_readouts(at))
         return;
-    set_text(parts_.rgb, wxString::Format("%d, %d, %d", (*rgb)[0], (*rgb)[1], (*rgb)[2]));
     // While selecting is off the reset selection sits at (0, 0), which is not
     // "no selection": a drag must not grow it.
     if (event.Dragging() && selecting_enabled_ && selection_rect_.GetPosition() != wxPoint(-1, -1)) {
         const cv::Size size = geometry::drag_size({selection_rect_.x, selection_rect_.y}, {at.x, at.y});
         selection_rect_.SetSize(wxSize(size.width, size.height));
+        remember_selection();
         redraw();
     } else if (following_lines_shown()) {
         redraw();
@@ -118,22 +137,29 @@ void ViewerCore::on_start_dragging(wxMouseEvent& event)
     if (!selecting_enabled_)
         return;
     const bool had_selection = selection_rect_.GetPosition() != wxPoint(-1, -1);
-    if (had_selection)
-        selection_rect_ = wxRect(-1, -1, 0, 0);
     const wxPoint at = get_mouse_image_position();
     if (at == wxPoint(-1, -1)) {
         // Show at once that the old selection is gone.
-        if (had_selection) {
-            update_selection_rect_info();
-            redraw();
-        }
-        send_selection();
+        if (had_selection)
+            clear_selection();
+        else
+            send_selection();
         return;
     }
     selection_rect_ = wxRect(at.x, at.y, 0, 0);
+    remember_selection();
     update_selection_rect_info();
     redraw();
     send_selection();
+}
+
+void ViewerCore::remember_selection()
+{
+    kept_selection_.reset();
+    if (!keep_selection_ || !view_ || source_image_.empty() || selection_rect_.GetPosition() == wxPoint(-1, -1))
+        return;
+    const auto [x, y, w, h] = get_selection_rect();
+    kept_selection_ = KeptSelection{view_->source_box(cv::Rect2d(x, y, w, h)), source_image_.size()};
 }
 
 void ViewerCore::update_selection_rect_info()
@@ -154,6 +180,7 @@ void ViewerCore::set_selection_rect(const std::array<int, 4>& rect)
 {
     require_gui_thread(__func__);
     selection_rect_ = wxRect(rect[0], rect[1], rect[2], rect[3]);
+    remember_selection();
     draw_image();
     send_selection();
 }
@@ -256,7 +283,8 @@ std::optional<std::array<int, 4>> ViewerCore::get_selection_source_rect() const
     const auto region = selection_image_region();
     if (!region || source_image_.empty() || !view_)
         return std::nullopt;
-    const cv::Rect covered = view_->source_rect(*region);
+    const cv::Rect covered
+        = kept_selection_ ? view_->source_pixels(kept_selection_->box) : view_->source_rect(*region);
     return std::array<int, 4>{covered.x, covered.y, covered.width, covered.height};
 }
 

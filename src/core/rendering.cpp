@@ -14,6 +14,7 @@
 
 #include <wx/dcmemory.h>
 #include <wx/region.h>
+#include <wx/settings.h>
 
 namespace tesk_vumo {
 
@@ -78,6 +79,9 @@ void ViewerCore::redraw()
         && mouse_position_->y >= 0)
         now.pointer = cv::Point(mouse_position_->x, mouse_position_->y);
     now.outline = {outline.x, outline.y, outline.width, outline.height};
+    const wxColour focus_colour = wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT);
+    if (focused_)
+        now.focus = focus_colour.GetRGBA();
     // Dashed lines are anti-aliased a pixel or so to either side.
     constexpr int line_margin = 2;
     const std::vector<cv::Rect> changed
@@ -131,6 +135,11 @@ void ViewerCore::redraw()
             }
             if (now.picture.middle_lines)
                 draw_middle_lines(dc, region, subx, suby, client);
+            if (now.focus) {
+                dc.SetPen(wxPen(focus_colour, 1, wxPENSTYLE_DOT));
+                dc.SetBrush(wxBrush(wxColour(0, 0, 0), wxBRUSHSTYLE_TRANSPARENT));
+                dc.DrawRectangle(0, 0, client.x, client.y);
+            }
         };
         if (whole) {
             draw_marks();

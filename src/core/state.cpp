@@ -40,6 +40,9 @@ ViewerCore::ViewerCore(wxWindow& viewer, const ViewerParts& parts, SourceMessage
     if (parts_.interactive) {
         surface->Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& event) { run_guarded([&] { on_key_down(event); }); });
         surface->Bind(wxEVT_KEY_UP, [this](wxKeyEvent& event) { run_guarded([&] { on_key_up(event); }); });
+        for (wxEventType type : {wxEVT_SET_FOCUS, wxEVT_KILL_FOCUS})
+            surface->Bind(wxEventTypeTag<wxFocusEvent>(type),
+                          [this](wxFocusEvent& event) { run_guarded([&] { on_focus(event); }); });
         for (wxEventType type : {wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_LEFT_UP})
             surface->Bind(wxEventTypeTag<wxMouseEvent>(type), [this, type](wxMouseEvent& event) {
                 event.Skip();
@@ -124,7 +127,8 @@ void ViewerCore::store(const cv::Mat& image)
     // The fitting's events may reach a handler that destroys the viewer.
     wxWeakRef<wxWindow> alive(&viewer_);
     change_view([&] { source_image_ = image; }, keep_scroll_pos);
-    if (alive)
+    // A pointer over the surface has had its read-outs written for the new image.
+    if (alive && (!mouse_position_ || pointer_away_))
         clear_pointer_readouts();
 }
 
@@ -269,12 +273,21 @@ void ViewerCore::set_pointer_navigation(bool on)
     }
 }
 
+void ViewerCore::set_keep_selection(bool on)
+{
+    require_gui_thread(__func__);
+    keep_selection_ = on;
+    if (on)
+        remember_selection();
+}
+
 void ViewerCore::enable_selecting(bool enable)
 {
     require_gui_thread(__func__);
     selecting_enabled_ = enable;
     if (!enable) {
         selection_rect_ = wxRect(0, 0, 0, 0);
+        kept_selection_.reset();
         draw_image();
         send_selection();
     }

@@ -102,6 +102,10 @@ def test_properties_store_what_is_set(viewer):
     with pytest.raises(AttributeError):
         viewer.selecting_enabled = False
 
+    assert viewer.keep_selection is False
+    viewer.keep_selection = True
+    assert viewer.keep_selection is True
+
 
 @pytest.mark.parametrize("zoom, rotation, shown, horizontal, vertical, origin", [
     (ZoomMode.FitPage, Rotation.NoRotation, (400, 300), (400, 400), (300, 300), (0, 50)),
@@ -360,6 +364,25 @@ def test_selection_set_by_code_and_cleared_by_refits(viewer):
     assert viewer.selection_rect == wx.Rect(0, 0, 0, 0)
     viewer.enable_selecting(enable=True)
     assert viewer.selecting_enabled
+
+
+def test_a_kept_selection_follows_its_source_pixels_and_shift_arrows_resize_it(viewer):
+    set_surface(viewer, 400, 400)
+    viewer.zoom_mode = ZoomMode.NoZoom
+    viewer.source_image = quadrants(60, 80)
+    viewer.keep_selection = True
+    viewer.set_selection_rect((10, 10, 20, 10))
+
+    viewer.rotation = Rotation.ClockWise90  # source (x, y) shows at (60 - y, x)
+    assert viewer.selection_rect == wx.Rect(40, 10, 10, 20)
+    assert viewer.get_selection_source_rect() == [10, 10, 20, 10]
+
+    key = wx.KeyEvent(wx.wxEVT_KEY_DOWN)
+    key.SetKeyCode(wx.WXK_RIGHT)
+    key.SetShiftDown(True)
+    viewer.ui_image.GetEventHandler().ProcessEvent(key)
+    assert viewer.selection_rect == wx.Rect(40, 10, 11, 20)
+    assert viewer.get_selection_source_rect() == [10, 9, 20, 11]
 
 
 def test_fitting_and_init_buffer(app, viewer):

@@ -123,6 +123,20 @@ public:
     /// partly outside) covers: the bounding box of its four corners mapped
     /// to the source, widened to whole pixels and cut at the source's edges.
     cv::Rect source_rect(cv::Rect display) const;
+    /// The bounding box of displayed rectangle @p display's corners mapped
+    /// to the source, in continuous source coordinates, uncut.
+    cv::Rect2d source_box(cv::Rect2d display) const;
+    /// The source pixels that source box @p box touches: widened to whole
+    /// pixels and cut at the source's edges. source_rect() is
+    /// source_pixels(source_box(display)).
+    cv::Rect source_pixels(cv::Rect2d box) const;
+    /// The displayed pixels that source box @p box spans: the bounding box
+    /// of its corners mapped to the displayed image, its edges rounded to
+    /// whole pixels; at least one pixel along a side where @p box has extent.
+    cv::Rect display_rect(cv::Rect2d box) const;
+    /// How many displayed pixels one source pixel spans across and down (the
+    /// bounding box of its turned, scaled square), rounded, at least 1.
+    cv::Size source_pixel_span() const;
 
     /// Source coordinates as a function of displayed coordinates, which no
     /// viewport or scroll enters.

@@ -185,6 +185,18 @@ public:
     /// Switching off ends a drag of the view in progress.
     void set_pointer_navigation(bool on);
 
+    // ---- selection kept across views
+    /// Whether the selection is kept in source pixels: every fitting (a new
+    /// source image, a zoom, a rotation, a resize) shows it again, as the
+    /// bounding box of the kept source rectangle through the new view in
+    /// whole displayed pixels; a new source of another size cuts it to that
+    /// source, and clears it where nothing is left. Off at first: every
+    /// fitting clears the selection.
+    bool keep_selection() const { require_gui_thread(__func__); return keep_selection_; }
+    /// Switching on keeps the selection of the moment; switching off
+    /// changes nothing until the next fitting.
+    void set_keep_selection(bool on);
+
     // ---- state read by hosts and tests
     /// The displayed image (source turned and scaled), the viewer's own
     /// memory, never the source's, made when first asked for after a
@@ -225,7 +237,7 @@ public:
     /// Forms the view from the source, the rotation, the zoom mode and the
     /// surface's size; sets up the scroll offset and both
     /// scroll bars (positions kept when @p keep_scroll_pos, else 0), clears
-    /// the selection and redraws. Does nothing without a source. Throws
+    /// the selection (shows the kept one again with keep_selection()) and redraws. Does nothing without a source. Throws
     /// ValueError (a fit mode without a scale) before anything has changed.
     virtual void fitting(bool keep_scroll_pos = false);
 
@@ -303,8 +315,9 @@ public:
     wxPoint get_mouse_source_position() const;
     /// The source pixels the selection covers, [x, y, w, h]: the bounding
     /// box of its corners mapped to the source, widened to whole pixels and
-    /// cut at the source's edges; nullopt when there is no selection or it
-    /// covers no pixel, or nothing is shown.
+    /// cut at the source's edges; with keep_selection(), the kept source
+    /// rectangle so widened and cut, whatever the view. nullopt when there
+    /// is no selection or it covers no pixel, or nothing is shown.
     std::optional<std::array<int, 4>> get_selection_source_rect() const;
     /// With @p source, the source's own pixels under that rectangle, in the
     /// source's orientation and resolution (sharing the source's memory);
@@ -328,6 +341,8 @@ public:
     /// Keys on the focused drawing surface: + and - zoom a step about the
     /// pointer, 0 shows 1:1; the arrows scroll a tenth of the view, Page
     /// Up and Page Down a view, Home and End to the start and the end;
+    /// Shift+Right (Down) widens (heightens) the selection by a source pixel
+    /// at its far edge, Shift+Left (Up) narrows it, and Escape clears it;
     /// with pointer_navigation(), Space held makes a left drag move the view.
     void on_key_down(wxKeyEvent& event);
     void on_key_up(wxKeyEvent& event);
@@ -335,6 +350,9 @@ public:
     /// Space held) drags the view.
     void on_pan_start(wxMouseEvent& event);
     void on_pan_end(wxMouseEvent& event);
+    /// The drawing surface gained or lost the keyboard: its focus mark, a
+    /// dotted frame along its edge, comes or goes.
+    void on_focus(wxFocusEvent& event);
 
 protected:
     /// Whether the middle (centre) guide lines are drawn; none unless a viewer shows them.
@@ -396,6 +414,23 @@ private:
     void zoom_about(cv::Point2d at, double rate);
     /// Empties the pointer read-outs, which described the previous image.
     void clear_pointer_readouts();
+    /// Writes the pointer read-outs for displayed pixel @p at; false where
+    /// no colour is shown there.
+    bool show_pointer_readouts(const wxPoint& at);
+    /// After the image moved under a pointer that is still over the
+    /// surface: the read-outs and the pointer event tell the pixel now under
+    /// it. False when a handler destroyed the viewer.
+    bool follow_pointer();
+    /// Keeps the selection just set by the user or the host, in source
+    /// coordinates, while keep_selection() is on.
+    void remember_selection();
+    /// The selection a fitting shows: the kept one through the new view, or none.
+    wxRect fitted_selection();
+    /// Moves the selection's right and bottom edges by @p columns and
+    /// @p rows source pixels, each at least one displayed pixel.
+    void resize_selection(int columns, int rows);
+    /// Clears the selection as a press off the image does.
+    void clear_selection();
     /// The colour shown at displayed pixel @p at, under the pointer.
     std::optional<cv::Vec3b> colour_under_pointer(const wxPoint& at) const;
     /// What the screen shows the displayed image from where that is a whole
@@ -464,6 +499,7 @@ private:
     std::optional<Pan> pan_;
     bool space_held_ = false;
     bool pointer_navigation_ = false;
+    bool focused_ = false; // the surface has the keyboard
     // A new number whenever what lies under the pointer's marks may change.
     unsigned long picture_number_ = 0;
     std::unique_ptr<ShownOverlays> shown_; // what the last redraw put on the surface
@@ -471,6 +507,15 @@ private:
     wxRect image_rect_{0, 0, 0, 0};
     wxRect selection_rect_{0, 0, 0, 0};
     bool selecting_enabled_ = true;
+    bool keep_selection_ = false;
+    // The selection in continuous source coordinates, for a source of the
+    // given size, while it is kept.
+    struct KeptSelection
+    {
+        cv::Rect2d box;
+        cv::Size source;
+    };
+    std::optional<KeptSelection> kept_selection_;
     std::optional<wxPoint> mouse_position_;
     bool pointer_away_ = false; // off the drawing surface since the last position
     wxColour middle_line_color_{0, 0, 255};

@@ -127,7 +127,6 @@ wxMenuItem* item_of(wxMenu* menu, const wxString& label)
 TEST_F(AssistBarTest, ANarrowBarOffersWhatItDropsInItsDropDownMenu)
 {
     panel->set_source_image(solid(200, 100, {200, 200, 200}));
-    mouse(wxEVT_MOTION, 7, 3);
     EXPECT_FALSE(panel->ui_button_overflow->IsShown()) << "a wide bar holds everything";
     auto narrow = [&](int width) {
         // The panel itself: a frame's resize waits on the window system.
@@ -143,6 +142,8 @@ TEST_F(AssistBarTest, ANarrowBarOffersWhatItDropsInItsDropDownMenu)
     };
 
     narrow(400);
+    // After the refit, so that the read-outs tell the pixel under the pointer.
+    mouse(wxEVT_MOTION, 7, 3);
     ASSERT_FALSE(panel->ui_checkbox_middle_lines->IsShown());
     ASSERT_TRUE(panel->ui_button_overflow->IsShown());
     EXPECT_EQ(middle_line_pixels(), 0);

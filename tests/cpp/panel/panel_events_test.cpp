@@ -79,6 +79,30 @@ TEST_F(PanelEvents, PointerIsReportedOncePerPixelAfterTheReadOuts)
     EXPECT_EQ(one(EVT_VIEWER_POINTER).source_position(), wxPoint(-1, -1)) << "leaving the image is reported once";
 }
 
+TEST_F(PanelEvents, PointerIsReportedAgainWhenTheImageMovesUnderIt)
+{
+    panel->set_zoom_mode(ZoomMode::NoZoom);
+    panel->set_source_image(gradient(800, 600));
+    move({100, 100});
+    EXPECT_EQ(one(EVT_VIEWER_POINTER).position(), wxPoint(100, 100));
+
+    wxKeyEvent right(wxEVT_KEY_DOWN);
+    right.m_keyCode = WXK_RIGHT; // a tenth of the view: 40 columns
+    panel->ui_image->ProcessWindowEvent(right);
+    EXPECT_EQ(one(EVT_VIEWER_POINTER).position(), wxPoint(140, 100));
+    EXPECT_EQ(panel->ui_x->GetValue() + " " + panel->ui_y->GetValue() + " " + panel->ui_rgb->GetValue(),
+              "140 100 140, 100, 240");
+
+    // A new frame of the same size keeps the view: the same pixel, in its new colour, and no event.
+    panel->set_source_image(solid(800, 600, {1, 2, 3}));
+    EXPECT_TRUE(take(EVT_VIEWER_POINTER).empty());
+    EXPECT_EQ(panel->ui_rgb->GetValue(), "1, 2, 3");
+    // A small one is centred, away from the pointer.
+    panel->set_source_image(gradient(40, 30));
+    EXPECT_EQ(one(EVT_VIEWER_POINTER).position(), wxPoint(-1, -1));
+    EXPECT_EQ(panel->ui_x->GetValue() + panel->ui_rgb->GetValue(), "");
+}
+
 TEST_F(PanelEvents, SelectionReportsEachChangeWithTheStoredRectangle)
 {
     show_small();

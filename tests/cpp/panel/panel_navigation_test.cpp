@@ -1,10 +1,15 @@
 // Zooming about the pointer, keys and dragging the view on an ImagePanel (Image shares the core).
 
+#include <array>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <utility>
 
+#include <wx/settings.h>
+
 #include "panel_fixture.h"
+#include "tesk_vumo/common/viewer_events.h"
 
 using namespace tesk_vumo;
 using namespace tesk_vumo::testing;
@@ -159,4 +164,57 @@ TEST_F(PanelNavigation, KeysAndDragsScrollTheView)
         EXPECT_EQ(scroll(), wxPoint(370, 150));
         EXPECT_EQ(panel->selection_rect(), space ? selection : wxRect(470, 250, 31, 51));
     }
+}
+
+TEST_F(PanelNavigation, ShiftArrowsResizeTheSelectionAndEscapeClearsIt)
+{
+    auto selections = std::make_shared<int>(0);
+    frame->Bind(EVT_VIEWER_SELECTION, [selections](ViewerEvent&) { ++*selections; });
+    const auto shift = [&](int code, int presses) {
+        wxKeyEvent event(wxEVT_KEY_DOWN);
+        event.m_keyCode = code;
+        event.SetShiftDown(true);
+        for (int i = 0; i < presses; ++i)
+            send(event);
+    };
+    // At 2:1 a source pixel is two displayed pixels; a narrowed side keeps one; nothing scrolls.
+    panel->set_zoom_rate(2);
+    const wxPoint scrolled = scroll();
+    panel->set_selection_rect({20, 20, 8, 8});
+    *selections = 0;
+    shift(WXK_RIGHT, 1);
+    shift(WXK_UP, 5);
+    EXPECT_EQ(panel->selection_rect(), wxRect(20, 20, 10, 2));
+    EXPECT_EQ(panel->get_selection_source_rect(), (std::array<int, 4>{10, 10, 5, 1}));
+    EXPECT_EQ(panel->ui_width->GetValue() + " " + panel->ui_height->GetValue(), "10 2");
+    EXPECT_EQ(*selections, 4);
+    EXPECT_EQ(scroll(), scrolled);
+
+    key(WXK_ESCAPE);
+    EXPECT_EQ(panel->selection_rect(), wxRect(-1, -1, 0, 0));
+    EXPECT_EQ(*selections, 5);
+}
+
+TEST_F(PanelNavigation, TheFocusedPictureIsFramedByAFocusMark)
+{
+    panel->set_source_image(solid(800, 600, {0, 0, 0}));
+    const wxColour mark = wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT);
+    const auto marked = [&](const wxRect& area) { return count_near(shown(), area, mark, 30); };
+    const wxRect top(0, 0, 400, 1), right(399, 0, 1, 400);
+    const auto focus = [&](wxEventType type) {
+        wxFocusEvent event(type, panel->ui_image->GetId());
+        send(event);
+    };
+    focus(wxEVT_SET_FOCUS);
+    const int drawn = marked(top) + marked(right);
+    EXPECT_GT(drawn, 200) << "a dotted frame";
+    EXPECT_EQ(marked(wxRect(1, 1, 398, 398)), 0) << "along the edge only";
+
+    // Redraws of the following lines' bands, across the edge, draw it there again.
+    toggle(panel->ui_checkbox_follow_lines, true);
+    move({100, 100});
+    move({250, 180});
+    EXPECT_EQ(marked(top) + marked(right), drawn);
+    focus(wxEVT_KILL_FOCUS);
+    EXPECT_EQ(marked(top) + marked(right), 0);
 }

@@ -1,9 +1,11 @@
 // ImagePanel's pointer read-outs and rubber-band selection, driven by mouse
 // events sent to the drawing surface.
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "panel_fixture.h"
@@ -299,15 +301,15 @@ TEST_F(PanelPointer, DisablingSelectingResetsTheSelectionAndBlocksNewOnes)
     EXPECT_EQ(panel->get_selection_rect(), (std::array<int, 4>{10, 10, 5, 3}));
 }
 
-// The read-outs used to keep the previous image's colour, and the following
-// lines stayed drawn after the pointer had gone.
-TEST_F(PanelPointer, NewImageEmptiesTheReadOutsAndLeavingTakesTheFollowingLinesAway)
+// The read-outs used to describe the pixel under the pointer before a new
+// image, and the following lines stayed drawn after the pointer had gone.
+TEST_F(PanelPointer, NewImageShowsThePixelUnderThePointerAndLeavingTakesTheFollowingLinesAway)
 {
     panel->set_source_image(solid(400, 400, {200, 200, 200}));
     move(at(7, 3));
     EXPECT_EQ(readouts(), "7 | 3 | 200, 200, 200 | 0 | 0");
     panel->set_source_image(solid(400, 400, {10, 20, 30}));
-    EXPECT_EQ(readouts(), " |  |  | 0 | 0");
+    EXPECT_EQ(readouts(), "7 | 3 | 10, 20, 30 | 0 | 0");
 
     const wxColour grey(128, 128, 128);
     panel->ui_checkbox_follow_lines->SetValue(true);
@@ -317,7 +319,53 @@ TEST_F(PanelPointer, NewImageEmptiesTheReadOutsAndLeavingTakesTheFollowingLinesA
     send_mouse(wxEVT_LEAVE_WINDOW, wxPoint(100, 120), false);
     EXPECT_EQ(count_near(shown(), wxRect(100, 0, 1, 400), grey, 20), 0);
     EXPECT_EQ(count_near(shown(), wxRect(0, 120, 400, 1), grey, 20), 0);
+    panel->set_source_image(solid(400, 400, {1, 2, 3}));
+    EXPECT_EQ(readouts(), " |  |  | 0 | 0") << "a new image empties what no pointer reads";
 
     move(wxPoint(150, 60));
     EXPECT_GT(count_near(shown(), wxRect(150, 0, 1, 400), grey, 20), 100) << "back when the pointer returns";
+}
+
+TEST_F(PanelPointer, KeptSelectionFollowsItsSourcePixelsThroughRefits)
+{
+    ASSERT_NO_FATAL_FAILURE(show_small());
+    panel->set_keep_selection(true);
+    press(at(10, 10));
+    drag(at(19, 14));
+    const std::array<int, 4> source{10, 10, 10, 5};
+    ASSERT_EQ(panel->get_selection_source_rect(), source);
+
+    // Source 40 x 30: clockwise, source (x, y) shows at (30 - y, x), twice as large.
+    const std::vector<std::tuple<std::string, std::function<void()>, wxRect>> refits = {
+        {"new frame", [&] { panel->set_source_image(gradient(40, 30)); }, {10, 10, 10, 5}},
+        {"zoom steps", [&] { panel->zoom_step(4, {200, 200}); }, {20, 20, 20, 10}},
+        {"turn", [&] { panel->set_rotation(Rotation::ClockWise90); }, {30, 20, 10, 20}},
+    };
+    for (const auto& [what, refit, expected] : refits) {
+        SCOPED_TRACE(what);
+        refit();
+        EXPECT_EQ(panel->selection_rect(), expected);
+        EXPECT_EQ(panel->get_selection_source_rect(), source);
+        EXPECT_EQ(panel->ui_width->GetValue() + " " + panel->ui_height->GetValue(),
+                  wxString::Format("%d %d", expected.width, expected.height));
+        // The outline's top side, dashed: a third of it at least.
+        EXPECT_GE(count_near(shown(), wxRect(at(expected.x, expected.y), wxSize(expected.width, 1)), red),
+                  expected.width / 3);
+    }
+
+    // A smaller source cuts it to columns 10 to 14 and rows 10 and 11; one without those pixels clears it.
+    panel->set_source_image(gradient(15, 12));
+    EXPECT_EQ(panel->get_selection_source_rect(), (std::array<int, 4>{10, 10, 5, 2}));
+    EXPECT_EQ(panel->selection_rect(), wxRect(0, 20, 4, 10));
+    panel->set_source_image(gradient(8, 8));
+    EXPECT_EQ(panel->selection_rect(), wxRect(-1, -1, 0, 0));
+
+    // Switched off, the selection stays until the next refit clears it.
+    panel->set_source_image(gradient(40, 30));
+    panel->set_selection_rect({2, 2, 6, 6});
+    panel->set_keep_selection(false);
+    EXPECT_EQ(panel->selection_rect(), wxRect(2, 2, 6, 6));
+    panel->set_rotation(Rotation::NoRotation);
+    EXPECT_EQ(panel->selection_rect(), wxRect(-1, -1, 0, 0));
+    EXPECT_EQ(red_pixels(), 0);
 }

@@ -977,7 +977,8 @@ private:
     }
 
     /// What the buffer shows: the displayed image's pixels inside image_rect
-    /// and the background around it, away from the selection outline.
+    /// and the background around it, away from the selection outline and
+    /// the surface's edge.
     void check_picture()
     {
         if (++picture_sampling_ % 3 != 0)
@@ -1001,7 +1002,9 @@ private:
         const bool fit = v->zoom_mode() != ZoomMode::ZoomAny && v->zoom_mode() != ZoomMode::NoZoom;
         for (int i = 0; i < 6; ++i) {
             const int x = rng.between(0, picture.GetWidth() - 1), y = rng.between(0, picture.GetHeight() - 1);
-            if (near_outline(x, y))
+            // The focus mark runs along the surface's edge whenever the surface has the keyboard.
+            const bool on_edge = x == 0 || y == 0 || x == picture.GetWidth() - 1 || y == picture.GetHeight() - 1;
+            if (near_outline(x, y) || on_edge)
                 continue;
             const wxPoint pixel = pixel_under(wxPoint(x, y));
             wxColour want = background;
