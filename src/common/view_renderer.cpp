@@ -95,22 +95,30 @@ void blend_rows(const int* from, const int* to, int w, int count, uchar* out)
         out[i] = static_cast<uchar>((from[i] * keep + to[i] * w + half) >> shift);
 }
 
-/// @p src turned a quarter into @p dst (of the turned size), clockwise or
-/// not, in tiles that stay in the cache: a block of a wide image read down
-/// its columns would touch a page per pixel.
+/// @p src (8-bit, 3 channels) turned a quarter into @p dst (of the turned
+/// size), clockwise or not, in tiles that stay in the cache: a block of a
+/// wide image read down its columns would touch a page per pixel.
 void turn_quarter(const cv::Mat& src, cv::Mat dst, bool clockwise)
 {
     constexpr int tile = 64;
     const int across = (src.cols + tile - 1) / tile, down = (src.rows + tile - 1) / tile;
     cv::parallel_for_(cv::Range(0, across * down), [&](const cv::Range& range) {
         for (int t = range.start; t < range.end; ++t) {
-            const cv::Rect from((t % across) * tile, (t / across) * tile, 0, 0);
-            const cv::Rect part(from.x, from.y, std::min(tile, src.cols - from.x), std::min(tile, src.rows - from.y));
-            // Source pixel (x, y) lands at (rows - 1 - y, x) clockwise, at (y, cols - 1 - x) otherwise.
-            const cv::Rect to = clockwise ? cv::Rect(src.rows - part.y - part.height, part.x, part.height, part.width)
-                                          : cv::Rect(part.y, src.cols - part.x - part.width, part.height, part.width);
-            cv::Mat place = dst(to);
-            cv::rotate(src(part), place, clockwise ? cv::ROTATE_90_CLOCKWISE : cv::ROTATE_90_COUNTERCLOCKWISE);
+            const int x0 = (t % across) * tile, y0 = (t / across) * tile;
+            const int x1 = std::min(x0 + tile, src.cols), y1 = std::min(y0 + tile, src.rows);
+            // Source pixel (x, y) lands at row x, column rows - 1 - y clockwise,
+            // at row cols - 1 - x, column y otherwise: each row of the tile
+            // is written down one column of the target.
+            for (int y = y0; y < y1; ++y) {
+                const uchar* in = src.ptr(y) + 3 * x0;
+                const int column = clockwise ? src.rows - 1 - y : y;
+                for (int x = x0; x < x1; ++x, in += 3) {
+                    uchar* out = dst.ptr(clockwise ? x : src.cols - 1 - x) + 3 * column;
+                    out[0] = in[0];
+                    out[1] = in[1];
+                    out[2] = in[2];
+                }
+            }
         }
     });
 }
