@@ -45,18 +45,22 @@ const cv::Mat& colormap_table(int code)
     return table;
 }
 
+/// The least and greatest finite colour samples of the rows of @p image
+/// from @p first on, every @p step-th.
 template <class T>
-std::pair<double, double> range_of(const cv::Mat& image)
+std::pair<double, double> range_of(const cv::Mat& image, int first, int step)
 {
     const int channels = image.channels(), colours = channels == 4 ? 3 : channels;
-    if (std::is_integral_v<T> && channels != 4) {
-        // No alpha and no NaN: OpenCV's vectorised pass.
-        double low = 0, high = 0;
-        cv::minMaxIdx(image.isContinuous() ? image.reshape(1, 1) : image.reshape(1), &low, &high);
-        return {low, high > low ? high : low + 1.0};
-    }
     double low = std::numeric_limits<double>::infinity(), high = -low;
-    for (int y = 0; y < image.rows; ++y) {
+    for (int y = first; y < image.rows; y += step) {
+        if (std::is_integral_v<T> && channels != 4) {
+            // No alpha and no NaN: OpenCV's vectorised pass.
+            double lo = 0, hi = 0;
+            cv::minMaxIdx(image.row(y).reshape(1), &lo, &hi);
+            low = std::min(low, lo);
+            high = std::max(high, hi);
+            continue;
+        }
         const T* row = image.ptr<T>(y);
         T lo = std::numeric_limits<T>::max(), hi = std::numeric_limits<T>::lowest();
         bool any = false;
@@ -78,6 +82,18 @@ std::pair<double, double> range_of(const cv::Mat& image)
     if (!(low <= high))
         return {0.0, 255.0};
     return {low, high > low ? high : low + 1.0};
+}
+
+std::pair<double, double> range_of_rows(const cv::Mat& image, int first, int step)
+{
+    switch (image.depth()) {
+    case CV_16U: return range_of<ushort>(image, first, step);
+    case CV_16S: return range_of<short>(image, first, step);
+    case CV_32S: return range_of<int>(image, first, step);
+    case CV_32F: return range_of<float>(image, first, step);
+    case CV_64F: return range_of<double>(image, first, step);
+    default: return {0.0, 255.0};
+    }
 }
 
 /// The checkerboard's grey at screen point (x, y).
@@ -146,29 +162,19 @@ double alpha_scale(int depth)
 
 std::pair<double, double> sample_range(const cv::Mat& image)
 {
-    switch (image.depth()) {
-    case CV_16U: return range_of<ushort>(image);
-    case CV_16S: return range_of<short>(image);
-    case CV_32S: return range_of<int>(image);
-    case CV_32F: return range_of<float>(image);
-    case CV_64F: return range_of<double>(image);
-    default: return {0.0, 255.0};
-    }
+    return range_of_rows(image, 0, 1);
 }
 
 std::pair<double, double> automatic_levels(const cv::Mat& image)
 {
     if (image.empty() || image.depth() == CV_8U)
         return {0.0, 255.0};
-    constexpr double whole_pass = 1 << 22, sampled = 1 << 20;
+    constexpr double whole_pass = 1 << 20, sampled = 1 << 20;
     const double pixels = static_cast<double>(image.rows) * image.cols;
     if (pixels <= whole_pass)
         return sample_range(image);
     const int step = std::clamp(static_cast<int>(std::ceil(pixels / sampled)), 1, image.rows);
-    cv::Mat rows(0, image.cols, image.type());
-    for (int y = std::min(step / 2, image.rows - 1); y < image.rows; y += step)
-        rows.push_back(image.row(y));
-    return sample_range(rows);
+    return range_of_rows(image, std::min(step / 2, image.rows - 1), step);
 }
 
 std::string value_text(const std::vector<double>& value, int depth)

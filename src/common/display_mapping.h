@@ -49,9 +49,9 @@ double alpha_scale(int depth);
 std::pair<double, double> sample_range(const cv::Mat& image);
 
 /// The levels a new source is shown with: (0, 255) for 8-bit samples, else
-/// sample_range() of @p image, read from every row of an image of up to
-/// 4 megapixels and from evenly spaced rows of about a megapixel in all of
-/// a larger one (a pass over a large source would cost more than showing it).
+/// sample_range() of @p image, read from every row of an image of up to a
+/// megapixel and from evenly spaced rows of about a megapixel in all of a
+/// larger one (a pass over a large source would cost more than showing it).
 std::pair<double, double> automatic_levels(const cv::Mat& image);
 
 /// The read-out of samples @p value of depth @p depth: integers as they
