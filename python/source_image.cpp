@@ -23,9 +23,14 @@ std::string utf8(py::handle text)
 bool showable(const py::array& array)
 {
     const py::dtype dtype = array.dtype();
-    if (dtype.kind() != 'u' || dtype.itemsize() != 1 || array.size() == 0)
+    const char kind = dtype.kind();
+    const auto size = dtype.itemsize();
+    const bool sample = (kind == 'u' && (size == 1 || size == 2)) || (kind == 'i' && (size == 2 || size == 4))
+                     || (kind == 'f' && (size == 4 || size == 8));
+    if (!sample || array.size() == 0)
         return false;
-    if (array.ndim() != 2 && !(array.ndim() == 3 && (array.shape(2) == 1 || array.shape(2) == 3)))
+    if (array.ndim() != 2
+        && !(array.ndim() == 3 && (array.shape(2) == 1 || array.shape(2) == 3 || array.shape(2) == 4)))
         return false;
     // A Mat counts rows and columns in int; larger extents would wrap round.
     return array.shape(0) <= INT_MAX && array.shape(1) <= INT_MAX;

@@ -8,6 +8,8 @@
 #include "tesk_vumo/panel/image_panel.h"
 #include "tesk_vumo/viewer/image.h"
 
+#include <pybind11/stl.h>
+
 namespace tesk_vumo::python {
 
 namespace {
@@ -62,7 +64,72 @@ const wxColour& line_colour(const wxColour& colour)
     return colour;
 }
 
+/// One sample as Python has it for the source's type.
+py::object sample(double value, bool integer)
+{
+    return integer ? py::object(py::int_(static_cast<long long>(value))) : py::object(py::float_(value));
+}
+
 } // namespace
+
+py::object source_samples(const std::vector<double>& value, bool integer)
+{
+    if (value.empty())
+        return py::none();
+    if (value.size() == 1)
+        return sample(value[0], integer);
+    py::tuple samples(value.size());
+    for (std::size_t c = 0; c < value.size(); ++c)
+        samples[c] = sample(value[c], integer);
+    return std::move(samples);
+}
+
+template <class T, class Base>
+void bind_pixel_data(WxClass<T, Base>& cls)
+{
+    cls.def_property(
+        "native_depth", [](const T& viewer) { return viewer.native_depth(); },
+        [](T& viewer, bool on) { viewer.set_native_depth(on); },
+        "Whether image files (source_image = path, load_source_image, the load command) keep their own "
+        "depth and channels: gray stays one channel, alpha stays, 16-bit and float samples stay (EXIF "
+        "orientation applied). False at first: files are read as 8-bit R, G, B.");
+    cls.def_property(
+        "levels",
+        [](const T& viewer) -> py::object {
+            const auto levels = viewer.levels();
+            return levels ? py::object(py::make_tuple(levels->first, levels->second)) : py::object(py::none());
+        },
+        [](T& viewer, std::optional<std::pair<double, double>> levels) { viewer.set_levels(levels); },
+        "None for automatic levels, or (low, high): the source values shown black and white, linearly "
+        "between (finite, low < high, else ValueError). Not used for 3-channel uint8 sources.");
+    cls.def_property_readonly(
+        "display_levels",
+        [](const T& viewer) {
+            const auto levels = viewer.display_levels();
+            return py::make_tuple(levels.first, levels.second);
+        },
+        "The (low, high) levels in force: those set, or the automatic ones ((0, 255) for uint8 sources, "
+        "else the least and greatest finite colour samples).");
+    cls.def_property(
+        "colormap", [](const T& viewer) { return viewer.colormap(); },
+        [](T& viewer, const std::string& name) { viewer.set_colormap(name); },
+        "Colour map of one-channel sources: \"gray\" (at first), \"viridis\", \"magma\", \"inferno\", "
+        "\"plasma\", \"turbo\", \"jet\", \"hot\" or \"bone\" (else ValueError).");
+    cls.def_property(
+        "interpolation", [](const T& viewer) { return viewer.interpolation(); },
+        [](T& viewer, const std::string& mode) { viewer.set_interpolation(mode); },
+        "How source pixels become screen pixels: \"linear\" (at first), \"nearest\" (each screen pixel "
+        "shows one source pixel, at every zoom) or \"area\" (else ValueError).");
+    cls.def_returning(
+        "get_source_value", "int | float | tuple[int | float, ...]",
+        [](const T& viewer, int x, int y) {
+            const int depth = viewer.source_image().depth();
+            return source_samples(viewer.get_source_value(x, y), depth != CV_32F && depth != CV_64F);
+        },
+        "The source's value at source pixel (x, y) in its own type: an int or float for one channel, a "
+        "tuple for several. ValueError without a source or outside it.",
+        "x"_a, "y"_a);
+}
 
 template <class T, class Base>
 void bind_viewer_core(WxClass<T, Base>& cls)
@@ -136,6 +203,7 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "rectangle in the new view; a new source of another size cuts it (and clears it where "
         "nothing is left). False at first: every refit clears the selection. Switching it on keeps "
         "the selection of the moment; switching it off changes nothing until the next refit.");
+    bind_pixel_data(cls);
     cls.def_python_value("user_data", "Any object of the caller's; the viewer never uses it. None at first.");
 
     cls.def_property_readonly(

@@ -1,5 +1,6 @@
 #include "declarations.h"
 #include "enums.h"
+#include "viewer_core.h"
 #include "wx_class.h"
 
 #include "tesk_vumo/common/viewer_events.h"
@@ -108,6 +109,9 @@ void declare_viewer_events(py::module_& m)
            [](const ViewerEvent& e) { return e.color().IsOk() ? py::cast(e.color()) : py::object(py::none()); },
            "The displayed pixel's colour under the pointer (wx.Colour, as the read-out shows it), or None "
            "outside the image.");
+    getter(type, "value", [](const ViewerEvent& e) { return source_samples(e.value(), e.value_is_integer()); },
+           "The source's value under the pointer in its own type (int or float for one channel, a tuple "
+           "for several), or None outside the image.");
     getter(type, "selection_rect", [](const ViewerEvent& e) { return e.selection_rect(); },
            "The selection in displayed-image pixels as stored (wx.Rect; width and height may be zero or "
            "negative; position (-1, -1) means none).");

@@ -28,13 +28,34 @@ namespace {
 // time through a small buffer spare that second full-size image.
 void bgr_to_rgb_in_place(cv::Mat& image)
 {
+    if (image.channels() == 1)
+        return;
     const int rows_per_step = 16;
+    const int code = image.channels() == 4 ? cv::COLOR_BGRA2RGBA : cv::COLOR_BGR2RGB;
     cv::Mat rows;
     for (int top = 0; top < image.rows; top += rows_per_step) {
         cv::Mat band = image.rowRange(top, std::min(top + rows_per_step, image.rows));
-        cv::cvtColor(band, rows, cv::COLOR_BGR2RGB);
+        cv::cvtColor(band, rows, code);
         rows.copyTo(band);
     }
+}
+
+/// Whether a decoder's image at its own depth can be a source: samples of a
+/// showable depth, 1 to 4 channels (2: gray and alpha).
+bool native_samples(const cv::Mat& image)
+{
+    return showable_depth(image.depth()) && image.channels() >= 1 && image.channels() <= 4;
+}
+
+/// Gray and alpha as R, G, B and alpha.
+cv::Mat gray_alpha_as_rgba(const cv::Mat& image)
+{
+    cv::Mat rgba;
+    rgba.allocator = image_allocator();
+    rgba.create(image.size(), CV_MAKETYPE(image.depth(), 4));
+    const int from_to[] = {0, 0, 0, 1, 0, 2, 1, 3};
+    cv::mixChannels(&image, 1, &rgba, 1, from_to, 4);
+    return rgba;
 }
 
 std::atomic<std::uint64_t> pixel_limit{default_max_image_pixels};
@@ -191,7 +212,7 @@ void set_max_image_pixels(std::uint64_t pixels)
     pixel_limit.store(pixels);
 }
 
-cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failure)
+cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failure, bool native_depth)
 {
     if (path.empty())
         return fail(failure, system_text(ENOENT));
@@ -248,18 +269,24 @@ cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failur
             }
         }
     }
+    // The codec turns an image by its EXIF orientation unless asked for it
+    // unchanged, which keeping alpha takes; a JPEG has no alpha and keeps
+    // its depth and channels turned all the same.
+    const int flags = !native_depth                         ? cv::IMREAD_COLOR
+                      : declared->format == ImageFormat::Jpeg ? cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR
+                                                              : cv::IMREAD_UNCHANGED;
     cv::Mat image;
     {
         CappedDecoding capped(limit);
         try {
             if (decodes_from_memory(declared->format)) {
-                cv::imdecode(buffer.colRange(0, length), cv::IMREAD_COLOR, &image);
+                cv::imdecode(buffer.colRange(0, length), flags, &image);
             } else {
                 // The codec decodes these formats from memory through a
                 // temporary file, which it leaves behind when the data is
                 // bad; from a file they need none. This name is the file
                 // already open here, whatever its path's characters.
-                image = cv::imread("/proc/self/fd/" + std::to_string(file.fd), cv::IMREAD_COLOR);
+                image = cv::imread("/proc/self/fd/" + std::to_string(file.fd), flags);
             }
         } catch (const PixelLimitExceeded&) {
         } catch (const cv::Exception&) {
@@ -273,9 +300,11 @@ cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failur
                                                  static_cast<std::uint64_t>(refused_size->height), limit));
         }
     }
-    if (image.empty() || image.type() != CV_8UC3)
+    if (image.empty() || (native_depth ? !native_samples(image) : image.type() != CV_8UC3))
         return fail(failure, own_text("图片数据已损坏或不完整，无法解码"));
     buffer.release();
+    if (image.channels() == 2)
+        return gray_alpha_as_rgba(image);
     bgr_to_rgb_in_place(image);
     return image;
 }
@@ -298,10 +327,10 @@ std::string unsupported_type_message(SourceMessages wording, const std::string& 
 }
 
 cv::Mat read_source_file(const std::filesystem::path& path, const std::string& path_text,
-                         SourceMessages wording)
+                         SourceMessages wording, bool native_depth)
 {
     std::string cause;
-    cv::Mat image = decode_image_file(path, &cause);
+    cv::Mat image = decode_image_file(path, &cause, native_depth);
     if (image.empty())
         throw AssertionError(read_failure_message(wording, path_text) + "\n" + cause);
     return image;
@@ -325,16 +354,23 @@ std::string describe(const cv::Mat& value)
     case CV_64F: text += "64-bit float"; break;
     default: text += "unknown"; break;
     }
-    return text + " samples (only 8-bit unsigned samples with 1 or 3 channels can be shown)";
+    return text + " samples (only 8-bit, 16-bit unsigned or signed, 32-bit signed, 32-bit or 64-bit float samples "
+                  "with 1, 3 or 4 channels can be shown)";
 }
 } // namespace
 
+bool showable_depth(int depth)
+{
+    return depth == CV_8U || depth == CV_16U || depth == CV_16S || depth == CV_32S || depth == CV_32F
+        || depth == CV_64F;
+}
+
 cv::Mat accept_source_array(const cv::Mat& value, SourceMessages wording)
 {
-    if (value.empty() || value.dims > 2 || value.depth() != CV_8U
-        || (value.channels() != 1 && value.channels() != 3))
+    if (value.empty() || value.dims > 2 || !showable_depth(value.depth())
+        || (value.channels() != 1 && value.channels() != 3 && value.channels() != 4))
         throw TypeError(unsupported_type_message(wording, describe(value)));
-    if (value.channels() == 3)
+    if (value.type() != CV_8UC1)
         return value;
     cv::Mat rgb;
     rgb.allocator = image_allocator();

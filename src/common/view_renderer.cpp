@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 #include <opencv2/imgproc.hpp>
 
@@ -123,6 +124,78 @@ void turn_quarter(const cv::Mat& src, cv::Mat dst, bool clockwise)
     });
 }
 
+/// Picture pixel (x, y) of @p covered, centre (x + 0.5, y + 0.5) in
+/// control coordinates, to level @p k of @p view's image in OpenCV's
+/// coordinates.
+cv::Matx23d to_level_matrix(const geometry::ViewTransform& view, int k, const cv::Rect& covered)
+{
+    const double to_level = std::ldexp(1.0, -k);
+    const cv::Matx23d m = view.control_to_source_matrix();
+    const double cx = covered.x + 0.5, cy = covered.y + 0.5;
+    return {to_level * m(0, 0), to_level * m(0, 1), to_level * (m(0, 0) * cx + m(0, 1) * cy + m(0, 2)) - 0.5,
+            to_level * m(1, 0), to_level * m(1, 1), to_level * (m(1, 0) * cx + m(1, 1) * cy + m(1, 2)) - 0.5};
+}
+
+/// cv::warpAffine (an inverse map), for 32-bit integers too, which it does
+/// not take: the block of the image the picture reads is warped as doubles.
+void warp_any(const cv::Mat& image, cv::Mat place, const cv::Matx23d& to_image, int interpolation, int border,
+              const cv::Scalar& fill)
+{
+    if (image.depth() != CV_32S) {
+        cv::warpAffine(image, place, to_image, place.size(), interpolation | cv::WARP_INVERSE_MAP, border, fill);
+        return;
+    }
+    cv::Point2d low(1e300, 1e300), high(-1e300, -1e300);
+    for (const cv::Point2d corner : {cv::Point2d(0, 0), cv::Point2d(place.cols - 1, 0),
+                                     cv::Point2d(0, place.rows - 1), cv::Point2d(place.cols - 1, place.rows - 1)}) {
+        const cv::Point2d at = to_image * cv::Vec3d(corner.x, corner.y, 1);
+        low = {std::min(low.x, at.x), std::min(low.y, at.y)};
+        high = {std::max(high.x, at.x), std::max(high.y, at.y)};
+    }
+    const cv::Rect block = cv::Rect(cv::Point(static_cast<int>(std::floor(low.x)) - 1, static_cast<int>(std::floor(low.y)) - 1),
+                                    cv::Point(static_cast<int>(std::ceil(high.x)) + 2, static_cast<int>(std::ceil(high.y)) + 2))
+                         & cv::Rect(0, 0, image.cols, image.rows);
+    cv::Mat wide, warped;
+    image(block).convertTo(wide, CV_64F);
+    cv::Matx23d shifted = to_image;
+    shifted(0, 2) -= block.x;
+    shifted(1, 2) -= block.y;
+    cv::warpAffine(wide, warped, shifted, place.size(), interpolation | cv::WARP_INVERSE_MAP, border, fill);
+    warped.convertTo(place, CV_32S);
+}
+
+/// Puts @p fill on the pixels of @p place whose centres (through
+/// @p to_image, as warp_any maps them) fall outside @p image: the corners
+/// a free angle leaves.
+void background_outside_image(const cv::Mat& image, const cv::Matx23d& to_image, const cv::Scalar& fill, cv::Mat place)
+{
+    const cv::Vec3b colour(static_cast<uchar>(fill[0]), static_cast<uchar>(fill[1]), static_cast<uchar>(fill[2]));
+    for (int y = 0; y < place.rows; ++y) {
+        // Along the row the image point moves linearly: the columns within
+        // [-0.5, extent - 0.5) on both axes form one interval.
+        double from = 0.0, to = place.cols;
+        for (int axis = 0; axis < 2; ++axis) {
+            const double start = to_image(axis, 1) * y + to_image(axis, 2), step = to_image(axis, 0);
+            const double extent = axis == 0 ? image.cols : image.rows;
+            if (step == 0.0) {
+                if (!(start >= -0.5 && start < extent - 0.5))
+                    from = to;
+                continue;
+            }
+            double a = (-0.5 - start) / step, b = (extent - 0.5 - start) / step;
+            if (a > b)
+                std::swap(a, b);
+            from = std::max(from, std::ceil(a));
+            to = std::min(to, std::ceil(b));
+        }
+        cv::Vec3b* row = place.ptr<cv::Vec3b>(y);
+        const int inside_from = static_cast<int>(std::clamp(from, 0.0, double(place.cols)));
+        const int inside_to = std::max(inside_from, static_cast<int>(std::clamp(to, 0.0, double(place.cols))));
+        std::fill(row, row + inside_from, colour);
+        std::fill(row + inside_to, row + place.cols, colour);
+    }
+}
+
 template <class Work>
 void for_each_stripe(int rows, const Work& work)
 {
@@ -143,7 +216,10 @@ const cv::Mat& ViewRenderer::render(ImagePyramid& pyramid, const geometry::ViewT
                          && last_->size == size && picture_.size() == view.viewport();
     if (same_image && last_->view == view)
         return picture_;
-    if (!(same_image && scroll(pyramid, last_->view, view, background))) {
+    // The checkerboard under alpha stays where it is on the screen: a
+    // picture with alpha does not move.
+    const bool moves = !pyramid.empty() && !(pyramid.level(0).channels() == 4 && pyramid.level(0).type() != CV_8UC3);
+    if (!(same_image && moves && scroll(pyramid, last_->view, view, background))) {
         make_image(picture_, view.viewport(), CV_8UC3);
         render_into(pyramid, view, background, picture_);
     }
@@ -192,7 +268,7 @@ bool ViewRenderer::scroll(ImagePyramid& pyramid, const geometry::ViewTransform& 
 }
 
 void ViewRenderer::render_into(ImagePyramid& pyramid, const geometry::ViewTransform& view,
-                               const cv::Vec3b& background, cv::Mat picture)
+                               const cv::Vec3b& background, cv::Mat picture, cv::Point screen)
 {
     CV_Assert(picture.size() == view.viewport() && picture.type() == CV_8UC3);
     const cv::Scalar fill(background[0], background[1], background[2]);
@@ -203,45 +279,74 @@ void ViewRenderer::render_into(ImagePyramid& pyramid, const geometry::ViewTransf
         return;
 
     // A fit's view is cv::resize's picture of the source: bilinear from the
-    // source itself at every scale.
+    // source itself at every scale. Nearest takes the source's own pixels;
+    // area reduces a fit from the level at or above its scale.
     const bool stretched = view.stretched();
-    const int k = stretched ? 0 : pyramid.level_for(view.scale());
+    int k = look_.sampling == Sampling::Nearest || (stretched && look_.sampling == Sampling::Linear)
+                ? 0
+                : pyramid.level_for(view.scale());
+    if (stretched && look_.sampling == Sampling::Area)
+        k = std::clamp(static_cast<int>(std::floor(-std::log2(view.scale()))), 0, std::max(pyramid.level_count() - 1, 0));
     const cv::Mat& level = pyramid.level(k);
-    // Picture pixel (x, y) of the covered part, centre (x + 0.5, y + 0.5)
-    // in control coordinates, to the level in OpenCV's coordinates.
-    const double to_level = std::ldexp(1.0, -k);
-    const cv::Matx23d m = view.control_to_source_matrix();
-    const double cx = covered.x + 0.5, cy = covered.y + 0.5;
-    const cv::Matx23d to_image(to_level * m(0, 0), to_level * m(0, 1),
-                               to_level * (m(0, 0) * cx + m(0, 1) * cy + m(0, 2)) - 0.5, to_level * m(1, 0),
-                               to_level * m(1, 1), to_level * (m(1, 0) * cx + m(1, 1) * cy + m(1, 2)) - 0.5);
-    const int quarter = view.quarter_turns();
     cv::Mat place = picture(covered);
+    if (level.type() == CV_8UC3) {
+        sample(level, k, view, covered, background, place);
+        return;
+    }
+    // Other samples are sampled in their own type into memory of the
+    // viewport's size, kept across zooms, and mapped to the screen's.
+    if (samples_.type() != level.type() || samples_.rows < covered.height || samples_.cols < covered.width)
+        make_image(samples_, cv::Size(std::max(covered.width, picture.cols), std::max(covered.height, picture.rows)),
+                   level.type());
+    cv::Mat target = samples_(cv::Rect(cv::Point(), covered.size()));
+    sample(level, k, view, covered, background, target);
+    DisplayMapping mapping = look_.mapping;
+    mapping.background = background;
+    map_samples(target, mapping, screen + covered.tl(), place);
+    if (view.quarter_turns() < 0)
+        background_outside_image(level, to_level_matrix(view, k, covered), fill, place);
+}
+
+void ViewRenderer::sample(const cv::Mat& level, int k, const geometry::ViewTransform& view, const cv::Rect& covered,
+                          const cv::Vec3b& background, cv::Mat place)
+{
+    const cv::Scalar fill(background[0], background[1], background[2]);
+    const bool stretched = view.stretched();
+    const double to_level = std::ldexp(1.0, -k);
+    const cv::Matx23d to_image = to_level_matrix(view, k, covered);
+    const int quarter = view.quarter_turns();
+    const bool direct = level.type() == CV_8UC3;
     if (quarter >= 0 && (stretched || view.scale() == to_level) && copy_block(level, to_image, place))
         return;
-    if (stretched && view.visible_region().source == cv::Rect(cv::Point(), view.displayed_size())) {
+    const int resize_flag = look_.sampling == Sampling::Area ? cv::INTER_AREA : cv::INTER_LINEAR;
+    // OpenCV resizes no 32-bit integers; they take the sampling below.
+    if (stretched && look_.sampling != Sampling::Nearest && level.depth() != CV_32S
+        && view.visible_region().source == cv::Rect(cv::Point(), view.displayed_size())) {
         // A fit that shows all of its displayed image is resize's own
         // picture; turned, the source is resized to the turned shape and
         // turned after, which touches only the reduced pixels.
         if (quarter == 0) {
-            cv::resize(level, place, place.size(), 0, 0, cv::INTER_LINEAR);
+            cv::resize(level, place, place.size(), 0, 0, resize_flag);
         } else if (quarter == 2) {
-            cv::resize(level, place, place.size(), 0, 0, cv::INTER_LINEAR);
+            cv::resize(level, place, place.size(), 0, 0, resize_flag);
             cv::flip(place, place, -1);
         } else {
-            if (transposed_.rows < picture.cols || transposed_.cols < picture.rows)
-                make_image(transposed_, cv::Size(picture.rows, picture.cols), CV_8UC3);
+            if (transposed_.type() != level.type() || transposed_.rows < view.viewport().width
+                || transposed_.cols < view.viewport().height)
+                make_image(transposed_, cv::Size(view.viewport().height, view.viewport().width), level.type());
             cv::Mat work = transposed_(cv::Rect(0, 0, place.rows, place.cols));
-            cv::resize(level, work, work.size(), 0, 0, cv::INTER_LINEAR);
+            cv::resize(level, work, work.size(), 0, 0, resize_flag);
             cv::rotate(work, place, quarter == 1 ? cv::ROTATE_90_CLOCKWISE : cv::ROTATE_90_COUNTERCLOCKWISE);
         }
         return;
     }
-    const bool nearest = !stretched && (view.scale() > 1.0 || (view.scale() == 1.0 && quarter >= 0));
+    const bool nearest = look_.sampling == Sampling::Nearest
+                      || (!stretched && (view.scale() > 1.0 || (view.scale() == 1.0 && quarter >= 0)));
     if (quarter < 0) {
-        cv::warpAffine(level, place, to_image, covered.size(),
-                       (nearest ? cv::INTER_NEAREST : cv::INTER_LINEAR) | cv::WARP_INVERSE_MAP, cv::BORDER_CONSTANT,
-                       fill);
+        // Other samples than the screen's are put in the background colour
+        // after mapping: the fill is no sample of theirs.
+        warp_any(level, place, to_image, nearest ? cv::INTER_NEAREST : cv::INTER_LINEAR,
+                 direct ? cv::BORDER_CONSTANT : cv::BORDER_REPLICATE, fill);
         return;
     }
     // A quarter turn keeps rows on rows or columns: its samples are tables
@@ -265,8 +370,9 @@ void ViewRenderer::render_into(ImagePyramid& pyramid, const geometry::ViewTransf
     const Line rows = upright ? line(1, d(1, 1), fy, first_row) : line(1, d(1, 0), fx, first_column);
     const Line columns = upright ? line(0, d(0, 0), fx, first_column) : line(0, d(0, 1), fy, first_row);
     // Of the viewport's size, so that zooming in and out keeps its memory.
-    if (!upright && (transposed_.rows < picture.cols || transposed_.cols < picture.rows))
-        make_image(transposed_, cv::Size(picture.rows, picture.cols), CV_8UC3);
+    if (!upright && (transposed_.type() != level.type() || transposed_.rows < view.viewport().width
+                     || transposed_.cols < view.viewport().height))
+        make_image(transposed_, cv::Size(view.viewport().height, view.viewport().width), level.type());
     cv::Mat target = upright ? place : transposed_(cv::Rect(0, 0, covered.height, covered.width));
     if (nearest)
         sample_nearest(level, rows, columns, target);
@@ -300,10 +406,14 @@ bool ViewRenderer::copy_block(const cv::Mat& image, const cv::Matx23d& to_image,
         part.copyTo(place);
     else if (whole(0, 0) == -1 && whole(1, 1) == -1)
         cv::rotate(part, place, cv::ROTATE_180);
-    else if (whole(0, 1) == 1 && whole(1, 0) == -1)
+    else if (whole(0, 1) == 1 && whole(1, 0) == -1 && part.type() == CV_8UC3)
         turn_quarter(part, place, true);
-    else if (whole(0, 1) == -1 && whole(1, 0) == 1)
+    else if (whole(0, 1) == -1 && whole(1, 0) == 1 && part.type() == CV_8UC3)
         turn_quarter(part, place, false);
+    else if (whole(0, 1) == 1 && whole(1, 0) == -1)
+        cv::rotate(part, place, cv::ROTATE_90_CLOCKWISE);
+    else if (whole(0, 1) == -1 && whole(1, 0) == 1)
+        cv::rotate(part, place, cv::ROTATE_90_COUNTERCLOCKWISE);
     else
         return false;
     return true;
@@ -316,7 +426,7 @@ void ViewRenderer::sample_nearest(const cv::Mat& image, Line rows, Line columns,
     nearest_taps(rows.first, rows.step, rows.origin, target.rows, image.rows, static_cast<int>(image.step[0]), row_taps_);
     nearest_taps(columns.first, columns.step, columns.origin, target.cols, image.cols, pixel, column_taps_);
     const bool contiguous = column_taps_.back() - column_taps_.front() == (target.cols - 1) * pixel;
-    const std::size_t row_bytes = static_cast<std::size_t>(target.cols) * 3;
+    const std::size_t row_bytes = static_cast<std::size_t>(target.cols) * pixel;
     for_each_stripe(target.rows, [&](int, int begin, int end) {
         for (int y = begin; y < end; ++y) {
             uchar* out = target.ptr(y);
@@ -329,11 +439,16 @@ void ViewRenderer::sample_nearest(const cv::Mat& image, Line rows, Line columns,
                 std::memcpy(out, base + column_taps_.front(), row_bytes);
                 continue;
             }
-            for (int x = 0; x < target.cols; ++x, out += 3) {
-                const uchar* in = base + column_taps_[x];
-                out[0] = in[0];
-                out[1] = in[1];
-                out[2] = in[2];
+            if (pixel == 3) {
+                for (int x = 0; x < target.cols; ++x, out += 3) {
+                    const uchar* in = base + column_taps_[x];
+                    out[0] = in[0];
+                    out[1] = in[1];
+                    out[2] = in[2];
+                }
+            } else {
+                for (int x = 0; x < target.cols; ++x, out += pixel)
+                    std::memcpy(out, base + column_taps_[x], static_cast<std::size_t>(pixel));
             }
         }
     });
@@ -341,6 +456,14 @@ void ViewRenderer::sample_nearest(const cv::Mat& image, Line rows, Line columns,
 
 void ViewRenderer::sample_bilinear(const cv::Mat& image, Line rows, Line columns, cv::Mat target)
 {
+    switch (image.depth()) {
+    case CV_16U: return sample_bilinear_typed<ushort>(image, rows, columns, target);
+    case CV_16S: return sample_bilinear_typed<short>(image, rows, columns, target);
+    case CV_32S: return sample_bilinear_typed<int>(image, rows, columns, target);
+    case CV_32F: return sample_bilinear_typed<float>(image, rows, columns, target);
+    case CV_64F: return sample_bilinear_typed<double>(image, rows, columns, target);
+    default: break;
+    }
     // Separable, in cv::resize's order and precision: each image row that a
     // target row needs is resampled along the columns once per stripe (two
     // kept, for enlargements that read a row many times), then the two rows
@@ -380,8 +503,51 @@ void ViewRenderer::sample_bilinear(const cv::Mat& image, Line rows, Line columns
     });
 }
 
+template <class T>
+void ViewRenderer::sample_bilinear_typed(const cv::Mat& image, Line rows, Line columns, cv::Mat target)
+{
+    // As sample_bilinear(), in floating point: rows resampled along the
+    // columns, then blended.
+    using W = std::conditional_t<(sizeof(T) >= 4), double, float>;
+    const int channels = image.channels();
+    bilinear_taps(rows.first, rows.step, rows.origin, target.rows, image.rows, 1, row_taps_, row_next_, row_weights_);
+    bilinear_taps(columns.first, columns.step, columns.origin, target.cols, image.cols, channels, column_taps_, column_next_,
+                  column_weights_);
+    const int width = target.cols * channels;
+    const W one = W(1) / weight_one;
+    for_each_stripe(target.rows, [&](int, int begin, int end) {
+        std::vector<W> kept[2] = {std::vector<W>(static_cast<std::size_t>(width)), std::vector<W>(static_cast<std::size_t>(width))};
+        int kept_row[2] = {-1, -1};
+        const auto resampled = [&](int r, int keep) -> const W* {
+            for (int i = 0; i < 2; ++i)
+                if (kept_row[i] == r)
+                    return kept[i].data();
+            const int i = kept_row[0] == keep ? 1 : 0;
+            const T* row = image.ptr<T>(r);
+            W* out = kept[i].data();
+            for (int x = 0; x < target.cols; ++x, out += channels) {
+                const T* a = row + column_taps_[x];
+                const T* b = row + column_next_[x];
+                const W w = column_weights_[x] * one;
+                for (int c = 0; c < channels; ++c)
+                    out[c] = w == 0 ? W(a[c]) : a[c] * (1 - w) + b[c] * w;
+            }
+            kept_row[i] = r;
+            return kept[i].data();
+        };
+        for (int y = begin; y < end; ++y) {
+            const W* from = resampled(row_taps_[y], -1);
+            const W w = row_weights_[y] * one;
+            const W* to = row_next_[y] == row_taps_[y] || w == 0 ? from : resampled(row_next_[y], row_taps_[y]);
+            T* out = target.ptr<T>(y);
+            for (int i = 0; i < width; ++i)
+                out[i] = cv::saturate_cast<T>(w == 0 ? from[i] : from[i] * (1 - w) + to[i] * w);
+        }
+    });
+}
+
 cv::Mat displayed_image(ImagePyramid& pyramid, const geometry::ViewTransform& view, const cv::Vec3b& background,
-                        long long max_pixels)
+                        long long max_pixels, const ViewLook& look)
 {
     const cv::Size size = view.displayed_size();
     if (static_cast<long long>(size.width) * size.height > max_pixels)
@@ -389,6 +555,7 @@ cv::Mat displayed_image(ImagePyramid& pyramid, const geometry::ViewTransform& vi
                          + " displayed image: more than " + std::to_string(max_pixels) + " pixels");
     cv::Mat shown(size, CV_8UC3);
     ViewRenderer renderer;
+    renderer.set_look(look);
     // A fit's is made whole: resize's own picture, as the screen shows it
     // where the whole image is in view.
     if (view.stretched()) {
@@ -402,7 +569,7 @@ cv::Mat displayed_image(ImagePyramid& pyramid, const geometry::ViewTransform& vi
     for (int y = 0; y < size.height; y += band) {
         const int rows = std::min(band, size.height - y);
         renderer.render_into(pyramid, view.in_viewport({size.width, rows}, {0.0, double(y)}), background,
-                             shown.rowRange(y, y + rows));
+                             shown.rowRange(y, y + rows), {0, y});
     }
     return shown;
 }

@@ -6,6 +6,7 @@
 
 #include <opencv2/core.hpp>
 
+#include "display_mapping.h"
 #include "image_pyramid.h"
 #include "tesk_vumo/common/view_transform.h"
 
@@ -26,11 +27,42 @@ namespace tesk_vumo {
 /// At a level's own scale (1, 1/2, 1/4, ...) and a quarter turn, scrolled
 /// by whole pixels, either way takes whole level pixels: the visible block
 /// is copied instead.
+/// How source pixels become screen pixels. Linear: as described for
+/// ViewRenderer. Nearest: each picture pixel the image pixel under its
+/// centre, at every scale, from the image itself. Area: reductions of a
+/// fit are cv::INTER_AREA's from the pyramid level at or above the scale.
+enum class Sampling
+{
+    Linear,
+    Nearest,
+    Area,
+};
+
+/// What the renderer shows an image with besides the view: the sampling,
+/// and the mapping of samples of any type but 8-bit R, G, B to the screen.
+struct ViewLook
+{
+    Sampling sampling = Sampling::Linear;
+    DisplayMapping mapping;
+    bool operator==(const ViewLook& other) const { return sampling == other.sampling && mapping == other.mapping; }
+};
+
 class ViewRenderer
 {
 public:
+    /// The look of the pictures to come; the next render() makes its picture anew when it changed.
+    void set_look(const ViewLook& look)
+    {
+        if (!(look == look_))
+            last_.reset();
+        look_ = look;
+    }
+    const ViewLook& look() const { return look_; }
+
     /// Makes the picture of @p view: 8-bit R, G, B of the viewport's size,
-    /// the part of @p pyramid's image (8-bit R, G, B) the view shows, and
+    /// the part of @p pyramid's image the view shows (8-bit R, G, B as it
+    /// is; other images sampled in their own type, then mapped by the
+    /// look's mapping), and
     /// @p background (R, G, B) around the displayed image and in the
     /// corners a free angle leaves. The picture stays valid until the next
     /// call.
@@ -45,9 +77,11 @@ public:
     void forget() { last_.reset(); }
 
     /// As render(), into @p picture (8-bit R, G, B of the viewport's size,
-    /// a part of a larger image too) instead of the renderer's own picture.
+    /// a part of a larger image too) instead of the renderer's own picture;
+    /// its top-left pixel lies at @p screen on the screen (the
+    /// checkerboard under alpha stays fixed there).
     void render_into(ImagePyramid& pyramid, const geometry::ViewTransform& view, const cv::Vec3b& background,
-                     cv::Mat picture);
+                     cv::Mat picture, cv::Point screen = {0, 0});
 
     const cv::Mat& picture() const { return picture_; }
 
@@ -76,6 +110,13 @@ private:
     /// interpolated between the two on either side.
     void sample_nearest(const cv::Mat& image, Line rows, Line columns, cv::Mat target);
     void sample_bilinear(const cv::Mat& image, Line rows, Line columns, cv::Mat target);
+    /// sample_bilinear() for samples of any type but 8-bit.
+    template <class T>
+    void sample_bilinear_typed(const cv::Mat& image, Line rows, Line columns, cv::Mat target);
+    /// Samples the part of @p level under @p covered into @p target (of
+    /// the covered size and the level's type).
+    void sample(const cv::Mat& level, int k, const geometry::ViewTransform& view, const cv::Rect& covered,
+                const cv::Vec3b& background, cv::Mat target);
 
     /// What the picture shows now.
     struct Shown
@@ -96,13 +137,15 @@ private:
     std::vector<int> row_taps_, column_taps_, row_next_, column_next_, row_weights_, column_weights_;
     cv::Mat working_rows_; ///< two resampled rows per stripe of work
     cv::Mat transposed_; ///< the picture sampled transposed, for quarter turns
+    ViewLook look_;
+    cv::Mat samples_; ///< the covered part sampled in the image's type, before mapping
 };
 
 /// The whole displayed image of @p view (its mapping; viewport and offset
-/// play no part), made as the viewport shows it, in new memory of its own. Throws ValueError when it would have more than @p max_pixels
+/// play no part), made as the viewport shows it with @p look, in new memory of its own. Throws ValueError when it would have more than @p max_pixels
 /// pixels, before allocating anything.
 cv::Mat displayed_image(ImagePyramid& pyramid, const geometry::ViewTransform& view, const cv::Vec3b& background,
-                        long long max_pixels);
+                        long long max_pixels, const ViewLook& look = {});
 
 } // namespace tesk_vumo
 

@@ -23,6 +23,8 @@ ViewerEvent ViewerCore::make_event(wxEventType type) const
     event.set_source_position(on_image ? get_mouse_source_position() : wxPoint(-1, -1));
     if (const auto rgb = on_image ? colour_under_pointer(at) : std::nullopt)
         event.set_color(wxColour((*rgb)[0], (*rgb)[1], (*rgb)[2]));
+    if (on_image)
+        event.set_value(value_under_pointer(), source_image_.depth() != CV_32F && source_image_.depth() != CV_64F);
     event.set_selection_rect(selection_rect_);
     event.set_zoom_mode(zoom_mode_);
     event.set_zoom_rate(source_image_.empty() ? 0.0 : zoom_rate());

@@ -33,7 +33,7 @@ void ViewerCore::load_for_user(const std::filesystem::path& path)
 void ViewerCore::start_load(const std::filesystem::path& path, const std::string& path_text, bool report)
 {
     cancel_load();
-    load_->start(path, [this, path_text, report](const cv::Mat& image, const std::string& failure) {
+    load_->start(path, native_depth_, [this, path_text, report](const cv::Mat& image, const std::string& failure) {
         run_guarded([&] { finish_load(path_text, image, failure, report); });
     });
     loading_path_ = path_text;

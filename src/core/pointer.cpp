@@ -3,6 +3,7 @@
 #include "drawing.h"
 #include "viewport.h"
 
+#include "../common/display_mapping.h"
 #include "../files/view_files.h"
 #include "tesk_vumo/common/view_geometry.h"
 
@@ -51,11 +52,24 @@ bool ViewerCore::show_pointer_readouts(const wxPoint& at)
 {
     set_text(parts_.x, wxString::Format("%d", at.x));
     set_text(parts_.y, wxString::Format("%d", at.y));
+    if (source_has_levels()) {
+        const auto value = value_under_pointer();
+        if (value.empty())
+            return false;
+        set_text(parts_.rgb, value_text(value, source_image_.depth()));
+        return true;
+    }
     const auto rgb = colour_under_pointer(at);
     if (!rgb)
         return false;
     set_text(parts_.rgb, wxString::Format("%d, %d, %d", (*rgb)[0], (*rgb)[1], (*rgb)[2]));
     return true;
+}
+
+std::vector<double> ViewerCore::value_under_pointer() const
+{
+    const wxPoint at = get_mouse_source_position();
+    return at.x < 0 || at.y < 0 ? std::vector<double>() : get_source_value(at.x, at.y);
 }
 
 bool ViewerCore::follow_pointer()
@@ -216,6 +230,7 @@ cv::Mat ViewerCore::displayed_part(const cv::Rect& region) const
     // Too large to be made whole (a far zoom): the region alone, as a
     // viewport of its own, holds the samples the displayed image would.
     ViewRenderer renderer;
+    renderer.set_look(drawing_->renderer.look());
     return renderer.render(drawing_->pyramid, view_->in_viewport(region.size(), cv::Point2d(region.x, region.y)),
                            background_rgb())
         .clone();
@@ -241,7 +256,8 @@ const cv::Mat& ViewerCore::image_being_shown() const
     if (view_ && drawing_->shown.empty())
         drawing_->shown
             = displayed_image(drawing_->pyramid, *view_, background_rgb(),
-                              static_cast<long long>(std::min<std::uint64_t>(max_image_pixels(), 1ULL << 62)));
+                              static_cast<long long>(std::min<std::uint64_t>(max_image_pixels(), 1ULL << 62)),
+                              drawing_->renderer.look());
     return drawing_->shown;
 }
 

@@ -168,7 +168,7 @@ const cv::Mat* ViewerCore::drawn_whole() const
     if (!drawing_->shown.empty())
         return &drawing_->shown;
     // The source shown as it is needs no picture of its own.
-    if (!source_image_.empty() && view_->quarter_turns() == 0 && view_->displayed_size() == source_image_.size()
+    if (source_image_.type() == CV_8UC3 && view_->quarter_turns() == 0 && view_->displayed_size() == source_image_.size()
         && (view_->stretched() || view_->scale() == 1.0) && view_->offset() == cv::Point2d(viewport_->offset()))
         return &source_image_;
     return nullptr;

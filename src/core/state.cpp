@@ -3,6 +3,7 @@
 #include "drawing.h"
 #include "viewport.h"
 
+#include "../common/display_mapping.h"
 #include "../common/overlay_areas.h"
 #include "../files/background_load.h"
 #include "tesk_vumo/common/errors.h"
@@ -92,7 +93,7 @@ void ViewerCore::set_source_image(const std::filesystem::path& path, const std::
     cv::Mat image;
     {
         wxBusyCursor busy;
-        run_image_work([&] { image = read_source_file(path, path_text, wording_); });
+        run_image_work([&] { image = read_source_file(path, path_text, wording_, native_depth_); });
     }
     cancel_load();
     store(image);
@@ -126,7 +127,22 @@ void ViewerCore::store(const cv::Mat& image)
     const bool keep_scroll_pos = keeps_scroll_position(source_image_, image);
     // The fitting's events may reach a handler that destroys the viewer.
     wxWeakRef<wxWindow> alive(&viewer_);
-    change_view([&] { source_image_ = image; }, keep_scroll_pos);
+    const auto levels_before = auto_levels_;
+    try {
+        change_view(
+            [&] {
+                source_image_ = image;
+                auto_levels_ = automatic_levels(image);
+                drawing_->renderer.set_look(look());
+            },
+            keep_scroll_pos);
+    } catch (...) {
+        auto_levels_ = levels_before;
+        drawing_->renderer.set_look(look());
+        throw;
+    }
+    if (alive)
+        show_levels();
     // A pointer over the surface has had its read-outs written for the new image.
     if (alive && (!mouse_position_ || pointer_away_))
         clear_pointer_readouts();

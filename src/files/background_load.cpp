@@ -39,7 +39,7 @@ BackgroundLoad::~BackgroundLoad()
     channel_->owner = nullptr;
 }
 
-void BackgroundLoad::start(const std::filesystem::path& path, Finish finish)
+void BackgroundLoad::start(const std::filesystem::path& path, bool native_depth, Finish finish)
 {
     std::uint64_t generation;
     {
@@ -47,11 +47,11 @@ void BackgroundLoad::start(const std::filesystem::path& path, Finish finish)
         generation = ++channel_->generation;
     }
     // The result comes through the event queue, after this call has returned.
-    std::thread([channel = channel_, generation, path] {
+    std::thread([channel = channel_, generation, path, native_depth] {
         cv::Mat image;
         std::string failure;
         try {
-            image = decode_image_file(path, &failure);
+            image = decode_image_file(path, &failure, native_depth);
         } catch (const std::exception& error) {
             // Out of memory for the pixels, at worst.
             image = cv::Mat();

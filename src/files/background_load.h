@@ -34,10 +34,11 @@ public:
     explicit BackgroundLoad(wxWindow* surface);
     ~BackgroundLoad() override;
 
-    /// Starts decoding @p path (with the pixel limit in force) and shows the
+    /// Starts decoding @p path (with the pixel limit in force, at the
+    /// file's own depth with @p native_depth) and shows the
     /// busy state; @p finish runs on the GUI thread when the decode ends,
     /// unless another start() or cancel() came first.
-    void start(const std::filesystem::path& path, Finish finish);
+    void start(const std::filesystem::path& path, bool native_depth, Finish finish);
     /// Drops the running load, if any; true when there was one.
     bool cancel();
     bool running() const { return static_cast<bool>(finish_); }

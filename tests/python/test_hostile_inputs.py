@@ -130,9 +130,8 @@ def refused(viewer, error, message, action):
 
 # ---- source_image: arrays
 
-DTYPES = [bool, np.int8, np.uint16, np.int16, np.int32, np.uint32, np.int64, np.float16, np.float32, np.float64,
-          np.complex64, np.complex128, object, np.dtype([("r", "u1"), ("g", "u1"), ("b", "u1")]), "V1", "S1",
-          "U1", "datetime64[s]", ">u2"]
+DTYPES = [bool, np.int8, np.uint32, np.int64, np.float16, np.complex64, np.complex128, object,
+          np.dtype([("r", "u1"), ("g", "u1"), ("b", "u1")]), "V1", "S1", "U1", "datetime64[s]"]
 
 
 @pytest.mark.parametrize("dtype", DTYPES, ids=str)
@@ -143,7 +142,7 @@ def test_arrays_of_other_sample_types_are_refused(viewer, dtype):
 
 
 SHAPES = [(), (5,), (2, 2, 2, 3), (1, 1, 1, 1), (0, 5), (5, 0), (0, 0), (0, 0, 3), (0, 5, 3), (5, 0, 3),
-          (4, 5, 0), (4, 5, 2), (4, 5, 4), (4, 5, 5)]
+          (4, 5, 0), (4, 5, 2), (4, 5, 5)]
 
 
 @pytest.mark.parametrize("shape", SHAPES, ids=str)
@@ -799,10 +798,12 @@ def test_a_provider_that_destroys_the_viewer_is_survived(app, host, provider, tm
 VALUES = {"source_image": lambda: picture(), "zoom_mode": lambda: ZoomMode.FitWidth,
           "rotation": lambda: Rotation.Double90, "middle_line_color": lambda: (1, 2, 3),
           "following_line_color": lambda: (1, 2, 3), "user_data": object, "middle_line_enabled": lambda: True,
-          "following_line_enabled": lambda: True, "zoom_rate": lambda: 2.0, "rotation_degree": lambda: 30.0}
+          "following_line_enabled": lambda: True, "zoom_rate": lambda: 2.0, "rotation_degree": lambda: 30.0,
+          "native_depth": lambda: True, "levels": lambda: (1.0, 2.0), "colormap": lambda: "jet",
+          "interpolation": lambda: "nearest"}
 ARGUMENTS = {"do_scroll": (None, 1, 1), "set_selection_rect": ((1, 2, 3, 4),), "enable_selecting": (True,),
              "fitting": (), "enable_middle_lines": (True,), "display_to_source": (1.0, 2.0),
-             "source_to_display": (1.0, 2.0), "load_source_image": ("image.png",)}
+             "source_to_display": (1.0, 2.0), "load_source_image": ("image.png",), "get_source_value": (0, 0)}
 
 
 def arguments(name, function):

@@ -45,7 +45,13 @@ void set_max_image_pixels(std::uint64_t pixels);
 /// cannot be read or decoded; then @p failure (when given) receives the
 /// cause for a person: the system's error text or the library's own,
 /// translated.
-cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failure = nullptr);
+///
+/// With @p native_depth the image keeps the file's depth and channels:
+/// gray stays one channel, gray and alpha become R, G, B and alpha, colour
+/// comes in R, G, B (and alpha) order, samples stay 8-bit, 16-bit or float
+/// (a JPEG turned by its EXIF orientation, as always).
+cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failure = nullptr,
+                          bool native_depth = false);
 
 /// "Load Image File [<path>] Failed." or, for ContextViewer, the translated
 /// read-failure text followed by "[<path>]".
@@ -54,17 +60,22 @@ std::string read_failure_message(SourceMessages wording, const std::string& path
 /// The type-error prefix of @p wording followed by @p type_text.
 std::string unsupported_type_message(SourceMessages wording, const std::string& type_text);
 
-/// The file-path rule: decodes @p path, or throws AssertionError with the
+/// The file-path rule: decodes @p path (at its own depth with
+/// @p native_depth), or throws AssertionError with the
 /// read-failure message naming @p path_text as its first line and the cause
 /// (as decode_image_file() gives it) as its second.
 cv::Mat read_source_file(const std::filesystem::path& path, const std::string& path_text,
-                         SourceMessages wording);
+                         SourceMessages wording, bool native_depth = false);
 
-/// The pixel-array rule: a gray array (one channel) becomes a new RGB image
-/// with three equal samples; a 3-channel array is returned as it is (shared,
-/// not copied). Throws TypeError for what no viewer can show: an empty
-/// array, more than two dimensions, samples other than 8-bit unsigned, or a
-/// channel count other than 1 or 3.
+/// Whether samples of OpenCV depth @p depth can be shown: 8-bit unsigned,
+/// 16-bit unsigned or signed, 32-bit signed, 32-bit or 64-bit float.
+bool showable_depth(int depth);
+
+/// The pixel-array rule: an 8-bit gray array (one channel) becomes a new RGB
+/// image with three equal samples; every other array is returned as it is
+/// (shared, not copied). Throws TypeError for what no viewer can show: an
+/// empty array, more than two dimensions, samples of another depth than
+/// showable_depth() takes, or a channel count other than 1, 3 or 4.
 cv::Mat accept_source_array(const cv::Mat& value, SourceMessages wording);
 
 /// True when a newly set image keeps the scroll position: an image was

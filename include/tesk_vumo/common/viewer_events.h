@@ -2,6 +2,8 @@
 #define TESK_VUMO_COMMON_VIEWER_EVENTS_H
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <wx/colour.h>
 #include <wx/event.h>
@@ -43,6 +45,16 @@ public:
     /// outside the image.
     wxColour color() const { return color_; }
     void set_color(const wxColour& colour) { color_ = colour; }
+    /// The source's samples at source_position(), one per channel, as
+    /// stored; empty outside the image.
+    const std::vector<double>& value() const { return value_; }
+    /// Whether the source's samples are integers (else floating point).
+    bool value_is_integer() const { return value_is_integer_; }
+    void set_value(std::vector<double> value, bool is_integer)
+    {
+        value_ = std::move(value);
+        value_is_integer_ = is_integer;
+    }
 
     // ---- selection
     /// The selection in displayed-image pixels as stored (width and height
@@ -90,6 +102,8 @@ private:
     wxPoint position_{-1, -1};
     wxPoint source_position_{-1, -1};
     wxColour color_;
+    std::vector<double> value_;
+    bool value_is_integer_ = true;
     wxRect selection_rect_{-1, -1, 0, 0};
     ZoomMode zoom_mode_ = ZoomMode::FitPage;
     double zoom_rate_ = 0.0;

@@ -10,6 +10,7 @@
 #include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include <opencv2/core.hpp>
 #include <wx/bitmap.h>
@@ -31,6 +32,7 @@ namespace tesk_vumo {
 
 class BackgroundLoad;
 struct ShownOverlays;
+struct ViewLook;
 
 /// The controls a viewing core works with, made by its viewer.
 struct ViewerParts
@@ -330,6 +332,39 @@ public:
     /// failure, and touches no file). Does nothing without a source.
     void save_source_selection();
 
+    // ---- scientific pixel data
+    /// Whether image files are read at their own depth and channels (gray
+    /// stays one channel, alpha stays, 16-bit and float samples stay), EXIF
+    /// orientation applied; false at first: 8-bit R, G, B.
+    bool native_depth() const { require_gui_thread(__func__); return native_depth_; }
+    void set_native_depth(bool on) { require_gui_thread(__func__); native_depth_ = on; }
+    /// The source values shown black and white (linearly between), or
+    /// nullopt for automatic levels. Never used for 3-channel 8-bit sources.
+    std::optional<std::pair<double, double>> levels() const { require_gui_thread(__func__); return levels_; }
+    /// Throws ValueError when low >= high or either is not finite; nothing
+    /// changes then. Redraws.
+    void set_levels(std::optional<std::pair<double, double>> levels);
+    /// The levels in force: those set, or the automatic ones (0-255 for
+    /// 8-bit sources, else the minimum and maximum of the source's finite
+    /// colour samples); (0, 255) without a source.
+    std::pair<double, double> display_levels() const;
+    /// The colour map of one-channel sources: "gray" (at first), "viridis",
+    /// "magma", "inferno", "plasma", "turbo", "jet", "hot" or "bone".
+    std::string colormap() const { require_gui_thread(__func__); return colormap_; }
+    /// Throws ValueError for other names; nothing changes then. Redraws.
+    void set_colormap(const std::string& name);
+    /// How source pixels become screen pixels: "linear" (at first), "nearest"
+    /// (each screen pixel one source pixel, at every zoom) or "area".
+    std::string interpolation() const { require_gui_thread(__func__); return interpolation_; }
+    /// Throws ValueError for other modes; nothing changes then. Redraws.
+    void set_interpolation(const std::string& mode);
+    /// The source's samples at column @p x, row @p y, one per channel, as
+    /// stored. Throws ValueError without a source or outside it.
+    std::vector<double> get_source_value(int x, int y) const;
+    /// Whether the source is shown through levels: a source is set and it
+    /// is not 3-channel 8-bit.
+    bool source_has_levels() const;
+
     // ---- handlers
     void on_size(wxSizeEvent& event);
     void on_paint(wxPaintEvent& event);
@@ -369,6 +404,9 @@ protected:
     /// Called by every fitting, for a viewer that shows the zoom rate and
     /// the free angle in controls of its own.
     virtual void show_view() {}
+    /// Called when display_levels() may have changed (a new source, new
+    /// levels), for a viewer that shows them in controls of its own.
+    virtual void show_levels() {}
 
     /// What Destroy() of the viewer does first. Called from a handler of one
     /// of its events (or of an event it passes on), the viewer is hidden at
@@ -433,6 +471,8 @@ private:
     void resize_selection(int columns, int rows);
     /// Clears the selection as a press off the image does.
     void clear_selection();
+    /// The source's samples under the pointer; empty where there is none.
+    std::vector<double> value_under_pointer() const;
     /// The colour shown at displayed pixel @p at, under the pointer.
     std::optional<cv::Vec3b> colour_under_pointer(const wxPoint& at) const;
     /// What the screen shows the displayed image from where that is a whole
@@ -531,6 +571,16 @@ private:
     int delivering_ = 0;           // events being delivered now, nested
     bool destroy_pending_ = false; // Destroy() called during a delivery
     bool destroy_queued_ = false;
+    // How the source's samples are shown; see the pixel data members above.
+    bool native_depth_ = false;
+    std::optional<std::pair<double, double>> levels_;
+    std::pair<double, double> auto_levels_{0.0, 255.0}; // of the source in store
+    std::string colormap_ = "gray";
+    std::string interpolation_ = "linear";
+    /// Hands the renderer what it maps the source's samples with, and redraws.
+    void apply_mapping();
+    /// The sampling and mapping the settings above give.
+    ViewLook look() const;
     std::unique_ptr<BackgroundLoad> load_;
     std::string loading_path_; // how the running load names its file
 };
