@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
@@ -453,6 +454,68 @@ TEST_F(ImageSaveTest, FailedWriteKeepsTheExistingFile)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
         ++entries;
     EXPECT_EQ(entries, 1) << "no temporary file left behind";
+}
+
+TEST_F(ImageSaveTest, SourceSelectionKeepsTheDepthAndChannelsOfAFileReadAtItsOwnDepth)
+{
+    viewer->set_native_depth(true);
+    const auto noise = [](int type, double low, double high) {
+        cv::Mat samples(20, 30, type);
+        return cv::randu(samples, low, high), samples;
+    };
+    const std::pair<std::string, cv::Mat> files[] = {{"gray16.png", noise(CV_16UC1, 0, 65536)},
+                                                     {"bgra16.png", noise(CV_16UC4, 0, 65536)},
+                                                     {"bgr16.tif", noise(CV_16UC3, 0, 65536)},
+                                                     {"float.tif", noise(CV_32FC1, -1e4, 1e4)}};
+    const cv::Rect part(5, 4, 10, 6);
+    for (const auto& [name, in_file] : files) {
+        ASSERT_TRUE(cv::imwrite((folder / ("in-" + name)).string(), in_file));
+        viewer->set_source_image(folder / ("in-" + name));
+        viewer->set_selection_rect({part.x, part.y, part.width, part.height});
+        const cv::Mat written = cv::imread(save(ImageForm::ID_SAVE_SOURCE_SELECTION, name).string(), cv::IMREAD_UNCHANGED);
+        ASSERT_EQ(written.type(), in_file.type()) << name;
+        EXPECT_EQ(cv::norm(written, in_file(part), cv::NORM_INF), 0) << name;
+    }
+
+    // The 8-bit displayed picture is still what the view's save writes.
+    EXPECT_EQ(read_rgb(save(ImageForm::ID_SAVE_CURRENT_VIEW, "view.png")).type(), CV_8UC3);
+
+    const auto kept = folder / "kept.jpg";
+    write_rgb(kept, solid(5, 5, cv::Vec3b(9, 9, 9)));
+    const std::string before = file_bytes(kept);
+    scope.script->messages.clear();
+    save(ImageForm::ID_SAVE_SOURCE_SELECTION, "kept.jpg");
+    ASSERT_EQ(scope.script->messages.size(), 1u);
+    EXPECT_EQ(scope.script->messages[0].text,
+              wxString::FromUTF8("保存图片失败\n[" + kept.string() + "]\n扩展名 .jpg 的格式无法原样保存这幅图片的位深和通道"));
+    EXPECT_EQ(file_bytes(kept), before);
+}
+
+TEST_F(ImageViewerTest, AutoLevelsItemServesSourcesWithLevels)
+{
+    ScriptedInteractionScope scope;
+    const auto open_menu = [&] {
+        wxContextMenuEvent request(wxEVT_CONTEXT_MENU, viewer->GetId(), viewer->ClientToScreen(wxPoint(5, 5)));
+        request.SetEventObject(viewer);
+        viewer->GetEventHandler()->ProcessEvent(request);
+        return viewer->ui_poup_menu->IsEnabled(ImageForm::ID_AUTO_LEVELS);
+    };
+    viewer->set_source_image(gradient(60, 40));
+    EXPECT_FALSE(open_menu()) << "8-bit colour has no levels";
+
+    cv::Mat gray(40, 60, CV_16UC1, cv::Scalar(3000));
+    gray(cv::Rect(0, 0, 30, 40)).setTo(1000);
+    viewer->set_source_image(gray);
+    viewer->set_levels(std::pair(0.0, 65535.0));
+    EXPECT_TRUE(open_menu());
+    EXPECT_EQ(viewer->ui_poup_menu->GetLabel(ImageForm::ID_AUTO_LEVELS), wxString::FromUTF8("自动色阶"));
+    menu(ImageForm::ID_AUTO_LEVELS);
+    EXPECT_EQ(viewer->levels(), std::nullopt);
+    EXPECT_EQ(viewer->display_levels(), std::pair(1000.0, 3000.0));
+    const wxImage shown = picture();
+    const wxRect at = viewer->image_rect();
+    EXPECT_EQ(pixel(shown, at.x + 2, at.y + at.height / 2), wxColour(0, 0, 0));
+    EXPECT_EQ(pixel(shown, at.GetRight() - 2, at.y + at.height / 2), wxColour(255, 255, 255));
 }
 
 } // namespace
