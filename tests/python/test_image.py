@@ -188,31 +188,3 @@ def test_save_current_view_in_colour_and_in_gray(viewer, interaction, tmp_path):
     assert wx.Image(str(part)).GetSize() == (10, 10)
     assert [text for text, _, _ in interaction.messages] == ["保存图片成功"] * 3
 
-
-def test_source_selection_saved_at_depth_reads_back_unchanged(viewer, interaction, tmp_path):
-    rng = np.random.default_rng(7)
-    sources = {"gray16.png": rng.integers(0, 65536, (20, 30), dtype=np.uint16),
-               "rgba16.png": rng.integers(0, 65536, (20, 30, 4), dtype=np.uint16),
-               "float.tiff": rng.uniform(-1e4, 1e4, (20, 30)).astype(np.float32)}
-    reader = Image(viewer.GetParent())
-    reader.native_depth = True
-    for name, source in sources.items():
-        viewer.source_image = source
-        viewer.zoom_mode = ZoomMode.NoZoom
-        viewer.set_selection_rect((5, 4, 10, 6))
-        interaction.paths = [str(tmp_path / name)]
-        viewer.on_save_source_selection(wx.CommandEvent(wx.wxEVT_MENU))
-        reader.source_image = str(tmp_path / name)
-        assert reader.source_image.dtype == source.dtype, name
-        assert np.array_equal(reader.source_image, source[4:10, 5:15]), name
-
-    # JPEG cannot hold 16 bits: the file is left as it was.
-    kept = write_png(tmp_path / "kept.jpg", solid(5, 5, ORANGE))
-    before = kept.read_bytes()
-    viewer.source_image = sources["gray16.png"]
-    interaction.paths = [str(kept)]
-    viewer.on_save_source_selection(wx.CommandEvent(wx.wxEVT_MENU))
-    assert interaction.messages[-1] == (f"保存图片失败\n[{kept}]\n扩展名 .jpg 的格式无法原样保存这幅图片的位深和通道",
-                                        "错误", wx.OK | wx.ICON_ERROR)
-    assert kept.read_bytes() == before
-

@@ -208,33 +208,21 @@ TEST(WriteImageFile, AKilledSaveLeavesNothingAndNoLeftoverBlocksTheNextSave)
     EXPECT_TRUE(write_image_file(dir / "kept.png", picture) && holds(dir / "kept.png", picture));
 }
 
+// OpenCV's encoders would cut these to 8 bits, drop the alpha or code them lossily, and say nothing.
 TEST(WriteImageFile, SamplesKeepTheirDepthAndChannelsOrTheFormatIsRefused)
 {
     const FreshDir fresh;
     const fs::path dir = fresh.path;
-    const auto samples = [](int type) {
+    for (const auto& [name, type, held] :
+         {std::tuple("a.png", CV_16UC4, true), std::tuple("b.tif", CV_32FC1, true), std::tuple("c.tif", CV_64FC1, true),
+          std::tuple("d.png", CV_8UC4, true), std::tuple("e.jpg", CV_16UC1, false), std::tuple("f.bmp", CV_16UC1, false),
+          std::tuple("g.jpg", CV_8UC4, false), std::tuple("h.png", CV_32FC1, false), std::tuple("i.tif", CV_32FC3, false)}) {
         cv::Mat image(3, 4, type);
-        return cv::randu(image, -1000, 60000), image;
-    };
-    for (const auto& [name, type] : {std::pair("gray16.png", CV_16UC1), std::pair("bgra16.png", CV_16UC4),
-                                     std::pair("bgra.png", CV_8UC4), std::pair("gray16.tiff", CV_16UC1),
-                                     std::pair("float.tif", CV_32FC1), std::pair("bgra-float.tif", CV_32FC4),
-                                     std::pair("double.tif", CV_64FC1)}) {
-        const cv::Mat image = samples(type);
-        EXPECT_TRUE(write_image_file(dir / name, image) && holds(dir / name, image)) << name;
-    }
-
-    // Each would be cut to 8 bits, lose its alpha or be coded lossily.
-    write_text(dir / "kept.jpg", "old");
-    EXPECT_EQ(write_image_file(dir / "kept.jpg", samples(CV_16UC1)).message(),
-              "扩展名 .jpg 的格式无法原样保存这幅图片的位深和通道");
-    for (const auto& [name, type] : {std::pair("kept.jpg", CV_8UC4), std::pair("kept.bmp", CV_16UC1),
-                                     std::pair("kept.png", CV_32FC1), std::pair("kept.tif", CV_32FC3),
-                                     std::pair("kept.tif", CV_32SC3)}) {
+        cv::randu(image, -1000, 60000);
         write_text(dir / name, "old");
-        EXPECT_EQ(write_image_file(dir / name, samples(type)).failure(), WriteResult::Failure::FormatCannotHold)
-            << name << " " << type;
-        EXPECT_EQ(bytes_of(dir / name), "old") << name;
+        const WriteResult result = write_image_file(dir / name, image);
+        EXPECT_EQ(result.failure(), held ? WriteResult::Failure::None : WriteResult::Failure::FormatCannotHold) << name;
+        EXPECT_TRUE(held ? holds(dir / name, image) : bytes_of(dir / name) == "old") << name;
     }
 }
 

