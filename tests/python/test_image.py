@@ -187,4 +187,3 @@ def test_save_current_view_in_colour_and_in_gray(viewer, interaction, tmp_path):
     viewer.on_save_current_view(wx.CommandEvent(wx.wxEVT_MENU))
     assert wx.Image(str(part)).GetSize() == (10, 10)
     assert [text for text, _, _ in interaction.messages] == ["保存图片成功"] * 3
-

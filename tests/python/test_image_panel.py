@@ -271,7 +271,7 @@ def test_panel_destroyed_while_the_assist_close_is_queued(app, panel):
 
 
 
-def test_levels_controls_of_both_bars(panel, interaction, tmp_path):
+def test_levels_controls_of_both_bars(panel):
     panel.SetSize(800, 500)  # room for the levels beside the read-outs
     panel.source_image = np.array([[1000, 4990]], np.uint16)
     assert (panel.ui_levels_low.GetValue(), panel.ui_levels_high.GetValue()) == ("1000", "4990")
@@ -283,10 +283,3 @@ def test_levels_controls_of_both_bars(panel, interaction, tmp_path):
     panel.assist.on_auto_levels(wx.CommandEvent())
     assert panel.levels is None and panel.ui_levels_high.GetValue() == "4990"
 
-    # Saved at the source's depth, the source reads back unchanged.
-    panel.native_depth = True
-    interaction.paths = [str(tmp_path / "part.png")]
-    panel.source_image = source = np.arange(600, dtype=np.uint16).reshape(20, 30) * 100
-    panel.save_source_selection()
-    panel.source_image = str(tmp_path / "part.png")
-    assert panel.source_image.dtype == np.uint16 and np.array_equal(panel.source_image, source)
