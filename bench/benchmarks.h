@@ -52,6 +52,11 @@ void register_source_file(Stage& stage, const Viewport& v, const ImageSize& size
 void register_free_zoom(Stage& stage, const Viewport& v, const std::vector<ImageSize>& sizes, double rate,
                         double degrees, int iterations);
 
+// ---- sources of other sample types (pixel_data.cpp)
+/// Redraws and a zoom step of a 16-bit source against its 8-bit copy, the
+/// automatic levels of a new source, and live frames of 16 bits.
+void register_pixel_data(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
+
 // ---- memory (memory.cpp)
 /// What the viewer holds in each state of a source it owns, and the peak of each change.
 void register_memory(Stage& stage, const Viewport& v, const ImageSize& size);

@@ -14,6 +14,15 @@ namespace {
 /// The 2 x 2 means of @p from into @p to, of half its size rounded up.
 void halve(const cv::Mat& from, cv::Mat& to)
 {
+    if (from.depth() == CV_32S) {
+        // OpenCV averages no 32-bit integers: as doubles, the means rounded back.
+        cv::Mat wide, half;
+        from.convertTo(wide, CV_64F);
+        halve(wide, half);
+        make_image(to, half.size(), from.type());
+        half.convertTo(to, CV_32S);
+        return;
+    }
     const int w = from.cols, h = from.rows, half_w = w / 2, half_h = h / 2;
     make_image(to, cv::Size((w + 1) / 2, (h + 1) / 2), from.type());
     // INTER_AREA at exactly one half is OpenCV's fast 2 x 2 mean; the odd

@@ -42,7 +42,14 @@ void ViewerCore::set_levels(std::optional<std::pair<double, double>> levels)
 std::pair<double, double> ViewerCore::display_levels() const
 {
     require_gui_thread(__func__);
-    return levels_ ? *levels_ : auto_levels_;
+    return levels_ ? *levels_ : automatic_levels_in_force();
+}
+
+std::pair<double, double> ViewerCore::automatic_levels_in_force() const
+{
+    if (!auto_levels_)
+        auto_levels_ = automatic_levels(source_image_);
+    return *auto_levels_;
 }
 
 void ViewerCore::set_colormap(const std::string& name)
@@ -96,7 +103,11 @@ ViewLook ViewerCore::look() const
     look.sampling = interpolation_ == "nearest" ? Sampling::Nearest
                   : interpolation_ == "area"    ? Sampling::Area
                                                 : Sampling::Linear;
-    std::tie(look.mapping.low, look.mapping.high) = levels_ ? *levels_ : auto_levels_;
+    // 3-channel 8-bit sources are shown as they are, without levels.
+    if (levels_)
+        std::tie(look.mapping.low, look.mapping.high) = *levels_;
+    else if (source_image_.type() != CV_8UC3)
+        std::tie(look.mapping.low, look.mapping.high) = automatic_levels_in_force();
     look.mapping.colormap = colormap_code(colormap_).value_or(-1);
     return look;
 }

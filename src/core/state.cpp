@@ -115,6 +115,7 @@ void ViewerCore::set_source_image(std::nullopt_t)
         }
     }
     source_image_ = cv::Mat();
+    auto_levels_.reset();
     if (!keep_source) {
         drawing_->pyramid.reset(cv::Mat());
         drawing_->renderer.forget();
@@ -132,7 +133,7 @@ void ViewerCore::store(const cv::Mat& image)
         change_view(
             [&] {
                 source_image_ = image;
-                auto_levels_ = automatic_levels(image);
+                auto_levels_.reset();
                 drawing_->renderer.set_look(look());
             },
             keep_scroll_pos);

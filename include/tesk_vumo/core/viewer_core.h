@@ -574,7 +574,10 @@ private:
     // How the source's samples are shown; see the pixel data members above.
     bool native_depth_ = false;
     std::optional<std::pair<double, double>> levels_;
-    std::pair<double, double> auto_levels_{0.0, 255.0}; // of the source in store
+    // The source's automatic levels, found when first needed: a source
+    // shown with levels of the host's costs no pass over its samples.
+    mutable std::optional<std::pair<double, double>> auto_levels_;
+    std::pair<double, double> automatic_levels_in_force() const;
     std::string colormap_ = "gray";
     std::string interpolation_ = "linear";
     /// Hands the renderer what it maps the source's samples with, and redraws.

@@ -234,8 +234,8 @@ TEST_F(SimpleImagePanelTest, BadInputsChangeNothing)
         std::string message; // empty: only the type of the error is checked
     };
     const Case type_errors[] = {
-        {"16-bit array", [](auto* p) { p->set_source_image(cv::Mat(4, 5, CV_16UC3, cv::Scalar::all(0))); }, ""},
-        {"four channels", [](auto* p) { p->set_source_image(cv::Mat(4, 5, CV_8UC4, cv::Scalar::all(0))); }, ""},
+        {"8-bit signed array", [](auto* p) { p->set_source_image(cv::Mat(4, 5, CV_8SC3, cv::Scalar::all(0))); }, ""},
+        {"two channels", [](auto* p) { p->set_source_image(cv::Mat(4, 5, CV_16UC2, cv::Scalar::all(0))); }, ""},
         {"empty array", [](auto* p) { p->set_source_image(cv::Mat()); }, ""},
         {"3-D array", [&](auto* p) { p->set_source_image(cv::Mat(3, sizes, CV_8UC1, cv::Scalar::all(0))); }, ""},
     };

@@ -399,3 +399,35 @@ TEST(KeepsScrollPosition, OnlyForAnImageOfTheSameSize)
     EXPECT_FALSE(keeps_scroll_position(stored, cv::Mat(600, 801, CV_8UC3)));
     EXPECT_FALSE(keeps_scroll_position(cv::Mat(), cv::Mat(600, 800, CV_8UC3)));
 }
+
+TEST(DecodeImageFile, NativeDepthKeepsTheFilesSamplesAndChannels)
+{
+    // OpenCV writes B, G, R (A): read back as R, G, B (A), values intact.
+    cv::Mat deep(5, 7, CV_16UC3);
+    cv::randu(deep, 0, 65536);
+    deep.at<cv::Vec3w>(1, 2) = {60000, 513, 258};
+    cv::Mat rgba(4, 6, CV_8UC4, cv::Scalar(10, 20, 30, 0));
+    cv::Mat floats(3, 5, CV_32FC1, cv::Scalar(0.125f));
+    floats.at<float>(2, 4) = -1.5e6f;
+    const cv::Mat gray12(6, 4, CV_16UC1, cv::Scalar(4095));
+    const std::pair<const char*, cv::Mat> files[]
+        = {{"deep.png", deep}, {"deep.tif", deep}, {"alpha.png", rgba}, {"float.tif", floats}, {"gray.png", gray12}};
+    for (const auto& [name, written] : files) {
+        SCOPED_TRACE(name);
+        const fs::path path = scratch_dir() / name;
+        ASSERT_TRUE(cv::imwrite(path.string(), written));
+        std::string failure;
+        const cv::Mat read = decode_image_file(path, &failure, true);
+        ASSERT_EQ(read.type(), written.type()) << failure;
+        cv::Mat rgb = written.clone();
+        if (written.channels() == 3)
+            cv::cvtColor(written, rgb, cv::COLOR_BGR2RGB);
+        else if (written.channels() == 4)
+            cv::cvtColor(written, rgb, cv::COLOR_BGRA2RGBA);
+        EXPECT_EQ(cv::norm(read, rgb, cv::NORM_INF), 0);
+        if (written.depth() != CV_32F) // which OpenCV reads at its own depth alone
+            EXPECT_EQ(decode_image_file(path, nullptr, false).type(), CV_8UC3) << "8-bit R, G, B unless asked";
+    }
+    const cv::Mat read = decode_image_file(scratch_dir() / "deep.png", nullptr, true);
+    EXPECT_EQ(read.at<cv::Vec3w>(1, 2), cv::Vec3w(258, 513, 60000));
+}

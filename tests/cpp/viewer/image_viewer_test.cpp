@@ -287,8 +287,8 @@ TEST_F(ImageViewerTest, UnreadableFileRaisesTheTranslatedMessageAndKeepsTheImage
     EXPECT_EQ(viewer->source_image().at<cv::Vec3b>(0, 0), cv::Vec3b(1, 2, 3));
 
     try {
-        viewer->set_source_image(cv::Mat(4, 4, CV_16UC3));
-        FAIL() << "16-bit array accepted";
+        viewer->set_source_image(cv::Mat(4, 4, CV_8SC3));
+        FAIL() << "8-bit signed array accepted";
     } catch (const TypeError& error) {
         EXPECT_EQ(std::string(error.what()).rfind("不受支持的参数类型。 Expect [str, numpy.ndarray], got ", 0), 0u)
             << error.what();
