@@ -58,7 +58,7 @@ void register_pixel_data(Stage& stage, const Viewport& v, const ImageSize& size,
     };
     const Kind kinds[] = {{"redraw-fit", "redraw, FitPage"},
                           {"redraw-1:1", "redraw, 1:1 scrolled to the middle"},
-                          {"zoom-step", "zoom step about the pointer, rate 1/4 + sync"}};
+                          {"zoom-step", "zoom step about the pointer, rate 1/4"}};
     std::vector<Row*> deep_rows, rgb_rows;
     for (const Kind& kind : kinds) {
         Row& rgb = add_row(key + "/" + kind.name + "/uint8", "  the same, 8-bit R, G, B", v.name(), size.name());

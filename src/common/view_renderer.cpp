@@ -164,6 +164,23 @@ void warp_any(const cv::Mat& image, cv::Mat place, const cv::Matx23d& to_image, 
     warped.convertTo(place, CV_32S);
 }
 
+/// The block of @p image that a picture of @p size shows pixel for pixel,
+/// unturned and unscaled, through @p to_image (whole pixels within the
+/// image); empty where it shows anything else.
+cv::Mat upright_block(const cv::Mat& image, const cv::Matx23d& to_image, cv::Size size)
+{
+    constexpr double whole_tolerance = 1e-6; // as copy_block's
+    const cv::Point2d at(std::round(to_image(0, 2)), std::round(to_image(1, 2)));
+    if (std::abs(to_image(0, 0) - 1) > whole_tolerance || std::abs(to_image(1, 1) - 1) > whole_tolerance
+        || std::abs(to_image(0, 1)) > whole_tolerance || std::abs(to_image(1, 0)) > whole_tolerance
+        || std::abs(to_image(0, 2) - at.x) > whole_tolerance || std::abs(to_image(1, 2) - at.y) > whole_tolerance)
+        return cv::Mat();
+    const cv::Rect block(cv::Point(static_cast<int>(at.x), static_cast<int>(at.y)), size);
+    if ((block & cv::Rect(0, 0, image.cols, image.rows)) != block)
+        return cv::Mat();
+    return image(block);
+}
+
 /// Puts @p fill on the pixels of @p place whose centres (through
 /// @p to_image, as warp_any maps them) fall outside @p image: the corners
 /// a free angle leaves.
@@ -293,6 +310,14 @@ void ViewRenderer::render_into(ImagePyramid& pyramid, const geometry::ViewTransf
         sample(level, k, view, covered, background, place);
         return;
     }
+    DisplayMapping mapping = look_.mapping;
+    mapping.background = background;
+    // Shown pixel for pixel, the source's own block is mapped straight to the screen.
+    const cv::Mat block = upright_block(level, to_level_matrix(view, k, covered), covered.size());
+    if (!block.empty()) {
+        map_samples(block, mapping, screen + covered.tl(), place);
+        return;
+    }
     // Other samples are sampled in their own type into memory of the
     // viewport's size, kept across zooms, and mapped to the screen's.
     if (samples_.type() != level.type() || samples_.rows < covered.height || samples_.cols < covered.width)
@@ -300,8 +325,6 @@ void ViewRenderer::render_into(ImagePyramid& pyramid, const geometry::ViewTransf
                    level.type());
     cv::Mat target = samples_(cv::Rect(cv::Point(), covered.size()));
     sample(level, k, view, covered, background, target);
-    DisplayMapping mapping = look_.mapping;
-    mapping.background = background;
     map_samples(target, mapping, screen + covered.tl(), place);
     if (view.quarter_turns() < 0)
         background_outside_image(level, to_level_matrix(view, k, covered), fill, place);

@@ -68,8 +68,9 @@ struct ViewerParts
 /// shows one image pixel per device pixel; displayed-image coordinates are
 /// column and row of image_being_shown(), the source after rotation and
 /// zoom. One scroll unit is one displayed pixel; each thumb position is the
-/// first visible column (row). Images are 8-bit R, G, B; an empty cv::Mat
-/// stands for "no image".
+/// first visible column (row). The displayed image is 8-bit R, G, B; a
+/// source of other samples is mapped to it through levels and a colour map
+/// (see the pixel data members); an empty cv::Mat stands for "no image".
 ///
 /// The viewer tells its host of changes through ViewerEvent: the pointer
 /// (EVT_VIEWER_POINTER), the selection (EVT_VIEWER_SELECTION) and the view
@@ -102,9 +103,10 @@ public:
     /// The stored image, shared with the caller when it was set from a
     /// 3-channel array; empty when none.
     const cv::Mat& source_image() const { require_gui_thread(__func__); return source_image_; }
-    /// Stores a pixel array (gray becomes RGB; 3 channels are shared) and
-    /// refits, keeping the scroll position when the size is unchanged.
-    /// Throws TypeError for arrays that cannot be shown.
+    /// Stores a pixel array (8-bit gray becomes RGB; every other kind is
+    /// shared as it is) and refits, keeping the scroll position when the
+    /// size is unchanged. Throws TypeError for arrays that cannot be shown
+    /// (see accept_source_array()).
     void set_source_image(const cv::Mat& image);
     /// Reads an image file (any characters in the path) and refits. Throws
     /// AssertionError when it cannot be read; nothing changes then.

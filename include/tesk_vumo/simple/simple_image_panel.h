@@ -37,9 +37,11 @@ public:
     /// 3-channel array), or an empty Mat.
     using ViewerCore::source_image;
 
-    /// Sets a pixel array: a 3-channel array is stored without copying; a
-    /// one-channel array becomes a new RGB image. Throws TypeError for other
-    /// arrays (the previous image stays). Refits and redraws.
+    /// Sets a pixel array: an 8-bit one-channel array becomes a new RGB
+    /// image; other arrays (1, 3 or 4 channels of 8, 16 or 32 bits or
+    /// float) are stored without copying and shown with automatic levels.
+    /// Throws TypeError for other arrays (the previous image stays). Refits
+    /// and redraws.
     ///
     /// Or reads an image file (any characters in the path; with a second
     /// argument, the text naming the file in the error). Throws
