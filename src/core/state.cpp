@@ -121,6 +121,7 @@ void ViewerCore::set_source_image(std::nullopt_t)
         drawing_->renderer.forget();
     }
     init_buffer();
+    show_levels();
 }
 
 void ViewerCore::store(const cv::Mat& image)

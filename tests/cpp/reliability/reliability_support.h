@@ -114,11 +114,11 @@ inline std::vector<cv::Mat> invalid_arrays()
     const int three_d[] = {2, 3, 4};
     return {
         cv::Mat(),
-        cv::Mat(5, 5, CV_16UC3, cv::Scalar::all(1)),
-        cv::Mat(5, 5, CV_32FC1, cv::Scalar::all(1)),
-        cv::Mat(5, 5, CV_8UC4, cv::Scalar::all(1)),
+        cv::Mat(5, 5, CV_8SC3, cv::Scalar::all(1)),
+        cv::Mat(5, 5, CV_32FC2, cv::Scalar::all(1)),
+        cv::Mat(5, 25, CV_8UC1, cv::Scalar::all(1)).reshape(5),
         cv::Mat(5, 5, CV_8UC2, cv::Scalar::all(1)),
-        cv::Mat(5, 5, CV_64FC3, cv::Scalar::all(1)),
+        cv::Mat(5, 5, CV_16FC3, cv::Scalar::all(1)),
         cv::Mat(3, three_d, CV_8UC1, cv::Scalar::all(1)),
         cv::Mat(0, 7, CV_8UC3),
     };
