@@ -92,6 +92,8 @@ void declare_image(py::module_& m)
             "a selection, in colour to a file chosen in a dialog; reports the outcome in a message box.");
     cls.def_handler("on_save_grayscale", &Image::on_save_grayscale,
             "Menu item: as on_save_current_view, as one gray channel.");
+    cls.def_handler("on_auto_levels", &Image::on_auto_levels,
+            "Menu item \"auto levels\" (enabled for a source with levels): levels = None.");
     cls.def_handler("on_save_source_selection", &Image::on_save_source_selection,
             "Menu item: save_source_selection().");
 

@@ -51,6 +51,12 @@ void declare_image_panel(py::module_& m)
     cls.def_handler("on_change_angle_degree", &ImagePanel::on_change_angle_degree,
             "Docked angle input (Enter, or the focus leaving it): sets rotation_degree to the typed "
             "degrees, likewise.");
+    cls.def_handler("on_change_levels", &ImagePanel::on_change_levels,
+            "Docked levels inputs (Enter, or the focus leaving them but for each other): sets levels to "
+            "the typed pair; a text that is no number or a pair levels refuses is reported and both "
+            "inputs show display_levels again.");
+    cls.def_handler("on_auto_levels", &ImagePanel::on_auto_levels,
+            "Docked automatic-levels button: levels = None.");
     cls.def_handler("on_show_middle_lines", &ImagePanel::on_show_middle_lines,
             "Middle-lines check box: redraws with or without the lines.");
     cls.def_handler("on_show_following_lines", &ImagePanel::on_show_following_lines,
@@ -89,6 +95,16 @@ void declare_image_panel(py::module_& m)
     cls.def_property_readonly(
         "ui_angle_degree", [](const ImagePanel& panel) { return panel.ui_angle_degree; },
         "Docked angle input in degrees (wx.TextCtrl), shown while DegreeAny is chosen.");
+    cls.def_property_readonly(
+        "ui_levels_low", [](const ImagePanel& panel) { return panel.ui_levels_low; },
+        "Docked input of the value shown black (wx.TextCtrl), shown for a source with levels; it "
+        "shows display_levels[0].");
+    cls.def_property_readonly(
+        "ui_levels_high", [](const ImagePanel& panel) { return panel.ui_levels_high; },
+        "Docked input of the value shown white (wx.TextCtrl), likewise.");
+    cls.def_property_readonly(
+        "ui_levels_auto", [](const ImagePanel& panel) { return panel.ui_levels_auto; },
+        "Docked automatic-levels button (wx.Button), shown with the levels inputs.");
     cls.def_property_readonly(
         "ui_checkbox_middle_lines", [](const ImagePanel& panel) { return panel.ui_checkbox_middle_lines; },
         "Whether the middle lines are drawn (wx.CheckBox).");

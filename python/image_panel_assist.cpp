@@ -41,6 +41,10 @@ void declare_image_panel_assist(py::module_& m)
             "typed percent, as the docked input does.");
     cls.def_handler("on_change_angle_degree", &ImagePanelAssist::on_change_angle_degree,
             "Angle input (Enter, or the focus leaving it): sets the panel's rotation_degree, likewise.");
+    cls.def_handler("on_change_levels", &ImagePanelAssist::on_change_levels,
+            "Levels inputs: set the panel's levels to the typed pair, as the docked inputs do.");
+    cls.def_handler("on_auto_levels", &ImagePanelAssist::on_auto_levels,
+            "Automatic-levels button: the panel's levels = None.");
     cls.def_handler("on_load_image", &ImagePanelAssist::on_load_image, "The panel's on_load_image.");
     cls.def_handler("on_save_image", &ImagePanelAssist::on_save_image, "The panel's on_save_image.");
     cls.def_handler("on_close", &ImagePanelAssist::on_close,
@@ -59,6 +63,15 @@ void declare_image_panel_assist(py::module_& m)
     cls.def_property_readonly(
         "ui_angle_degree", [](const ImagePanelAssist& assist) { return assist.ui_angle_degree; },
         "Angle input in degrees (wx.TextCtrl), enabled while DegreeAny is chosen.");
+    cls.def_property_readonly(
+        "ui_levels_low", [](const ImagePanelAssist& assist) { return assist.ui_levels_low; },
+        "Input of the value shown black (wx.TextCtrl), in a row shown for a source with levels.");
+    cls.def_property_readonly(
+        "ui_levels_high", [](const ImagePanelAssist& assist) { return assist.ui_levels_high; },
+        "Input of the value shown white (wx.TextCtrl), likewise.");
+    cls.def_property_readonly(
+        "ui_levels_auto", [](const ImagePanelAssist& assist) { return assist.ui_levels_auto; },
+        "Automatic-levels button (wx.Button), likewise.");
     cls.def_property_readonly(
         "ui_button_load", [](const ImagePanelAssist& assist) { return assist.ui_button_load; },
         "The load command (wx.Button).");

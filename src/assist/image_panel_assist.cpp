@@ -19,6 +19,10 @@ ImagePanelAssist::ImagePanelAssist(ImagePanel* parent, wxWindowID id, const wxPo
     ui_angle_degree->Enable(parent->rotation() == Rotation::DegreeAny);
     ui_zoom_rate->ChangeValue(form_parts::number_text(parent->zoom_rate() * 100));
     ui_angle_degree->ChangeValue(form_parts::number_text(parent->rotation_degree()));
+    const auto [low, high] = parent->display_levels();
+    ui_levels_low->ChangeValue(form_parts::number_text(low));
+    ui_levels_high->ChangeValue(form_parts::number_text(high));
+    show_levels_row(parent->source_has_levels());
 }
 
 void ImagePanelAssist::on_change_zoom_mode(wxCommandEvent&)
@@ -68,6 +72,20 @@ void ImagePanelAssist::on_change_angle_degree(wxCommandEvent&)
     require_gui_thread(__func__);
     if (ImagePanel* panel = image_panel())
         panel->apply_typed_angle_degree(ui_angle_degree);
+}
+
+void ImagePanelAssist::on_change_levels(wxCommandEvent&)
+{
+    require_gui_thread(__func__);
+    if (ImagePanel* panel = image_panel())
+        panel->apply_typed_levels(ui_levels_low, ui_levels_high);
+}
+
+void ImagePanelAssist::on_auto_levels(wxCommandEvent&)
+{
+    require_gui_thread(__func__);
+    if (ImagePanel* panel = image_panel())
+        panel->set_levels(std::nullopt);
 }
 
 void ImagePanelAssist::on_load_image(wxCommandEvent& event)

@@ -190,6 +190,32 @@ Replacement replace(int folder, const std::string& name, const struct stat* old,
     return {0, true};
 }
 
+/// Whether the encoder of @p extension gives back exactly what it is given
+/// for samples of @p type: OpenCV's writers otherwise cut other depths to 8
+/// bits, drop alpha or code lossily (float RGB TIFF) without a word.
+bool format_holds(const std::string& extension, int type)
+{
+    if (type == CV_8UC1 || type == CV_8UC3)
+        return true;
+    // Distinct small values in every channel of every pixel, so that a swap
+    // or an approximation shows.
+    const int channels = CV_MAT_CN(type);
+    cv::Mat counting(2, 2 * channels, CV_64F);
+    for (int i = 0; i < static_cast<int>(counting.total()); ++i)
+        counting.at<double>(i) = 1 + i;
+    cv::Mat probe;
+    counting.reshape(channels).convertTo(probe, CV_MAT_DEPTH(type));
+    try {
+        std::vector<uchar> bytes;
+        if (!cv::imencode(extension, probe, bytes))
+            return false;
+        const cv::Mat back = cv::imdecode(bytes, cv::IMREAD_UNCHANGED);
+        return back.type() == type && back.size() == probe.size() && cv::norm(back, probe, cv::NORM_INF) == 0;
+    } catch (const cv::Exception&) {
+        return false;
+    }
+}
+
 } // namespace
 
 std::string WriteResult::message() const
@@ -203,6 +229,10 @@ std::string WriteResult::message() const
         return std::string(
             wxString::Format(i18n::tr("没有扩展名 %s 的图片编码器"), wxString::FromUTF8(extension_)).utf8_str());
     case Failure::EncoderRefused: return std::string(i18n::tr("图片编码器无法编码这幅图片").utf8_str());
+    case Failure::FormatCannotHold:
+        return std::string(
+            wxString::Format(i18n::tr("扩展名 %s 的格式无法原样保存这幅图片的位深和通道"), wxString::FromUTF8(extension_))
+                .utf8_str());
     case Failure::System: return std::string(i18n::system_error_text(error_number_).utf8_str());
     }
     return {};
@@ -225,6 +255,8 @@ WriteResult write_image_file(const fs::path& path, const cv::Mat& samples)
     }
     if (!encodable)
         return {Failure::NoEncoder, 0, extension};
+    if (!format_holds(extension, samples.type()))
+        return {Failure::FormatCannotHold, 0, extension};
     std::vector<uchar> bytes;
     try {
         if (!cv::imencode(extension, samples, bytes) || bytes.empty())

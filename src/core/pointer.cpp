@@ -324,7 +324,7 @@ void ViewerCore::save_source_selection()
     if (source_image_.empty())
         return;
     // Taken before the dialog: while it is open, a resize may refit the viewer.
-    const cv::Mat samples = view_files::image_to_save(get_selection_image(true).value_or(source_image_), false);
+    const cv::Mat samples = view_files::source_to_save(get_selection_image(true).value_or(source_image_));
     view_files::save_with_dialog(&viewer_, samples, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
 }
 

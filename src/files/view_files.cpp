@@ -50,6 +50,19 @@ cv::Mat image_to_save(const cv::Mat& part, bool grayscale)
     return samples;
 }
 
+cv::Mat source_to_save(const cv::Mat& part)
+{
+    // A copy even so: the part may share the caller's memory, which may
+    // change while the dialog is open.
+    if (part.channels() != 3 && part.channels() != 4)
+        return part.clone();
+    // mixChannels, unlike cvtColor, takes every depth a source may have.
+    cv::Mat samples(part.size(), part.type());
+    const int swap_red_blue[] = {0, 2, 1, 1, 2, 0, 3, 3};
+    cv::mixChannels(&part, 1, &samples, 1, swap_red_blue, static_cast<size_t>(part.channels()));
+    return samples;
+}
+
 void save_with_dialog(wxWindow* parent, const cv::Mat& samples, long dialog_style)
 {
     FileDialogRequest request;

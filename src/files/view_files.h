@@ -26,6 +26,11 @@ std::optional<std::filesystem::path> ask_load_path(wxWindow* parent);
 /// which no write accepts, for an empty @p part.
 cv::Mat image_to_save(const cv::Mat& part, bool grayscale);
 
+/// The samples a save at the source's resolution writes from @p part, a
+/// part of the source: its depth and channels kept, in the writer's order
+/// (B, G, R or B, G, R, A; gray as it is); an empty Mat for an empty @p part.
+cv::Mat source_to_save(const cv::Mat& part);
+
 /// Shows the save dialog over @p parent with @p dialog_style; when a path is
 /// chosen, writes @p samples there and reports the outcome in a message box
 /// (a failure with its cause on a second line).

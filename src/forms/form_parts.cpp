@@ -198,6 +198,16 @@ void Readouts::create(wxWindow* owner, OneRow& row, int pointer_rank, int select
     relabel();
 }
 
+void relabel_levels_controls(wxTextCtrl* low, wxTextCtrl* high, wxButton* automatic)
+{
+    low->SetHint(i18n::tr("黑"));
+    low->SetToolTip(i18n::tr("显示为黑色的值（色阶下限）"));
+    high->SetHint(i18n::tr("白"));
+    high->SetToolTip(i18n::tr("显示为白色的值（色阶上限）"));
+    automatic->SetLabel(i18n::tr("自动"));
+    automatic->SetToolTip(i18n::tr("自动色阶：8 位图像为 0–255，其他为源图像中有限值的最小值和最大值"));
+}
+
 void Readouts::relabel()
 {
     const char* hints[] = {"X", "Y", "RGB", "宽", "高"};

@@ -9,6 +9,7 @@
 
 #include <wx/arrstr.h>
 #include <wx/bmpbuttn.h>
+#include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/panel.h>
 #include <wx/scrolbar.h>
@@ -32,6 +33,10 @@ void relabel_choice(wxChoice* choice, const wxArrayString& labels);
 /// Relabels the zoom and rotation choices of a bar and the tooltips of
 /// them and of their free rate and angle inputs.
 void relabel_view_controls(wxChoice* zoom_mode, wxChoice* angle, wxTextCtrl* zoom_rate, wxTextCtrl* angle_degree);
+
+/// Puts the hints, tooltips and label of a levels group (low and high
+/// inputs, automatic button) in the language of the moment.
+void relabel_levels_controls(wxTextCtrl* low, wxTextCtrl* high, wxButton* automatic);
 
 /// Creates the drawing surface with its two scroll bars under @p owner and
 /// returns the sizer that lays them out.
@@ -119,13 +124,17 @@ std::optional<double> typed_number(const wxString& text);
 wxString number_text(double value);
 
 /// Has @p handler called when Enter is pressed in @p input or the focus
-/// leaves it: a typed value takes effect without a separate command.
+/// leaves it: a typed value takes effect without a separate command. The
+/// focus passing to @p partner, an input of the same value (the other end
+/// of a pair), applies nothing: the pair is typed in both first.
 template <class Handler>
-void route_text_input(wxTextCtrl* input, Handler handler)
+void route_text_input(wxTextCtrl* input, Handler handler, const wxWindow* partner = nullptr)
 {
     input->Bind(wxEVT_TEXT_ENTER, handler);
-    input->Bind(wxEVT_KILL_FOCUS, [input, handler](wxFocusEvent& event) {
+    input->Bind(wxEVT_KILL_FOCUS, [input, handler, partner](wxFocusEvent& event) {
         event.Skip();
+        if (partner && event.GetWindow() == partner)
+            return;
         // Focus also leaves a window that is being destroyed, with its owner half gone.
         const wxWindow* top = wxGetTopLevelParent(input);
         if (input->IsBeingDeleted() || (top && top->IsBeingDeleted()))

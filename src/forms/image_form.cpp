@@ -40,6 +40,7 @@ const ItemText item_texts[] = {
     {ImageForm::ID_ROTATION_ANY, "任意角度"},
     {ImageForm::ID_MIDDLE_LINES, "显示中心线"},
     {ImageForm::ID_FOLLOWING_LINES, "显示跟随线"},
+    {ImageForm::ID_AUTO_LEVELS, "自动色阶"},
     {ImageForm::ID_LOAD_IMAGE, "加载图片..."},
     {ImageForm::ID_SAVE_CURRENT_VIEW, "保存当前视图..."},
     {ImageForm::ID_SAVE_GRAYSCALE, "保存灰度图..."},
@@ -79,6 +80,8 @@ ImageForm::ImageForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
     ui_poup_menu->AppendCheckItem(ID_MIDDLE_LINES, "-");
     ui_poup_menu->AppendCheckItem(ID_FOLLOWING_LINES, "-");
     ui_poup_menu->AppendSeparator();
+    ui_poup_menu->Append(ID_AUTO_LEVELS, "-");
+    ui_poup_menu->AppendSeparator();
     ui_poup_menu->Append(ID_LOAD_IMAGE, "-");
     ui_poup_menu->Append(ID_SAVE_CURRENT_VIEW, "-");
     ui_poup_menu->Append(ID_SAVE_GRAYSCALE, "-");
@@ -106,6 +109,7 @@ ImageForm::ImageForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
         {ID_ROTATION_180, &ImageForm::on_rotation_180, "on_rotation_180"},
         {ID_ROTATION_CCW90, &ImageForm::on_rotation_ccw90, "on_rotation_ccw90"},
         {ID_ROTATION_ANY, &ImageForm::on_rotation_any, "on_rotation_any"},
+        {ID_AUTO_LEVELS, &ImageForm::on_auto_levels, "on_auto_levels"},
         {ID_SHOW_MIDDLE_LINES, &ImageForm::on_show_middle_lines, "on_show_middle_lines"},
         {ID_HIDE_MIDDLE_LINES, &ImageForm::on_hide_middle_lines, "on_hide_middle_lines"},
         {ID_SHOW_FOLLOWING_LINES, &ImageForm::on_show_following_lines, "on_show_following_lines"},

@@ -35,6 +35,17 @@ ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent, wxWindowID id, cons
     label();
     ui_angle_degree = new wxTextCtrl(panel, wxID_ANY, "0", wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
     grid->Add(ui_angle_degree, 0, wxEXPAND);
+    label();
+    levels_row_ = new wxBoxSizer(wxHORIZONTAL);
+    ui_levels_low = new wxTextCtrl(panel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
+    ui_levels_high = new wxTextCtrl(panel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
+    ui_levels_auto = new wxButton(panel, wxID_ANY, "-", wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+    levels_row_->Add(ui_levels_low, 1, wxRIGHT, 4);
+    levels_row_->Add(ui_levels_high, 1, wxRIGHT, 4);
+    levels_row_->Add(ui_levels_auto, 0);
+    grid->Add(levels_row_, 0, wxEXPAND);
+    labels_.back()->Hide();
+    levels_row_->ShowItems(false);
 
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     ui_button_load = new wxButton(panel, wxID_ANY, wxEmptyString);
@@ -60,6 +71,11 @@ ImagePanelAssistForm::ImagePanelAssistForm(wxWindow* parent, wxWindowID id, cons
                                  guarded(this, &ImagePanelAssistForm::on_change_zoom_rate, "on_change_zoom_rate"));
     form_parts::route_text_input(ui_angle_degree,
                                  guarded(this, &ImagePanelAssistForm::on_change_angle_degree, "on_change_angle_degree"));
+    form_parts::route_text_input(ui_levels_low, guarded(this, &ImagePanelAssistForm::on_change_levels, "on_change_levels"),
+                                 ui_levels_high);
+    form_parts::route_text_input(ui_levels_high, guarded(this, &ImagePanelAssistForm::on_change_levels, "on_change_levels"),
+                                 ui_levels_low);
+    ui_levels_auto->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_auto_levels, "on_auto_levels"));
     ui_button_load->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_load_image, "on_load_image"));
     ui_button_save->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelAssistForm::on_save_image, "on_save_image"));
     Bind(wxEVT_CLOSE_WINDOW, guarded(this, &ImagePanelAssistForm::on_close, "on_close"));
@@ -73,14 +89,29 @@ ImagePanelAssistForm::~ImagePanelAssistForm()
 void ImagePanelAssistForm::relabel()
 {
     SetTitle(i18n::tr("图像辅助工具"));
-    const char* texts[] = {"缩放", "缩放比例", "旋转", "角度"};
+    const char* texts[] = {"缩放", "缩放比例", "旋转", "角度", "色阶"};
     for (std::size_t i = 0; i < labels_.size(); ++i)
         labels_[i]->SetLabel(i18n::tr(texts[i]));
     form_parts::relabel_view_controls(ui_zoom_mode, ui_angle, ui_zoom_rate, ui_angle_degree);
+    form_parts::relabel_levels_controls(ui_levels_low, ui_levels_high, ui_levels_auto);
     ui_button_load->SetLabel(i18n::tr("加载"));
     ui_button_load->SetToolTip(i18n::tr("加载图片文件"));
     ui_button_save->SetLabel(i18n::tr("保存"));
     ui_button_save->SetToolTip(i18n::tr("把显示的图像（或选区）保存到文件"));
+    fit_to_controls();
+}
+
+void ImagePanelAssistForm::show_levels_row(bool shown)
+{
+    if (ui_levels_low->IsShown() == shown)
+        return;
+    labels_.back()->Show(shown);
+    levels_row_->ShowItems(shown);
+    fit_to_controls();
+}
+
+void ImagePanelAssistForm::fit_to_controls()
+{
     // Longer texts of another language need a wider window; the panel
     // remembers the size its old texts needed.
     for (wxWindow* child : GetChildren())

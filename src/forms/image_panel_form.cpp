@@ -19,6 +19,7 @@ struct ImagePanelForm::Parts
     std::vector<wxSizer*> free_inputs; // the rate's group, then the angle's
     wxSizer* choices = nullptr;
     wxSizer* lines = nullptr;
+    wxSizer* levels = nullptr;
     wxSizer* undock = nullptr;
 };
 
@@ -95,6 +96,18 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& p
     lines->Add(ui_checkbox_middle_lines, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
     lines->Add(ui_checkbox_follow_lines, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
 
+    // After the guide lines, so dropped before them.
+    wxSizer* levels = parts_->levels = row.add_group(3);
+    for (wxTextCtrl** input : {&ui_levels_low, &ui_levels_high}) {
+        *input = new wxTextCtrl(ui_panel_assist, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                wxTE_PROCESS_ENTER | wxTE_RIGHT);
+        (*input)->SetInitialSize(wxSize((*input)->GetTextExtent("-65535.0").x + 18, -1));
+        levels->Add(*input, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+    }
+    ui_levels_auto = new wxButton(ui_panel_assist, wxID_ANY, "-", wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+    levels->Add(ui_levels_auto, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+    row.want(levels, false);
+
     parts_->readouts.create(ui_panel_assist, row, 4, 5);
     ui_x = parts_->readouts.x;
     ui_y = parts_->readouts.y;
@@ -136,6 +149,11 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& p
     form_parts::route_text_input(ui_zoom_rate, guarded(this, &ImagePanelForm::on_change_zoom_rate, "on_change_zoom_rate"));
     form_parts::route_text_input(ui_angle_degree,
                                  guarded(this, &ImagePanelForm::on_change_angle_degree, "on_change_angle_degree"));
+    form_parts::route_text_input(ui_levels_low, guarded(this, &ImagePanelForm::on_change_levels, "on_change_levels"),
+                                 ui_levels_high);
+    form_parts::route_text_input(ui_levels_high, guarded(this, &ImagePanelForm::on_change_levels, "on_change_levels"),
+                                 ui_levels_low);
+    ui_levels_auto->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_auto_levels, "on_auto_levels"));
     ui_checkbox_middle_lines->Bind(wxEVT_CHECKBOX, guarded(this, &ImagePanelForm::on_show_middle_lines, "on_show_middle_lines"));
     ui_checkbox_follow_lines->Bind(wxEVT_CHECKBOX, guarded(this, &ImagePanelForm::on_show_following_lines, "on_show_following_lines"));
     ui_button_load->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_load_image, "on_load_image"));
@@ -161,6 +179,7 @@ void ImagePanelForm::relabel()
     ui_checkbox_middle_lines->SetToolTip(i18n::tr("显示穿过图像中心的虚线"));
     ui_checkbox_follow_lines->SetLabel(i18n::tr("跟随线"));
     ui_checkbox_follow_lines->SetToolTip(i18n::tr("显示跟随指针的虚线"));
+    form_parts::relabel_levels_controls(ui_levels_low, ui_levels_high, ui_levels_auto);
     parts_->readouts.relabel();
     ui_button_load->SetToolTip(i18n::tr("加载图片文件"));
     ui_button_save->SetToolTip(i18n::tr("把显示的图像（或选区）保存到文件"));
@@ -211,6 +230,13 @@ std::unique_ptr<wxMenu> ImagePanelForm::overflow_menu()
             add(wxITEM_NORMAL, wxString::Format(i18n::tr(free_inputs[i].second), shown_value(free_inputs[i].first)),
                 [this](bool) { click(ui_button_close_assist); });
         }
+    if (row.dropped(parts_->levels)) {
+        section();
+        add(wxITEM_NORMAL,
+            wxString::Format(i18n::tr("色阶：%s – %s..."), shown_value(ui_levels_low), shown_value(ui_levels_high)),
+            [this](bool) { click(ui_button_close_assist); });
+        add(wxITEM_NORMAL, i18n::tr("自动色阶"), [this](bool) { click(ui_levels_auto); });
+    }
     if (row.dropped(parts_->lines)) {
         section();
         for (wxCheckBox* box : {ui_checkbox_middle_lines, ui_checkbox_follow_lines})
@@ -247,6 +273,14 @@ void ImagePanelForm::show_free_inputs(bool zoom_rate, bool angle_degree)
     const bool changed = parts_->row.want(parts_->free_inputs[0], zoom_rate);
     // Every zoom step shows the mode again: lay the bar out only for a change.
     if (parts_->row.want(parts_->free_inputs[1], angle_degree) || changed) {
+        fit_bar();
+        ui_panel_assist->Layout();
+    }
+}
+
+void ImagePanelForm::show_levels_group(bool shown)
+{
+    if (parts_->row.want(parts_->levels, shown)) {
         fit_bar();
         ui_panel_assist->Layout();
     }

@@ -169,6 +169,54 @@ void ImagePanel::apply_typed_angle_degree(wxTextCtrl* input)
     }
 }
 
+void ImagePanel::show_levels()
+{
+    const bool shown = source_has_levels();
+    const auto [low, high] = display_levels();
+    show_levels_group(shown);
+    show_number(ui_levels_low, low);
+    show_number(ui_levels_high, high);
+    if (assist_ && !wxTheApp->IsScheduledForDestruction(assist_.get())) {
+        assist_->show_levels_row(shown);
+        show_number(assist_->ui_levels_low, low);
+        show_number(assist_->ui_levels_high, high);
+    }
+}
+
+void ImagePanel::on_change_levels(wxCommandEvent&)
+{
+    require_gui_thread(__func__);
+    apply_typed_levels(ui_levels_low, ui_levels_high);
+}
+
+void ImagePanel::on_auto_levels(wxCommandEvent&)
+{
+    require_gui_thread(__func__);
+    set_levels(std::nullopt);
+}
+
+void ImagePanel::apply_typed_levels(wxTextCtrl* low_input, wxTextCtrl* high_input)
+{
+    require_gui_thread(__func__);
+    const auto [low_shown, high_shown] = display_levels();
+    const wxString low_text = low_input->GetValue(), high_text = high_input->GetValue();
+    // Leaving the inputs unchanged must not fix automatic levels.
+    if (low_text == form_parts::number_text(low_shown) && high_text == form_parts::number_text(high_shown))
+        return;
+    try {
+        const std::optional<double> low = form_parts::typed_number(low_text);
+        const std::optional<double> high = form_parts::typed_number(high_text);
+        if (!low || !high)
+            throw ValueError("Unsupported Levels: " + std::string(low_text.utf8_str()) + ", "
+                             + std::string(high_text.utf8_str()));
+        set_levels(std::pair(*low, *high));
+    } catch (const Error& error) {
+        show_number(low_input, low_shown);
+        show_number(high_input, high_shown);
+        report_handler_error(error);
+    }
+}
+
 void ImagePanel::on_show_middle_lines(wxCommandEvent&)
 {
     require_gui_thread(__func__);

@@ -66,6 +66,13 @@ void Image::mark_menu()
         ui_poup_menu->Check(rotation_items[turn], true);
     ui_poup_menu->Check(ID_MIDDLE_LINES, middle_line_enabled_);
     ui_poup_menu->Check(ID_FOLLOWING_LINES, following_line_enabled_);
+    ui_poup_menu->Enable(ID_AUTO_LEVELS, source_has_levels());
+}
+
+void Image::on_auto_levels(wxCommandEvent&)
+{
+    require_gui_thread(__func__);
+    run_guarded([this] { set_levels(std::nullopt); });
 }
 
 void Image::on_zoom_none(wxCommandEvent&)

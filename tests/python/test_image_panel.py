@@ -268,3 +268,18 @@ def test_panel_destroyed_while_the_assist_close_is_queued(app, panel):
     pump_until(app, lambda: False, timeout=0.2)
     with pytest.raises(RuntimeError):
         panel.assist
+
+
+
+def test_levels_controls_of_both_bars(panel):
+    panel.SetSize(800, 500)  # room for the levels beside the read-outs
+    panel.source_image = np.array([[1000, 4990]], np.uint16)
+    assert (panel.ui_levels_low.GetValue(), panel.ui_levels_high.GetValue()) == ("1000", "4990")
+    panel.ui_levels_high.ChangeValue("2020")
+    panel.on_change_levels(wx.CommandEvent())
+    assert panel.levels == (1000, 2020)
+    panel.on_close_assist_bar(wx.CommandEvent())
+    assert panel.assist.ui_levels_high.GetValue() == "2020" and isinstance(panel.assist.ui_levels_auto, wx.Button)
+    panel.assist.on_auto_levels(wx.CommandEvent())
+    assert panel.levels is None and panel.ui_levels_high.GetValue() == "4990"
+

@@ -20,7 +20,7 @@ class ImagePanelAssist : public ImagePanelAssistForm
 public:
     /// Starts with the panel's docked zoom and rotation items selected; the
     /// zoom-rate input is enabled under ZoomAny, the angle input under
-    /// DegreeAny.
+    /// DegreeAny; the levels row shows for a source with levels.
     explicit ImagePanelAssist(ImagePanel* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                               const wxSize& size = wxDefaultSize, long style = default_style,
                               const wxString& name = wxFrameNameStr);
@@ -36,6 +36,10 @@ public:
     /// its docked inputs do.
     void on_change_zoom_rate(wxCommandEvent& event) override;
     void on_change_angle_degree(wxCommandEvent& event) override;
+    /// Apply the typed levels to the panel, or its automatic levels, as its
+    /// docked controls do.
+    void on_change_levels(wxCommandEvent& event) override;
+    void on_auto_levels(wxCommandEvent& event) override;
     /// The panel's load and save commands.
     void on_load_image(wxCommandEvent& event) override;
     void on_save_image(wxCommandEvent& event) override;

@@ -18,6 +18,7 @@ public:
         NothingToWrite, ///< no samples, or a path without a file name
         NoEncoder,      ///< no encoder for the path's extension
         EncoderRefused, ///< the encoder could not encode these samples
+        FormatCannotHold, ///< the format would change the samples' depth, channels or values
         System,         ///< the system refused an operation (error_number() says which)
     };
 
@@ -43,9 +44,13 @@ private:
     std::string extension_;
 };
 
-/// Writes @p samples (3 channels in B, G, R order, or 1 gray channel) to
-/// @p path in the format its extension names, so that no failure leaves a
-/// partial file or a temporary one behind:
+/// Writes @p samples (1 gray channel, 3 in B, G, R order or 4 in B, G, R, A
+/// order, of any depth) to @p path in the format its extension names, so
+/// that no failure leaves a partial file or a temporary one behind:
+/// - samples other than 8-bit gray or colour are written only where the
+///   format gives them back exactly (depth, channels and values; e.g. 16-bit
+///   PNG or TIFF, float TIFF for gray or with alpha, alpha in PNG), else
+///   FormatCannotHold, before anything is touched;
 /// - the file is encoded in memory first; an encoder failure touches nothing;
 /// - a symbolic link is followed to its final target, which is written;
 /// - normally the new file is made unnamed in the target's folder (a short

@@ -328,8 +328,10 @@ public:
     /// without, as get_selection_image().
     std::optional<cv::Mat> get_selection_image(bool source) const;
     /// Asks for a file name and writes the source's pixels under the
-    /// selection there (the whole source without a selection), reporting
-    /// the outcome in a message box. Does nothing without a source.
+    /// selection there (the whole source without a selection) with their
+    /// depth and channels, reporting the outcome in a message box (a format
+    /// that cannot hold them, e.g. JPEG for 16 bits or alpha, is such a
+    /// failure, and touches no file). Does nothing without a source.
     void save_source_selection();
 
     // ---- scientific pixel data

@@ -50,6 +50,7 @@ public:
         ID_SAVE_SOURCE_SELECTION, ///< the source's pixels under the selection
         ID_ZOOM_ANY,     ///< the free zoom at the scale shown (radio item of the zoom modes)
         ID_ROTATION_ANY, ///< the free angle (radio item of the rotations)
+        ID_AUTO_LEVELS,  ///< levels back to automatic; enabled for a source with levels
     };
 
     ImageForm(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
@@ -75,6 +76,7 @@ public:
     virtual void on_save_current_view(wxCommandEvent&) {}
     virtual void on_save_grayscale(wxCommandEvent&) {}
     virtual void on_save_source_selection(wxCommandEvent&) {}
+    virtual void on_auto_levels(wxCommandEvent&) {}
     virtual void on_show_middle_lines(wxCommandEvent&) {}
     virtual void on_hide_middle_lines(wxCommandEvent&) {}
     virtual void on_show_following_lines(wxCommandEvent&) {}

@@ -19,7 +19,8 @@ namespace tesk_vumo {
 ///
 /// The bar keeps to one row: where it is too narrow it drops the undocking
 /// button, then the selection read-outs, then the pointer read-outs, then
-/// the guide-line boxes, then the rate and angle inputs (shown only under
+/// the levels group (shown only for a source with levels), then the
+/// guide-line boxes, then the rate and angle inputs (shown only under
 /// ZoomAny and DegreeAny), then the choices, keeping its load and save
 /// buttons; where the picture would keep less than half the height it shows
 /// nothing. What it drops for want of width is offered by a drop-down
@@ -39,9 +40,10 @@ public:
     /// The overflow button's menu: for each group the bar has no room for,
     /// entries that do what its controls do (radio items for the zoom and
     /// rotation choices, check items for the guide-line boxes) by setting
-    /// the hidden control and sending the control's own event; the rate and
-    /// angle inputs and the undocking button as items that undock (the
-    /// floating window has both inputs); disabled items that show the
+    /// the hidden control and sending the control's own event; the rate,
+    /// angle and levels inputs and the undocking button as items that undock
+    /// (the floating window has those inputs), an item for the automatic
+    /// levels; disabled items that show the
     /// hidden read-outs. Empty while nothing is dropped.
     std::unique_ptr<wxMenu> overflow_menu();
 
@@ -53,6 +55,9 @@ public:
     wxChoice* ui_angle;                 ///< item i is Rotation of value i
     wxTextCtrl* ui_zoom_rate;           ///< the free zoom rate in percent, shown under ZoomAny
     wxTextCtrl* ui_angle_degree;        ///< the free angle in degrees, shown under DegreeAny
+    wxTextCtrl* ui_levels_low;          ///< the value shown as black, shown for a source with levels
+    wxTextCtrl* ui_levels_high;         ///< the value shown as white
+    wxButton* ui_levels_auto;           ///< back to the automatic levels
     wxCheckBox* ui_checkbox_middle_lines;
     wxCheckBox* ui_checkbox_follow_lines;
     wxTextCtrl* ui_x;
@@ -70,6 +75,9 @@ public:
     /// Enter pressed in, or focus leaving, the rate or angle input.
     virtual void on_change_zoom_rate(wxCommandEvent&) {}
     virtual void on_change_angle_degree(wxCommandEvent&) {}
+    /// Enter pressed in, or focus leaving, either levels input (but for the other).
+    virtual void on_change_levels(wxCommandEvent&) {}
+    virtual void on_auto_levels(wxCommandEvent&) {}
     virtual void on_show_middle_lines(wxCommandEvent&) {}
     virtual void on_show_following_lines(wxCommandEvent&) {}
     virtual void on_load_image(wxCommandEvent&) {}
@@ -88,6 +96,8 @@ public:
 protected:
     /// Shows the rate and angle inputs or takes them from the bar.
     void show_free_inputs(bool zoom_rate, bool angle_degree);
+    /// Shows the levels group or takes it from the bar.
+    void show_levels_group(bool shown);
 
 private:
     void fit_bar();

@@ -51,6 +51,15 @@ public:
     /// or the floating one.
     void apply_typed_zoom_rate(wxTextCtrl* input);
     void apply_typed_angle_degree(wxTextCtrl* input);
+    /// Docked levels inputs, shown for a source with levels: set levels to
+    /// the typed pair. A text that is no number, or a pair that levels
+    /// refuses, is reported and both inputs show the levels in force.
+    void on_change_levels(wxCommandEvent& event) override;
+    /// The automatic-levels button: levels back to automatic.
+    void on_auto_levels(wxCommandEvent& event) override;
+    /// What both bars' levels inputs do with their texts: @p low and
+    /// @p high are the docked or the floating ones.
+    void apply_typed_levels(wxTextCtrl* low, wxTextCtrl* high);
     /// Guide-line check boxes: redraw at once.
     void on_show_middle_lines(wxCommandEvent& event) override;
     void on_show_following_lines(wxCommandEvent& event) override;
@@ -95,6 +104,9 @@ protected:
     void show_rotation(Rotation rotation) override;
     /// Both bars' inputs show the zoom rate and angle in force.
     void show_view() override;
+    /// Both bars show the levels group for a source with levels, with the
+    /// levels in force.
+    void show_levels() override;
 
 private:
     void lay_out_for_assist_bar();

@@ -52,7 +52,8 @@ public:
     void on_mouse_leave(wxMouseEvent& event) override { ViewerCore::on_mouse_leave(event); }
     /// Opens the popup menu at the pending press position, or at the
     /// event's own (screen) position converted to client coordinates. The
-    /// menu marks the zoom mode, the rotation and the guide lines in force.
+    /// menu marks the zoom mode, the rotation and the guide lines in force,
+    /// and enables "auto levels" for a source with levels.
     void on_popup_menu(wxContextMenuEvent& event);
 
     void on_zoom_none(wxCommandEvent& event) override;
@@ -72,6 +73,8 @@ public:
     void on_rotation_ccw90(wxCommandEvent& event) override;
     /// DegreeAny, turning by rotation_degree().
     void on_rotation_any(wxCommandEvent& event) override;
+    /// Levels back to automatic (the item is enabled for a source with levels).
+    void on_auto_levels(wxCommandEvent& event) override;
     void on_show_middle_lines(wxCommandEvent& event) override;
     void on_hide_middle_lines(wxCommandEvent& event) override;
     void on_show_following_lines(wxCommandEvent& event) override;

@@ -182,6 +182,52 @@ TEST_F(AssistBarTest, ANarrowBarOffersWhatItDropsInItsDropDownMenu)
     EXPECT_EQ(panel->ui_zoom_mode->GetSelection(), 3) << "the hidden choice agrees";
 }
 
+TEST_F(AssistBarTest, TheLevelsGroupSetsAndShowsTheLevelsOfASourceWithLevels)
+{
+    panel->set_zoom_mode(ZoomMode::NoZoom);
+    panel->set_source_image(gradient(40, 20));
+    EXPECT_FALSE(panel->ui_levels_low->IsShown()) << "8-bit colour has no levels";
+    cv::Mat bands(20, 40, CV_16UC1);
+    for (const int band : {0, 1, 2, 3})
+        bands.colRange(band * 10, band * 10 + 10).setTo(std::array{1000, 1400, 2020, 4990}[band]);
+    panel->set_source_image(bands);
+    const auto shown = [](wxTextCtrl* low, wxTextCtrl* high) { return low->GetValue() + " " + high->GetValue(); };
+    ASSERT_TRUE(panel->ui_levels_low->IsShown() && panel->ui_levels_auto->IsShown());
+    EXPECT_EQ(shown(panel->ui_levels_low, panel->ui_levels_high), "1000 4990");
+    const auto band_greys = [&] {
+        const wxImage picture = panel->buffer().ConvertToImage();
+        wxString greys;
+        for (const int band : {0, 1, 2, 3})
+            greys << int(pixel(picture, panel->image_rect().x + band * 10 + 5, panel->image_rect().y + 10).Red()) << " ";
+        return greys;
+    };
+
+    type_in(panel->ui_levels_high, "2020");
+    EXPECT_EQ(band_greys(), "0 100 255 255 ");
+    type_in(panel->ui_levels_low, "3000"); // no pair with 2020
+    EXPECT_EQ(panel->levels(), std::pair(1000.0, 2020.0));
+    EXPECT_EQ(shown(panel->ui_levels_low, panel->ui_levels_high), "1000 2020");
+
+    // A narrow bar offers the levels in its menu; the floating window has the inputs.
+    panel->SetSize(300, panel->GetSize().y);
+    pump();
+    script->on_popup = [&] {
+        wxMenu* menu = script->popups.back().menu;
+        ASSERT_TRUE(item_of(menu, wxString::FromUTF8("色阶：1000 – 2020...")));
+        menu->SendEvent(item_of(menu, wxString::FromUTF8("自动色阶"))->GetId());
+    };
+    click(panel->ui_button_overflow);
+    EXPECT_EQ(panel->levels(), std::nullopt);
+    ImagePanelAssist* assist = undock();
+    EXPECT_EQ(shown(assist->ui_levels_low, assist->ui_levels_high), "1000 4990");
+    type_in(assist->ui_levels_high, "2020");
+    EXPECT_EQ(band_greys(), "0 100 255 255 ");
+    click(assist->ui_levels_auto);
+    EXPECT_EQ(shown(panel->ui_levels_low, panel->ui_levels_high), "1000 4990");
+    panel->set_source_image(gradient(40, 20));
+    EXPECT_FALSE(assist->ui_levels_low->IsShown());
+}
+
 // The docked rotation choice used to keep the user's last pick, so it said
 // "no rotation" over a picture that code had turned.
 TEST_F(AssistBarTest, BothBarsShowTheZoomAndRotationInForceWhoeverSetThem)

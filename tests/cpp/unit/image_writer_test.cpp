@@ -208,4 +208,22 @@ TEST(WriteImageFile, AKilledSaveLeavesNothingAndNoLeftoverBlocksTheNextSave)
     EXPECT_TRUE(write_image_file(dir / "kept.png", picture) && holds(dir / "kept.png", picture));
 }
 
+// OpenCV's encoders would cut these to 8 bits, drop the alpha or code them lossily, and say nothing.
+TEST(WriteImageFile, SamplesKeepTheirDepthAndChannelsOrTheFormatIsRefused)
+{
+    const FreshDir fresh;
+    const fs::path dir = fresh.path;
+    for (const auto& [name, type, held] :
+         {std::tuple("a.png", CV_16UC4, true), std::tuple("b.tif", CV_32FC1, true), std::tuple("c.tif", CV_64FC1, true),
+          std::tuple("d.png", CV_8UC4, true), std::tuple("e.jpg", CV_16UC1, false), std::tuple("f.bmp", CV_16UC1, false),
+          std::tuple("g.jpg", CV_8UC4, false), std::tuple("h.png", CV_32FC1, false), std::tuple("i.tif", CV_32FC3, false)}) {
+        cv::Mat image(3, 4, type);
+        cv::randu(image, -1000, 60000);
+        write_text(dir / name, "old");
+        const WriteResult result = write_image_file(dir / name, image);
+        EXPECT_EQ(result.failure(), held ? WriteResult::Failure::None : WriteResult::Failure::FormatCannotHold) << name;
+        EXPECT_TRUE(held ? holds(dir / name, image) : bytes_of(dir / name) == "old") << name;
+    }
+}
+
 } // namespace

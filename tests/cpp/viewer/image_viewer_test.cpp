@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
@@ -453,6 +454,49 @@ TEST_F(ImageSaveTest, FailedWriteKeepsTheExistingFile)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
         ++entries;
     EXPECT_EQ(entries, 1) << "no temporary file left behind";
+}
+
+TEST_F(ImageSaveTest, SourceSelectionKeepsTheDepthAndChannelsOfAFileReadAtItsOwnDepth)
+{
+    viewer->set_native_depth(true);
+    cv::Mat gray16(20, 30, CV_16UC1), bgra16(20, 30, CV_16UC4), gray_float(20, 30, CV_32FC1);
+    cv::randu(gray16, 0, 65536), cv::randu(bgra16, 0, 65536), cv::randu(gray_float, -1e4, 1e4);
+    const cv::Rect part(5, 4, 10, 6);
+    for (const auto& [name, in_file] : {std::pair("gray16.png", gray16), std::pair("bgra16.png", bgra16),
+                                        std::pair("float.tif", gray_float)}) {
+        const auto in = folder / (std::string("in-") + name);
+        ASSERT_TRUE(cv::imwrite(in.string(), in_file));
+        viewer->set_source_image(in);
+        viewer->set_selection_rect({part.x, part.y, part.width, part.height});
+        const cv::Mat written = cv::imread(save(ImageForm::ID_SAVE_SOURCE_SELECTION, name).string(), cv::IMREAD_UNCHANGED);
+        EXPECT_TRUE(written.type() == in_file.type() && cv::norm(written, in_file(part), cv::NORM_INF) == 0) << name;
+    }
+
+    const auto kept = folder / "kept.jpg";
+    write_rgb(kept, solid(5, 5, cv::Vec3b(9, 9, 9)));
+    const std::string before = file_bytes(kept);
+    save(ImageForm::ID_SAVE_SOURCE_SELECTION, "kept.jpg");
+    EXPECT_EQ(scope.script->messages.back().text,
+              wxString::FromUTF8("保存图片失败\n[" + kept.string() + "]\n扩展名 .jpg 的格式无法原样保存这幅图片的位深和通道"));
+    EXPECT_EQ(file_bytes(kept), before);
+}
+
+TEST_F(ImageViewerTest, AutoLevelsItemServesSourcesWithLevels)
+{
+    ScriptedInteractionScope scope;
+    const auto item_enabled = [&] {
+        wxContextMenuEvent request(wxEVT_CONTEXT_MENU, viewer->GetId(), viewer->ClientToScreen(wxPoint(5, 5)));
+        viewer->GetEventHandler()->ProcessEvent(request);
+        return viewer->ui_poup_menu->IsEnabled(ImageForm::ID_AUTO_LEVELS);
+    };
+    viewer->set_source_image(gradient(60, 40));
+    EXPECT_FALSE(item_enabled()) << "8-bit colour has no levels";
+    viewer->set_source_image(cv::Mat(40, 60, CV_16UC1, cv::Scalar(3000)));
+    viewer->set_levels(std::pair(0.0, 65535.0));
+    EXPECT_TRUE(item_enabled());
+    EXPECT_EQ(viewer->ui_poup_menu->GetLabel(ImageForm::ID_AUTO_LEVELS), wxString::FromUTF8("自动色阶"));
+    menu(ImageForm::ID_AUTO_LEVELS);
+    EXPECT_EQ(viewer->levels(), std::nullopt);
 }
 
 } // namespace
