@@ -155,6 +155,7 @@ void ViewerCore::on_pan_start(wxMouseEvent& event)
 void ViewerCore::on_pan_end(wxMouseEvent&)
 {
     require_gui_thread(__func__);
+    release_overlay();
     if (!pan_)
         return;
     pan_.reset();
