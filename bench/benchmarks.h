@@ -52,6 +52,11 @@ void register_source_file(Stage& stage, const Viewport& v, const ImageSize& size
 void register_free_zoom(Stage& stage, const Viewport& v, const std::vector<ImageSize>& sizes, double rate,
                         double degrees, int iterations);
 
+// ---- overlays (overlays.cpp)
+/// Redraws with 10,000 rectangles, with a mask of the source's size, and the
+/// drag of an editable rectangle's handle, each against the redraw without.
+void register_overlays(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
+
 // ---- memory (memory.cpp)
 /// What the viewer holds in each state of a source it owns, and the peak of each change.
 void register_memory(Stage& stage, const Viewport& v, const ImageSize& size);

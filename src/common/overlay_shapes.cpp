@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 
 #include <opencv2/imgproc.hpp>
 
@@ -34,7 +35,7 @@ struct Canvas
 
     cv::Scalar colour(const cv::Vec4b& rgba) const
     {
-        return bgra ? cv::Scalar(rgba[2], rgba[1], rgba[0], 255) : cv::Scalar(rgba[0], rgba[1], rgba[2]);
+        return bgra ? cv::Scalar(rgba[2], rgba[1], rgba[0], 255) : cv::Scalar(rgba[0], rgba[1], rgba[2], 255);
     }
     /// A control point in OpenCV's pixel coordinates of the part, where a
     /// pixel's centre is a whole number.
@@ -184,13 +185,66 @@ void draw_mask(const Canvas& canvas, const Overlay& overlay, const geometry::Vie
                 last = label[x];
                 colour = canvas.colour(mask_label_colour(overlay.colour, last));
             }
-            for (int c = 0; c < 3; ++c)
+            for (int c = 0; c < channels; ++c)
                 pixel[c] = static_cast<uchar>(pixel[c] + (((static_cast<int>(colour[c]) - pixel[c]) * weight) >> 8));
         }
     }
 }
 
 } // namespace
+
+std::vector<cv::Vec3i> covered_runs(const cv::Mat& layer)
+{
+    CV_Assert(layer.type() == CV_8UC4);
+    std::vector<cv::Vec3i> runs;
+    for (int y = 0; y < layer.rows; ++y) {
+        const auto* p = layer.ptr<std::uint32_t>(y);
+        for (int x = 0; x < layer.cols;) {
+            if (p[x] == 0) {
+                ++x;
+                continue;
+            }
+            const int first = x;
+            while (x < layer.cols && p[x] != 0)
+                ++x;
+            runs.emplace_back(y, first, x);
+        }
+    }
+    return runs;
+}
+
+void composite_overlays(const cv::Mat& layer, const std::vector<cv::Vec3i>& runs, cv::Mat& pixels, cv::Point origin)
+{
+    CV_Assert(layer.type() == CV_8UC4 && pixels.depth() == CV_8U);
+    const cv::Rect area(origin, pixels.size());
+    const auto first = std::lower_bound(runs.begin(), runs.end(), area.y,
+                                        [](const cv::Vec3i& run, int row) { return run[0] < row; });
+    for (auto run = first; run != runs.end() && (*run)[0] < area.y + area.height; ++run) {
+        const int y = (*run)[0], from = std::max((*run)[1], area.x), to = std::min((*run)[2], area.x + area.width);
+        const auto* over = layer.ptr<std::uint32_t>(y);
+        uchar* row = pixels.ptr(y - area.y);
+        if (pixels.channels() == 4) {
+            // Two channels at a time in each 32-bit word: d * (255 - a) / 255 + p.
+            auto* d = reinterpret_cast<std::uint32_t*>(row) - area.x;
+            for (int x = from; x < to; ++x) {
+                const std::uint32_t p = over[x], under = d[x];
+                const std::uint32_t keep = 255 - (p >> 24);
+                std::uint32_t rb = (under & 0x00FF00FFu) * keep + 0x00800080u;
+                std::uint32_t ag = ((under >> 8) & 0x00FF00FFu) * keep + 0x00800080u;
+                rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+                ag = (ag + ((ag >> 8) & 0x00FF00FFu)) & 0xFF00FF00u;
+                d[x] = (rb | ag) + p;
+            }
+        } else {
+            for (int x = from; x < to; ++x) {
+                const auto* p = reinterpret_cast<const uchar*>(over + x);
+                uchar* q = row + 3 * (x - area.x);
+                for (int c = 0; c < 3; ++c)
+                    q[c] = cv::saturate_cast<uchar>(p[c] + (q[c] * (255 - p[3]) + 127) / 255);
+            }
+        }
+    }
+}
 
 cv::Vec4b mask_label_colour(const cv::Vec4b& colour, int label)
 {

@@ -60,12 +60,24 @@ using OverlayList = std::map<int, Overlay>;
 cv::Vec4b mask_label_colour(const cv::Vec4b& colour, int label);
 
 /// Draws the visible overlays of @p overlays seen through @p view into
-/// @p pixels, which hold the control pixels from @p origin on (8-bit,
-/// 3 channels R, G, B, or 4 channels B, G, R, A when @p bgra). Widths and
+/// @p pixels, which hold the control pixels from @p origin on (8-bit R, G,
+/// B, or B, G, R when @p bgra, and a fourth channel, if any, that the
+/// shapes cover as an alpha channel). Widths and
 /// marker sizes are multiplied by @p scale, the display's content scale.
 /// Shapes out of sight are skipped before they are drawn.
 void draw_overlays(cv::Mat& pixels, cv::Point origin, bool bgra, const OverlayList& overlays,
                    const geometry::ViewTransform& view, double scale);
+
+/// The runs of covered pixels of @p layer (8-bit, 4 channels), row by
+/// row: (row, first column, column past the last).
+std::vector<cv::Vec3i> covered_runs(const cv::Mat& layer);
+
+/// Puts @p layer, overlays drawn by draw_overlays() into 4 channels in
+/// @p pixels' order over transparent black (premultiplied by the fourth),
+/// whose covered @p runs are given, over @p pixels, which hold the layer's
+/// pixels from @p origin on.
+void composite_overlays(const cv::Mat& layer, const std::vector<cv::Vec3i>& runs, cv::Mat& pixels,
+                        cv::Point origin);
 
 /// Handle size of an editable rectangle, in logical screen pixels.
 inline constexpr int overlay_handle_size = 7;

@@ -27,6 +27,28 @@ struct ViewerCore::OverlayState
     };
     std::optional<Drag> drag;
     wxStockCursor cursor = wxCURSOR_NONE; // the shape set on the surface, none while its own
+    bool redraw_queued = false;
+    // A new number whenever an overlay changes.
+    unsigned long revision = 0;
+    // What the last redraw drew the overlays for.
+    struct Drawn
+    {
+        unsigned long revision;
+        geometry::ViewTransform view;
+        double scale;
+        cv::Size surface;
+        bool bgra;
+        bool operator==(const Drawn& o) const
+        {
+            return revision == o.revision && view == o.view && scale == o.scale && surface == o.surface
+                   && bgra == o.bgra;
+        }
+    };
+    std::optional<Drawn> drawn;
+    // The overlays of the whole surface drawn once for a view that is drawn
+    // again (redraws of a still view, the bands under moving marks).
+    cv::Mat layer;
+    std::vector<cv::Vec3i> runs; // its covered pixels
 };
 
 namespace {
@@ -89,8 +111,24 @@ int ViewerCore::add_overlay(Overlay&& overlay)
     state.list.emplace(id, std::move(overlay));
     if (state.source.empty())
         state.source = source_image_.size();
-    draw_image();
+    show_overlays();
     return id;
+}
+
+void ViewerCore::show_overlays()
+{
+    // A host adds many shapes at once (a frame's detections): they are shown
+    // together when the event loop next runs, as a Refresh() would.
+    ++picture_number_;
+    OverlayState& state = overlays();
+    ++state.revision;
+    if (state.redraw_queued)
+        return;
+    state.redraw_queued = true;
+    viewer_.CallAfter([this] {
+        overlays().redraw_queued = false;
+        redraw();
+    });
 }
 
 int ViewerCore::add_rect(double x, double y, double w, double h, const wxColour& colour, int width,
@@ -188,7 +226,7 @@ void ViewerCore::remove_overlay(int id)
         throw ValueError("no overlay with id " + std::to_string(id));
     if (state.drag && state.drag->id == id)
         state.drag.reset();
-    draw_image();
+    show_overlays();
 }
 
 void ViewerCore::clear_overlays()
@@ -197,7 +235,7 @@ void ViewerCore::clear_overlays()
     OverlayState& state = overlays();
     state.list.clear();
     state.drag.reset();
-    draw_image();
+    show_overlays();
 }
 
 std::vector<int> ViewerCore::overlay_ids() const
@@ -218,7 +256,7 @@ void ViewerCore::set_overlay_visible(int id, bool visible)
     if (found->second.visible == visible)
         return;
     found->second.visible = visible;
-    draw_image();
+    show_overlays();
 }
 
 std::array<double, 4> ViewerCore::overlay_rect(int id) const
@@ -255,9 +293,26 @@ void ViewerCore::draw_overlays_on(wxBitmap& buffer, const cv::Rect& area)
 {
     if (!overlays_ || overlays_->list.empty() || !view_)
         return;
+    OverlayState& state = *overlays_;
     const double scale = parts_.surface->GetContentScaleFactor();
+    const cv::Size surface(buffer.GetWidth(), buffer.GetHeight());
     paint_pixels(buffer, area, [&](cv::Mat& pixels, bool bgra) {
-        draw_overlays(pixels, area.tl(), bgra, overlays_->list, *view_, scale);
+        const OverlayState::Drawn now{state.revision, *view_, scale, surface, bgra};
+        if (!state.drawn || !(*state.drawn == now)) {
+            // A view or overlays that change at every redraw (a scroll, a
+            // drag) are drawn straight into the picture.
+            state.drawn = now;
+            state.layer.release();
+            draw_overlays(pixels, area.tl(), bgra, state.list, *view_, scale);
+            return;
+        }
+        if (state.layer.empty()) {
+            state.layer.create(surface, CV_8UC4);
+            state.layer.setTo(cv::Scalar::all(0));
+            draw_overlays(state.layer, cv::Point(), bgra, state.list, *view_, scale);
+            state.runs = covered_runs(state.layer);
+        }
+        composite_overlays(state.layer, state.runs, pixels, area.tl());
     });
 }
 
@@ -272,6 +327,7 @@ void ViewerCore::fit_overlays()
     if (!state.source.empty() && !state.keep) {
         state.list.clear();
         state.drag.reset();
+        ++state.revision;
     }
     state.source = source;
 }
@@ -333,12 +389,14 @@ bool ViewerCore::drag_overlay(const wxPoint& at, bool dragging)
     if (rect == rect_of(found->second))
         return true;
     found->second.points = {rect.tl(), rect.br()};
+    ++state.revision;
     draw_image();
     ViewerEvent event = make_event(EVT_VIEWER_OVERLAY);
     event.set_overlay_id(drag.id);
     event.set_overlay_rect(as_array(rect));
-    if (deliver(event))
-        follow_pointer();
+    // The read-outs follow when the drag ends: writing them at each motion
+    // would cost more than the redraw.
+    deliver(event);
     return true;
 }
 
@@ -349,6 +407,7 @@ void ViewerCore::release_overlay()
     overlays_->drag.reset();
     if (parts_.surface->HasCapture() && !pan_)
         parts_.surface->ReleaseMouse();
+    follow_pointer();
 }
 
 } // namespace tesk_vumo

@@ -206,7 +206,9 @@ public:
     /// rotation, scroll and the display's content scale; never into the
     /// displayed image. Widths and marker sizes are logical screen pixels;
     /// lines are drawn opaque. Each add returns the overlay's id, higher
-    /// ids drawn above lower ones. A new source of the same size keeps the
+    /// ids drawn above lower ones. Adding, removing, hiding and showing
+    /// overlays redraw once when the event loop next runs, however many
+    /// changes came before. A new source of the same size keeps the
     /// overlays (a live feed); one of another size clears them unless
     /// keep_overlays().
     ///
@@ -442,8 +444,10 @@ private:
     // ---- overlays (overlays.cpp)
     struct OverlayState;
     OverlayState& overlays() const;
-    /// Stores @p overlay under a new id, returned, and redraws.
+    /// Stores @p overlay under a new id, returned, and shows it.
     int add_overlay(Overlay&& overlay);
+    /// Has the overlays shown anew by one redraw when the event loop next runs.
+    void show_overlays();
     /// Draws the overlays over @p area of the composed buffer.
     void draw_overlays_on(wxBitmap& buffer, const cv::Rect& area);
     /// A fitting for another source: forgets overlays made for another size.

@@ -62,6 +62,7 @@ TEST_P(PanelOverlayViews, RectangleLandsOnItsSourcePixels)
     else
         panel->set_rotation(v.rotation);
     panel->add_rect(40, 30, 20, 10, red);
+    pump(); // overlays are shown when the event loop next runs
 
     toggle(panel->ui_checkbox_follow_lines, true);
     for (int pass = 0; pass < 2; ++pass) {
@@ -128,6 +129,7 @@ TEST_F(PanelOverlays, MaskBlendsItsLabels)
     labels(cv::Rect(0, 0, 10, 10)).setTo(1);
     labels(cv::Rect(20, 0, 10, 10)).setTo(2);
     panel->add_mask(labels, wxColour(0, 0, 255), 0.5);
+    pump();
     const wxImage image = shown();
     // The source's top-left is at control (100, 120).
     EXPECT_EQ(str(pixel(image, 105, 125)), "(127, 127, 255)");

@@ -1,0 +1,131 @@
+// Overlays over a redraw: 10,000 rectangles spread over the source, a mask
+// of the source's size, and the drag of an editable rectangle's handle, each
+// against the same redraw without them, measured just before in the same run.
+
+#include "benchmarks.h"
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+namespace tesk_vumo::bench {
+
+namespace {
+
+enum class Layer
+{
+    Rects,
+    Mask,
+    Handle
+};
+
+void send_mouse(ImagePanel& panel, wxEventType type, wxPoint at, bool down)
+{
+    wxMouseEvent event(type);
+    event.SetPosition(at);
+    event.SetLeftDown(down);
+    event.SetEventObject(panel.ui_image);
+    event.SetId(panel.ui_image->GetId());
+    panel.ui_image->ProcessWindowEvent(event);
+}
+
+void add_layer(ImagePanel& panel, Layer layer, const cv::Size source)
+{
+    if (layer == Layer::Rects) {
+        cv::RNG random(23);
+        for (int i = 0; i < 10000; ++i) {
+            const double w = random.uniform(10.0, 200.0), h = random.uniform(10.0, 200.0);
+            panel.add_rect(random.uniform(0.0, source.width - w), random.uniform(0.0, source.height - h), w, h,
+                           wxColour(255, 64, 0), 1, i % 10 == 0 ? "car" : "");
+        }
+    } else if (layer == Layer::Mask) {
+        cv::Mat labels(source, CV_8U, cv::Scalar(0));
+        for (int i = 0; i < 40; ++i)
+            cv::circle(labels, {(i % 8 + 1) * source.width / 9, (i / 8 + 1) * source.height / 6},
+                       source.height / 14, cv::Scalar(i % 3 + 1), cv::FILLED);
+        panel.add_mask(labels, wxColour(0, 128, 255), 0.5);
+    }
+}
+
+} // namespace
+
+void register_overlays(Stage& stage, const Viewport& v, const ImageSize& size, int iterations)
+{
+    struct Case
+    {
+        Layer layer;
+        const char* key;
+        const char* operation;
+        double rate; // 0: FitPage
+    };
+    const Case cases[] = {
+        {Layer::Rects, "rects-fit", "draw_image, 10,000 rectangles, FitPage + sync", 0},
+        {Layer::Rects, "rects-4x", "draw_image, 10,000 rectangles, 4x + sync", 4},
+        {Layer::Mask, "mask-fit", "draw_image, full-size mask, FitPage + sync", 0},
+        {Layer::Mask, "mask-4x", "draw_image, full-size mask, 4x + sync", 4},
+        {Layer::Handle, "handle-fit", "drag of an editable rectangle's handle, per motion + sync", 0},
+    };
+    for (const Case& c : cases) {
+        const std::string key = std::string("overlays/") + c.key + "/" + v.name() + "/" + size.name();
+        Row& row = add_row(key, c.operation, v.name(), size.name());
+        Row& floor = add_row(key + "/floor", "", v.name(), size.name());
+        floor.hidden = true;
+        row.floor_name = "draw_image+sync without";
+        row.floor_terms = {{floor.key}};
+        const auto prepare = [&stage, v, size, c]() -> ImagePanel* {
+            if (!stage.show(v))
+                return nullptr;
+            stage.load(size, ZoomMode::FitPage);
+            ImagePanel& panel = stage.panel();
+            panel.clear_overlays();
+            panel.ui_checkbox_middle_lines->SetValue(false);
+            panel.ui_checkbox_follow_lines->SetValue(false);
+            if (c.rate > 0)
+                panel.set_zoom_rate(c.rate);
+            Stage::pump();
+            return &panel;
+        };
+        const auto redraw = [&stage] {
+            stage.panel().draw_image();
+            display_sync();
+        };
+        add(key + "/floor", iterations, [prepare, redraw, &floor](benchmark::State& state) {
+            if (!prepare()) {
+                state.SkipWithError("viewport refused");
+                return;
+            }
+            timed(state, floor, redraw);
+        });
+        add(key, iterations, [prepare, redraw, &row, &stage, c](benchmark::State& state) {
+            ImagePanel* panel = prepare();
+            if (!panel) {
+                state.SkipWithError("viewport refused");
+                return;
+            }
+            const cv::Size source = panel->source_image().size();
+            if (c.layer != Layer::Handle) {
+                add_layer(*panel, c.layer, source);
+                timed(state, row, redraw);
+            } else {
+                // A rectangle over the middle third; its bottom-right handle dragged a pixel to and fro.
+                panel->add_rect(source.width / 3.0, source.height / 3.0, source.width / 3.0, source.height / 3.0,
+                                wxColour(255, 64, 0), 2, "", true);
+                const cv::Point2d corner = *panel->source_to_display({2 * source.width / 3.0, 2 * source.height / 3.0});
+                const wxRect shown = panel->image_rect();
+                const wxPoint handle(static_cast<int>(corner.x) + shown.x - panel->ui_scroll_bar_horizontal->GetThumbPosition(),
+                                     static_cast<int>(corner.y) + shown.y - panel->ui_scroll_bar_vertical->GetThumbPosition());
+                send_mouse(*panel, wxEVT_LEFT_DOWN, handle, true);
+                int flip = 1;
+                timed(state, row, [&] {
+                    send_mouse(*panel, wxEVT_MOTION, handle + wxPoint(flip, flip), true);
+                    display_sync();
+                    flip = flip == 1 ? 2 : 1;
+                });
+                send_mouse(*panel, wxEVT_LEFT_UP, handle, false);
+            }
+            panel->clear_overlays();
+            (void)stage;
+        });
+    }
+}
+
+} // namespace tesk_vumo::bench
