@@ -65,6 +65,30 @@ struct Canvas
         cv::line(pixels, back(from), back(to), colour, thickness, cv::LINE_8, shift);
     }
 
+    /// The pixels of @p box (control coordinates) within @p thickness of
+    /// its edges: exact bands, as thick lines are not.
+    void frame(const cv::Rect2d& box, const cv::Scalar& colour, int thickness) const
+    {
+        // The pixels whose centres lie inside, cut to just outside the part.
+        const auto first = [](double edge, int from, int extent) {
+            return static_cast<int>(std::clamp(std::ceil(edge - from - 0.5), -2.0, extent + 2.0));
+        };
+        const int l = first(box.x, origin.x, pixels.cols), r = first(box.x + box.width, origin.x, pixels.cols);
+        const int t = first(box.y, origin.y, pixels.rows), b = first(box.y + box.height, origin.y, pixels.rows);
+        if (r <= l || b <= t)
+            return;
+        const int tx = std::min(thickness, r - l), ty = std::min(thickness, b - t);
+        const auto band = [&](int x, int y, int w, int h) {
+            const cv::Rect cut = cv::Rect(x, y, w, h) & cv::Rect(0, 0, pixels.cols, pixels.rows);
+            if (cut.area() > 0)
+                pixels(cut).setTo(colour);
+        };
+        band(l, t, r - l, ty);
+        band(l, b - ty, r - l, ty);
+        band(l, t, tx, b - t);
+        band(r - tx, t, tx, b - t);
+    }
+
     void polyline(const std::vector<cv::Point2d>& points, bool closed, const cv::Scalar& colour, int thickness) const
     {
         for (size_t i = 0; i + 1 < points.size(); ++i)
@@ -109,21 +133,13 @@ std::vector<cv::Point2d> to_control(const std::vector<cv::Point2d>& points, cons
     return out;
 }
 
-/// A rectangle's outline inside its edges: @p thickness control pixels
-/// wide, its outer pixels those the rectangle's edges bound.
+/// A rectangle's outline at a free angle, inside its edges: its lines
+/// @p thickness control pixels wide, their outer side on the edges.
 std::vector<cv::Point2d> outline_corners(const Overlay& rect, const geometry::ViewTransform& view,
                                          const cv::Matx23d& m, int thickness)
 {
     const cv::Point2d a = rect.points[0], b = rect.points[1];
-    const double half = thickness / 2.0;
-    if (view.quarter_turns() >= 0) {
-        const auto corners = to_control({a, b}, m);
-        const cv::Rect2d box = bounds(corners);
-        const double dx = std::min(half, box.width / 2), dy = std::min(half, box.height / 2);
-        const double l = box.x + dx, t = box.y + dy, r = box.x + box.width - dx, bottom = box.y + box.height - dy;
-        return {{l, t}, {r, t}, {r, bottom}, {l, bottom}};
-    }
-    const double d = half / view.scale();
+    const double d = thickness / 2.0 / view.scale();
     const double dx = std::min(d, (b.x - a.x) / 2), dy = std::min(d, (b.y - a.y) / 2);
     return to_control({{a.x + dx, a.y + dy}, {b.x - dx, a.y + dy}, {b.x - dx, b.y - dy}, {a.x + dx, b.y - dy}}, m);
 }
@@ -304,7 +320,10 @@ void draw_overlays(cv::Mat& pixels, cv::Point origin, bool bgra, const OverlayLi
         const int thickness = stroke(overlay.width, scale);
         switch (overlay.kind) {
         case Overlay::Kind::Rect: {
-            canvas.polyline(outline_corners(overlay, view, m, thickness), true, colour, thickness);
+            if (view.quarter_turns() >= 0)
+                canvas.frame(bounds(to_control(overlay.points, m)), colour, thickness);
+            else
+                canvas.polyline(outline_corners(overlay, view, m, thickness), true, colour, thickness);
             if (overlay.editable)
                 draw_handles(canvas, overlay, m, colour, scale);
             break;
