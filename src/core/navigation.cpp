@@ -155,7 +155,8 @@ void ViewerCore::on_pan_start(wxMouseEvent& event)
 void ViewerCore::on_pan_end(wxMouseEvent&)
 {
     require_gui_thread(__func__);
-    release_overlay();
+    if (!release_overlay())
+        return;
     if (!pan_)
         return;
     pan_.reset();

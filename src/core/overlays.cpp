@@ -358,8 +358,9 @@ bool ViewerCore::drag_overlay(const wxPoint& at, bool dragging)
     OverlayState& state = *overlays_;
     const geometry::ViewTransform view = scrolled_view();
     const cv::Point2d control(at.x + 0.5, at.y + 0.5);
-    if (state.drag && !dragging)
-        release_overlay();
+    // A drag whose button came up elsewhere ends here.
+    if (state.drag && !dragging && !release_overlay())
+        return true;
     if (!state.drag) {
         // The pointer's shape tells what a press here would drag.
         wxStockCursor cursor = wxCURSOR_NONE;
@@ -400,14 +401,14 @@ bool ViewerCore::drag_overlay(const wxPoint& at, bool dragging)
     return true;
 }
 
-void ViewerCore::release_overlay()
+bool ViewerCore::release_overlay()
 {
     if (!overlays_ || !overlays_->drag)
-        return;
+        return true;
     overlays_->drag.reset();
     if (parts_.surface->HasCapture() && !pan_)
         parts_.surface->ReleaseMouse();
-    follow_pointer();
+    return follow_pointer();
 }
 
 } // namespace tesk_vumo

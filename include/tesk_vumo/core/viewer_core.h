@@ -456,7 +456,9 @@ private:
     bool press_overlay(const wxPoint& at);
     /// Pointer motion: true while it drags an editable rectangle; else sets the pointer's shape.
     bool drag_overlay(const wxPoint& at, bool dragging);
-    void release_overlay();
+    /// Ends a drag of an editable rectangle; false when a handler of the
+    /// pointer event that follows destroyed the viewer.
+    bool release_overlay();
 
     class Viewport;
     struct Drawing;
