@@ -1,11 +1,14 @@
 // Overlays over a redraw: 10,000 rectangles spread over the source, a mask
 // of the source's size, and the drag of an editable rectangle's handle, each
-// against the same redraw without them, measured just before in the same run.
+// against the same redraw without them by a second viewer beside the first,
+// in the same iterations.
 
 #include "benchmarks.h"
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
+#include <wx/frame.h>
+#include <wx/sizer.h>
 
 namespace tesk_vumo::bench {
 
@@ -46,6 +49,48 @@ void add_layer(ImagePanel& panel, Layer layer, const cv::Size source)
     }
 }
 
+/// A second ImagePanel beside the stage's, of the same surface size: the
+/// redraw without overlays is timed in the same iterations as the one with.
+class Twin
+{
+public:
+    explicit Twin(const Viewport& v)
+        : frame_(new wxFrame(nullptr, wxID_ANY, "twin", wxPoint(v.width + 20, 0))), panel_(new ImagePanel(frame_))
+    {
+        auto* sizer = new wxBoxSizer(wxVERTICAL);
+        sizer->Add(panel_, 1, wxEXPAND);
+        frame_->SetSizer(sizer);
+        frame_->Show();
+        const wxSize want(v.width, v.height);
+        for (int attempt = 0; attempt < 8 && panel_->ui_image->GetClientSize() != want; ++attempt) {
+            frame_->SetClientSize(frame_->GetClientSize() + want - panel_->ui_image->GetSize());
+            for (int wait = 0; wait < 50; ++wait)
+                Stage::pump();
+            frame_->Layout();
+            Stage::pump();
+        }
+    }
+    ~Twin()
+    {
+        frame_->Destroy();
+        Stage::pump();
+    }
+    bool same_as(const ImagePanel& other)
+    {
+        panel_->set_zoom_mode(other.zoom_mode());
+        panel_->set_source_image(other.source_image());
+        if (other.zoom_mode() == ZoomMode::ZoomAny)
+            panel_->set_zoom_rate(other.zoom_rate());
+        Stage::pump();
+        return panel_->buffer().GetSize() == other.buffer().GetSize();
+    }
+    ImagePanel& panel() { return *panel_; }
+
+private:
+    wxFrame* frame_;
+    ImagePanel* panel_;
+};
+
 } // namespace
 
 void register_overlays(Stage& stage, const Viewport& v, const ImageSize& size, int iterations)
@@ -71,9 +116,11 @@ void register_overlays(Stage& stage, const Viewport& v, const ImageSize& size, i
         floor.hidden = true;
         row.floor_name = "draw_image+sync without";
         row.floor_terms = {{floor.key}};
-        const auto prepare = [&stage, v, size, c]() -> ImagePanel* {
-            if (!stage.show(v))
-                return nullptr;
+        add(key, iterations, [&stage, &row, &floor, v, size, c](benchmark::State& state) {
+            if (!stage.show(v)) {
+                state.SkipWithError("viewport refused");
+                return;
+            }
             stage.load(size, ZoomMode::FitPage);
             ImagePanel& panel = stage.panel();
             panel.clear_overlays();
@@ -82,48 +129,48 @@ void register_overlays(Stage& stage, const Viewport& v, const ImageSize& size, i
             if (c.rate > 0)
                 panel.set_zoom_rate(c.rate);
             Stage::pump();
-            return &panel;
-        };
-        const auto redraw = [&stage] {
-            stage.panel().draw_image();
-            display_sync();
-        };
-        add(key + "/floor", iterations, [prepare, redraw, &floor](benchmark::State& state) {
-            if (!prepare()) {
-                state.SkipWithError("viewport refused");
+            Twin twin(v);
+            if (!twin.same_as(panel)) {
+                state.SkipWithError("the twin viewport refused");
                 return;
             }
-            timed(state, floor, redraw);
-        });
-        add(key, iterations, [prepare, redraw, &row, &stage, c](benchmark::State& state) {
-            ImagePanel* panel = prepare();
-            if (!panel) {
-                state.SkipWithError("viewport refused");
-                return;
-            }
-            const cv::Size source = panel->source_image().size();
+            const auto without = [&twin] {
+                twin.panel().draw_image();
+                display_sync();
+            };
+            const cv::Size source = panel.source_image().size();
             if (c.layer != Layer::Handle) {
-                add_layer(*panel, c.layer, source);
-                timed(state, row, redraw);
+                add_layer(panel, c.layer, source);
+                Stage::pump();
+                timed_together(state, {{&row,
+                                        [&panel] {
+                                            panel.draw_image();
+                                            display_sync();
+                                        }},
+                                       {&floor, without}});
             } else {
                 // A rectangle over the middle third; its bottom-right handle dragged a pixel to and fro.
-                panel->add_rect(source.width / 3.0, source.height / 3.0, source.width / 3.0, source.height / 3.0,
-                                wxColour(255, 64, 0), 2, "", true);
-                const cv::Point2d corner = *panel->source_to_display({2 * source.width / 3.0, 2 * source.height / 3.0});
-                const wxRect shown = panel->image_rect();
-                const wxPoint handle(static_cast<int>(corner.x) + shown.x - panel->ui_scroll_bar_horizontal->GetThumbPosition(),
-                                     static_cast<int>(corner.y) + shown.y - panel->ui_scroll_bar_vertical->GetThumbPosition());
-                send_mouse(*panel, wxEVT_LEFT_DOWN, handle, true);
+                panel.add_rect(source.width / 3.0, source.height / 3.0, source.width / 3.0, source.height / 3.0,
+                               wxColour(255, 64, 0), 2, "", true);
+                Stage::pump();
+                const cv::Point2d corner = *panel.source_to_display({2 * source.width / 3.0, 2 * source.height / 3.0});
+                const wxRect shown = panel.image_rect();
+                const wxPoint handle(
+                    static_cast<int>(corner.x) + shown.x - panel.ui_scroll_bar_horizontal->GetThumbPosition(),
+                    static_cast<int>(corner.y) + shown.y - panel.ui_scroll_bar_vertical->GetThumbPosition());
+                send_mouse(panel, wxEVT_LEFT_DOWN, handle, true);
                 int flip = 1;
-                timed(state, row, [&] {
-                    send_mouse(*panel, wxEVT_MOTION, handle + wxPoint(flip, flip), true);
-                    display_sync();
-                    flip = flip == 1 ? 2 : 1;
-                });
-                send_mouse(*panel, wxEVT_LEFT_UP, handle, false);
+                timed_together(state, {{&row,
+                                        [&] {
+                                            send_mouse(panel, wxEVT_MOTION, handle + wxPoint(flip, flip), true);
+                                            display_sync();
+                                            flip = flip == 1 ? 2 : 1;
+                                        }},
+                                       {&floor, without}});
+                send_mouse(panel, wxEVT_LEFT_UP, handle, false);
             }
-            panel->clear_overlays();
-            (void)stage;
+            panel.clear_overlays();
+            Stage::pump();
         });
     }
 }
