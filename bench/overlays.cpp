@@ -7,7 +7,9 @@
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
+#include <wx/display.h>
 #include <wx/frame.h>
+#include <wx/gdicmn.h>
 #include <wx/sizer.h>
 
 namespace tesk_vumo::bench {
@@ -129,6 +131,11 @@ void register_overlays(Stage& stage, const Viewport& v, const ImageSize& size, i
             if (c.rate > 0)
                 panel.set_zoom_rate(c.rate);
             Stage::pump();
+            // Both viewers must reach the screen whole: a viewer partly off it blits less.
+            if (wxGetDisplaySize().x < 2 * v.width + 20 || wxGetDisplaySize().y < v.height) {
+                state.SkipWithError("needs a screen two viewports wide (xvfb-run -s '-screen 0 3900x1200x24')");
+                return;
+            }
             Twin twin(v);
             if (!twin.same_as(panel)) {
                 state.SkipWithError("the twin viewport refused");
