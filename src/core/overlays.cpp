@@ -28,6 +28,7 @@ struct ViewerCore::OverlayState
     std::optional<Drag> drag;
     wxStockCursor cursor = wxCURSOR_NONE; // the shape set on the surface, none while its own
     bool redraw_queued = false;
+    int editable = 0; // how many overlays the user may drag
     // A new number whenever an overlay changes.
     unsigned long revision = 0;
     // What the last redraw drew the overlays for.
@@ -108,6 +109,7 @@ int ViewerCore::add_overlay(Overlay&& overlay)
 {
     OverlayState& state = overlays();
     const int id = state.next_id++;
+    state.editable += overlay.editable ? 1 : 0;
     state.list.emplace(id, std::move(overlay));
     if (state.source.empty())
         state.source = source_image_.size();
@@ -222,8 +224,11 @@ void ViewerCore::remove_overlay(int id)
 {
     require_gui_thread(__func__);
     OverlayState& state = overlays();
-    if (state.list.erase(id) == 0)
+    const auto found = state.list.find(id);
+    if (found == state.list.end())
         throw ValueError("no overlay with id " + std::to_string(id));
+    state.editable -= found->second.editable ? 1 : 0;
+    state.list.erase(found);
     if (state.drag && state.drag->id == id)
         state.drag.reset();
     show_overlays();
@@ -234,6 +239,7 @@ void ViewerCore::clear_overlays()
     require_gui_thread(__func__);
     OverlayState& state = overlays();
     state.list.clear();
+    state.editable = 0;
     state.drag.reset();
     show_overlays();
 }
@@ -326,6 +332,7 @@ void ViewerCore::fit_overlays()
         return;
     if (!state.source.empty() && !state.keep) {
         state.list.clear();
+        state.editable = 0;
         state.drag.reset();
         ++state.revision;
     }
@@ -362,6 +369,8 @@ bool ViewerCore::drag_overlay(const wxPoint& at, bool dragging)
     if (state.drag && !dragging && !release_overlay())
         return true;
     if (!state.drag) {
+        if (state.editable == 0 && state.cursor == wxCURSOR_NONE)
+            return false;
         // The pointer's shape tells what a press here would drag.
         wxStockCursor cursor = wxCURSOR_NONE;
         const double scale = parts_.surface->GetContentScaleFactor();
