@@ -115,6 +115,7 @@ int main(int argc, char** argv)
             for (double rate : {1.0 / 4, 1.0, 4.0})
                 register_free_zoom(stage, main_viewport, {sizes.back()}, rate, degrees, runs);
         register_pixel_data(stage, main_viewport, sizes.back(), runs);
+        register_overlays(stage, main_viewport, sizes.back(), runs);
         for (const ImageSize& size : sizes)
             register_own_zoom_change(stage, main_viewport, size, fitting_runs(size));
         for (const ImageSize& size : sizes)

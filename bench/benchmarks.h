@@ -56,6 +56,10 @@ void register_free_zoom(Stage& stage, const Viewport& v, const std::vector<Image
 /// Redraws and a zoom step of a 16-bit source against its 8-bit copy, the
 /// automatic levels of a new source, and live frames of 16 bits.
 void register_pixel_data(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
+// ---- overlays (overlays.cpp)
+/// Redraws with 10,000 rectangles, with a mask of the source's size, and the
+/// drag of an editable rectangle's handle, each against the redraw without.
+void register_overlays(Stage& stage, const Viewport& v, const ImageSize& size, int iterations);
 
 // ---- memory (memory.cpp)
 /// What the viewer holds in each state of a source it owns, and the peak of each change.

@@ -70,6 +70,44 @@ py::object sample(double value, bool integer)
     return integer ? py::object(py::int_(static_cast<long long>(value))) : py::object(py::float_(value));
 }
 
+/// Points given as (x, y) pairs: a sequence of pairs or an N x 2 array.
+std::vector<cv::Point2d> overlay_points(const py::object& points)
+{
+    const auto array = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(points);
+    if (!array || array.ndim() != 2 || array.shape(1) != 2 || array.shape(0) == 0)
+        throw py::value_error("expected points as a non-empty sequence of (x, y) pairs or an N x 2 array");
+    std::vector<cv::Point2d> out;
+    for (py::ssize_t i = 0; i < array.shape(0); ++i)
+        out.emplace_back(array.at(i, 0), array.at(i, 1));
+    return out;
+}
+
+/// A mask array as the core takes it: booleans as 0 and 1, wider integers
+/// as 32-bit where their labels fit.
+cv::Mat overlay_mask(const py::object& mask)
+{
+    py::module_ numpy = py::module_::import("numpy");
+    py::array array = numpy.attr("asarray")(mask);
+    const char kind = array.dtype().kind();
+    if (kind == 'b')
+        array = array.attr("view")("u1");
+    else if (kind != 'u' && kind != 'i')
+        throw py::value_error("expected a boolean or integer label array as mask, got dtype "
+                              + std::string(py::str(array.dtype())));
+    else if (array.dtype().itemsize() > 4 || (kind == 'u' && array.dtype().itemsize() == 4)) {
+        const bool fits = array.size() == 0
+                          || (py::int_(array.attr("min")()).cast<long long>() >= INT32_MIN
+                              && py::int_(array.attr("max")()).cast<long long>() <= INT32_MAX);
+        if (!fits)
+            throw py::value_error("mask labels must fit in 32 bits");
+        array = array.attr("astype")("int32");
+    }
+    if (array.ndim() != 2)
+        throw py::value_error("expected a mask of rows x columns, got " + std::to_string(array.ndim())
+                              + " dimension(s)");
+    return mat_from_array(array);
+}
+
 } // namespace
 
 py::object source_samples(const std::vector<double>& value, bool integer)
@@ -204,6 +242,87 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "nothing is left). False at first: every refit clears the selection. Switching it on keeps "
         "the selection of the moment; switching it off changes nothing until the next refit.");
     bind_pixel_data(cls);
+    // ---- overlays
+    cls.def(
+        "add_rect",
+        [](T& viewer, double x, double y, double w, double h, const wxColour& colour, int width,
+           const std::string& label, bool editable) {
+            return viewer.add_rect(x, y, w, h, colour, width, label, editable);
+        },
+        "Draws a rectangle over the picture from source point (x, y), w x h source pixels (floats; "
+        "pixel (c, r) covers [c, c + 1) x [r, r + 1)), its outline width screen pixels wide inside "
+        "its edges, label above it. An editable one is moved by a drag inside it and resized by its "
+        "handles, each change sent as EVT_VIEWER_OVERLAY. Colours as middle_line_color takes them. "
+        "Returns the overlay's id.",
+        "x"_a, "y"_a, "w"_a, "h"_a, "color"_a, "width"_a = 1, "label"_a = "", "editable"_a = false);
+    cls.def(
+        "add_polygon",
+        [](T& viewer, const py::object& points, const wxColour& colour, int width, bool closed,
+           const std::string& label) {
+            return viewer.add_polygon(overlay_points(points), colour, width, closed, label);
+        },
+        "Draws a polygon through points ((x, y) pairs in source pixels, or an N x 2 array), closed "
+        "unless closed is False. Returns its id.",
+        "points"_a, "color"_a, "width"_a = 1, "closed"_a = true, "label"_a = "");
+    cls.def(
+        "add_points",
+        [](T& viewer, const py::object& points, const wxColour& colour, int size, const std::string& marker) {
+            return viewer.add_points(overlay_points(points), colour, size, marker);
+        },
+        "Draws a marker of size screen pixels at each point (source pixels): marker \"cross\", "
+        "\"circle\" or \"square\" (else ValueError). Returns its id.",
+        "points"_a, "color"_a, "size"_a = 5, "marker"_a = "cross");
+    cls.def(
+        "add_text",
+        [](T& viewer, double x, double y, const std::string& text, const wxColour& colour) {
+            return viewer.add_text(x, y, text, colour);
+        },
+        "Draws text with its top-left at source point (x, y). Returns its id.", "x"_a, "y"_a, "text"_a,
+        "color"_a);
+    cls.def(
+        "add_mask",
+        [](T& viewer, const py::object& mask, const wxColour& colour, double alpha) {
+            return viewer.add_mask(overlay_mask(mask), colour, alpha);
+        },
+        "Blends color at alpha over the source pixels where mask, a boolean or integer label array "
+        "of the source's size (else ValueError), is not 0; label 1 (True) in color, every other "
+        "label in a hue of its own. The mask is copied. Returns its id.",
+        "mask"_a, "color"_a, "alpha"_a = 0.5);
+    cls.def(
+        "remove_overlay", [](T& viewer, int id) { viewer.remove_overlay(id); },
+        "Removes overlay id (ValueError for an unknown id).", "id"_a);
+    cls.def("clear_overlays", [](T& viewer) { viewer.clear_overlays(); }, "Removes every overlay.");
+    cls.def_returning(
+        "overlay_ids", "list[int]",
+        [](const T& viewer) { return py::cast(viewer.overlay_ids()); },
+        "The overlays' ids, the one drawn lowest first.");
+    cls.def(
+        "set_overlay_visible", [](T& viewer, int id, bool visible) { viewer.set_overlay_visible(id, visible); },
+        "Shows or hides overlay id (ValueError for an unknown id).", "id"_a, "visible"_a);
+    cls.def_returning(
+        "overlay_rect", "tuple[float, float, float, float]",
+        [](const T& viewer, int id) {
+            const auto r = viewer.overlay_rect(id);
+            return py::make_tuple(r[0], r[1], r[2], r[3]);
+        },
+        "Rectangle id's (x, y, w, h) in source pixels, as the user left it (ValueError for an id "
+        "that is no rectangle's).",
+        "id"_a);
+    cls.def_returning(
+        "hit_test", "int | None",
+        [](const T& viewer, int x, int y) -> py::object {
+            const auto id = viewer.hit_test(x, y);
+            return id ? py::object(py::int_(*id)) : py::object(py::none());
+        },
+        "The id of the topmost visible overlay at point (x, y) of the drawing surface (as "
+        "mouse_position_in_panel), or None.",
+        "x"_a, "y"_a);
+    cls.def_property(
+        "keep_overlays", [](const T& viewer) { return viewer.keep_overlays(); },
+        [](T& viewer, bool keep) { viewer.set_keep_overlays(keep); },
+        "Whether a new source image of another size keeps the overlays. False at first: it clears "
+        "them (one of the same size, a live feed's next frame, keeps them either way).");
+
     cls.def_python_value("user_data", "Any object of the caller's; the viewer never uses it. None at first.");
 
     cls.def_property_readonly(

@@ -23,7 +23,8 @@ class ViewerEvent(wx.CommandEvent):
     """What ImagePanel and Image tell their host: the pointer moved over the image
     (EVT_VIEWER_POINTER), the selection changed (EVT_VIEWER_SELECTION), the
     view changed (EVT_VIEWER_VIEW) or a load_source_image ended
-    (EVT_VIEWER_LOADED). Sent once per change, after the viewer has updated
+    (EVT_VIEWER_LOADED), or the user moved or resized an editable overlay
+    (EVT_VIEWER_OVERLAY). Sent once per change, after the viewer has updated
     its own state; every event carries the whole state after the change.
     Valid only while it is being handled, like any wx event."""
     __slots__ = ()
@@ -135,11 +136,21 @@ void declare_viewer_events(py::module_& m)
     getter(type, "failure", [](const ViewerEvent& e) { return text(e.failure()); },
            "EVT_VIEWER_LOADED: why the load failed, for a person; \"\" on success and when cancelled.");
 
+    getter(type, "overlay_id", [](const ViewerEvent& e) { return e.overlay_id(); },
+           "EVT_VIEWER_OVERLAY: the id of the overlay the user moved or resized.");
+    getter(type, "overlay_rect",
+           [](const ViewerEvent& e) {
+               const auto& r = e.overlay_rect();
+               return py::make_tuple(r[0], r[1], r[2], r[3]);
+           },
+           "EVT_VIEWER_OVERLAY: its (x, y, w, h) in source pixels now.");
+
     py::object binder = scope["_ViewerEventBinder"];
     m.attr("EVT_VIEWER_POINTER") = binder(static_cast<int>(EVT_VIEWER_POINTER), 1);
     m.attr("EVT_VIEWER_SELECTION") = binder(static_cast<int>(EVT_VIEWER_SELECTION), 1);
     m.attr("EVT_VIEWER_VIEW") = binder(static_cast<int>(EVT_VIEWER_VIEW), 1);
     m.attr("EVT_VIEWER_LOADED") = binder(static_cast<int>(EVT_VIEWER_LOADED), 1);
+    m.attr("EVT_VIEWER_OVERLAY") = binder(static_cast<int>(EVT_VIEWER_OVERLAY), 1);
 }
 
 } // namespace tesk_vumo::python

@@ -13,4 +13,6 @@ bash scripts/build.sh -DTESK_VUMO_BUILD_BENCHMARKS=ON
 build_dir=${TESK_VUMO_BUILD_DIR:-build}
 # The display is the one the tests use; a 3840x2160 window reaches past it.
 xvfb-run -a -s '-screen 0 1600x1200x24' "$build_dir/bench/tesk_vumo_bench" "$@"
+# The overlay rows compare two viewers side by side, both on the screen.
+xvfb-run -a -s '-screen 0 3900x1200x24' "$build_dir/bench/tesk_vumo_bench" --benchmark_filter=overlays
 PYTHONPATH="$build_dir/python" xvfb-run -a -s '-screen 0 1600x1200x24' /usr/bin/python3 bench/python_calls.py

@@ -110,6 +110,39 @@ void compose_rgb(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const 
     compose_with_dc(target, pixels, at, background, staging, area);
 }
 
+void paint_pixels(wxBitmap& target, const cv::Rect& area, const std::function<void(cv::Mat&, bool)>& paint)
+{
+    const cv::Rect part = area & cv::Rect(0, 0, target.GetWidth(), target.GetHeight());
+    if (part.area() <= 0)
+        return;
+#ifdef TESK_VUMO_COMPOSE_IN_SURFACE
+    target.UnShare();
+    if (cairo_t* cr = target.CairoCreate()) {
+        cairo_surface_t* surface = cairo_get_target(cr);
+        const bool writable = cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE
+                              && (cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24
+                                  || cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32);
+        if (writable) {
+            cairo_surface_flush(surface);
+            cv::Mat pixels(cairo_image_surface_get_height(surface), cairo_image_surface_get_width(surface), CV_8UC4,
+                           cairo_image_surface_get_data(surface),
+                           static_cast<size_t>(cairo_image_surface_get_stride(surface)));
+            cv::Mat place = pixels(part & cv::Rect(0, 0, pixels.cols, pixels.rows));
+            paint(place, true);
+            cairo_surface_mark_dirty(surface);
+        }
+        cairo_destroy(cr);
+        if (writable)
+            return;
+    }
+#endif
+    wxImage image = target.GetSubBitmap(wxRect(part.x, part.y, part.width, part.height)).ConvertToImage();
+    cv::Mat pixels(image.GetHeight(), image.GetWidth(), CV_8UC3, image.GetData());
+    paint(pixels, false);
+    wxMemoryDC dc(target);
+    dc.DrawBitmap(wxBitmap(image), part.x, part.y, false);
+}
+
 void fill_bitmap(wxBitmap& target, const wxColour& colour)
 {
     wxImage unused;

@@ -1,6 +1,7 @@
 #ifndef TESK_VUMO_SRC_COMMON_RGB_BITMAP_H
 #define TESK_VUMO_SRC_COMMON_RGB_BITMAP_H
 
+#include <functional>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -23,6 +24,11 @@ void compose_rgb(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const 
 /// As above within @p area of @p target alone; the rest stays as it is.
 void compose_rgb(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background,
                  wxImage& staging, const cv::Rect& area);
+
+/// Has @p paint draw into @p area of @p target (cut to it): @p paint gets
+/// the area's pixels, 8-bit B, G, R, A when its second argument is true,
+/// else R, G, B, and what it draws there is put in @p target.
+void paint_pixels(wxBitmap& target, const cv::Rect& area, const std::function<void(cv::Mat&, bool)>& paint);
 
 /// Fills all of @p target with @p colour, as clearing it would.
 void fill_bitmap(wxBitmap& target, const wxColour& colour);

@@ -138,6 +138,7 @@ void ViewerCore::finish_fitting()
     if (client.x > 0 && client.y > 0 && (!buffer.IsOk() || buffer.GetSize() != in_device(client)))
         buffer = device_bitmap(*parts_.surface);
 
+    fit_overlays();
     selection_rect_ = fitted_selection();
     update_selection_rect_info();
     show_view();

@@ -155,6 +155,8 @@ void ViewerCore::on_pan_start(wxMouseEvent& event)
 void ViewerCore::on_pan_end(wxMouseEvent&)
 {
     require_gui_thread(__func__);
+    if (!release_overlay())
+        return;
     if (!pan_)
         return;
     pan_.reset();

@@ -117,6 +117,8 @@ void ViewerCore::on_mouse_motion(wxMouseEvent& event)
         scroll_view_to(to.x, to.y);
         return;
     }
+    if (drag_overlay(*mouse_position_, event.Dragging()))
+        return;
     const wxPoint at = get_mouse_image_position();
     if (at.x < 0 || at.y < 0) {
         send_pointer();
@@ -148,6 +150,9 @@ void ViewerCore::on_start_dragging(wxMouseEvent& event)
         on_pan_start(event);
         return;
     }
+    // A drag on an editable overlay moves it; it starts no selection.
+    if (press_overlay(*mouse_position_))
+        return;
     if (!selecting_enabled_)
         return;
     const bool had_selection = selection_rect_.GetPosition() != wxPoint(-1, -1);

@@ -105,6 +105,8 @@ void ViewerCore::redraw()
                         wxPoint(visible.x, visible.y), background, draw_staging_, area);
         else
             compose_rgb(buffer, drawing_->renderer.picture(), wxPoint(0, 0), background, draw_staging_, area);
+        // Over the composed pixels, never into the pictures they come from.
+        draw_overlays_on(buffer, area);
     };
     if (whole) {
         if (!whole_image)

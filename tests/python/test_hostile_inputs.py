@@ -803,7 +803,10 @@ VALUES = {"source_image": lambda: picture(), "zoom_mode": lambda: ZoomMode.FitWi
           "interpolation": lambda: "nearest"}
 ARGUMENTS = {"do_scroll": (None, 1, 1), "set_selection_rect": ((1, 2, 3, 4),), "enable_selecting": (True,),
              "fitting": (), "enable_middle_lines": (True,), "display_to_source": (1.0, 2.0),
-             "source_to_display": (1.0, 2.0), "load_source_image": ("image.png",), "get_source_value": (0, 0)}
+             "source_to_display": (1.0, 2.0), "load_source_image": ("image.png",), "get_source_value": (0, 0),
+             "add_rect": (1, 2, 3, 4, "red"), "add_polygon": ([(1, 2)], "red"), "add_points": ([(1, 2)], "red"),
+             "add_text": (1, 2, "a", "red"), "add_mask": (np.zeros((2, 2), bool), "red"), "hit_test": (1, 2),
+             "overlay_rect": (1,), "remove_overlay": (1,), "set_overlay_visible": (1, True)}
 
 
 def arguments(name, function):

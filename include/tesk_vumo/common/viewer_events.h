@@ -1,6 +1,7 @@
 #ifndef TESK_VUMO_COMMON_VIEWER_EVENTS_H
 #define TESK_VUMO_COMMON_VIEWER_EVENTS_H
 
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,7 +17,7 @@ namespace tesk_vumo {
 
 /// What ImagePanel and Image tell their host: the pointer moved over the
 /// image, the selection changed, the view (zoom, rotation, scroll)
-/// changed, or an asynchronous load ended. Each is sent once per change, after the viewer has updated its
+/// changed, an asynchronous load ended, or the user moved an editable overlay. Each is sent once per change, after the viewer has updated its
 /// own state, to the viewer's own event handler; as a command event it then
 /// goes up to the viewer's parents. Bind it like any wx event:
 ///
@@ -95,6 +96,14 @@ public:
     const std::string& failure() const { return failure_; }
     void set_failure(const std::string& failure) { failure_ = failure; }
 
+    // ---- overlay (EVT_VIEWER_OVERLAY)
+    /// The overlay the user changed.
+    int overlay_id() const { return overlay_id_; }
+    void set_overlay_id(int id) { overlay_id_ = id; }
+    /// Its rectangle now, x, y, width and height in source pixels.
+    const std::array<double, 4>& overlay_rect() const { return overlay_rect_; }
+    void set_overlay_rect(const std::array<double, 4>& rect) { overlay_rect_ = rect; }
+
     // No wxDECLARE_DYNAMIC_CLASS: wxPython hands an event to Python by the
     // name of its class info, and drops one of a class it does not know.
 
@@ -114,6 +123,8 @@ private:
     bool success_ = false;
     bool cancelled_ = false;
     std::string failure_;
+    int overlay_id_ = -1;
+    std::array<double, 4> overlay_rect_{0.0, 0.0, 0.0, 0.0};
 };
 
 /// The pointer moved to another pixel of the image, or off it.
@@ -125,6 +136,8 @@ wxDECLARE_EVENT(EVT_VIEWER_VIEW, ViewerEvent);
 /// A load started by load_source_image() ended: the image is shown, or the
 /// load failed (the previous image stays), or it was cancelled.
 wxDECLARE_EVENT(EVT_VIEWER_LOADED, ViewerEvent);
+/// The user moved or resized an editable overlay rectangle.
+wxDECLARE_EVENT(EVT_VIEWER_OVERLAY, ViewerEvent);
 
 } // namespace tesk_vumo
 

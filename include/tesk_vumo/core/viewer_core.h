@@ -31,6 +31,7 @@
 namespace tesk_vumo {
 
 class BackgroundLoad;
+struct Overlay;
 struct ShownOverlays;
 struct ViewLook;
 
@@ -200,6 +201,55 @@ public:
     /// Switching on keeps the selection of the moment; switching off
     /// changes nothing until the next fitting.
     void set_keep_selection(bool on);
+
+    // ---- overlays (shapes a host draws over the picture)
+    /// Shapes in continuous source coordinates (pixel (c, r) covers
+    /// [c, c + 1) x [r, r + 1)), drawn above the image and below the guide
+    /// lines, the selection outline and the focus mark, following zoom,
+    /// rotation, scroll and the display's content scale; never into the
+    /// displayed image. Widths and marker sizes are logical screen pixels;
+    /// lines are drawn opaque. Each add returns the overlay's id, higher
+    /// ids drawn above lower ones. Adding, removing, hiding and showing
+    /// overlays redraw once when the event loop next runs, however many
+    /// changes came before. A new source of the same size keeps the
+    /// overlays (a live feed); one of another size clears them unless
+    /// keep_overlays().
+    ///
+    /// A rectangle from (@p x, @p y) of @p w x @p h source pixels, its outline
+    /// inside its edges, @p label above it. An editable one is moved by a
+    /// drag inside it and resized by its corner and edge handles (a fixed
+    /// size on screen), each change sent as EVT_VIEWER_OVERLAY; such a drag
+    /// starts no selection. Throws ValueError for a negative or non-finite
+    /// size or position, or a width below 1.
+    int add_rect(double x, double y, double w, double h, const wxColour& colour, int width = 1,
+                 const std::string& label = "", bool editable = false);
+    /// A polygon through @p points (at least one), closed unless @p closed is false.
+    int add_polygon(const std::vector<cv::Point2d>& points, const wxColour& colour, int width = 1, bool closed = true,
+                    const std::string& label = "");
+    /// A marker of @p size screen pixels at each point: @p marker "cross",
+    /// "circle" or "square", else ValueError.
+    int add_points(const std::vector<cv::Point2d>& points, const wxColour& colour, int size = 5,
+                   const std::string& marker = "cross");
+    /// @p text (UTF-8; OpenCV's Hershey font shows ASCII) with its top-left at (@p x, @p y).
+    int add_text(double x, double y, const std::string& text, const wxColour& colour);
+    /// Blends @p colour at @p alpha (0 to 1) over the source pixels where
+    /// @p mask, 8-bit, 16-bit or 32-bit integer of the source's size, is not
+    /// 0: label 1 in @p colour, every other label in a hue of its own.
+    /// ValueError for another size or type, or without a source.
+    int add_mask(const cv::Mat& mask, const wxColour& colour, double alpha = 0.5);
+    /// ValueError for an id that is not an overlay's.
+    void remove_overlay(int id);
+    void clear_overlays();
+    /// The ids, lowest (drawn first) first.
+    std::vector<int> overlay_ids() const;
+    void set_overlay_visible(int id, bool visible);
+    /// A rectangle's (x, y, w, h) in source pixels, as the user left it;
+    /// ValueError for an id that is not a rectangle's.
+    std::array<double, 4> overlay_rect(int id) const;
+    /// The topmost visible overlay at control point (@p x, @p y), or nullopt.
+    std::optional<int> hit_test(int x, int y) const;
+    bool keep_overlays() const;
+    void set_keep_overlays(bool keep);
 
     // ---- state read by hosts and tests
     /// The displayed image (source turned and scaled), the viewer's own
@@ -432,6 +482,25 @@ protected:
     void load_for_user(const std::filesystem::path& path);
 
 private:
+    // ---- overlays (overlays.cpp)
+    struct OverlayState;
+    OverlayState& overlays() const;
+    /// Stores @p overlay under a new id, returned, and shows it.
+    int add_overlay(Overlay&& overlay);
+    /// Has the overlays shown anew by one redraw when the event loop next runs.
+    void show_overlays();
+    /// Draws the overlays over @p area of the composed buffer.
+    void draw_overlays_on(wxBitmap& buffer, const cv::Rect& area);
+    /// A fitting for another source: forgets overlays made for another size.
+    void fit_overlays();
+    /// A press at control point @p at: true when it grips an editable rectangle.
+    bool press_overlay(const wxPoint& at);
+    /// Pointer motion: true while it drags an editable rectangle; else sets the pointer's shape.
+    bool drag_overlay(const wxPoint& at, bool dragging);
+    /// Ends a drag of an editable rectangle; false when a handler of the
+    /// pointer event that follows destroyed the viewer.
+    bool release_overlay();
+
     class Viewport;
     struct Drawing;
     /// Applies @p change to the source and the view's settings and refits;
@@ -588,6 +657,7 @@ private:
     ViewLook look() const;
     std::unique_ptr<BackgroundLoad> load_;
     std::string loading_path_; // how the running load names its file
+    mutable std::shared_ptr<OverlayState> overlays_; // made at first use
 };
 
 } // namespace tesk_vumo
