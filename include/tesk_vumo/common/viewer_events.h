@@ -2,6 +2,7 @@
 #define TESK_VUMO_COMMON_VIEWER_EVENTS_H
 
 #include <string>
+#include <vector>
 
 #include <wx/colour.h>
 #include <wx/event.h>
@@ -14,7 +15,7 @@ namespace tesk_vumo {
 
 /// What ImagePanel and Image tell their host: the pointer moved over the
 /// image, the selection changed, the view (zoom, rotation, scroll)
-/// changed, or an asynchronous load ended. Each is sent once per change, after the viewer has updated its
+/// changed, an asynchronous load ended, or files were dropped on it. Each is sent once per change, after the viewer has updated its
 /// own state, to the viewer's own event handler; as a command event it then
 /// goes up to the viewer's parents. Bind it like any wx event:
 ///
@@ -83,6 +84,15 @@ public:
     const std::string& failure() const { return failure_; }
     void set_failure(const std::string& failure) { failure_ = failure; }
 
+    // ---- drop (EVT_VIEWER_DROP)
+    /// The files dropped on the viewer (UTF-8), in the order the drop gave them.
+    const std::vector<std::string>& paths() const { return paths_; }
+    void set_paths(std::vector<std::string> paths) { paths_ = std::move(paths); }
+    /// Keeps the viewer from loading the dropped files: the host refuses the
+    /// drop or takes it over.
+    void veto() { allowed_ = false; }
+    bool allowed() const { return allowed_; }
+
     // No wxDECLARE_DYNAMIC_CLASS: wxPython hands an event to Python by the
     // name of its class info, and drops one of a class it does not know.
 
@@ -100,6 +110,8 @@ private:
     bool success_ = false;
     bool cancelled_ = false;
     std::string failure_;
+    std::vector<std::string> paths_;
+    bool allowed_ = true;
 };
 
 /// The pointer moved to another pixel of the image, or off it.
@@ -111,6 +123,10 @@ wxDECLARE_EVENT(EVT_VIEWER_VIEW, ViewerEvent);
 /// A load started by load_source_image() ended: the image is shown, or the
 /// load failed (the previous image stays), or it was cancelled.
 wxDECLARE_EVENT(EVT_VIEWER_LOADED, ViewerEvent);
+/// Files were dropped on the viewer (position() is the control point of the
+/// drop, paths() the files); sent before the viewer loads them, which
+/// event.veto() prevents.
+wxDECLARE_EVENT(EVT_VIEWER_DROP, ViewerEvent);
 
 } // namespace tesk_vumo
 
