@@ -46,6 +46,23 @@ public:
         return true;
     }
 
+    std::optional<bool> drop_files(wxWindow* window, int x, int y, const std::vector<std::string>& paths) override
+    {
+        if (!python_usable())
+            return std::nullopt;
+        py::gil_scoped_acquire gil;
+        py::object method = python_override(window, "on_drop_files");
+        if (!method)
+            return std::nullopt;
+        py::list names;
+        for (const std::string& path : paths)
+            names.append(py::reinterpret_steal<py::str>(
+                PyUnicode_DecodeUTF8(path.data(), static_cast<Py_ssize_t>(path.size()), "surrogateescape")));
+        const py::object taken = method(x, y, names);
+        // A handler that returns nothing took the drop.
+        return taken.is_none() || taken.cast<bool>();
+    }
+
     void window_created(wxWindow* window) override
     {
         if (!python_usable())

@@ -479,6 +479,32 @@ void bind_viewer_core(WxClass<T, Base>& cls)
         "Asks for a file name (see set_user_interaction) and writes the source's pixels under the "
         "selection there, the whole source without one; reports the outcome in a message box.");
 
+    cls.def(
+        "copy_to_clipboard", [](T& viewer, bool source) { return viewer.copy_to_clipboard(source); },
+        "Puts the selection's pixels (without a selection, the whole view) on the clipboard as an "
+        "image, as the screen shows them; with source=True the source's own pixels under the selection "
+        "(without one, the whole source). Returns False, changing nothing, when there is nothing to copy "
+        "or the clipboard cannot be opened.",
+        "source"_a = false);
+    cls.def(
+        "paste_from_clipboard", [](T& viewer) { return viewer.paste_from_clipboard(); },
+        "Makes the clipboard's image the source image, as setting source_image to an array does. "
+        "Returns False, changing nothing, when the clipboard holds no image; ValueError for one of more "
+        "pixels than get_max_image_pixels().");
+    cls.def(
+        "on_drop_files",
+        [](T& viewer, int x, int y, const std::vector<py::object>& paths) {
+            std::vector<std::string> names;
+            for (const py::object& path : paths)
+                names.push_back(source_path(path).text);
+            return viewer.on_drop_files(x, y, names);
+        },
+        "Files dropped on ui_image at control point (x, y): sends EVT_VIEWER_DROP (event.paths, "
+        "event.position; event.veto() refuses the drop) and, unless vetoed, loads the first of ``paths`` "
+        "that decodes as the load command does, in the background. Returns whether the drop was taken. "
+        "A subclass may override it (calling super() for the library's own behaviour).",
+        "x"_a, "y"_a, "paths"_a);
+
     cls.def_handler("on_size", &T::on_size, "Size handler of ui_image: init_buffer(), and the event goes on.");
     cls.def_handler("on_paint", &T::on_paint, "Paint handler of ui_image: copies the buffer to the window.");
     cls.def_handler("on_scroll", &T::on_scroll, "Scroll-bar handler: redraws at the bars' new positions.");

@@ -22,9 +22,10 @@ import wx
 class ViewerEvent(wx.CommandEvent):
     """What ImagePanel and Image tell their host: the pointer moved over the image
     (EVT_VIEWER_POINTER), the selection changed (EVT_VIEWER_SELECTION), the
-    view changed (EVT_VIEWER_VIEW) or a load_source_image ended
-    (EVT_VIEWER_LOADED), or the user moved or resized an editable overlay
-    (EVT_VIEWER_OVERLAY). Sent once per change, after the viewer has updated
+    view changed (EVT_VIEWER_VIEW), a load_source_image ended
+    (EVT_VIEWER_LOADED), the user moved or resized an editable overlay
+    (EVT_VIEWER_OVERLAY) or files were dropped on it (EVT_VIEWER_DROP).
+    Sent once per change, after the viewer has updated
     its own state; every event carries the whole state after the change.
     Valid only while it is being handled, like any wx event."""
     __slots__ = ()
@@ -144,6 +145,21 @@ void declare_viewer_events(py::module_& m)
                return py::make_tuple(r[0], r[1], r[2], r[3]);
            },
            "EVT_VIEWER_OVERLAY: its (x, y, w, h) in source pixels now.");
+    getter(type, "paths",
+           [](const ViewerEvent& e) {
+               py::list paths;
+               for (const std::string& path : e.paths())
+                   paths.append(text(path));
+               return paths;
+           },
+           "EVT_VIEWER_DROP: the dropped files, in the order the drop gave them.");
+    getter(type, "allowed", [](const ViewerEvent& e) { return e.allowed(); },
+           "EVT_VIEWER_DROP: whether the viewer will load the dropped files (no handler vetoed it).");
+    py::setattr(type, "veto",
+                py::cpp_function([](py::handle self) { const_cast<ViewerEvent&>(viewer_event(self)).veto(); },
+                                 py::name("veto"), py::is_method(type),
+                                 py::doc("EVT_VIEWER_DROP: keeps the viewer from loading the dropped files "
+                                         "(the host refuses the drop or takes it over).")));
 
     py::object binder = scope["_ViewerEventBinder"];
     m.attr("EVT_VIEWER_POINTER") = binder(static_cast<int>(EVT_VIEWER_POINTER), 1);
@@ -151,6 +167,7 @@ void declare_viewer_events(py::module_& m)
     m.attr("EVT_VIEWER_VIEW") = binder(static_cast<int>(EVT_VIEWER_VIEW), 1);
     m.attr("EVT_VIEWER_LOADED") = binder(static_cast<int>(EVT_VIEWER_LOADED), 1);
     m.attr("EVT_VIEWER_OVERLAY") = binder(static_cast<int>(EVT_VIEWER_OVERLAY), 1);
+    m.attr("EVT_VIEWER_DROP") = binder(static_cast<int>(EVT_VIEWER_DROP), 1);
 }
 
 } // namespace tesk_vumo::python

@@ -11,7 +11,7 @@ packages=(
   pybind11-dev python3-pybind11 python3-mypy
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   doxygen python3-sphinx
-  xvfb xauth weston
+  xvfb xauth weston lintian
   clang libclang-rt-14-dev
   fonts-wqy-microhei
 )

@@ -53,6 +53,13 @@ void ViewerCore::on_key_down(wxKeyEvent& event)
     // A tenth of the view per arrow: a few presses cross it, many are not needed.
     const int step_x = std::max(1, view.width / 10), step_y = std::max(1, view.height / 10);
     const int end = 1 << 30;
+    if (event.GetModifiers() == wxMOD_CONTROL) {
+        switch (event.GetKeyCode()) {
+        case 'C': copy_for_user(); return;
+        case 'V': paste_for_user(); return;
+        default: break;
+        }
+    }
     if (event.GetModifiers() == wxMOD_SHIFT) {
         switch (event.GetKeyCode()) {
         case WXK_LEFT: resize_selection(-1, 0); return;

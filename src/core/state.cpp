@@ -55,6 +55,7 @@ ViewerCore::ViewerCore(wxWindow& viewer, const ViewerParts& parts, SourceMessage
                 });
             });
         surface->Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { pan_.reset(); });
+        accept_dropped_files();
     }
     init_buffer();
 }

@@ -17,7 +17,8 @@ namespace tesk_vumo {
 
 /// What ImagePanel and Image tell their host: the pointer moved over the
 /// image, the selection changed, the view (zoom, rotation, scroll)
-/// changed, an asynchronous load ended, or the user moved an editable overlay. Each is sent once per change, after the viewer has updated its
+/// changed, an asynchronous load ended, the user moved an editable overlay,
+/// or files were dropped on it. Each is sent once per change, after the viewer has updated its
 /// own state, to the viewer's own event handler; as a command event it then
 /// goes up to the viewer's parents. Bind it like any wx event:
 ///
@@ -103,6 +104,14 @@ public:
     /// Its rectangle now, x, y, width and height in source pixels.
     const std::array<double, 4>& overlay_rect() const { return overlay_rect_; }
     void set_overlay_rect(const std::array<double, 4>& rect) { overlay_rect_ = rect; }
+    // ---- drop (EVT_VIEWER_DROP)
+    /// The files dropped on the viewer (UTF-8), in the order the drop gave them.
+    const std::vector<std::string>& paths() const { return paths_; }
+    void set_paths(std::vector<std::string> paths) { paths_ = std::move(paths); }
+    /// Keeps the viewer from loading the dropped files: the host refuses the
+    /// drop or takes it over.
+    void veto() { allowed_ = false; }
+    bool allowed() const { return allowed_; }
 
     // No wxDECLARE_DYNAMIC_CLASS: wxPython hands an event to Python by the
     // name of its class info, and drops one of a class it does not know.
@@ -125,6 +134,8 @@ private:
     std::string failure_;
     int overlay_id_ = -1;
     std::array<double, 4> overlay_rect_{0.0, 0.0, 0.0, 0.0};
+    std::vector<std::string> paths_;
+    bool allowed_ = true;
 };
 
 /// The pointer moved to another pixel of the image, or off it.
@@ -138,6 +149,10 @@ wxDECLARE_EVENT(EVT_VIEWER_VIEW, ViewerEvent);
 wxDECLARE_EVENT(EVT_VIEWER_LOADED, ViewerEvent);
 /// The user moved or resized an editable overlay rectangle.
 wxDECLARE_EVENT(EVT_VIEWER_OVERLAY, ViewerEvent);
+/// Files were dropped on the viewer (position() is the control point of the
+/// drop, paths() the files); sent before the viewer loads them, which
+/// event.veto() prevents.
+wxDECLARE_EVENT(EVT_VIEWER_DROP, ViewerEvent);
 
 } // namespace tesk_vumo
 

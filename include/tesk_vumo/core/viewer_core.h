@@ -416,6 +416,25 @@ public:
     /// Whether the source is shown through levels: a source is set and it
     /// is not 3-channel 8-bit.
     bool source_has_levels() const;
+    // ---- clipboard and dropped files
+    /// Puts the selection's pixels (without a selection, the whole view) on
+    /// the clipboard as an image, as the screen shows them; with @p source,
+    /// the source's own pixels under the selection (without one, the whole
+    /// source). False, changing nothing, when there is nothing to copy or the
+    /// clipboard cannot be opened. Throws ValueError where the displayed
+    /// image is too large to be made.
+    bool copy_to_clipboard(bool source = false);
+    /// Makes the clipboard's image the source image, as set_source_image()
+    /// does with an array. False, changing nothing, when the clipboard holds
+    /// no image; ValueError, changing nothing, for one of more pixels than
+    /// max_image_pixels().
+    bool paste_from_clipboard();
+    /// Files dropped at control point (@p x, @p y): sends EVT_VIEWER_DROP
+    /// and, unless a handler vetoed it, loads the first of @p paths that
+    /// decodes as the load command does (in the background; where none
+    /// does, the last failure is reported in the load-failure box).
+    /// True when the viewer took the drop.
+    bool on_drop_files(int x, int y, const std::vector<std::string>& paths);
 
     // ---- handlers
     void on_size(wxSizeEvent& event);
@@ -432,6 +451,7 @@ public:
     /// Up and Page Down a view, Home and End to the start and the end;
     /// Shift+Right (Down) widens (heightens) the selection by a source pixel
     /// at its far edge, Shift+Left (Up) narrows it, and Escape clears it;
+    /// Ctrl+C copies the selection (or the view), Ctrl+V pastes an image;
     /// with pointer_navigation(), Space held makes a left drag move the view.
     void on_key_down(wxKeyEvent& event);
     void on_key_up(wxKeyEvent& event);
@@ -480,6 +500,11 @@ protected:
     /// load_source_image() for the user's load command: a failure is also
     /// reported in the load-failure box when the load ends.
     void load_for_user(const std::filesystem::path& path);
+    /// The user's copy and paste commands: copy_to_clipboard() and
+    /// paste_from_clipboard(), with what keeps them from working told in a
+    /// message box.
+    void copy_for_user();
+    void paste_for_user();
 
 private:
     // ---- overlays (overlays.cpp)
@@ -582,10 +607,15 @@ private:
     void queue_destroy();
 
     // ---- asynchronous loading (loading.cpp)
-    void start_load(const std::filesystem::path& path, const std::string& path_text, bool report);
+    /// Loads @p path; where it does not decode, @p next in turn.
+    void start_load(const std::filesystem::path& path, const std::string& path_text, bool report,
+                    std::vector<std::filesystem::path> next = {});
     /// Cancels a running load; its event follows from the event loop.
     void cancel_load();
-    void finish_load(const std::string& path_text, const cv::Mat& image, std::string failure, bool report);
+    void finish_load(const std::string& path_text, const cv::Mat& image, std::string failure, bool report,
+                     std::vector<std::filesystem::path> next);
+    /// Has the drawing surface take files dropped from other programs.
+    void accept_dropped_files();
 
     wxWindow& viewer_;
     const ViewerParts parts_;

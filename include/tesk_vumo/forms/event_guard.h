@@ -3,6 +3,9 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include <wx/event.h>
 #include <wx/window.h>
@@ -30,6 +33,14 @@ public:
     /// touches no window and nothing of the host's: the host's other
     /// threads may run meanwhile.
     virtual void run_image_work(const std::function<void()>& work) { work(); }
+    /// Runs the override of on_drop_files that the host-side class of
+    /// @p window defines, with the drop's control point and files; its
+    /// answer (whether the drop was taken), or nullopt when there is none.
+    virtual std::optional<bool> drop_files(wxWindow* /*window*/, int /*x*/, int /*y*/,
+                                           const std::vector<std::string>& /*paths*/)
+    {
+        return std::nullopt;
+    }
 };
 
 /// Installs @p dispatcher (null removes it); the caller keeps it alive.
