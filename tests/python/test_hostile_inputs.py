@@ -806,7 +806,8 @@ ARGUMENTS = {"do_scroll": (None, 1, 1), "set_selection_rect": ((1, 2, 3, 4),), "
              "source_to_display": (1.0, 2.0), "load_source_image": ("image.png",), "get_source_value": (0, 0),
              "add_rect": (1, 2, 3, 4, "red"), "add_polygon": ([(1, 2)], "red"), "add_points": ([(1, 2)], "red"),
              "add_text": (1, 2, "a", "red"), "add_mask": (np.zeros((2, 2), bool), "red"), "hit_test": (1, 2),
-             "overlay_rect": (1,), "remove_overlay": (1,), "set_overlay_visible": (1, True)}
+             "overlay_rect": (1,), "remove_overlay": (1,), "set_overlay_visible": (1, True),
+             "on_drop_files": (1, 2, ["image.png"])}
 
 
 def arguments(name, function):
