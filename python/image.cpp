@@ -84,6 +84,11 @@ void declare_image(py::module_& m)
             "Menu item: following_line_enabled = True, then redraws.");
     cls.def_handler("on_hide_following_lines", &Image::on_hide_following_lines,
             "Menu item: following_line_enabled = False, then redraws.");
+    cls.def_handler("on_copy_image", &Image::on_copy_image,
+            "Copy item: the selection (or the view) to the clipboard, as copy_to_clipboard().");
+    cls.def_handler("on_paste_image", &Image::on_paste_image,
+            "Paste item: the clipboard's image as the source image, as paste_from_clipboard(); an empty "
+            "clipboard or a refused image is told in a message box.");
     cls.def_handler("on_load_image", &Image::on_load_image,
             "Menu item: asks for an image file (see set_user_interaction) and shows it; a file that "
             "cannot be read leaves the previous image and is reported in an error box.");

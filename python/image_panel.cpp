@@ -69,6 +69,11 @@ void declare_image_panel(py::module_& m)
             "Asks for a file name and writes the displayed image, or the pixels "
             "get_selection_image() gives for a selection, asking before an existing file is replaced; reports the outcome in a message "
             "box. Does nothing while no image is displayed.");
+    cls.def_handler("on_copy_image", &ImagePanel::on_copy_image,
+            "Copy button: the selection (or the view) to the clipboard, as copy_to_clipboard().");
+    cls.def_handler("on_paste_image", &ImagePanel::on_paste_image,
+            "Paste button: the clipboard's image as the source image, as paste_from_clipboard(); an "
+            "empty clipboard or a refused image is told in a message box.");
     cls.def_handler("on_close_assist_bar", &ImagePanel::on_close_assist_bar,
             "Hides the docked assist bar and shows the floating ImagePanelAssist in its place.");
     cls.def_handler("on_show_overflow_menu", &ImagePanel::on_show_overflow_menu,
@@ -120,6 +125,12 @@ void declare_image_panel(py::module_& m)
     cls.def_property_readonly(
         "ui_button_save", [](const ImagePanel& panel) { return panel.ui_button_save; },
         "The docked save command (wx.Button).");
+    cls.def_property_readonly(
+        "ui_button_copy", [](const ImagePanel& panel) { return panel.ui_button_copy; },
+        "The docked copy command (wx.Button).");
+    cls.def_property_readonly(
+        "ui_button_paste", [](const ImagePanel& panel) { return panel.ui_button_paste; },
+        "The docked paste command (wx.Button).");
     cls.def_property_readonly(
         "ui_button_close_assist", [](const ImagePanel& panel) { return panel.ui_button_close_assist; },
         "The command that undocks the assist bar (wx.Button).");

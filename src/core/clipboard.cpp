@@ -1,5 +1,7 @@
 #include "tesk_vumo/core/viewer_core.h"
 
+#include "../common/display_mapping.h"
+#include "../common/view_renderer.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/user_interaction.h"
 #include "tesk_vumo/i18n/i18n.h"
@@ -54,6 +56,15 @@ bool ViewerCore::copy_to_clipboard(bool source)
     }
     if (pixels.empty())
         return false;
+    if (pixels.type() != CV_8UC3) {
+        // The clipboard's images are 8-bit: other samples go as the screen
+        // maps them, levels, colour map and all.
+        ViewLook shown = look();
+        shown.mapping.background = background_rgb();
+        cv::Mat rgb(pixels.size(), CV_8UC3);
+        map_samples(pixels, shown.mapping, cv::Point(0, 0), rgb);
+        pixels = rgb;
+    }
     wxImage image = to_image(pixels);
     OpenClipboard clipboard;
     if (!clipboard)

@@ -41,6 +41,8 @@ const ItemText item_texts[] = {
     {ImageForm::ID_MIDDLE_LINES, "显示中心线"},
     {ImageForm::ID_FOLLOWING_LINES, "显示跟随线"},
     {ImageForm::ID_AUTO_LEVELS, "自动色阶"},
+    {ImageForm::ID_COPY_IMAGE, "复制"},
+    {ImageForm::ID_PASTE_IMAGE, "粘贴"},
     {ImageForm::ID_LOAD_IMAGE, "加载图片..."},
     {ImageForm::ID_SAVE_CURRENT_VIEW, "保存当前视图..."},
     {ImageForm::ID_SAVE_GRAYSCALE, "保存灰度图..."},
@@ -82,6 +84,9 @@ ImageForm::ImageForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
     ui_poup_menu->AppendSeparator();
     ui_poup_menu->Append(ID_AUTO_LEVELS, "-");
     ui_poup_menu->AppendSeparator();
+    ui_poup_menu->Append(ID_COPY_IMAGE, "-");
+    ui_poup_menu->Append(ID_PASTE_IMAGE, "-");
+    ui_poup_menu->AppendSeparator();
     ui_poup_menu->Append(ID_LOAD_IMAGE, "-");
     ui_poup_menu->Append(ID_SAVE_CURRENT_VIEW, "-");
     ui_poup_menu->Append(ID_SAVE_GRAYSCALE, "-");
@@ -114,6 +119,8 @@ ImageForm::ImageForm(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
         {ID_HIDE_MIDDLE_LINES, &ImageForm::on_hide_middle_lines, "on_hide_middle_lines"},
         {ID_SHOW_FOLLOWING_LINES, &ImageForm::on_show_following_lines, "on_show_following_lines"},
         {ID_HIDE_FOLLOWING_LINES, &ImageForm::on_hide_following_lines, "on_hide_following_lines"},
+        {ID_COPY_IMAGE, &ImageForm::on_copy_image, "on_copy_image"},
+        {ID_PASTE_IMAGE, &ImageForm::on_paste_image, "on_paste_image"},
         {ID_LOAD_IMAGE, &ImageForm::on_load_image, "on_load_image"},
         {ID_SAVE_CURRENT_VIEW, &ImageForm::on_save_current_view, "on_save_current_view"},
         {ID_SAVE_GRAYSCALE, &ImageForm::on_save_grayscale, "on_save_grayscale"},

@@ -21,6 +21,7 @@ struct ImagePanelForm::Parts
     wxSizer* lines = nullptr;
     wxSizer* levels = nullptr;
     wxSizer* undock = nullptr;
+    wxSizer* clipboard = nullptr;
 };
 
 namespace {
@@ -122,6 +123,12 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& p
     ui_button_close_assist = form_parts::icon_button(ui_panel_assist, wxART_GO_UP);
     commands->Add(ui_button_load, 0, wxALIGN_CENTER_VERTICAL);
     commands->Add(ui_button_save, 0, wxALIGN_CENTER_VERTICAL);
+    // Copy and paste have their keys too: they give way first.
+    parts_->clipboard = row.add_group(7);
+    ui_button_copy = form_parts::icon_button(ui_panel_assist, wxART_COPY);
+    ui_button_paste = form_parts::icon_button(ui_panel_assist, wxART_PASTE);
+    parts_->clipboard->Add(ui_button_copy, 0, wxALIGN_CENTER_VERTICAL);
+    parts_->clipboard->Add(ui_button_paste, 0, wxALIGN_CENTER_VERTICAL);
     // Undocking goes to the overflow menu first: the drop-down button takes
     // its place, which keeps the read-outs in a 640 pixel bar.
     parts_->undock = row.add_group(6);
@@ -158,6 +165,8 @@ ImagePanelForm::ImagePanelForm(wxWindow* parent, wxWindowID id, const wxPoint& p
     ui_checkbox_follow_lines->Bind(wxEVT_CHECKBOX, guarded(this, &ImagePanelForm::on_show_following_lines, "on_show_following_lines"));
     ui_button_load->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_load_image, "on_load_image"));
     ui_button_save->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_save_image, "on_save_image"));
+    ui_button_copy->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_copy_image, "on_copy_image"));
+    ui_button_paste->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_paste_image, "on_paste_image"));
     ui_button_close_assist->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_close_assist_bar, "on_close_assist_bar"));
     ui_button_overflow->Bind(wxEVT_BUTTON, guarded(this, &ImagePanelForm::on_show_overflow_menu, "on_show_overflow_menu"));
     form_parts::route_viewport_mouse(this);
@@ -183,6 +192,8 @@ void ImagePanelForm::relabel()
     parts_->readouts.relabel();
     ui_button_load->SetToolTip(i18n::tr("加载图片文件"));
     ui_button_save->SetToolTip(i18n::tr("把显示的图像（或选区）保存到文件"));
+    ui_button_copy->SetToolTip(i18n::tr("把选区（或显示的图像）复制到剪贴板"));
+    ui_button_paste->SetToolTip(i18n::tr("显示剪贴板中的图像"));
     ui_button_close_assist->SetToolTip(i18n::tr("在单独的窗口中显示缩放、旋转和文件命令"));
     ui_button_overflow->SetToolTip(i18n::tr("工具条放不下的选项和读数"));
     fit_bar();
@@ -251,6 +262,11 @@ std::unique_ptr<wxMenu> ImagePanelForm::overflow_menu()
     if (row.dropped(parts_->readouts.selection_group)) {
         section();
         add(wxITEM_NORMAL, wxString::Format(i18n::tr("选区大小：%s × %s"), shown_value(ui_width), shown_value(ui_height)));
+    }
+    if (row.dropped(parts_->clipboard)) {
+        section();
+        for (wxButton* button : {ui_button_copy, ui_button_paste})
+            add(wxITEM_NORMAL, button->GetToolTipText(), [button](bool) { click(button); });
     }
     if (row.dropped(parts_->undock)) {
         section();

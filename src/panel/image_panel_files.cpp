@@ -24,4 +24,16 @@ void ImagePanel::on_save_image(wxCommandEvent&)
     view_files::save_with_dialog(this, samples, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
 }
 
+void ImagePanel::on_copy_image(wxCommandEvent&)
+{
+    require_gui_thread(__func__);
+    copy_for_user();
+}
+
+void ImagePanel::on_paste_image(wxCommandEvent&)
+{
+    require_gui_thread(__func__);
+    paste_for_user();
+}
+
 } // namespace tesk_vumo

@@ -49,4 +49,16 @@ void Image::on_save_source_selection(wxCommandEvent&)
     save_source_selection();
 }
 
+void Image::on_copy_image(wxCommandEvent&)
+{
+    require_gui_thread(__func__);
+    copy_for_user();
+}
+
+void Image::on_paste_image(wxCommandEvent&)
+{
+    require_gui_thread(__func__);
+    paste_for_user();
+}
+
 } // namespace tesk_vumo

@@ -420,7 +420,8 @@ public:
     /// Puts the selection's pixels (without a selection, the whole view) on
     /// the clipboard as an image, as the screen shows them; with @p source,
     /// the source's own pixels under the selection (without one, the whole
-    /// source). False, changing nothing, when there is nothing to copy or the
+    /// source), samples other than 8-bit R, G, B mapped as the screen maps
+    /// them. False, changing nothing, when there is nothing to copy or the
     /// clipboard cannot be opened. Throws ValueError where the displayed
     /// image is too large to be made.
     bool copy_to_clipboard(bool source = false);

@@ -51,6 +51,8 @@ public:
         ID_ZOOM_ANY,     ///< the free zoom at the scale shown (radio item of the zoom modes)
         ID_ROTATION_ANY, ///< the free angle (radio item of the rotations)
         ID_AUTO_LEVELS,  ///< levels back to automatic; enabled for a source with levels
+        ID_COPY_IMAGE,   ///< the selection (or the view) to the clipboard
+        ID_PASTE_IMAGE,  ///< the clipboard's image as the source
     };
 
     ImageForm(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
@@ -73,6 +75,8 @@ public:
     wxMenu* ui_poup_menu; ///< owned by the form
 
     virtual void on_load_image(wxCommandEvent&) {}
+    virtual void on_copy_image(wxCommandEvent&) {}
+    virtual void on_paste_image(wxCommandEvent&) {}
     virtual void on_save_current_view(wxCommandEvent&) {}
     virtual void on_save_grayscale(wxCommandEvent&) {}
     virtual void on_save_source_selection(wxCommandEvent&) {}

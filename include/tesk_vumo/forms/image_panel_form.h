@@ -17,8 +17,8 @@ namespace tesk_vumo {
 /// docked assist bar, and routes their events to the virtual handlers below,
 /// which ImagePanel overrides. The handlers of the form itself do nothing.
 ///
-/// The bar keeps to one row: where it is too narrow it drops the undocking
-/// button, then the selection read-outs, then the pointer read-outs, then
+/// The bar keeps to one row: where it is too narrow it drops the copy and
+/// paste buttons, then the undocking button, then the selection read-outs, then the pointer read-outs, then
 /// the levels group (shown only for a source with levels), then the
 /// guide-line boxes, then the rate and angle inputs (shown only under
 /// ZoomAny and DegreeAny), then the choices, keeping its load and save
@@ -42,8 +42,8 @@ public:
     /// rotation choices, check items for the guide-line boxes) by setting
     /// the hidden control and sending the control's own event; the rate,
     /// angle and levels inputs and the undocking button as items that undock
-    /// (the floating window has those inputs), an item for the automatic
-    /// levels; disabled items that show the
+    /// (the floating window has those inputs), items for the automatic
+    /// levels, copy and paste; disabled items that show the
     /// hidden read-outs. Empty while nothing is dropped.
     std::unique_ptr<wxMenu> overflow_menu();
 
@@ -67,6 +67,8 @@ public:
     wxTextCtrl* ui_height;
     wxButton* ui_button_load;
     wxButton* ui_button_save;
+    wxButton* ui_button_copy;           ///< the selection (or the view) to the clipboard
+    wxButton* ui_button_paste;          ///< the clipboard's image as the source
     wxButton* ui_button_close_assist;
     wxButton* ui_button_overflow;       ///< shown while the bar drops something
 
@@ -82,6 +84,8 @@ public:
     virtual void on_show_following_lines(wxCommandEvent&) {}
     virtual void on_load_image(wxCommandEvent&) {}
     virtual void on_save_image(wxCommandEvent&) {}
+    virtual void on_copy_image(wxCommandEvent&) {}
+    virtual void on_paste_image(wxCommandEvent&) {}
     virtual void on_close_assist_bar(wxCommandEvent&) {}
     /// The overflow button: drops down overflow_menu().
     virtual void on_show_overflow_menu(wxCommandEvent&) {}

@@ -80,6 +80,9 @@ public:
     /// gives, whichever way it was dragged; the dialog asks before an existing file is replaced. The outcome
     /// is reported in a message box. Does nothing while no image is shown.
     void on_save_image(wxCommandEvent& event) override;
+    /// Copy and paste buttons: as Ctrl+C and Ctrl+V on the picture.
+    void on_copy_image(wxCommandEvent& event) override;
+    void on_paste_image(wxCommandEvent& event) override;
 
     /// Hides the docked assist bar and shows the floating assist window in
     /// its place (the same window while one is open).

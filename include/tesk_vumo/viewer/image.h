@@ -83,6 +83,9 @@ public:
     /// Asks for a file and sets it as the source; a file that cannot be read
     /// leaves the previous image and is reported in an error box.
     void on_load_image(wxCommandEvent& event) override;
+    /// Copy and paste items: as Ctrl+C and Ctrl+V on the picture.
+    void on_copy_image(wxCommandEvent& event) override;
+    void on_paste_image(wxCommandEvent& event) override;
     /// Saves the view (or the pixels get_selection_image() gives) in colour, respectively as one
     /// gray channel, to a file chosen in a dialog that asks before replacing
     /// a file; the outcome is reported in a message box.

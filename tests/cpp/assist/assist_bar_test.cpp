@@ -162,7 +162,8 @@ TEST_F(AssistBarTest, ANarrowBarOffersWhatItDropsInItsDropDownMenu)
     EXPECT_TRUE(panel->ui_checkbox_middle_lines->IsChecked());
     EXPECT_GT(middle_line_pixels(), 100) << "the lines switched on from the menu are drawn";
     for (const wxString& text : {panel->ui_checkbox_follow_lines->GetLabel(), wxString("7, 3"),
-                                 wxString("200, 200, 200"), panel->ui_button_close_assist->GetToolTipText()})
+                                 wxString("200, 200, 200"), panel->ui_button_close_assist->GetToolTipText(),
+                                 panel->ui_button_copy->GetToolTipText(), panel->ui_button_paste->GetToolTipText()})
         EXPECT_TRUE(offered.Contains(text)) << text << " in\n" << offered;
     EXPECT_FALSE(offered.Contains(panel->ui_zoom_mode->GetString(0))) << "the choices are still on the bar";
 

@@ -10,6 +10,7 @@
 #include <wx/dnd.h>
 
 #include "panel_fixture.h"
+#include "tesk_vumo/viewer/image.h"
 #include "scripted_interaction.h"
 
 namespace tesk_vumo::testing {
@@ -116,6 +117,22 @@ TEST_F(DesktopTest, DroppedFilesLoadTheFirstThatDecodesUnlessTheHostVetoes)
     EXPECT_FALSE(panel->loading());
     EXPECT_EQ(drops.size(), 2u);
     EXPECT_EQ(panel->source_image().data, before.data);
+}
+
+TEST_F(DesktopTest, TheBarsButtonsAndTheMenusItemsCopyAndPaste)
+{
+    ASSERT_NO_FATAL_FAILURE(set_surface(200, 150));
+    panel->set_source_image(solid(20, 10, {10, 20, 30}));
+    wxCommandEvent copy(wxEVT_BUTTON, panel->ui_button_copy->GetId());
+    copy.SetEventObject(panel->ui_button_copy);
+    panel->ui_button_copy->ProcessWindowEvent(copy);
+    EXPECT_TRUE(same(clipboard_image(), panel->image_being_shown()));
+
+    auto* image = new Image(frame, wxSize(100, 100));
+    wxCommandEvent paste(wxEVT_MENU, ImageForm::ID_PASTE_IMAGE);
+    image->ProcessWindowEvent(paste);
+    EXPECT_TRUE(same(image->source_image(), panel->image_being_shown()));
+    EXPECT_NE(image->ui_poup_menu->FindItem(ImageForm::ID_COPY_IMAGE), nullptr);
 }
 
 } // namespace
