@@ -4,8 +4,13 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
 
 #include <opencv2/imgproc.hpp>
+#include <wx/dcmemory.h>
+#include <wx/settings.h>
 
 namespace tesk_vumo {
 
@@ -14,11 +19,36 @@ namespace {
 // Sub-pixel bits of OpenCV's drawing calls.
 constexpr int shift = 4;
 constexpr double unit = 1 << shift;
-constexpr int font = cv::FONT_HERSHEY_SIMPLEX;
 
-double font_scale(double scale)
+/// How much of each pixel the glyphs of @p text (UTF-8) cover, 0 to 255,
+/// as the system's GUI font draws them at @p scale: any script the fonts
+/// have. Kept for the next redraws, which draw the same texts again.
+const cv::Mat& text_coverage(const std::string& text, double scale)
 {
-    return 0.4 * scale;
+    static std::map<std::pair<std::string, double>, cv::Mat> made;
+    const auto key = std::make_pair(text, scale);
+    if (const auto found = made.find(key); found != made.end())
+        return found->second;
+    if (made.size() > 1024)
+        made.clear();
+    wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+    font.SetFractionalPointSize(font.GetFractionalPointSize() * scale);
+    const wxString label = wxString::FromUTF8(text);
+    wxBitmap probe(1, 1, 24);
+    wxMemoryDC dc(probe);
+    dc.SetFont(font);
+    const wxSize size = dc.GetTextExtent(label);
+    wxBitmap glyphs(std::max(size.x, 1), std::max(size.y, 1), 24);
+    dc.SelectObject(glyphs);
+    dc.SetBackground(*wxBLACK_BRUSH);
+    dc.Clear();
+    dc.SetTextForeground(*wxWHITE);
+    dc.DrawText(label, 0, 0);
+    dc.SelectObject(wxNullBitmap);
+    const wxImage image = glyphs.ConvertToImage();
+    cv::Mat coverage;
+    cv::cvtColor(cv::Mat(image.GetHeight(), image.GetWidth(), CV_8UC3, image.GetData()), coverage, cv::COLOR_RGB2GRAY);
+    return made.emplace(key, std::move(coverage)).first->second;
 }
 
 int stroke(int width, double scale)
@@ -99,16 +129,27 @@ struct Canvas
             segment(points[0], points[0], colour, thickness);
     }
 
+    /// The text's glyphs laid over the pixels in @p colour, as "over" blends
+    /// them: the same for the screen's pixels and for a premultiplied layer.
     void text(const std::string& text, cv::Point2d top_left, const cv::Scalar& colour, double scale) const
     {
-        int baseline = 0;
-        const int thickness = stroke(1, scale);
-        const cv::Size size = cv::getTextSize(text, font, font_scale(scale), thickness, &baseline);
+        const cv::Mat& coverage = text_coverage(text, scale);
         const cv::Point2d at = local(top_left);
-        if (at.x > pixels.cols || at.y > pixels.rows || at.x + size.width < 0 || at.y + size.height + baseline < 0)
-            return;
-        cv::putText(pixels, text, cv::Point(static_cast<int>(std::lround(at.x)), static_cast<int>(std::lround(at.y)) + size.height),
-                    font, font_scale(scale), colour, thickness, cv::LINE_AA);
+        const cv::Point corner(static_cast<int>(std::lround(at.x + 0.5)), static_cast<int>(std::lround(at.y + 0.5)));
+        const cv::Rect box = cv::Rect(corner, coverage.size()) & cv::Rect(0, 0, pixels.cols, pixels.rows);
+        const int channels = pixels.channels();
+        for (int y = box.y; y < box.y + box.height; ++y) {
+            const uchar* cover = coverage.ptr(y - corner.y) - corner.x;
+            uchar* row = pixels.ptr(y);
+            for (int x = box.x; x < box.x + box.width; ++x) {
+                const int a = cover[x];
+                if (a == 0)
+                    continue;
+                uchar* q = row + channels * x;
+                for (int c = 0; c < channels; ++c)
+                    q[c] = static_cast<uchar>((q[c] * (255 - a) + static_cast<int>(colour[c]) * a + 127) / 255);
+            }
+        }
     }
 };
 
@@ -364,9 +405,8 @@ void draw_overlays(cv::Mat& pixels, cv::Point origin, bool bgra, const OverlayLi
         if (!overlay.text.empty() && overlay.kind != Overlay::Kind::Text) {
             const auto points = to_control(overlay.points, m);
             const cv::Rect2d on_screen = bounds(points);
-            int baseline = 0;
-            const cv::Size size = cv::getTextSize(overlay.text, font, font_scale(scale), stroke(1, scale), &baseline);
-            canvas.text(overlay.text, {on_screen.x, on_screen.y - size.height - baseline - 2 * scale}, colour, scale);
+            const cv::Size size = text_coverage(overlay.text, scale).size();
+            canvas.text(overlay.text, {on_screen.x, on_screen.y - size.height - 2 * scale}, colour, scale);
         }
     }
 }
@@ -467,10 +507,9 @@ std::optional<int> overlay_at(const OverlayList& overlays, const geometry::ViewT
                 hit = hit || near_segment(p, p, overlay.width * scale / 2 + 2);
             break;
         case Overlay::Kind::Text: {
-            int baseline = 0;
-            const cv::Size size = cv::getTextSize(overlay.text, font, font_scale(scale), stroke(1, scale), &baseline);
+            const cv::Size size = text_coverage(overlay.text, scale).size();
             const cv::Point2d at = to_control({overlay.points[0]}, m)[0];
-            hit = cv::Rect2d(at.x, at.y, size.width, size.height + baseline).contains(control);
+            hit = cv::Rect2d(at.x, at.y, size.width, size.height).contains(control);
             break;
         }
         case Overlay::Kind::Mask: {

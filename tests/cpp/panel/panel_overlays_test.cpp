@@ -181,6 +181,11 @@ TEST_F(PanelOverlays, HitTestFindsTheTopmost)
     panel->set_overlay_visible(above, false);
     EXPECT_EQ(panel->hit_test(150, 155), below);
     EXPECT_THROW(panel->set_overlay_visible(99, true), ValueError);
+    // Text in any script the system's fonts have, drawn and hit where shown.
+    const int text = panel->add_text(10, 10, "细胞", red);
+    pump();
+    EXPECT_GT(count_near(shown(), wxRect(110, 130, 40, 20), red, 60), 10);
+    EXPECT_EQ(panel->hit_test(116, 137), text);
 }
 
 // A live feed's next frame keeps the overlays; a source of another size
