@@ -19,7 +19,7 @@ runtime=$packages/tesk-vumo_${version}-1_amd64.deb
 dev=$packages/tesk-vumo-dev_${version}-1_amd64.deb
 python=$packages/python3-tesk-vumo_${version}-1_amd64.deb
 
-lintian --no-tag-display-limit "$runtime" "$dev" "$python" > "$work/lintian.txt" 2>&1 || true
+lintian --tag-display-limit 0 "$runtime" "$dev" "$python" > "$work/lintian.txt" 2>&1 || true
 if grep '^E:' "$work/lintian.txt"; then
   exit 1
 fi
