@@ -175,6 +175,21 @@ TEST_F(WaylandScreen, PicturesSetTurnedAndScrolledAfterShowReachTheScreen)
     }
     EXPECT_GT(on_new, 100) << "the line where the pointer is";
     EXPECT_EQ(on_old, 0) << "the line where it was";
+
+    // A 16-bit source with the host's levels, and a rectangle drawn over it
+    // (its redraw comes at the next turn of the event loop), reach it too.
+    panel->ui_checkbox_follow_lines->SetValue(false);
+    panel->set_rotation(Rotation::NoRotation);
+    panel->set_source_image(cv::Mat(300, 400, CV_16UC1, cv::Scalar(3000)));
+    panel->set_levels(std::make_pair(1000.0, 5000.0));
+    panel->add_rect(10, 10, 50, 40, wxColour(255, 0, 255), 3);
+    ASSERT_TRUE(frames_pass());
+    ASSERT_NO_FATAL_FAILURE(take_screenshot("overlay"));
+    const wxPoint image_at = panel->image_rect().GetTopLeft();
+    const cv::Vec3b grey = seen(panel->ui_image, image_at + wxPoint(150, 120));
+    EXPECT_NEAR(grey[0], 128, 1) << "3000 between levels 1000 and 5000";
+    EXPECT_TRUE(grey[0] == grey[1] && grey[1] == grey[2]);
+    EXPECT_EQ(seen(panel->ui_image, image_at + wxPoint(11, 30)), cv::Vec3b(255, 0, 255)) << "the rectangle's edge";
 }
 
 } // namespace
