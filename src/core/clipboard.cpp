@@ -7,7 +7,9 @@
 #include "tesk_vumo/i18n/i18n.h"
 
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
@@ -113,6 +115,22 @@ void ViewerCore::paste_for_user()
     try {
         if (paste_from_clipboard())
             return;
+        // Files copied in a file manager: loaded as dropped files are.
+        wxFileDataObject files;
+        bool have_files = false;
+        {
+            OpenClipboard clipboard;
+            have_files = clipboard && wxTheClipboard->IsSupported(wxDF_FILENAME) && wxTheClipboard->GetData(files);
+        }
+        if (have_files && !files.GetFilenames().IsEmpty()) {
+            std::vector<std::filesystem::path> paths;
+            for (const wxString& name : files.GetFilenames())
+                paths.emplace_back(std::filesystem::u8path(name.utf8_string()));
+            const std::filesystem::path first = paths.front();
+            paths.erase(paths.begin());
+            start_load(first, first.string(), true, std::move(paths));
+            return;
+        }
         user_interaction().show_message(i18n::tr("剪贴板中没有图像"), i18n::tr("信息"), wxOK | wxICON_INFORMATION);
     } catch (const Error& error) {
         user_interaction().show_message(i18n::tr("粘贴图像失败") + "\n" + wxString::FromUTF8(error.what()),

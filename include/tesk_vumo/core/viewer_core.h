@@ -503,7 +503,8 @@ protected:
     void load_for_user(const std::filesystem::path& path);
     /// The user's copy and paste commands: copy_to_clipboard() and
     /// paste_from_clipboard(), with what keeps them from working told in a
-    /// message box.
+    /// message box. Files on the clipboard (copied in a file manager) are
+    /// pasted as dropped files are loaded.
     void copy_for_user();
     void paste_for_user();
 

@@ -82,6 +82,19 @@ TEST_F(DesktopTest, CopyPutsTheShownOrTheSourcePixelsOnTheClipboardAndPasteShows
     EXPECT_TRUE(same(panel->source_image(), view));
     ASSERT_EQ(scope.script->messages.size(), 1u);
     EXPECT_EQ(scope.script->messages[0].text, wxString::FromUTF8("剪贴板中没有图像"));
+
+    // A file copied in a file manager is loaded.
+    const auto red = temp_dir() / "copied.png";
+    write_rgb(red, solid(6, 4, {255, 0, 0}));
+    auto* files = new wxFileDataObject;
+    files->AddFile(red.string());
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTheClipboard->SetData(files);
+    wxTheClipboard->Close();
+    key('V', wxMOD_CONTROL);
+    ASSERT_TRUE(load_ended(panel));
+    EXPECT_TRUE(same(panel->source_image(), solid(6, 4, {255, 0, 0})));
+    EXPECT_EQ(scope.script->messages.size(), 1u);
 }
 
 TEST_F(DesktopTest, DroppedFilesLoadTheFirstThatDecodesUnlessTheHostVetoes)
