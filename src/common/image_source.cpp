@@ -2,6 +2,7 @@
 
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/i18n/i18n.h"
+#include "display_mapping.h"
 #include "image_header.h"
 #include "image_memory.h"
 
@@ -45,6 +46,28 @@ void bgr_to_rgb_in_place(cv::Mat& image)
 bool native_samples(const cv::Mat& image)
 {
     return showable_depth(image.depth()) && image.channels() >= 1 && image.channels() <= 4;
+}
+
+/// The colour samples of @p image (B, G, R or gray, alpha left out) in
+/// 8-bit B, G, R, levelled from automatic_levels() to 0-255.
+cv::Mat levelled_colour(const cv::Mat& image)
+{
+    cv::Mat colour = image;
+    if (image.channels() == 2 || image.channels() == 4) {
+        colour.create(image.size(), CV_MAKETYPE(image.depth(), image.channels() - 1));
+        const int from_to[] = {0, 0, 1, 1, 2, 2};
+        cv::mixChannels(&image, 1, &colour, 1, from_to, colour.channels());
+    }
+    const auto [low, high] = automatic_levels(colour);
+    cv::Mat levelled;
+    levelled.allocator = image_allocator();
+    colour.convertTo(levelled, CV_8U, 255.0 / (high - low), -low * 255.0 / (high - low));
+    if (levelled.channels() == 3)
+        return levelled;
+    cv::Mat bgr;
+    bgr.allocator = image_allocator();
+    cv::cvtColor(levelled, bgr, cv::COLOR_GRAY2BGR);
+    return bgr;
 }
 
 /// Gray and alpha as R, G, B and alpha.
@@ -276,17 +299,18 @@ cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failur
                       : declared->format == ImageFormat::Jpeg ? cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR
                                                               : cv::IMREAD_UNCHANGED;
     cv::Mat image;
-    {
+    // False when the decoder asked for more pixels than the limit.
+    const auto decode = [&](int how) {
         CappedDecoding capped(limit);
         try {
             if (decodes_from_memory(declared->format)) {
-                cv::imdecode(buffer.colRange(0, length), flags, &image);
+                cv::imdecode(buffer.colRange(0, length), how, &image);
             } else {
                 // The codec decodes these formats from memory through a
                 // temporary file, which it leaves behind when the data is
                 // bad; from a file they need none. This name is the file
                 // already open here, whatever its path's characters.
-                image = cv::imread("/proc/self/fd/" + std::to_string(file.fd), flags);
+                image = cv::imread("/proc/self/fd/" + std::to_string(file.fd), how);
             }
         } catch (const PixelLimitExceeded&) {
         } catch (const cv::Exception&) {
@@ -295,10 +319,22 @@ cv::Mat decode_image_file(const std::filesystem::path& path, std::string* failur
             // unreadable file.
             image.release();
         }
-        if (refused_size) {
-            return fail(failure, over_limit_text(static_cast<std::uint64_t>(refused_size->width),
-                                                 static_cast<std::uint64_t>(refused_size->height), limit));
-        }
+        return !refused_size;
+    };
+    const auto refused = [&] {
+        return fail(failure, over_limit_text(static_cast<std::uint64_t>(refused_size->width),
+                                             static_cast<std::uint64_t>(refused_size->height), limit));
+    };
+    if (!decode(flags))
+        return refused();
+    // Floating-point samples (a float TIFF) have no 8-bit colour the codec
+    // gives: read at their own depth, they are levelled into 8 bits as a
+    // source of theirs is shown, not refused as damaged.
+    if (!native_depth && image.empty()) {
+        if (!decode(cv::IMREAD_UNCHANGED))
+            return refused();
+        if (!image.empty() && native_samples(image))
+            image = levelled_colour(image);
     }
     if (image.empty() || (native_depth ? !native_samples(image) : image.type() != CV_8UC3))
         return fail(failure, own_text("图片数据已损坏或不完整，无法解码"));

@@ -425,9 +425,12 @@ TEST(DecodeImageFile, NativeDepthKeepsTheFilesSamplesAndChannels)
         else if (written.channels() == 4)
             cv::cvtColor(written, rgb, cv::COLOR_BGRA2RGBA);
         EXPECT_EQ(cv::norm(read, rgb, cv::NORM_INF), 0);
-        if (written.depth() != CV_32F) // which OpenCV reads at its own depth alone
-            EXPECT_EQ(decode_image_file(path, nullptr, false).type(), CV_8UC3) << "8-bit R, G, B unless asked";
+        EXPECT_EQ(decode_image_file(path, nullptr, false).type(), CV_8UC3) << "8-bit R, G, B unless asked";
     }
+    // Floats, which OpenCV reads at their own depth alone, levelled over their range.
+    const cv::Mat levelled = decode_image_file(scratch_dir() / "float.tif", nullptr, false);
+    EXPECT_EQ(levelled.at<cv::Vec3b>(0, 0), cv::Vec3b(255, 255, 255));
+    EXPECT_EQ(levelled.at<cv::Vec3b>(2, 4), cv::Vec3b(0, 0, 0));
     const cv::Mat read = decode_image_file(scratch_dir() / "deep.png", nullptr, true);
     EXPECT_EQ(read.at<cv::Vec3w>(1, 2), cv::Vec3w(258, 513, 60000));
 }
