@@ -2,6 +2,7 @@
 #include "image_memory.h"
 
 #include <cmath>
+#include <functional>
 #include <cstring>
 
 #include <opencv2/imgproc.hpp>
@@ -41,8 +42,9 @@ void compose_pixels(cv::Mat& pixels, const cv::Mat& rgb, const wxPoint& at, cons
 /// wxGTK3 keeps a bitmap that has been drawn on as a cairo image surface,
 /// which is what the blit to the window reads: writing there spares making
 /// a bitmap, converting it and drawing it (and their large allocations).
-bool compose_in_surface(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background,
-                        const cv::Rect& area)
+/// Runs @p write on the surface's B, G, R, A pixels under @p area (cut to
+/// the bitmap); false, running nothing, where the surface is no such image.
+bool write_in_surface(wxBitmap& target, const cv::Rect& area, const std::function<void(cv::Mat& place)>& write)
 {
     // As selecting it into a memory DC would: never write into a copy's data.
     target.UnShare();
@@ -61,12 +63,21 @@ bool compose_in_surface(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at,
         const cv::Rect part = area & cv::Rect(0, 0, pixels.cols, pixels.rows);
         if (part.area() > 0) {
             cv::Mat place = pixels(part);
-            compose_pixels(place, rgb, at - wxPoint(part.x, part.y), background);
+            write(place);
         }
         cairo_surface_mark_dirty(surface);
     }
     cairo_destroy(cr);
     return writable;
+}
+
+bool compose_in_surface(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const wxColour& background,
+                        const cv::Rect& area)
+{
+    const cv::Rect part = area & cv::Rect(0, 0, target.GetWidth(), target.GetHeight());
+    return write_in_surface(target, area, [&](cv::Mat& place) {
+        compose_pixels(place, rgb, at - wxPoint(part.x, part.y), background);
+    });
 }
 #endif
 
@@ -116,31 +127,21 @@ void paint_pixels(wxBitmap& target, const cv::Rect& area, const std::function<vo
     if (part.area() <= 0)
         return;
 #ifdef TESK_VUMO_COMPOSE_IN_SURFACE
-    target.UnShare();
-    if (cairo_t* cr = target.CairoCreate()) {
-        cairo_surface_t* surface = cairo_get_target(cr);
-        const bool writable = cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE
-                              && (cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24
-                                  || cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32);
-        if (writable) {
-            cairo_surface_flush(surface);
-            cv::Mat pixels(cairo_image_surface_get_height(surface), cairo_image_surface_get_width(surface), CV_8UC4,
-                           cairo_image_surface_get_data(surface),
-                           static_cast<size_t>(cairo_image_surface_get_stride(surface)));
-            cv::Mat place = pixels(part & cv::Rect(0, 0, pixels.cols, pixels.rows));
-            paint(place, true);
-            cairo_surface_mark_dirty(surface);
-        }
-        cairo_destroy(cr);
-        if (writable)
-            return;
-    }
+    if (write_in_surface(target, part, [&](cv::Mat& place) { paint(place, true); }))
+        return;
 #endif
     wxImage image = target.GetSubBitmap(wxRect(part.x, part.y, part.width, part.height)).ConvertToImage();
     cv::Mat pixels(image.GetHeight(), image.GetWidth(), CV_8UC3, image.GetData());
     paint(pixels, false);
     wxMemoryDC dc(target);
     dc.DrawBitmap(wxBitmap(image), part.x, part.y, false);
+}
+
+wxImage rgb_image(const cv::Mat& rgb)
+{
+    wxImage image(rgb.cols, rgb.rows, false);
+    copy_rows(rgb, image.GetData());
+    return image;
 }
 
 void fill_bitmap(wxBitmap& target, const wxColour& colour)

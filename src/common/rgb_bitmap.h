@@ -30,6 +30,9 @@ void compose_rgb(wxBitmap& target, const cv::Mat& rgb, const wxPoint& at, const 
 /// else R, G, B, and what it draws there is put in @p target.
 void paint_pixels(wxBitmap& target, const cv::Rect& area, const std::function<void(cv::Mat&, bool)>& paint);
 
+/// @p rgb (8-bit R, G, B, any stride) as a wxImage of its own.
+wxImage rgb_image(const cv::Mat& rgb);
+
 /// Fills all of @p target with @p colour, as clearing it would.
 void fill_bitmap(wxBitmap& target, const wxColour& colour);
 

@@ -1,12 +1,12 @@
 #include "tesk_vumo/core/viewer_core.h"
 
 #include "../common/display_mapping.h"
+#include "../common/rgb_bitmap.h"
 #include "../common/view_renderer.h"
 #include "tesk_vumo/common/errors.h"
 #include "tesk_vumo/common/user_interaction.h"
 #include "tesk_vumo/i18n/i18n.h"
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,16 +17,6 @@
 namespace tesk_vumo {
 
 namespace {
-/// @p rgb (8-bit R, G, B, any stride) as a wxImage of its own.
-wxImage to_image(const cv::Mat& rgb)
-{
-    wxImage image(rgb.cols, rgb.rows, false);
-    const std::size_t row = static_cast<std::size_t>(rgb.cols) * 3;
-    for (int y = 0; y < rgb.rows; ++y)
-        std::memcpy(image.GetData() + y * row, rgb.ptr(y), row);
-    return image;
-}
-
 /// The clipboard, open while it lives.
 class OpenClipboard
 {
@@ -67,7 +57,7 @@ bool ViewerCore::copy_to_clipboard(bool source)
         map_samples(pixels, shown.mapping, cv::Point(0, 0), rgb);
         pixels = rgb;
     }
-    wxImage image = to_image(pixels);
+    wxImage image = rgb_image(pixels);
     OpenClipboard clipboard;
     if (!clipboard)
         return false;
