@@ -8,12 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include <wx/dcclient.h>
-
-#include "common/image_pyramid.h"
-#include "common/rgb_bitmap.h"
-#include "common/view_renderer.h"
-#include "tesk_vumo/common/view_transform.h"
+#include "shown_view.h"
 
 namespace tesk_vumo::bench {
 
@@ -72,38 +67,17 @@ void register_free_zoom(Stage& stage, const Viewport& v, const std::vector<Image
         const wxColour background = panel.ui_image->GetBackgroundColour();
         const cv::Vec3b back(background.Red(), background.Green(), background.Blue());
         const cv::Point2d pointer(v.width * 0.4 + 0.5, v.height * 0.6 + 0.5);
-        // What a viewer keeps for its image: the pyramid, the renderer, the buffer.
-        struct Shown
-        {
-            ImagePyramid pyramid;
-            ViewRenderer renderer;
-            wxBitmap buffer;
-            wxImage staging;
-            geometry::ViewTransform view;
-            int direction = 1;
-        };
-        std::vector<std::shared_ptr<Shown>> shown;
+        std::vector<std::shared_ptr<ShownView>> shown;
         std::vector<Timed> ops;
         for (std::size_t i = 0; i < sizes.size(); ++i) {
             const cv::Mat& source = stage.image(sizes[i]);
             const geometry::ViewTransform start(source.size(), rate, degrees, {v.width, v.height});
-            auto s = std::make_shared<Shown>(Shown{{}, {}, wxBitmap(v.width, v.height), {},
-                                                   start.scrolled_to(start.max_offset() * 0.5)});
-            s->pyramid.reset(source);
-            fill_bitmap(s->buffer, background);
+            auto s = std::make_shared<ShownView>(source, start.scrolled_to(start.max_offset() * 0.5), background);
             shown.push_back(s);
             // In and out by one rung, about the same pointer: a steady state.
-            ops.push_back({steps[i], [s, &panel, pointer, back, background] {
-                               s->view = s->view.zoomed_about(
-                                   pointer, geometry::stepped_zoom_rate(s->view.scale(), s->direction));
-                               s->direction = -s->direction;
-                               compose_rgb(s->buffer, s->renderer.render(s->pyramid, s->view, back), wxPoint(0, 0),
-                                           background, s->staging);
-                               {
-                                   wxClientDC window(panel.ui_image);
-                                   window.DrawBitmap(s->buffer, 0, 0, false);
-                               }
-                               display_sync();
+            ops.push_back({steps[i], [s, &panel, pointer, background] {
+                               s->zoom_step(pointer);
+                               s->draw(panel.ui_image, background);
                            }});
             ops.push_back({samples[i], [s, back] { s->renderer.render(s->pyramid, s->view, back); }});
         }

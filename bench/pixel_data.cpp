@@ -8,12 +8,7 @@
 #include <memory>
 
 #include <opencv2/imgproc.hpp>
-#include <wx/dcclient.h>
-
-#include "common/image_pyramid.h"
-#include "common/rgb_bitmap.h"
-#include "common/view_renderer.h"
-#include "tesk_vumo/common/view_transform.h"
+#include "shown_view.h"
 
 namespace tesk_vumo::bench {
 
@@ -33,17 +28,6 @@ Pair pair_of(const cv::Mat& gray)
     cv::cvtColor(gray, pair.rgb, cv::COLOR_GRAY2RGB);
     return pair;
 }
-
-/// What a viewer keeps for a source: pyramid, renderer, buffer.
-struct Shown
-{
-    ImagePyramid pyramid;
-    ViewRenderer renderer;
-    wxBitmap buffer;
-    wxImage staging;
-    geometry::ViewTransform view;
-    int direction = 1;
-};
 
 } // namespace
 
@@ -88,7 +72,6 @@ void register_pixel_data(Stage& stage, const Viewport& v, const ImageSize& size,
         }
         ImagePanel& panel = stage.panel();
         const wxColour background = panel.ui_image->GetBackgroundColour();
-        const cv::Vec3b back(background.Red(), background.Green(), background.Blue());
         const Pair sources = pair_of(stage.gray(size));
         const cv::Point2d pointer(v.width * 0.4 + 0.5, v.height * 0.6 + 0.5);
         const cv::Size source = sources.deep.size();
@@ -100,33 +83,22 @@ void register_pixel_data(Stage& stage, const Viewport& v, const ImageSize& size,
                                                                                      (source.height - v.height) / 2.0}),
             geometry::ViewTransform(source, 0.25, 0, {v.width, v.height})};
         std::vector<Timed> ops;
-        std::vector<std::shared_ptr<Shown>> kept;
+        std::vector<std::shared_ptr<ShownView>> kept;
         for (int k = 0; k < 3; ++k)
             for (int deep = 0; deep < 2; ++deep) {
-                auto s = std::make_shared<Shown>(Shown{{}, {}, wxBitmap(v.width, v.height), {}, views[k]});
-                s->pyramid.reset(deep ? sources.deep : sources.rgb);
+                auto s = std::make_shared<ShownView>(deep ? sources.deep : sources.rgb, views[k], background);
                 ViewLook look;
                 look.mapping.low = 0;
                 look.mapping.high = 4095;
                 s->renderer.set_look(look);
-                fill_bitmap(s->buffer, background);
                 kept.push_back(s);
                 const bool step = k == 2;
-                ops.push_back({deep ? deep_rows[k] : rgb_rows[k], [s, &panel, pointer, back, background, step] {
-                                   if (step) {
-                                       s->view = s->view.zoomed_about(
-                                           pointer, geometry::stepped_zoom_rate(s->view.scale(), s->direction));
-                                       s->direction = -s->direction;
-                                   } else {
+                ops.push_back({deep ? deep_rows[k] : rgb_rows[k], [s, &panel, pointer, background, step] {
+                                   if (step)
+                                       s->zoom_step(pointer);
+                                   else
                                        s->renderer.forget();
-                                   }
-                                   compose_rgb(s->buffer, s->renderer.render(s->pyramid, s->view, back), wxPoint(0, 0),
-                                               background, s->staging);
-                                   {
-                                       wxClientDC window(panel.ui_image);
-                                       window.DrawBitmap(s->buffer, 0, 0, false);
-                                   }
-                                   display_sync();
+                                   s->draw(panel.ui_image, background);
                                }});
             }
         ops.push_back({&floor, blit_floor(panel)});
