@@ -1,4 +1,7 @@
 import contextlib
+import os
+import subprocess
+import sys
 import time
 
 import numpy as np
@@ -131,3 +134,12 @@ class Interaction:
 def interaction():
     with installed(Interaction()) as scripted:
         yield scripted
+
+
+def run_at_content_scale_2(script):
+    """Runs script in a Python of its own with GDK_SCALE=2 (the toolkit reads it
+    at start); it must print "ok" last."""
+    env = dict(os.environ, GDK_SCALE="2")
+    done = subprocess.run([sys.executable, "-c", script], env=env, capture_output=True, text=True, timeout=120)
+    assert done.returncode == 0 and done.stdout.strip().endswith("ok"), done.stderr[-2000:]
+

@@ -2,10 +2,9 @@
 and the simple panel fits its picture in device pixels.
 
 The scale is fixed when the toolkit starts, so the viewers run in a process of their own."""
-import os
-import subprocess
-import sys
 import textwrap
+
+from conftest import run_at_content_scale_2
 
 SCRIPT = textwrap.dedent("""
     import numpy as np, wx, tesk_vumo
@@ -66,6 +65,4 @@ SCRIPT = textwrap.dedent("""
 
 
 def test_one_image_pixel_is_one_device_pixel_at_a_content_scale_of_2():
-    env = dict(os.environ, GDK_SCALE="2")
-    done = subprocess.run([sys.executable, "-c", SCRIPT], env=env, capture_output=True, text=True, timeout=120)
-    assert done.returncode == 0 and done.stdout.strip().endswith("ok"), done.stderr[-2000:]
+    run_at_content_scale_2(SCRIPT)

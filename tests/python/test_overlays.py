@@ -1,8 +1,5 @@
 """Overlays from Python: shapes in source pixels on a scaled display, a host's
 events of an editable rectangle, and the checks on what a host passes."""
-import os
-import subprocess
-import sys
 import textwrap
 
 import numpy as np
@@ -10,7 +7,7 @@ import pytest
 import wx
 
 import tesk_vumo
-from conftest import pump_until
+from conftest import pump_until, run_at_content_scale_2
 
 SCALED = textwrap.dedent("""
     import numpy as np, wx, tesk_vumo
@@ -42,9 +39,7 @@ SCALED = textwrap.dedent("""
 
 
 def test_overlays_land_on_device_pixels_at_a_content_scale_of_2():
-    env = dict(os.environ, GDK_SCALE="2")
-    done = subprocess.run([sys.executable, "-c", SCALED], env=env, capture_output=True, text=True, timeout=120)
-    assert done.returncode == 0 and done.stdout.strip().endswith("ok"), done.stderr[-2000:]
+    run_at_content_scale_2(SCALED)
 
 
 def mouse(viewer, kind, x, y, down):
